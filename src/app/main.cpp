@@ -1,0 +1,56 @@
+#include "shell/Form1.h"
+#include "shell/QtPlatform.h"
+#include "shell/SettingsStore.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QTime>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setDesktopFileName(QStringLiteral("quorvane"));
+
+    QtPrompts prompts;
+    QtFileDialogs fileDialogs;
+    QtClipboard clipboard;
+    XdgUrlOpener urlOpener;
+    StdRandomSource random;
+    const SettingsStore settings;
+
+    Services services;
+    services.prompts = &prompts;
+    services.fileDialogs = &fileDialogs;
+    services.clipboard = &clipboard;
+    services.urlOpener = &urlOpener;
+    services.random = &random;
+    services.settings = &settings;
+    services.programFolder = QCoreApplication::applicationDirPath();
+    services.secondsSinceMidnight = [] {
+        return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+    };
+    services.endProgram = [](bool insideAction) {
+        if (insideAction) {
+            // Closed in the middle of an action: the code list is stored, and
+            // the action is not finished.
+            std::fflush(nullptr);
+            ::_exit(0);
+        }
+        QCoreApplication::quit();
+    };
+
+    Form1 form(services);
+    form.Form_Load();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = form.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        form.move(frame.topLeft());
+    }
+    form.show();
+    return QApplication::exec();
+}

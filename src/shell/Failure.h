@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <exception>
+
+// A failure of one step of an action. It carries the description that the
+// failing platform call or component gives; the error report shows it as it
+// stands. Procedures that have no report of their own let it pass up.
+class Failure : public std::exception
+{
+public:
+    explicit Failure(QString description)
+        : m_description(std::move(description)), m_what(m_description.toUtf8())
+    {
+    }
+
+    const QString& description() const noexcept { return m_description; }
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    QString m_description;
+    QByteArray m_what;
+};
+
+// The descriptions this program raises itself, worded as the platform words them.
+namespace FailureText {
+inline const char* const IndexOutOfBounds = "Index out of bounds";
+inline const char* const TypeMismatch = "Type mismatch";
+inline const char* const InvalidPicture = "Invalid picture";
+inline const char* const OutOfMemory = "Out of memory";
+inline const char* const BadFileNameOrNumber = "Bad file name or number";
+} // namespace FailureText

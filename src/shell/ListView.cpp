@@ -1,0 +1,331 @@
+#include "ListView.h"
+
+#include "Failure.h"
+#include "Twips.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+// The view is told about new rows at most this often.
+constexpr int FrameMilliseconds = 40;
+
+// The key codes of the keys that have one of their own; letters and digits
+// keep their character code.
+int keyCode(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Delete:
+        return ListView::DeleteKeyCode;
+    default:
+        return qtKey & 0xFFFF;
+    }
+}
+
+[[noreturn]] void indexOutOfBounds()
+{
+    throw Failure(QLatin1String(FailureText::IndexOutOfBounds));
+}
+
+} // namespace
+
+ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_publishTimer.setSingleShot(true);
+    m_publishTimer.setInterval(FrameMilliseconds);
+    connect(&m_publishTimer, &QTimer::timeout, this, &ListModel::publish);
+}
+
+int ListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_published);
+}
+
+int ListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_headers.size());
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_published)
+        return {};
+    const ListItem& it = m_items[size_t(index.row())];
+    if (role == Qt::DisplayRole) {
+        if (index.column() == 0)
+            return it.text;
+        const int sub = index.column() - 1;
+        return sub < it.subItems.size() ? it.subItems.at(sub) : QString();
+    }
+    if (role == Qt::CheckStateRole && index.column() == 0)
+        return it.checked ? Qt::Checked : Qt::Unchecked;
+    return {};
+}
+
+bool ListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.row() >= m_published || role != Qt::CheckStateRole)
+        return false;
+    m_items[size_t(index.row())].checked = value.toInt() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < m_headers.size())
+        return m_headers.at(section);
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+void ListModel::addColumn(const QString& header)
+{
+    const int c = int(m_headers.size());
+    beginInsertColumns({}, c, c);
+    m_headers.append(header);
+    endInsertColumns();
+}
+
+const QString& ListModel::header(int c) const
+{
+    if (c < 1 || c > m_headers.size())
+        indexOutOfBounds();
+    return m_headers.at(c - 1);
+}
+
+const ListItem& ListModel::item(qsizetype i) const
+{
+    if (i < 1 || i > count())
+        indexOutOfBounds();
+    return m_items[size_t(i - 1)];
+}
+
+ListItem& ListModel::item(qsizetype i)
+{
+    if (i < 1 || i > count())
+        indexOutOfBounds();
+    return m_items[size_t(i - 1)];
+}
+
+void ListModel::append(ListItem item)
+{
+    m_items.push_back(std::move(item));
+    schedulePublish();
+}
+
+void ListModel::remove(qsizetype i)
+{
+    if (i < 1 || i > count())
+        indexOutOfBounds();
+    const qsizetype row = i - 1;
+    if (row < m_published) {
+        beginRemoveRows({}, int(row), int(row));
+        m_items.erase(m_items.begin() + row);
+        --m_published;
+        endRemoveRows();
+    } else {
+        m_items.erase(m_items.begin() + row);
+    }
+}
+
+void ListModel::clear()
+{
+    beginResetModel();
+    m_items.clear();
+    m_items.shrink_to_fit();
+    m_published = 0;
+    endResetModel();
+}
+
+void ListModel::setChecked(qsizetype i, bool checked)
+{
+    item(i).checked = checked;
+    if (i - 1 < m_published) {
+        const QModelIndex at = index(int(i - 1), 0);
+        emit dataChanged(at, at, {Qt::CheckStateRole});
+    }
+}
+
+void ListModel::publish()
+{
+    m_publishTimer.stop();
+    if (m_published >= count())
+        return;
+    beginInsertRows({}, int(m_published), int(count() - 1));
+    m_published = count();
+    endInsertRows();
+}
+
+void ListModel::schedulePublish()
+{
+    if (!m_publishTimer.isActive())
+        m_publishTimer.start();
+}
+
+ListView::ListView(QWidget* parent) : QTableView(parent)
+{
+    setModel(&m_model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    viewport()->setMouseTracking(true);
+}
+
+void ListView::AddColumnHeader(const QString& text)
+{
+    m_model.addColumn(text);
+}
+
+void ListView::SetColumnWidth(int column, int twips)
+{
+    if (column < 1 || column > ColumnCount())
+        indexOutOfBounds();
+    setColumnWidth(column - 1, Twips::toPixels(twips));
+}
+
+int ListView::ColumnWidth(int column) const
+{
+    if (column < 1 || column > ColumnCount())
+        indexOutOfBounds();
+    return Twips::fromPixels(columnWidth(column - 1));
+}
+
+int ListView::ColumnCount() const
+{
+    return m_model.columns();
+}
+
+QString ListView::HeaderText(int column) const
+{
+    return m_model.header(column);
+}
+
+qsizetype ListView::ItemCount() const
+{
+    return m_model.count();
+}
+
+void ListView::AppendItem(const QString& text)
+{
+    m_model.append(ListItem{text, {}, true});
+}
+
+void ListView::AppendItem(const QString& text, const QStringList& subItems)
+{
+    m_model.append(ListItem{text, subItems, true});
+}
+
+const QString& ListView::ItemText(qsizetype i) const
+{
+    return m_model.item(i).text;
+}
+
+QString ListView::SubItem(qsizetype i, int column) const
+{
+    const ListItem& it = m_model.item(i);
+    const qsizetype sub = column - 2;
+    if (column < 2)
+        indexOutOfBounds();
+    return sub < it.subItems.size() ? it.subItems.at(sub) : QString();
+}
+
+bool ListView::Checked(qsizetype i) const
+{
+    return m_model.item(i).checked;
+}
+
+void ListView::SetChecked(qsizetype i, bool checked)
+{
+    m_model.setChecked(i, checked);
+}
+
+void ListView::RemoveItem(qsizetype i)
+{
+    m_model.remove(i);
+}
+
+void ListView::Clear()
+{
+    m_model.clear();
+}
+
+qsizetype ListView::SelectedItem() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first().row() + 1;
+}
+
+void ListView::SelectItem(qsizetype i)
+{
+    m_model.item(i); // fails for an item that does not exist
+    m_model.publish();
+    const QModelIndex at = m_model.index(int(i - 1), 0);
+    selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
+}
+
+void ListView::Refresh()
+{
+    m_model.publish();
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    int shift = 0;
+    if (event->modifiers() & Qt::ShiftModifier)
+        shift |= 1;
+    if (event->modifiers() & Qt::ControlModifier)
+        shift |= 2;
+    if (event->modifiers() & Qt::AltModifier)
+        shift |= 4;
+    emit KeyDown(keyCode(event->key()), shift);
+    QTableView::keyPressEvent(event);
+}
+
+bool ListView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        emit MouseMove();
+        QTableView::viewportEvent(event);
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        emit DblClick();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}

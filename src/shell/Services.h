@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class Clipboard;
+class FileDialogs;
+class Prompts;
+class RandomSource;
+class SettingsStore;
+class SkinFactory;
+class SpreadsheetServer;
+class UrlOpener;
+
+// Everything the window reaches outside itself. The program passes the real
+// pieces; tests pass scripted ones.
+struct Services
+{
+    Prompts* prompts = nullptr;
+    FileDialogs* fileDialogs = nullptr;
+    Clipboard* clipboard = nullptr;
+    UrlOpener* urlOpener = nullptr;
+    RandomSource* random = nullptr;
+    const SettingsStore* settings = nullptr;
+    SpreadsheetServer* spreadsheet = nullptr;
+    SkinFactory* skin = nullptr;
+
+    // The folder that holds the program file; the hand cursor and the skin
+    // are looked for there.
+    QString programFolder;
+    // Seconds since midnight, the seed of the occasional home-page visit.
+    std::function<double()> secondsSinceMidnight;
+    // Ends the program once the window has closed. `insideAction` is true
+    // when the close came while a long action was yielding to the window.
+    std::function<void(bool insideAction)> endProgram;
+};

@@ -1,0 +1,127 @@
+#include "ScriptedServices.h"
+
+#include "shell/Failure.h"
+#include "shell/Form1.h"
+
+#include <QDir>
+
+ScriptedServices::ScriptedServices() : settings(configFolder())
+{
+    QDir().mkpath(programFolder());
+}
+
+ScriptedServices::~ScriptedServices() = default;
+
+Services ScriptedServices::services()
+{
+    Services s;
+    s.prompts = this;
+    s.fileDialogs = this;
+    s.clipboard = this;
+    s.urlOpener = this;
+    s.random = this;
+    s.settings = &settings;
+    s.programFolder = programFolder();
+    s.secondsSinceMidnight = [this] { return secondsSinceMidnight; };
+    s.endProgram = [this](bool insideAction) { programEnds.append(insideAction); };
+    return s;
+}
+
+std::unique_ptr<Form1> ScriptedServices::loadForm()
+{
+    auto form = std::make_unique<Form1>(services());
+    form->Form_Load();
+    return form;
+}
+
+void ScriptedServices::messageBox(const QString& text, const QString& title)
+{
+    log.append(QStringLiteral("message|") + title + QLatin1Char('|') + text);
+    if (whileMessageShows)
+        whileMessageShows(text);
+}
+
+void ScriptedServices::errorReport(const QString& text)
+{
+    log.append(QStringLiteral("error|") + text);
+    if (whileMessageShows)
+        whileMessageShows(text);
+}
+
+QString ScriptedServices::inputBox(const QString& prompt, const QString& title)
+{
+    log.append(QStringLiteral("input|") + title + QLatin1Char('|') + prompt);
+    return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
+}
+
+namespace {
+QString describe(const char* kind, const FileDialogRequest& r)
+{
+    return QLatin1String(kind) + QLatin1Char('|') + QString::number(r.flags) + QLatin1Char('|') +
+           r.title + QLatin1Char('|') + r.filter + QLatin1Char('|') + r.fileName;
+}
+} // namespace
+
+QString ScriptedServices::showOpen(const FileDialogRequest& request)
+{
+    log.append(describe("open", request));
+    return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
+}
+
+QString ScriptedServices::showSave(const FileDialogRequest& request)
+{
+    log.append(describe("save", request));
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+}
+
+bool ScriptedServices::clear()
+{
+    ++clipboardAttempts;
+    if (clipboardFailures < 0 || clipboardAttempts <= clipboardFailures)
+        return false;
+    log.append(QStringLiteral("clipboard-clear"));
+    clipboardText.clear();
+    clipboardHasText = false;
+    return true;
+}
+
+bool ScriptedServices::setText(const QString& text)
+{
+    ++clipboardAttempts;
+    if (clipboardFailures < 0 || clipboardAttempts <= clipboardFailures)
+        return false;
+    log.append(QStringLiteral("clipboard-set|") + text);
+    clipboardText = text;
+    clipboardHasText = true;
+    return true;
+}
+
+void ScriptedServices::openUrl(const QString& url)
+{
+    log.append(QStringLiteral("url|") + url);
+    if (urlOpenerFails)
+        throw Failure(QStringLiteral("File not found"));
+}
+
+void ScriptedServices::seed(double value)
+{
+    seeds.append(value);
+}
+
+double ScriptedServices::next()
+{
+    return randomNumbers.isEmpty() ? 0.5 : randomNumbers.dequeue();
+}
+
+QStringList ScriptedServices::logged(const QString& kind) const
+{
+    QStringList lines;
+    const QString prefix = kind + QLatin1Char('|');
+    for (const QString& line : log) {
+        if (line == kind)
+            lines.append(QString());
+        else if (line.startsWith(prefix))
+            lines.append(line.mid(prefix.size()));
+    }
+    return lines;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs, as root on Debian 12, every package the build and the tests need.
+# Does nothing when they are all present already.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev libgl-dev
+    libgtest-dev libbenchmark-dev
+    fonts-liberation
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
