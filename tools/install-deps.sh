@@ -8,6 +8,9 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libbenchmark-dev
     fonts-liberation
+    libreoffice-calc libreoffice-dev
+    xvfb xauth
+    dpkg-dev file
 )
 
 missing=()

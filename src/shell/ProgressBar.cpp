@@ -52,6 +52,7 @@ void ProgressBar::paintEvent(QPaintEvent*)
     QPainter painter(this);
     QStyleOptionProgressBar option;
     option.initFrom(this);
+    option.state |= QStyle::State_Horizontal;
     option.minimum = 0;
     option.maximum = 1000;
     option.progress = int(std::lround(m_value * 10));
