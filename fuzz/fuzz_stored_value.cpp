@@ -4,7 +4,6 @@
 // item ending in "||MySeparator23" followed by the separator reads as the
 // separator one item early: the stored format cannot tell these apart).
 #include "FuzzInput.h"
-
 #include "shell/StoredCodeList.h"
 
 #include <cstdlib>
@@ -22,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList items;
     for (const QString& item : text.split(QLatin1Char('\n')))
         if (!item.isEmpty() &&
-            (item + StoredCodeList::Separator.toString()).indexOf(StoredCodeList::Separator) == item.size())
+            (item + StoredCodeList::Separator.toString()).indexOf(StoredCodeList::Separator) ==
+                item.size())
             items.append(item);
     const QString stored = StoredCodeList::join(items);
     if (StoredCodeList::split(stored) != items)

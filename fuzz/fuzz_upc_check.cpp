@@ -2,7 +2,6 @@
 // straightforward reference on every text that is twelve ASCII digits once
 // hyphens and spaces are gone.
 #include "FuzzInput.h"
-
 #include "shell/Failure.h"
 #include "upc/modUPCCode.h"
 
@@ -35,10 +34,10 @@ int reference(const QString& code)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Half the inputs as Latin-1 text, so digit strings are found quickly.
-    const QString code = size > 0 && (data[0] & 1)
-                             ? QString::fromLatin1(reinterpret_cast<const char*>(data + 1),
-                                                   qsizetype(size - 1))
-                             : utf16Text(data, size);
+    const QString code =
+        size > 0 && (data[0] & 1)
+            ? QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1))
+            : utf16Text(data, size);
     try {
         const QString& verdict = modUPCCode::CheckUPCCode(code);
         if (verdict != modUPCCode::Valid && verdict != modUPCCode::NotValid)

@@ -7,7 +7,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,8 +25,8 @@ std::string titleOf(Display* display, Window window)
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &count,
+                           &after, &data) == Success &&
         data) {
         title.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
