@@ -253,6 +253,7 @@ bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
         if (window->isWindow() && !window->parentWidget() && window != m_window &&
             type != Qt::ToolTip && type != Qt::Popup && window->styleSheet().isEmpty()) {
             skin(window);
+            m_laterWindows.removeAll(nullptr);
             m_laterWindows.append(window);
         }
     }
