@@ -406,11 +406,12 @@ TEST_F(StyleSheetSkinTest, UnusableSkinFilesAreRefusedSayingWhy)
     QDir().mkpath(folder);
     EXPECT_EQ(readFailure(folder), "Skin file " + folder + " is not a file");
 
+    static const char binary[] = "QPushButton { color: red; }\0\x01\x02";
     const std::pair<QByteArray, const char*> cases[] = {
         {"", "is empty"},
         {" \r\n\t\n", "is empty"},
         {"\xEF\xBB\xBF", "is empty"},
-        {QByteArray("QPushButton { color: red; }\0\x01\x02", 33), "is not a text file"},
+        {QByteArray(binary, sizeof binary - 1), "is not a text file"},
         {"QPushButton { color: \xFF\xFE red; }", "is not UTF-8 text"},
         {"QPushButton { color: red; ", "is not a valid Qt style sheet"},
         {"this is { not } } a style sheet", "is not a valid Qt style sheet"},
