@@ -3,6 +3,7 @@
 #include "../shell/Failure.h"
 
 #include <QVarLengthArray>
+
 #include <array>
 
 namespace modUPCCode {
