@@ -50,14 +50,10 @@ protected:
     // k = 1 ... upTo: each round queues the next one.
     void atYields(int upTo, std::function<void(int)> action)
     {
-        auto round = std::make_shared<std::function<void()>>();
-        auto k = std::make_shared<int>(0);
-        *round = [this, upTo, action, round, k] {
-            action(++*k);
-            if (*k < upTo)
-                QMetaObject::invokeMethod(form.get(), *round, Qt::QueuedConnection);
-        };
-        QMetaObject::invokeMethod(form.get(), *round, Qt::QueuedConnection);
+        m_atYield = std::move(action);
+        m_upTo = upTo;
+        m_yields = 0;
+        queueNextYield();
     }
 
     // Records the bar and the pointer at each of the first `yields` yields.
@@ -77,6 +73,23 @@ protected:
         EXPECT_EQ(form->ProgressBar1->Value(), 0);
         EXPECT_EQ(form->ProgressBar1->Text(), "Progress Bar");
     }
+
+private:
+    void queueNextYield()
+    {
+        QMetaObject::invokeMethod(
+            form.get(),
+            [this] {
+                m_atYield(++m_yields);
+                if (m_yields < m_upTo)
+                    queueNextYield();
+            },
+            Qt::QueuedConnection);
+    }
+
+    std::function<void(int)> m_atYield;
+    int m_upTo = 0;
+    int m_yields = 0;
 };
 
 TEST(FileNameFromPath, IsThePartAfterTheLastBackslash)
