@@ -16,7 +16,7 @@ for fuzzer in build-fuzz/bin/fuzz_*; do
     scratch=$(mktemp -d)
     mkdir -p "fuzz/corpus/$name"
     if "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ \
-        -timeout=10 -rss_limit_mb=4096 "$scratch" "fuzz/corpus/$name" >"build-fuzz/$name.log" 2>&1; then
+        -timeout=10 -max_len=4096 -rss_limit_mb=4096 "$scratch" "fuzz/corpus/$name" >"build-fuzz/$name.log" 2>&1; then
         runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "build-fuzz/$name.log" | grep -o '[0-9]*$')
         echo "fuzz_$name: ${runs:-?} executions in ${seconds} s, no finding"
     else

@@ -97,20 +97,38 @@ void LineSplitter::finish()
 }
 
 void readItems(const std::function<qsizetype(char* buffer, qsizetype size)>& read,
-               const ItemSink& item)
+               const ItemSink& item, qsizetype chunkBytes)
 {
     Decoder decoder;
     LineSplitter splitter(item);
-    std::vector<char> bytes(static_cast<size_t>(ChunkBytes));
-    // Room for the piece and the start of a character left from the last one.
-    std::vector<QChar> text(size_t(decoder.requiredSpace(ChunkBytes) + 8));
+    // Each read is decoded up to its last ASCII byte, where the decoder stands
+    // between two characters; the bytes after it wait for the next read. Handed
+    // a malformed character in two calls, the decoder may drop the valid bytes
+    // after it, so that the items would depend on where a read ended.
+    std::vector<char> bytes(size_t(2 * chunkBytes));
+    std::vector<QChar> text(size_t(decoder.requiredSpace(2 * chunkBytes)));
+    qsizetype carried = 0;
+    auto decode = [&](qsizetype length) {
+        const QChar* end =
+            decoder.appendToBuffer(text.data(), QByteArrayView(bytes.data(), length));
+        splitter.feed(QStringView(text.data(), end - text.data()));
+    };
     while (true) {
-        const qsizetype n = read(bytes.data(), ChunkBytes);
+        const qsizetype n = read(bytes.data() + carried, chunkBytes);
         if (n <= 0)
             break;
-        const QChar* end = decoder.appendToBuffer(text.data(), QByteArrayView(bytes.data(), n));
-        splitter.feed(QStringView(text.data(), end - text.data()));
+        const qsizetype length = carried + n;
+        qsizetype cut = length;
+        while (cut > 0 && static_cast<unsigned char>(bytes[size_t(cut - 1)]) >= 0x80)
+            --cut;
+        if (length - cut >= chunkBytes)
+            cut = length; // a whole piece without ASCII: no better place to cut
+        decode(cut);
+        carried = length - cut;
+        std::memmove(bytes.data(), bytes.data() + cut, size_t(carried));
     }
+    if (carried > 0)
+        decode(carried);
     if (decoder.insideCharacter())
         splitter.feed(QStringView(u"\uFFFD"));
     splitter.finish();

@@ -46,9 +46,10 @@ inline constexpr qsizetype ChunkBytes = 4 * 1024 * 1024;
 // handed on.
 void readItems(const QString& path, const ItemSink& item);
 
-// The same for bytes from any source: `read` fills the buffer and answers
-// the number of bytes read, 0 at the end; it throws Failure on an error.
+// The same for bytes from any source: `read` fills the buffer (at most
+// `chunkBytes` at a time) and answers the number of bytes read, 0 at the end;
+// it throws Failure on an error.
 void readItems(const std::function<qsizetype(char* buffer, qsizetype size)>& read,
-               const ItemSink& item);
+               const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
 
 } // namespace TextFileReader

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# End to end in a real X server: the program starts, its window appears with
-# its caption, it is closed the way a window manager closes it, the code list
-# is stored, and the next start finds it again.
+# End to end in a real X server: the installed program starts, its window
+# appears with its caption, it is closed the way a window manager closes it,
+# the code list is stored, and the next start finds it again.
 #
-#   xvfb_e2e.sh <program> <x11_window helper>
+#   xvfb_e2e.sh <cmake> <build folder> <x11_window helper>
 set -euo pipefail
-program=$1
-x11_window=$2
+cmake=$1
+build=$2
+x11_window=$3
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -17,6 +18,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+"$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log"
+program="$work/prefix/bin/quorvane"
+[ -x "$program" ] || { echo "no installed program"; cat "$work/install.log"; exit 1; }
 
 # A private X server on a free display number.
 exec 3>"$work/display"

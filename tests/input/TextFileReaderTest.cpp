@@ -149,6 +149,20 @@ TEST(ReadItems, BytesThatAreNoTextBecomeReplacementCharacters)
     EXPECT_EQ(itemsOfBytes("a\xE2\x82"), QStringList({QStringLiteral("a\uFFFD")}));
 }
 
+// A file in another encoding (Latin-1 "\xE9") whose malformed byte ends one
+// read: the digits after it must not be lost, whatever the reads' sizes.
+TEST(ReadItems, MalformedBytesAtTheEndOfAReadKeepWhatFollows)
+{
+    const QByteArray bytes = "caf\xE9"
+                             "12\r\n\xDC\xEF?\r\n";
+    const QStringList whole = itemsOfBytes(bytes);
+    ASSERT_EQ(whole.size(), 2);
+    EXPECT_TRUE(whole[0].startsWith("caf") && whole[0].endsWith("12")) << whole[0].size();
+    EXPECT_TRUE(whole[1].endsWith("?"));
+    for (qsizetype step = 1; step < 8; ++step)
+        EXPECT_EQ(itemsOfBytes(bytes, step), whole) << "step " << step;
+}
+
 TEST(ReadItems, AFailingReadKeepsTheItemsBeforeIt)
 {
     QStringList items;

@@ -1,0 +1,78 @@
+// The line reader takes any bytes, in pieces of any size, and gives the same
+// items as splitting the whole decoded text at CR LF, CR and LF (a final LF
+// adds one empty item, a final CR LF or CR does not).
+#include "input/TextFileReader.h"
+
+#include <QStringDecoder>
+#include <QStringList>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+QStringList reference(const QByteArray& bytes)
+{
+    // Decoded in one go; a character cut off at the end becomes U+FFFD.
+    struct Decoder : QStringDecoder
+    {
+        Decoder() : QStringDecoder(QStringConverter::System) {}
+        bool insideCharacter() const { return state.remainingChars != 0; }
+    } decode;
+    QString text = decode(bytes);
+    if (decode.insideCharacter())
+        text += QChar(0xFFFD);
+    QStringList items;
+    if (text.isEmpty())
+        return items;
+    QString item;
+    bool endedByLineEnd = false;
+    bool endedByLF = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            items.append(item);
+            item.clear();
+            endedByLF = c == u'\n';
+            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+            endedByLineEnd = true;
+        } else {
+            item.append(c);
+            endedByLineEnd = false;
+        }
+    }
+    if (!endedByLineEnd || endedByLF)
+        items.append(item);
+    return items;
+}
+
+} // namespace
+
+// Larger than any input here: a whole read without an ASCII byte, which the
+// reader decodes as it comes, does not occur.
+constexpr qsizetype ReadSize = 8192;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    // The first byte sets the size of the pieces the reader is handed.
+    const qsizetype piece = qsizetype(data[0] % 17) + 1;
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    QStringList items;
+    qsizetype at = 0;
+    TextFileReader::readItems(
+        [&](char* buffer, qsizetype capacity) {
+            const qsizetype n = std::min({piece, capacity, bytes.size() - at});
+            std::memcpy(buffer, bytes.constData() + at, size_t(n));
+            at += n;
+            return n;
+        },
+        [&items](QString&& item) { items.append(std::move(item)); }, ReadSize);
+
+    if (items != reference(bytes))
+        std::abort();
+    return 0;
+}
