@@ -2,6 +2,7 @@
 
 #include "PacedYield.h"
 #include "TextTable.h"
+#include "shell/Failure.h"
 #include "shell/Form1.h"
 #include "shell/ListView.h"
 #include "shell/Main.h"
@@ -87,7 +88,7 @@ void CopyListviewProperlySpacedToClipboard(const ListView& lv, Clipboard& clipbo
         qsizetype w = 0;
         for (qsizetype i = 1, items = lv.ItemCount(); i <= items; ++i) {
             doEvents();
-            w = c == 1 ? TextTable::wider(w, lv.ItemText(i)) : TextTable::wider(w, cell(lv, i, c));
+            w = TextTable::wider(w, cell(lv, i, c));
         }
         widths.push_back(w);
     }
@@ -101,11 +102,7 @@ void CopyListviewProperlySpacedToClipboard(const ListView& lv, Clipboard& clipbo
             doEvents();
             if (size_t(c) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
-            const qsizetype w = widths[size_t(c - 1)];
-            if (c == 1)
-                TextTable::appendCell(text, lv.ItemText(i), w);
-            else
-                TextTable::appendCell(text, cell(lv, i, c), w);
+            TextTable::appendCell(text, cell(lv, i, c), widths[size_t(c - 1)]);
         }
         TextTable::closeClipboardLine(text);
     }

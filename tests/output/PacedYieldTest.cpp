@@ -83,16 +83,4 @@ TEST(PacedYield, TheIntervalCountsFromTheEndOfASlowYield)
     EXPECT_EQ(yields, 1);
 }
 
-TEST(PacedYield, EveryCallYieldsWithAZeroIntervalOnceTheClockIsLookedAt)
-{
-    // With no interval the pacing still looks at the clock every 16 calls:
-    // 64 calls make 4 yields.
-    FakeClock clock;
-    int yields = 0;
-    PacedYield yield([&] { ++yields; }, 0, clock.clock());
-    for (int i = 0; i < 64; ++i)
-        yield();
-    EXPECT_EQ(yields, 4);
-}
-
 } // namespace

@@ -177,13 +177,6 @@ TEST_F(TextExportTest, AnExistingFileIsReplacedAndANameWithoutExtensionKeptAsItI
     EXPECT_EQ(entries(out.path()), QStringList{"results"});
 }
 
-TEST_F(TextExportTest, TheInvalidListIsSavedByItsOwnButton)
-{
-    form->ListView2->AppendItem("712345678904");
-    form->ListView3->AppendItem("12345");
-    EXPECT_EQ(saveInvalid(), "Invalid Codes\t\r\n12345" + blanks(8).toLatin1() + "\t\r\n");
-}
-
 // Files that cannot be written ------------------------------------------------------
 
 TEST_F(TextExportTest, AFolderThatDoesNotExistIsReportedOnceAndTheSaveEnds)
