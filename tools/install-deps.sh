@@ -11,6 +11,7 @@ packages=(
     libreoffice-calc libreoffice-dev
     xvfb xauth
     dpkg-dev file
+    clang libclang-rt-14-dev
 )
 
 missing=()

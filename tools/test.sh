@@ -1,8 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test:
+#   1. the test suite (ctest) on the normal build;
+#   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. each fuzzer for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
 tools/install-deps.sh
+
+echo "== build and test"
 cmake --preset dev
-cmake --build --preset dev -j"$(nproc)"
-ctest --preset dev -j"$(nproc)"
+cmake --build --preset dev -j"$jobs"
+ctest --preset dev -j"$jobs"
+
+echo "== build and test with the sanitizers"
+cmake --preset asan
+cmake --build --preset asan -j"$jobs"
+ctest --preset asan -j"$jobs"
+
+echo "== fuzzing smoke run"
+tools/fuzz-smoke.sh

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QPoint>
-
 #include <optional>
 
 // The hotspot of the first image of a Windows cursor (.cur) file: the point of

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <exception>
 
 // A failure of one step of an action. It carries the description that the
@@ -13,8 +12,7 @@ class Failure : public std::exception
 public:
     explicit Failure(QString description)
         : m_description(std::move(description)), m_what(m_description.toUtf8())
-    {
-    }
+    {}
 
     const QString& description() const noexcept { return m_description; }
     const char* what() const noexcept override { return m_what.constData(); }

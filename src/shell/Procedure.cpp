@@ -7,7 +7,8 @@
 QString errorReportText(const QString& description, const QString& procedureTag, int line)
 {
     return description + QStringLiteral("\r\n") + procedureTag + QStringLiteral("at line ") +
-           QString::number(line) + QStringLiteral("\r\rPlease email screenshot of this message to ") +
+           QString::number(line) +
+           QStringLiteral("\r\rPlease email screenshot of this message to ") +
            QLatin1String(Maker::SupportAddress);
 }
 

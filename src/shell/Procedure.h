@@ -4,7 +4,6 @@
 #include "Prompts.h"
 
 #include <QString>
-
 #include <new>
 #include <utility>
 
@@ -58,17 +57,11 @@ public:
 
     // A test whose only action is to end the procedure. If working it out
     // fails, the procedure does not end there.
-    template <typename Test> bool endsIf(int line, Test&& test)
-    {
-        return value(line, false, test);
-    }
+    template <typename Test> bool endsIf(int line, Test&& test) { return value(line, false, test); }
 
     // The head of a repetition: the number of rounds. If it cannot be taken,
     // the repetition runs no round.
-    template <typename Count> int count(int line, Count&& count)
-    {
-        return value(line, 0, count);
-    }
+    template <typename Count> int count(int line, Count&& count) { return value(line, 0, count); }
 
     // Reports a failure at a line, as a failing step does.
     void report(const QString& description, int line);

@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QStyleOptionProgressBar>
-
 #include <cmath>
 
 namespace {

@@ -12,7 +12,6 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
-
 #include <cstring>
 
 QString QtPrompts::displayText(const QString& text)
@@ -42,9 +41,8 @@ void QtPrompts::errorReport(const QString& text)
 QString QtPrompts::inputBox(const QString& prompt, const QString& title)
 {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
-                              QString(), &ok);
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Normal, QString(), &ok);
     return ok ? text : QString();
 }
 
@@ -75,8 +73,9 @@ QString QtFileDialogs::showOpen(const FileDialogRequest& request)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters(request.filter));
     // A typed name need not exist: the import itself says "File not found".
-    dialog.setFileMode((request.flags & FileDialogFlags::AllowMultiSelect) ? QFileDialog::ExistingFiles
-                                                                        : QFileDialog::AnyFile);
+    dialog.setFileMode((request.flags & FileDialogFlags::AllowMultiSelect)
+                           ? QFileDialog::ExistingFiles
+                           : QFileDialog::AnyFile);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)

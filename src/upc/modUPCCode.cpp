@@ -3,7 +3,6 @@
 #include "../shell/Failure.h"
 
 #include <QVarLengthArray>
-
 #include <array>
 
 namespace modUPCCode {

@@ -1,16 +1,15 @@
-#include "support/ScriptedServices.h"
-
 #include "shell/Form1.h"
+
 #include "shell/ListView.h"
 #include "shell/ProgressBar.h"
 #include "shell/PushButton.h"
+#include "support/ScriptedServices.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace {

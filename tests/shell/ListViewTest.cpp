@@ -1,11 +1,11 @@
-#include "support/QtPrinters.h"
-#include "shell/Failure.h"
 #include "shell/ListView.h"
+
+#include "shell/Failure.h"
+#include "support/QtPrinters.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,8 +1,8 @@
-#include "support/QtPrinters.h"
 #include "shell/Procedure.h"
 
-#include <QStringList>
+#include "support/QtPrinters.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,8 +47,10 @@ TEST(Procedure, TwoFailingStepsGiveTwoReportsInOrderAndTheRestRuns)
     p.step(108, [&] { ran << "108"; });
     EXPECT_EQ(ran, QStringList({"100", "104", "108"}));
     ASSERT_EQ(prompts.reports.size(), 2);
-    EXPECT_TRUE(prompts.reports[0].startsWith("first\r\nin Lintorak2021/08/31.Form1.Form_Load at line 102\r\r"));
-    EXPECT_TRUE(prompts.reports[1].startsWith("second\r\nin Lintorak2021/08/31.Form1.Form_Load at line 106\r\r"));
+    EXPECT_TRUE(prompts.reports[0].startsWith(
+        "first\r\nin Lintorak2021/08/31.Form1.Form_Load at line 102\r\r"));
+    EXPECT_TRUE(prompts.reports[1].startsWith(
+        "second\r\nin Lintorak2021/08/31.Form1.Form_Load at line 106\r\r"));
 }
 
 TEST(Procedure, FailureInARepetitionIsReportedEveryRoundAndTheRepetitionEnds)

@@ -1,13 +1,12 @@
-#include "support/QtPrinters.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/CursorFile.h"
 #include "shell/Failure.h"
 #include "shell/Main.h"
 #include "shell/Platform.h"
+#include "support/QtPrinters.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <ostream>
 
 // Readable Qt texts in test failure messages; line breaks and tabs escaped.

@@ -1,5 +1,5 @@
-#include "support/QtPrinters.h"
 #include "shell/Failure.h"
+#include "support/QtPrinters.h"
 #include "upc/modUPCCode.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +53,8 @@ TEST_F(CheckUPCCodeTest, TabsAreNeverRemoved)
 
 TEST_F(CheckUPCCodeTest, TwelveCharacterNumbersWithOtherCharactersRaiseTypeMismatch)
 {
-    for (const char* code : {"0123456789.5", "+12345678905", "1,234,567,89", "1234567890e5",
-                             "$12345678905"}) {
+    for (const char* code :
+         {"0123456789.5", "+12345678905", "1,234,567,89", "1234567890e5", "$12345678905"}) {
         SCOPED_TRACE(code);
         try {
             CheckUPCCode(QString::fromUtf8(code));
@@ -76,13 +76,14 @@ TEST_F(CheckUPCCodeTest, NumericTestFollowsTheLocale)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates);
     EXPECT_TRUE(IsNumeric(u"0", us));
-    EXPECT_TRUE(IsNumeric(u"00000000000000000000000000000000000000000000000000000000000000000000"
-                          u"0000000000000000000000000000000000000000000000000000000000000000000000"
-                          u"000000000000000000000000000000000000000000000000000000000000000000000000"
-                          u"000000000000000000000000000000000000000000000000000000000000000000000000"
-                          u"000000000000000000000000000000000000000000000000000000000000000000000000"
-                          u"1",
-                          us));
+    EXPECT_TRUE(
+        IsNumeric(u"00000000000000000000000000000000000000000000000000000000000000000000"
+                  u"0000000000000000000000000000000000000000000000000000000000000000000000"
+                  u"000000000000000000000000000000000000000000000000000000000000000000000000"
+                  u"000000000000000000000000000000000000000000000000000000000000000000000000"
+                  u"000000000000000000000000000000000000000000000000000000000000000000000000"
+                  u"1",
+                  us));
     EXPECT_TRUE(IsNumeric(u"+5", us));
     EXPECT_TRUE(IsNumeric(u"1.5", us));
     EXPECT_TRUE(IsNumeric(u"1,234", us));
@@ -104,7 +105,7 @@ TEST_F(CheckUPCCodeTest, CheckDigitSum)
 {
     EXPECT_TRUE(IsCheckDigitCorrect(u"012345678905"));
     EXPECT_FALSE(IsCheckDigitCorrect(u"279347895943"));
-    EXPECT_THROW(IsCheckDigitCorrect(u"01234567890"), Failure); // one character short
+    EXPECT_THROW(IsCheckDigitCorrect(u"01234567890"), Failure);       // one character short
     EXPECT_THROW(IsCheckDigitCorrect(u"01234567890\u0665"), Failure); // not an ASCII digit
 }
 
@@ -126,7 +127,8 @@ TEST_F(CheckUPCCodeTest, AgreesWithTheCheckDigitFormula)
         const int check = (10 - (odd * 3 + even) % 10) % 10;
         for (int last = 0; last < 10; ++last) {
             const QString full = code + QChar(u'0' + last);
-            EXPECT_EQ(CheckUPCCode(full), last == check ? "Valid" : "Not Valid") << qPrintable(full);
+            EXPECT_EQ(CheckUPCCode(full), last == check ? "Valid" : "Not Valid")
+                << qPrintable(full);
         }
     }
 }
