@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     fonts-liberation
     libreoffice-calc libreoffice-dev
-    xvfb xauth
+    xvfb xauth libx11-dev libxfixes-dev
     dpkg-dev file
     clang libclang-rt-14-dev
 )

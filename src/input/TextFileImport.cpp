@@ -1,3 +1,68 @@
-#include "../shell/Form1.h"
+#include "TextFileImport.h"
 
-void Form1::PushButton3_Click() {}
+#include "../shell/Form1.h"
+#include "../shell/ListView.h"
+#include "../shell/Main.h"
+#include "../shell/Procedure.h"
+#include "FilePath.h"
+#include "TextFileReader.h"
+
+#include <QStringList>
+
+namespace {
+
+// Explorer-style dialog, several files at once, long names, read-only box ticked.
+constexpr qint32 OpenFlags = FileDialogFlags::Explorer | FileDialogFlags::AllowMultiSelect |
+                             FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
+static_assert(OpenFlags == 2621953);
+
+const QString OpenTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+} // namespace
+
+namespace Main {
+
+void LoadListviewFromTextFile(Prompts& prompts, ListView& list, const QString& path)
+{
+    if (!FileExists(path)) {
+        prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
+        return;
+    }
+    TextFileReader::readItems(path, [&list](QString&& item) { list.AppendItem(item); });
+}
+
+} // namespace Main
+
+void Form1::PushButton3_Click()
+{
+    Procedure p(prompts(), procedureTag("Form1", "PushButton3_Click"));
+
+    p.step(100, [&] { CommonDialog1.FileName.clear(); });
+    p.step(102, [&] { CommonDialog1.Flags = OpenFlags; });
+    p.step(104, [&] { CommonDialog1.DialogTitle = OpenTitle; });
+    p.step(106, [&] { CommonDialog1.Filter = OpenFilter; });
+    p.step(108, [&] { CommonDialog1.ShowOpen(); });
+    if (p.endsIf(110, [&] { return CommonDialog1.FileName.isEmpty(); }))
+        return;
+    QStringList parts;
+    p.step(112, [&] { parts = CommonDialog1.FileName.split(QChar(0)); });
+    p.step(114, [&] { SetMousePointer(vbHourglass); });
+    if (p.when(116, [&] { return parts.size() == 1; })) {
+        QString path;
+        p.step(118, [&] { path = parts.at(0); });
+        p.step(120, [&] { Main::LoadListviewFromTextFile(prompts(), *ListView1, path); });
+    } else if (p.when(122, [&] { return parts.size() >= 2; })) {
+        QString folder;
+        p.step(124, [&] { folder = parts.at(0); });
+        qsizetype last = 0;
+        p.step(126, [&] { last = parts.size() - 1; });
+        for (qsizetype i = 1, n = p.count(128, [&] { return last; }); i <= n; ++i) {
+            QString path;
+            p.step(130, [&] { path = folder + QChar(FilePath::Separator) + parts.at(i); });
+            p.step(132, [&] { path = Main::FixDoubleBackslashes(path); });
+            p.step(134, [&] { Main::LoadListviewFromTextFile(prompts(), *ListView1, path); });
+        } // 136
+    }
+    p.step(138, [&] { SetMousePointer(vbDefault); });
+}

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "Appearance.h"
 #include "CursorFile.h"
 #include "Failure.h"
 #include "ListView.h"
@@ -142,9 +143,9 @@ void Form1::layOut()
 
     // Keyboard order: the three lists, then the buttons; "Help" is the
     // fourteenth stop and "Load Sample/Example UPCs" the last button.
-    const QWidget* order[] = {ListView1,    ListView2,    ListView3,    PushButton6,  PushButton3,
-                              PushButton1,  PushButton17, PushButton4,  PushButton13, PushButton2,
-                              PushButton8,  PushButton7,  PushButton9,  PushButton5,  PushButton10,
+    const QWidget* order[] = {ListView1,    ListView2,    ListView3,   PushButton6,  PushButton3,
+                              PushButton1,  PushButton17, PushButton4, PushButton13, PushButton2,
+                              PushButton8,  PushButton7,  PushButton9, PushButton5,  PushButton10,
                               PushButton11, PushButton12, ProgressBar1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
@@ -179,6 +180,7 @@ void Form1::Form_Load()
 {
     Procedure p(prompts(), procedureTag("Form1", "Form_Load"));
 
+    p.step(102, [&] { Main::ApplySkin(*this); });
     p.step(106, [&] { setWindowTitle(QLatin1String(Maker::ProductName)); });
     p.step(106, [&] { setWindowIcon(QIcon(QStringLiteral(":/quorvane/quorvane.png"))); });
     p.step(106, [&] { Main::SetApplicationTitle(); });
@@ -226,7 +228,8 @@ void Form1::Form_QueryUnload()
         built = true;
     });
     if (built)
-        p.step(110, [&] { m_services.settings->write(StoreApplication, StoreSection, StoreKey, s); });
+        p.step(110,
+               [&] { m_services.settings->write(StoreApplication, StoreSection, StoreKey, s); });
     p.step(112, [&] { DoEvents(); });
 }
 

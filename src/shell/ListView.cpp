@@ -12,6 +12,16 @@ namespace {
 // The view is told about new rows at most this often.
 constexpr int FrameMilliseconds = 40;
 
+// The most characters of one text the view draws: far more than the widest
+// column shows, and a text of millions of characters would take seconds to
+// lay out at every repaint. The list itself keeps the whole text.
+constexpr qsizetype MostCharactersDrawn = 4096;
+
+QString shown(const QString& text)
+{
+    return text.size() > MostCharactersDrawn ? text.first(MostCharactersDrawn) : text;
+}
+
 // The key codes of the keys that have one of their own; letters and digits
 // keep their character code.
 int keyCode(int qtKey)
@@ -61,9 +71,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     const ListItem& it = m_items[size_t(index.row())];
     if (role == Qt::DisplayRole) {
         if (index.column() == 0)
-            return it.text;
+            return shown(it.text);
         const int sub = index.column() - 1;
-        return sub < it.subItems.size() ? it.subItems.at(sub) : QString();
+        return sub < it.subItems.size() ? shown(it.subItems.at(sub)) : QString();
     }
     if (role == Qt::CheckStateRole && index.column() == 0)
         return it.checked ? Qt::Checked : Qt::Unchecked;

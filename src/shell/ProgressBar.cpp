@@ -8,7 +8,10 @@
 
 namespace {
 constexpr int FrameMilliseconds = 40;
-}
+// The most characters of the text the bar draws; a longer text (a code of
+// millions of characters) would take many seconds to lay out at each frame.
+constexpr qsizetype MostCharactersDrawn = 1024;
+} // namespace
 
 ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent)
 {
@@ -55,7 +58,7 @@ void ProgressBar::paintEvent(QPaintEvent*)
     option.minimum = 0;
     option.maximum = 1000;
     option.progress = int(std::lround(m_value * 10));
-    option.text = m_text;
+    option.text = m_text.size() > MostCharactersDrawn ? m_text.first(MostCharactersDrawn) : m_text;
     option.textVisible = true;
     option.textAlignment = Qt::AlignCenter;
     style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);

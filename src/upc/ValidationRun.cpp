@@ -1,3 +1,66 @@
-#include "../shell/Form1.h"
+#include "ValidationRun.h"
 
-void Form1::PushButton17_Click() {}
+#include "../shell/Failure.h"
+#include "../shell/Form1.h"
+#include "../shell/ListView.h"
+#include "../shell/Main.h"
+#include "../shell/Procedure.h"
+#include "../shell/ProgressBar.h"
+#include "modUPCCode.h"
+
+namespace Main {
+
+QString FileNameFromPath(const QString& path)
+{
+    const qsizetype at = path.lastIndexOf(QLatin1Char('\\'));
+    return at < 0 ? path : path.sliced(at + 1);
+}
+
+} // namespace Main
+
+// "Start Validating": files every code of the code list into the valid or the
+// invalid list, in list order. The window handles its pending events once per
+// code, so other handlers (another run included) may run in the middle; the
+// busy pointer is the only guard.
+void Form1::PushButton17_Click()
+{
+    Procedure p(prompts(), procedureTag("Form1", "PushButton17_Click"));
+
+    if (!p.when(100, [&] { return ListView1->ItemCount() == 0; })) {
+        p.step(102, [&] { ListView2->Clear(); });
+        p.step(104, [&] { ListView3->Clear(); });
+        p.step(106, [&] { SetMousePointer(vbHourglass); });
+        // The bound is taken once; the list is read afresh at every step.
+        const qsizetype n = p.count(108, [&] { return ListView1->ItemCount(); });
+        const QString processing = QStringLiteral("Processing: ");
+        for (qsizetype i = 1; i <= n; ++i) {
+            QString code;
+            p.step(110, [&] { code = ListView1->ItemText(i); });
+            p.step(112, [&] {
+                const qsizetype m = ListView1->ItemCount();
+                if (m == 0)
+                    throw Failure(QStringLiteral("Division by zero"));
+                ProgressBar1->SetValue(double(i) / double(m) * 100.0);
+            });
+            p.step(114, [&] { ProgressBar1->SetText(processing + Main::FileNameFromPath(code)); });
+            p.step(116, [&] { DoEvents(); });
+            // A code the check fails on gets no verdict and so goes to the
+            // invalid list; a verdict never carries over from another code.
+            const QString* verdict = nullptr;
+            p.step(118, [&] { verdict = &modUPCCode::CheckUPCCode(code); });
+            if (p.when(120, [&] { return verdict && *verdict == modUPCCode::Valid; }))
+                p.step(122, [&] { ListView2->AppendItem(ListView1->ItemText(i)); });
+            else
+                p.step(124, [&] { ListView3->AppendItem(ListView1->ItemText(i)); });
+        } // 126
+        p.step(128, [&] { SetMousePointer(vbDefault); });
+        p.step(130, [&] { ProgressBar1->SetValue(0); });
+        p.step(132, [&] { ProgressBar1->SetText(QStringLiteral("Progress Bar")); });
+        p.step(134,
+               [&] { prompts().messageBox(QStringLiteral("Done."), Main::ApplicationTitle()); });
+        return;
+    }
+    p.step(136, [&] {
+        prompts().messageBox(QStringLiteral("No UPC codes added."), Main::ApplicationTitle());
+    });
+}

@@ -1,12 +1,11 @@
-#include "support/QtPrinters.h"
 #include "shell/Failure.h"
 #include "shell/SettingsStore.h"
 #include "shell/StoredCodeList.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,6 +32,28 @@ TEST(StoredCodeList, SplitDropsEmptyPiecesAndMatchesTheSeparatorExactly)
     // An item holding the separator comes back as several items.
     const QString joined = StoredCodeList::join(QStringList{"x||MySeparator23||y", "", "z"});
     EXPECT_EQ(StoredCodeList::split(joined), QStringList({"x", "y", "z"}));
+}
+
+TEST(StoredCodeList, DuplicatesAndLongListsComeBackWhole)
+{
+    EXPECT_EQ(StoredCodeList::split(StoredCodeList::join(QStringList{"a", "a", "b", "a"})),
+              QStringList({"a", "a", "b", "a"}));
+    // No limit at 32767 items.
+    QStringList many;
+    for (int i = 0; i < 40000; ++i)
+        many.append(QString::number(i));
+    const QStringList back = StoredCodeList::split(StoredCodeList::join(many));
+    EXPECT_EQ(back.size(), 40000);
+    EXPECT_EQ(back, many);
+}
+
+TEST(StoredCodeList, AnItemOfSeparatorsOrNothingLeavesNoItem)
+{
+    EXPECT_EQ(StoredCodeList::join(QStringList{""}), "");
+    EXPECT_EQ(StoredCodeList::split(StoredCodeList::join(QStringList{"", ""})), QStringList());
+    EXPECT_EQ(StoredCodeList::split("||MySeparator23||"), QStringList());
+    EXPECT_EQ(StoredCodeList::split("||MySeparator23|||"), QStringList({"|"}));
+    EXPECT_EQ(StoredCodeList::split("|||MySeparator23||"), QStringList({"|"}));
 }
 
 TEST(SettingsStore, MissingValueGivesTheDefault)

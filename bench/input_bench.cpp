@@ -1,0 +1,277 @@
+// Timed driver: a million codes through the real window, offscreen, with
+// scripted dialogs. Prints wall time and peak memory for each stage:
+// import from a text file, validation run, closing (the code list is stored)
+// and starting a new window (the code list is restored). Then, for
+// comparison, the same job in Python with python-stdnum, when it is installed:
+// read the file, check every code, write the two lists.
+//
+//     input_bench [codes] [file]     (default 1000000 codes, a generated file)
+
+#include "shell/Form1.h"
+#include "shell/ListView.h"
+#include "shell/ProgressBar.h"
+#include "support/ScriptedServices.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+// Peak resident memory of the process so far, in MiB (VmHWM).
+double peakMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    return -1;
+}
+
+double currentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    return -1;
+}
+
+// Starts a new peak from the memory in use now, so each stage shows its own.
+void resetPeak()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+}
+
+// A code with a correct UPC-A check digit.
+std::string validCode(std::mt19937_64& random)
+{
+    std::string code;
+    int total = 0;
+    for (int p = 0; p < 11; ++p) {
+        const int digit = int(random() % 10);
+        code += char('0' + digit);
+        total += p % 2 == 0 ? 3 * digit : digit;
+    }
+    code += char('0' + (10 - total % 10) % 10);
+    return code;
+}
+
+// About a tenth valid; some written with hyphens or spaces; the rest wrong
+// check digits, wrong lengths and a few that are no number at all.
+void writeCodes(const QString& path, long count)
+{
+    std::mt19937_64 random(20210831);
+    std::string out;
+    out.reserve(size_t(count) * 15);
+    for (long i = 0; i < count; ++i) {
+        const unsigned kind = unsigned(random() % 100);
+        std::string code = validCode(random);
+        if (kind < 6) {
+            // valid as it stands
+        } else if (kind < 8) {
+            code = code.substr(0, 1) + '-' + code.substr(1, 5) + '-' + code.substr(6, 5) + '-' +
+                   code.substr(11);
+        } else if (kind < 10) {
+            code = ' ' + code.substr(0, 6) + ' ' + code.substr(6) + ' ';
+        } else if (kind < 85) {
+            code[11] = char('0' + (code[11] - '0' + 1 + int(random() % 9)) % 10);
+        } else if (kind < 90) {
+            code.pop_back();
+        } else if (kind < 95) {
+            code += char('0' + random() % 10);
+        } else if (kind < 97) {
+            code[3] = 'X';
+        } else {
+            code = code.substr(0, 4) + '-' + code.substr(4, 4) + "-0" + code.substr(8);
+        }
+        out += code;
+        out += "\r\n";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(out.data(), qint64(out.size())) != qint64(out.size())) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
+
+// Counts how often a widget is drawn.
+class PaintCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// The same job in Python: the file's lines (CR LF, CR or LF), each checked
+// with python-stdnum as a 12-digit code, the two lists written to files.
+const char* const PythonJob = R"(
+import sys
+from stdnum import ean
+text = open(sys.argv[1], encoding="utf-8", newline="").read()
+lines = text.replace("\r\n", "\n").replace("\r", "\n").split("\n")
+if text.endswith("\r") or text.endswith("\r\n"):
+    lines.pop()
+valid, invalid = [], []
+for line in lines:
+    code = ean.compact(line)
+    (valid if len(code) == 12 and ean.is_valid(code) else invalid).append(line)
+open(sys.argv[2], "w", encoding="utf-8").write("\n".join(valid) + "\n")
+open(sys.argv[3], "w", encoding="utf-8").write("\n".join(invalid) + "\n")
+print(len(valid), "valid,", len(invalid), "invalid")
+)";
+
+void timePython(const QString& codes, const QTemporaryDir& work)
+{
+    // The system's Python, which has python3-stdnum, before any other.
+    for (const QString& python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        QProcess probe;
+        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import stdnum.ean")});
+        if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit ||
+            probe.exitCode() != 0)
+            continue;
+        QProcess job;
+        QElapsedTimer timer;
+        timer.start();
+        job.start(python, {QStringLiteral("-c"), QString::fromUtf8(PythonJob), codes,
+                           work.filePath(QStringLiteral("valid.txt")),
+                           work.filePath(QStringLiteral("invalid.txt"))});
+        job.waitForFinished(-1);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        std::printf("%-30s %8.3f s   (%s) %s\n", "python-stdnum, same job", seconds,
+                    qPrintable(python), job.readAllStandardOutput().trimmed().constData());
+        return;
+    }
+    std::printf("python-stdnum: not installed, comparison skipped\n");
+}
+
+struct Stage
+{
+    QElapsedTimer timer;
+    const char* name;
+    explicit Stage(const char* stageName) : name(stageName)
+    {
+        resetPeak();
+        timer.start();
+    }
+    void done(const char* detail)
+    {
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        std::printf("%-28s %8.3f s   peak %7.1f MiB   now %7.1f MiB   %s\n", name, seconds,
+                    peakMiB(), currentMiB(), detail);
+        std::fflush(stdout);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing of the user's own folders is touched.
+    QTemporaryDir work;
+    QDir().mkpath(work.filePath(QStringLiteral("runtime")));
+    QFile::setPermissions(work.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.filePath(QStringLiteral("runtime"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(work.filePath(QStringLiteral("config"))));
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    const long count = argc > 1 ? std::atol(argv[1]) : 1000000;
+    const QString file = argc > 2 ? QString::fromLocal8Bit(argv[2]) : work.filePath("codes.txt");
+    if (argc <= 2)
+        writeCodes(file, count);
+    std::printf("codes file: %s (%.1f MiB)\n", qPrintable(file),
+                QFileInfo(file).size() / 1048576.0);
+    std::printf("start: %.1f MiB in use\n", currentMiB());
+
+    ScriptedServices script;
+    char detail[128];
+    {
+        auto form = script.loadForm();
+        PaintCounter barPaints, validPaints;
+        form->ProgressBar1->installEventFilter(&barPaints);
+        form->ListView2->viewport()->installEventFilter(&validPaints);
+        form->show();
+        QCoreApplication::processEvents();
+        QElapsedTimer road;
+        road.start();
+
+        {
+            Stage stage("import (PushButton3)");
+            script.openAnswers.enqueue(file);
+            form->PushButton3_Click();
+            form->ListView1->Refresh();
+            QCoreApplication::processEvents();
+            std::snprintf(detail, sizeof detail, "%lld codes in the code list",
+                          qlonglong(form->ListView1->ItemCount()));
+            stage.done(detail);
+        }
+        {
+            Stage stage("validation run (PushButton17)");
+            form->PushButton17_Click();
+            form->ListView2->Refresh();
+            form->ListView3->Refresh();
+            QCoreApplication::processEvents();
+            std::snprintf(detail, sizeof detail, "%lld valid, %lld invalid",
+                          qlonglong(form->ListView2->ItemCount()),
+                          qlonglong(form->ListView3->ItemCount()));
+            stage.done(detail);
+            std::printf("%-30s %8.3f s   progress bar drawn %d times, valid list %d times\n",
+                        "import and run together", road.nsecsElapsed() / 1e9, barPaints.count,
+                        validPaints.count);
+        }
+        {
+            // What the run's once-per-code yield costs by itself.
+            QElapsedTimer timer;
+            timer.start();
+            for (long i = 0; i < count; ++i)
+                form->DoEvents();
+            std::printf("%-30s %8.3f s\n", "the same number of idle yields",
+                        timer.nsecsElapsed() / 1e9);
+        }
+        {
+            Stage stage("close (store the code list)");
+            form->close();
+            std::snprintf(
+                detail, sizeof detail, "%.1f MiB stored",
+                QFileInfo(script.settings.pathOf("Tarnwell", "Quorvane", "UPC Codes")).size() /
+                    1048576.0);
+            stage.done(detail);
+        }
+    }
+    {
+        Stage stage("start (restore the code list)");
+        auto again = script.loadForm();
+        again->show();
+        QCoreApplication::processEvents();
+        std::snprintf(detail, sizeof detail, "%lld codes restored",
+                      qlonglong(again->ListView1->ItemCount()));
+        stage.done(detail);
+    }
+    timePython(file, work);
+    const QStringList messages = script.logged("message");
+    const QStringList errors = script.errors();
+    std::printf("messages: %s; error reports: %lld\n", qPrintable(messages.join(", ")),
+                qlonglong(errors.size()));
+    return errors.isEmpty() ? 0 : 1;
+}

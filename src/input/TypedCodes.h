@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Codes typed into the input box: several at once, separated by commas.
+namespace TypedCodes {
+
+// The pieces of the typed text between commas, left to right. Every piece
+// counts, empty ones included: "a,,b," gives "a", "", "b", "".
+QStringList split(const QString& text);
+
+// The piece without its leading and trailing blanks (U+0020 only; tabs and
+// other white space stay, and so do blanks inside).
+QString trimBlanks(const QString& piece);
+
+} // namespace TypedCodes

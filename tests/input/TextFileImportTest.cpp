@@ -1,0 +1,201 @@
+#include "input/TextFileImport.h"
+
+#include "shell/Form1.h"
+#include "shell/ListView.h"
+#include "shell/PushButton.h"
+#include "support/ScriptedServices.h"
+
+#include <QDir>
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList itemsOf(const ListView* list)
+{
+    QStringList items;
+    for (qsizetype i = 1; i <= list->ItemCount(); ++i)
+        items.append(list->ItemText(i));
+    return items;
+}
+
+const QString OpenDialog = "open|2621953|Load List(s) - Hold Ctrl to select multiple list "
+                           "files|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
+const QString NotFound = "message|Quorvane|File not found";
+
+QString errorAt(const QString& description, int line)
+{
+    return description + "\r\nin Lintorak2021/08/31.Form1.PushButton3_Click at line " +
+           QString::number(line) +
+           "\r\rPlease email screenshot of this message to "
+           "support@tarnwell.example";
+}
+
+class TextFileImportTest : public ::testing::Test
+{
+protected:
+    ScriptedServices script;
+    TempFolder files;
+    std::unique_ptr<Form1> form = script.loadForm();
+
+    // Picks the answer in the dialog and clicks "Load UPCs From Text File".
+    QStringList import(const QString& answer)
+    {
+        script.openAnswers.enqueue(answer);
+        form->PushButton3->click();
+        EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+        return itemsOf(form->ListView1);
+    }
+
+    static QString several(const QString& folder, const QStringList& names)
+    {
+        return folder + QChar(0) + names.join(QChar(0));
+    }
+
+    static QString isADirectory() { return QString::fromLocal8Bit(std::strerror(EISDIR)); }
+};
+
+TEST_F(TextFileImportTest, OpensTheDialogWithItsSettingsEveryTime)
+{
+    const QString path = files.write("codes.txt", "801927504622\r\n");
+    import(path);
+    import(QString()); // cancelled
+    EXPECT_EQ(script.log, QStringList({OpenDialog, OpenDialog}));
+    EXPECT_EQ(form->CommonDialog1.FileName, "");
+}
+
+TEST_F(TextFileImportTest, CancellingChangesNothing)
+{
+    form->ListView1->AppendItem("kept");
+    form->SetMousePointer(Form1::vbCustom);
+    script.openAnswers.enqueue(QString());
+    form->PushButton3->click();
+    EXPECT_EQ(itemsOf(form->ListView1), QStringList({"kept"}));
+    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+    EXPECT_EQ(script.log, QStringList({OpenDialog}));
+}
+
+TEST_F(TextFileImportTest, OneFileOfCrLfLinesAddsEachLineInOrder)
+{
+    form->ListView1->AppendItem("already there");
+    EXPECT_EQ(import(files.write("codes.txt", "801927504622\r\n012345678905\r\n712345678904\r\n")),
+              QStringList({"already there", "801927504622", "012345678905", "712345678904"}));
+    EXPECT_EQ(script.log, QStringList({OpenDialog}));
+}
+
+TEST_F(TextFileImportTest, LineFeedAndCarriageReturnFiles)
+{
+    EXPECT_EQ(import(files.write("lf.txt", "801927504622\n012345678905\n")),
+              QStringList({"801927504622", "012345678905", ""}));
+    form->ListView1->Clear();
+    EXPECT_EQ(import(files.write("cr.txt", "801927504622\r012345678905\r")),
+              QStringList({"801927504622", "012345678905"}));
+}
+
+TEST_F(TextFileImportTest, EmptyFileAddsNothingAndAnEmptyLineAddsAnEmptyItem)
+{
+    EXPECT_EQ(import(files.write("empty.txt", "")), QStringList());
+    EXPECT_EQ(import(files.write("one empty line.txt", "\r\n")), QStringList({""}));
+    EXPECT_TRUE(script.errors().isEmpty());
+}
+
+TEST_F(TextFileImportTest, LinesAreKeptAsTheyStandAndTheByteOrderMarkIsDropped)
+{
+    EXPECT_EQ(import(files.write("codes.txt", "\xEF\xBB\xBF 012345678905\r\n0-12345-67890-5\t\r\n"
+                                              "012345678905\r\nno code\r\n")),
+              QStringList({" 012345678905", "0-12345-67890-5\t", "012345678905", "no code"}));
+}
+
+TEST_F(TextFileImportTest, TwoFilesOfAFolderAreLoadedInTheOrderGiven)
+{
+    files.write("list/a.txt", "a1\r\na2\r\n");
+    files.write("list/b.txt", "b1\r\n");
+    EXPECT_EQ(import(several(files.file("list"), {"b.txt", "a.txt"})),
+              QStringList({"b1", "a1", "a2"}));
+    // A folder that ends in its separator, as the root folder does.
+    form->ListView1->Clear();
+    EXPECT_EQ(import(several(files.file("list") + "/", {"a.txt", "b.txt"})),
+              QStringList({"a1", "a2", "b1"}));
+    EXPECT_EQ(script.log, QStringList({OpenDialog, OpenDialog}));
+}
+
+TEST_F(TextFileImportTest, TheSameFileTwiceAddsItsLinesTwice)
+{
+    const QString path = files.write("list/codes.txt", "a\r\nb\r\n");
+    EXPECT_EQ(import(path), QStringList({"a", "b"}));
+    EXPECT_EQ(import(path), QStringList({"a", "b", "a", "b"}));
+    EXPECT_EQ(import(several(files.file("list"), {"codes.txt", "codes.txt"})),
+              QStringList({"a", "b", "a", "b", "a", "b", "a", "b"}));
+}
+
+TEST_F(TextFileImportTest, AMissingFileSaysFileNotFoundAndTheNextFileIsLoaded)
+{
+    EXPECT_EQ(import(files.file("typed name.txt")), QStringList());
+    EXPECT_EQ(script.log, QStringList({OpenDialog, NotFound}));
+
+    files.write("list/b.txt", "b1\r\n");
+    EXPECT_EQ(import(several(files.file("list"), {"missing.txt", "b.txt"})), QStringList({"b1"}));
+    EXPECT_EQ(script.log, QStringList({OpenDialog, NotFound, OpenDialog, NotFound}));
+    EXPECT_TRUE(script.errors().isEmpty());
+}
+
+TEST_F(TextFileImportTest, AFileNameHoldingBackslashesIsLoadedUnderItsOwnName)
+{
+    files.write("list/a\\\\b.txt", "x\r\n");
+    EXPECT_EQ(import(files.file("list/a\\\\b.txt")), QStringList({"x"}));
+    EXPECT_EQ(import(several(files.file("list"), {"a\\\\b.txt"})), QStringList({"x", "x"}));
+    EXPECT_TRUE(script.errors().isEmpty());
+    EXPECT_FALSE(script.log.contains(NotFound));
+}
+
+TEST_F(TextFileImportTest, AnUnreadableFileIsReportedAtLine120AndThePointerIsRestored)
+{
+    ASSERT_TRUE(QDir().mkpath(files.file("folder.txt")));
+    EXPECT_EQ(import(files.file("folder.txt")), QStringList());
+    EXPECT_EQ(script.errors(), QStringList({errorAt(isADirectory(), 120)}));
+}
+
+TEST_F(TextFileImportTest, AReadErrorIsReportedAtLine120)
+{
+    // This process's own memory opens, but its first bytes cannot be read.
+    import("/proc/self/mem");
+    ASSERT_EQ(script.errors().size(), 1);
+    EXPECT_TRUE(script.errors()[0].contains("PushButton3_Click at line 120\r"));
+}
+
+TEST_F(TextFileImportTest, AnUnreadableFileAmongSeveralIsReportedAtLine134AndTheOthersLoad)
+{
+    files.write("list/a.txt", "a1\r\n");
+    files.write("list/c.txt", "c1\r\n");
+    ASSERT_TRUE(QDir().mkpath(files.file("list/b.txt")));
+    EXPECT_EQ(import(several(files.file("list"), {"a.txt", "b.txt", "c.txt"})),
+              QStringList({"a1", "c1"}));
+    EXPECT_EQ(script.errors(), QStringList({errorAt(isADirectory(), 134)}));
+}
+
+TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
+{
+    const QByteArray line(6 * 1024 * 1024, '7');
+    EXPECT_EQ(import(files.write("long.txt", "a\r\n" + line + "\r\nb")).size(), 3);
+    EXPECT_EQ(form->ListView1->ItemText(2).size(), line.size());
+    form->ListView1->Refresh();
+    const QString drawn = form->ListView1->model()
+                              .data(form->ListView1->model().index(1, 0), Qt::DisplayRole)
+                              .toString();
+    EXPECT_GT(drawn.size(), 100);
+    EXPECT_LT(drawn.size(), 10000);
+    EXPECT_TRUE(QString(line).startsWith(drawn));
+}
+
+TEST_F(TextFileImportTest, LoadListviewFromTextFileFillsAnyList)
+{
+    const QString path = files.write("codes.txt", "v1\nv2");
+    Main::LoadListviewFromTextFile(script, *form->ListView2, path);
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"v1", "v2"}));
+    EXPECT_EQ(form->ListView1->ItemCount(), 0);
+    Main::LoadListviewFromTextFile(script, *form->ListView2, files.file("nothing.txt"));
+    EXPECT_EQ(script.log, QStringList({NotFound}));
+}
+
+} // namespace

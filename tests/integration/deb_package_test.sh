@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the .deb with CPack into a temporary folder and checks it: the
+# program, the hand cursor beside it, the link on the PATH, the desktop entry,
+# the icons and the sample skin are in it; Depends names fonts-liberation and
+# the package of every shared library the program links; Recommends names
+# LibreOffice Calc and xdg-utils.
+#
+#     deb_package_test.sh <cpack> <build folder> <source folder>
+set -euo pipefail
+cpack=$1
+build=$2
+source=$3
+
+work=$(mktemp -d)
+# Installing writes the build's install_manifest.txt; the one of the user's
+# own install is kept.
+manifest=$build/install_manifest.txt
+if [ -f "$manifest" ]; then cp -p "$manifest" "$work/manifest.kept"; fi
+restore() {
+    if [ -f "$work/manifest.kept" ]; then cp -p "$work/manifest.kept" "$manifest"; else rm -f "$manifest"; fi
+    rm -rf "$work"
+}
+trap restore EXIT
+
+if ! (cd "$work" && timeout 240 "$cpack" --config "$build/CPackConfig.cmake" -B "$work") \
+    >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    echo "FAIL: cpack did not make the package"
+    exit 1
+fi
+debs=("$work"/quorvane_*.deb)
+deb=${debs[0]}
+[ -f "$deb" ] || { echo "FAIL: no quorvane_*.deb"; exit 1; }
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+listing=$(dpkg-deb -c "$deb")
+expect_entry() { # <extended regex on a dpkg-deb -c line> <what>
+    grep -qE "$1" <<<"$listing" || fail "the package has no $2"
+}
+expect_entry '^-rwxr-xr-x .* \./usr/lib/quorvane/quorvane$' "program usr/lib/quorvane/quorvane"
+expect_entry '^-rw-r--r-- .* \./usr/lib/quorvane/HAND-M\.CUR$' "hand cursor beside the program"
+expect_entry '^l.* \./usr/bin/quorvane -> \.\./lib/quorvane/quorvane$' \
+    "link usr/bin/quorvane to the program"
+expect_entry '^-rw-r--r-- .* \./usr/share/applications/quorvane\.desktop$' "desktop entry"
+for size in 32 64 128 256; do
+    expect_entry "^-rw-r--r-- .* \./usr/share/icons/hicolor/${size}x${size}/apps/quorvane\.png$" \
+        "${size}x${size} icon"
+done
+expect_entry '^-rw-r--r-- .* \./usr/share/quorvane/skins/quorvane-slate\.qss$' "sample skin"
+if grep -qE '/x/o\.cjs$' <<<"$listing"; then
+    fail "the package puts a skin in use"
+fi
+
+# Package names of a relation field ("a (>= 1), b | c").
+names() { tr ',|' '\n\n' <<<"$1" | sed -E 's/\(.*\)//; s/:any//; s/^ +//; s/ +$//' | grep -v '^$' || true; }
+depends=$(names "$(dpkg-deb -f "$deb" Depends)")
+recommends=$(names "$(dpkg-deb -f "$deb" Recommends)")
+for p in fonts-liberation libqt6widgets6 libqt6gui6 libqt6core6; do
+    grep -qx "$p" <<<"$depends" || fail "Depends lacks $p"
+done
+for p in libreoffice-calc xdg-utils; do
+    grep -qx "$p" <<<"$recommends" || fail "Recommends lacks $p"
+done
+
+# Every library the packaged program links comes from a package it depends on.
+dpkg-deb -x "$deb" "$work/root"
+program=$work/root/usr/lib/quorvane/quorvane
+resolved=$(ldd "$program")
+while read -r library; do
+    # "name => path (address)", or "path (address)" for the dynamic loader.
+    path=$(awk -v l="$library" '($1 == l && $2 == "=>") { print $3; exit }
+        (substr($1, length($1) - length(l)) == "/" l) { print $1; exit }' <<<"$resolved")
+    [ -n "$path" ] || { fail "$library is not found"; continue; }
+    owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null ||
+        dpkg -S "${path#/usr}" 2>/dev/null || true)
+    package=${owner%%:*}
+    [ -n "$package" ] || { fail "no package holds $path"; continue; }
+    grep -qx "$package" <<<"$depends" || fail "Depends lacks $package (for $library)"
+done < <(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }')
+
+if [ "$failures" -gt 0 ]; then
+    echo "Depends: $(dpkg-deb -f "$deb" Depends)"
+    echo "$listing"
+    exit 1
+fi
+echo "OK: $(basename "$deb"): $(grep -c . <<<"$listing") entries; Depends: $(dpkg-deb -f "$deb" Depends)"
