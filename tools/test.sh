@@ -21,3 +21,6 @@ ctest --preset asan -j"$jobs"
 
 echo "== fuzzing smoke run"
 tools/fuzz-smoke.sh
+
+echo "== load run: a million codes along the whole road, with the sanitizers"
+build-asan/bin/road_bench --load-run 1000000
