@@ -1,3 +1,4 @@
+#include "output/spreadsheet/SpreadsheetPlugin.h"
 #include "shell/Form1.h"
 #include "shell/QtPlatform.h"
 #include "shell/SettingsStore.h"
@@ -6,7 +7,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTime>
-
 #include <cstdio>
 #include <unistd.h>
 
@@ -22,6 +22,7 @@ int main(int argc, char* argv[])
     XdgUrlOpener urlOpener;
     StdRandomSource random;
     const SettingsStore settings;
+    PluginSpreadsheetServer spreadsheet;
 
     Services services;
     services.prompts = &prompts;
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     services.urlOpener = &urlOpener;
     services.random = &random;
     services.settings = &settings;
+    services.spreadsheet = &spreadsheet;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.secondsSinceMidnight = [] {
         return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
