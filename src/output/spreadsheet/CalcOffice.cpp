@@ -98,7 +98,8 @@ QString sofficePath()
         if (QFileInfo(beside).isExecutable())
             return beside;
     }
-    throw Failure(QStringLiteral("no soffice installation found!"));
+    throw Failure(QStringLiteral("LibreOffice's soffice is neither on the PATH nor in %1")
+                      .arg(toQString(folder)));
 }
 
 // soffice started for a connection. It either becomes the office, or hands
@@ -111,7 +112,8 @@ public:
         OUString url;
         if (osl::FileBase::getFileURLFromSystemPath(toOUString(program), url) !=
             osl::FileBase::E_None)
-            throw Failure(QStringLiteral("cannot convert soffice installation path to URL!"));
+            throw Failure(
+                QStringLiteral("%1 cannot be started: its path is not valid").arg(program));
         std::vector<OUString> arguments = {
             OUString("--nologo"), OUString("--nodefault"), OUString("--norestore"),
             OUString("--nolockcheck"),
@@ -125,11 +127,11 @@ public:
         case osl_Process_E_None:
             break;
         case osl_Process_E_NotFound:
-            throw Failure(QStringLiteral("image not found!"));
+            throw Failure(QStringLiteral("%1 was not found").arg(program));
         case osl_Process_E_NoPermission:
-            throw Failure(QStringLiteral("permission denied!"));
+            throw Failure(QStringLiteral("%1 may not be run").arg(program));
         default:
-            throw Failure(QStringLiteral("soffice could not be started"));
+            throw Failure(QStringLiteral("%1 could not be started").arg(program));
         }
     }
     ~Launch() { osl_freeProcessHandle(m_process); }
