@@ -121,7 +121,10 @@ Headless::Headless(int lifetimeSeconds) : m_pipe(uniquePipeName("headless"))
 {
     // `timeout` puts the office in a process group of its own and ends the
     // whole group when the time is up.
-    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Its output goes nowhere: an office that outlives a crashed test must not
+    // hold the test runner's output open.
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.start(QStringLiteral("timeout"),
                     {QStringLiteral("--kill-after=5"), QString::number(lifetimeSeconds),
                      ProgramDir + QStringLiteral("/soffice"),
