@@ -1,3 +1,4 @@
+#include "output/spreadsheet/SpreadsheetPlugin.h"
 #include "shell/Appearance.h"
 #include "shell/Form1.h"
 #include "shell/QtPlatform.h"
@@ -23,6 +24,7 @@ int main(int argc, char* argv[])
     StdRandomSource random;
     const SettingsStore settings;
     StyleSheetSkinFactory skin;
+    PluginSpreadsheetServer spreadsheet;
 
     Services services;
     services.prompts = &prompts;
@@ -32,6 +34,7 @@ int main(int argc, char* argv[])
     services.random = &random;
     services.settings = &settings;
     services.skin = &skin;
+    services.spreadsheet = &spreadsheet;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.secondsSinceMidnight = [] {
         return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;

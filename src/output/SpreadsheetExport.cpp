@@ -1,8 +1,146 @@
+// "Save Results As Excel File": a result list into a new, unsaved workbook of
+// the spreadsheet application, left visible for the user to keep or discard.
+
+#include "../shell/Failure.h"
 #include "../shell/Form1.h"
+#include "../shell/ListView.h"
+#include "../shell/Main.h"
+#include "../shell/Procedure.h"
+#include "spreadsheet/Spreadsheet.h"
+
+namespace {
+
+const QString TextFormat = QStringLiteral("@");
+
+SpreadsheetServer& spreadsheetServer(const Form1& form)
+{
+    if (!form.services().spreadsheet)
+        throw Failure(QStringLiteral("No spreadsheet application is available"));
+    return *form.services().spreadsheet;
+}
+
+// Where the two handlers differ: how a data row's cells get the text format.
+enum class RowFormat
+{
+    // Every cell of the row, right before its value (the valid list).
+    EachCell,
+    // The row's first cell once, before the row's cells are written (the
+    // invalid list).
+    FirstCellOnce,
+};
+
+// The export of one list, for the handler `handler`. The sheet is reached
+// afresh through the workbook for every cell, and the list is read afresh at
+// every step: the window processes its events in between, and other handlers
+// may change the list there.
+void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowFormat)
+{
+    Procedure p(form.prompts(), procedureTag("Form1", handler));
+
+    if (p.endsIf(100, [&] { return !form.SaveResultsAsExcelFileIsExcelInstalled(); })) {
+        p.step(176, [&] {
+            form.prompts().messageBox(
+                QStringLiteral("Excel is not installed on this computer. You need to have it "
+                               "installed to use this feature."),
+                Main::ApplicationTitle());
+        });
+        return;
+    }
+    if (p.endsIf(108, [&] { return list->ItemCount() == 0; }))
+        return;
+    p.step(110, [&] { form.SetMousePointer(Form1::vbHourglass); });
+
+    // Without the application, or without a workbook in it, there is nowhere
+    // to write: the failure is reported once and the export ends.
+    std::unique_ptr<Spreadsheet::Application> application;
+    std::unique_ptr<Spreadsheet::Workbook> workbook;
+    p.step(112, [&] { application = spreadsheetServer(form).createApplication(); });
+    if (application)
+        p.step(114, [&] { workbook = application->Workbooks()->Add(); });
+    if (!workbook) {
+        p.step(174, [&] { form.SetMousePointer(Form1::vbDefault); });
+        return;
+    }
+    auto cell = [&](int row, int column) { return workbook->ActiveSheet()->cells(row, column); };
+
+    // The header row.
+    int i = 1;
+    for (int c = 1, n = p.count(118, [&] { return list->ColumnCount(); }); c <= n; ++c) {
+        p.step(120, [&] { form.DoEvents(); });
+        p.step(122, [&] { cell(1, i)->SetNumberFormat(TextFormat); });
+        if (c == 1) {
+            p.step(126, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
+            ++i;
+        } else {
+            p.step(130, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
+            ++i;
+        }
+        p.step(134, [&] { workbook->ActiveSheet()->Columns(c)->Autofit(); });
+    }
+
+    // One row per item; an unchecked item leaves its row empty.
+    const bool eachCell = rowFormat == RowFormat::EachCell;
+    int j = 2;
+    for (qsizetype r = 1, n = p.count(140, [&] { return list->ItemCount(); }); r <= n; ++r) {
+        p.step(142, [&] { form.DoEvents(); });
+        if (p.when(144, [&] { return list->Checked(r); })) {
+            i = 1;
+            if (!eachCell)
+                p.step(148, [&] { cell(j, 1)->SetNumberFormat(TextFormat); });
+            const int columnsLine = eachCell ? 148 : 150;
+            for (int c = 1, m = p.count(columnsLine, [&] { return list->ColumnCount(); }); c <= m;
+                 ++c) {
+                p.step(eachCell ? 150 : 152, [&] { form.DoEvents(); });
+                if (eachCell)
+                    p.step(152, [&] { cell(j, i)->SetNumberFormat(TextFormat); });
+                if (c == 1) {
+                    p.step(156, [&] { cell(j, i)->SetValue(list->ItemText(r)); });
+                    ++i;
+                } else {
+                    p.step(160, [&] {
+                        cell(j, i)->SetValue(list->SubItem(r, c).remove(QLatin1Char('=')));
+                    });
+                    ++i;
+                }
+            }
+        }
+        ++j;
+    }
+
+    p.step(170, [&] { workbook->ActiveSheet()->Columns()->Autofit(); });
+    p.step(172, [&] { application->SetVisible(true); });
+    p.step(174, [&] { form.SetMousePointer(Form1::vbDefault); });
+    // The workbook and the application are let go here; both stay open for
+    // the user.
+    workbook.reset();
+    application.reset();
+}
+
+} // namespace
 
 bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
 {
-    return false;
+    bool installed = true;
+    try {
+        // Started and let go at once.
+        spreadsheetServer(*this).createApplication();
+    } catch (...) {
+        installed = false;
+    }
+    if (!installed)
+        prompts().messageBox(QStringLiteral("Excel is not installed on this computer. You need to "
+                                            "have it installed to use this software without "
+                                            "error."),
+                             Main::ApplicationTitle());
+    return installed;
 }
-void Form1::PushButton13_Click() {}
-void Form1::PushButton7_Click() {}
+
+void Form1::PushButton13_Click()
+{
+    exportList(*this, ListView2, "PushButton13_Click", RowFormat::EachCell);
+}
+
+void Form1::PushButton7_Click()
+{
+    exportList(*this, ListView3, "PushButton7_Click", RowFormat::FirstCellOnce);
+}

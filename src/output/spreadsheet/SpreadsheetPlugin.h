@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Spreadsheet.h"
+
+#include <QString>
+#include <QStringList>
+
+// How the LibreOffice plugin reaches the office.
+struct CalcConnection
+{
+    // The pipe the office accepts connections on; "" is a name of this
+    // process's own.
+    QString pipe;
+    // When nobody answers on the pipe: start soffice, which starts the office
+    // or hands the request to the user's running one. When false, only wait
+    // for an office that was started with --accept on the pipe.
+    bool launch = true;
+    // How long to wait for the office to answer.
+    int timeoutMilliseconds = 45000;
+};
+
+// The LibreOffice Calc plugin, a library of its own that links LibreOffice's
+// runtime. The program loads it only when a spreadsheet is asked for, so it
+// starts and runs without LibreOffice.
+namespace CalcPlugin {
+
+inline constexpr int Version = 1;
+inline constexpr char FileName[] = "quorvane_calc.so";
+inline constexpr char VersionSymbol[] = "quorvaneCalcPluginVersion";
+inline constexpr char CreateSymbol[] = "quorvaneCalcCreateServer";
+
+using VersionFunction = int (*)();
+// A new server; the caller owns it.
+using CreateFunction = SpreadsheetServer* (*)(const CalcConnection& connection);
+
+// Where the program looks for the plugin, in order: lib/quorvane beside the
+// program's own folder (the build tree and an installed program alike), then
+// the program's folder itself.
+QStringList candidates(const QString& programFolder);
+
+} // namespace CalcPlugin
+
+// The spreadsheet application through the plugin. The plugin is loaded at the
+// first creation and stays loaded; a plugin that cannot be loaded is tried
+// again at the next creation.
+class PluginSpreadsheetServer : public SpreadsheetServer
+{
+public:
+    // `pluginFile` "" looks in the places of CalcPlugin::candidates.
+    explicit PluginSpreadsheetServer(CalcConnection connection = {}, QString pluginFile = {});
+    ~PluginSpreadsheetServer() override;
+
+    std::unique_ptr<Spreadsheet::Application> createApplication() override;
+
+private:
+    std::unique_ptr<SpreadsheetServer> load() const;
+
+    CalcConnection m_connection;
+    QString m_pluginFile;
+    std::unique_ptr<SpreadsheetServer> m_server;
+};

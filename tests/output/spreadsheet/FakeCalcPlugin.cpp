@@ -1,0 +1,28 @@
+// A stand-in for the LibreOffice Calc plugin: loads like it, and its server
+// cannot start any application.
+
+#include "output/spreadsheet/SpreadsheetPlugin.h"
+#include "shell/Failure.h"
+
+namespace {
+
+class Server : public SpreadsheetServer
+{
+public:
+    std::unique_ptr<Spreadsheet::Application> createApplication() override
+    {
+        throw Failure(QStringLiteral("The stand-in office cannot be started"));
+    }
+};
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT int quorvaneCalcPluginVersion()
+{
+    return CalcPlugin::Version + FAKE_PLUGIN_VERSION_OFFSET;
+}
+
+extern "C" Q_DECL_EXPORT SpreadsheetServer* quorvaneCalcCreateServer(const CalcConnection&)
+{
+    return new Server;
+}

@@ -1,0 +1,13 @@
+# Fails when the program itself needs LibreOffice's runtime: only the plugin may.
+execute_process(COMMAND ${READELF} -d ${PROGRAM} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "cannot read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${dynamic}")
+if(NOT needed MATCHES "libQt6Core")
+    message(FATAL_ERROR "unexpected dynamic section of ${PROGRAM}:\n${dynamic}")
+endif()
+if(needed MATCHES "uno_|libreoffice")
+    message(FATAL_ERROR "${PROGRAM} links LibreOffice's runtime:\n${needed}")
+endif()
+message(STATUS "${PROGRAM} needs: ${needed}")
