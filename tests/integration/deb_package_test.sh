@@ -3,7 +3,8 @@
 # program, the hand cursor beside it, the link on the PATH, the desktop entry,
 # the icons and the sample skin are in it; Depends names fonts-liberation and
 # the package of every shared library the program links; Recommends names
-# LibreOffice Calc and xdg-utils.
+# LibreOffice Calc and xdg-utils, and no LibreOffice package is a dependency
+# (the spreadsheet plugin, when built, is in the package all the same).
 #
 #     deb_package_test.sh <cpack> <build folder> <source folder>
 set -euo pipefail
@@ -52,6 +53,9 @@ for size in 32 64 128 256; do
         "${size}x${size} icon"
 done
 expect_entry '^-rw-r--r-- .* \./usr/share/quorvane/skins/quorvane-slate\.qss$' "sample skin"
+if [ -f "$build/lib/quorvane/quorvane_calc.so" ]; then
+    expect_entry '^-rw-r--r-- .* \./usr/lib/quorvane/quorvane_calc\.so$' "spreadsheet plugin"
+fi
 if grep -qE '/x/o\.cjs$' <<<"$listing"; then
     fail "the package puts a skin in use"
 fi
@@ -66,6 +70,10 @@ done
 for p in libreoffice-calc xdg-utils; do
     grep -qx "$p" <<<"$recommends" || fail "Recommends lacks $p"
 done
+# The program installs and starts without LibreOffice.
+if grep -qE '^(libuno|uno-|ure|libreoffice)' <<<"$depends"; then
+    fail "Depends names LibreOffice packages"
+fi
 
 # Every library the packaged program links comes from a package it depends on.
 dpkg-deb -x "$deb" "$work/root"
