@@ -5,7 +5,6 @@
 
 #include <QCursor>
 #include <QWidget>
-
 #include <optional>
 
 class ListView;

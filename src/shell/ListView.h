@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <QTableView>
 #include <QTimer>
-
 #include <vector>
 
 // One item of a list: its text, the texts of later columns, and its check mark.

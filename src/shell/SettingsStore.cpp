@@ -22,8 +22,7 @@ QString component(QString name)
 
 SettingsStore::SettingsStore()
     : m_root(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-{
-}
+{}
 
 SettingsStore::SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
 
@@ -34,8 +33,8 @@ QString SettingsStore::pathOf(const QString& application, const QString& section
            component(section) + QLatin1Char('/') + component(key);
 }
 
-QString SettingsStore::read(const QString& application, const QString& section,
-                            const QString& key, const QString& defaultValue) const
+QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
+                            const QString& defaultValue) const
 {
     QFile file(pathOf(application, section, key));
     if (!file.exists())

@@ -20,8 +20,7 @@ QString join(qsizetype count, const std::function<const QString&(qsizetype)>& it
 
 QString join(const QStringList& items)
 {
-    return join(items.size(),
-                [&items](qsizetype i) -> const QString& { return items.at(i - 1); });
+    return join(items.size(), [&items](qsizetype i) -> const QString& { return items.at(i - 1); });
 }
 
 void split(const QString& stored, const std::function<void(QString)>& append)

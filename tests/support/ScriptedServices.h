@@ -1,7 +1,6 @@
 #pragma once
 
 #include "TempFolder.h"
-
 #include "shell/Platform.h"
 #include "shell/Prompts.h"
 #include "shell/Services.h"
@@ -9,7 +8,6 @@
 
 #include <QQueue>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
