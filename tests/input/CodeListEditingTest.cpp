@@ -1,6 +1,7 @@
 #include "shell/Form1.h"
 #include "shell/ListView.h"
 #include "shell/PushButton.h"
+#include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
 #include <QTest>
@@ -8,21 +9,7 @@
 
 namespace {
 
-QStringList itemsOf(const ListView* list)
-{
-    QStringList items;
-    for (qsizetype i = 1; i <= list->ItemCount(); ++i)
-        items.append(list->ItemText(i));
-    return items;
-}
-
-void fill(ListView* list, const QStringList& items)
-{
-    for (const QString& item : items)
-        list->AppendItem(item);
-}
-
-const QStringList Samples = {"801927504622", "012345678905", "712345678904", "279347895943"};
+const QStringList& Samples = SampleCodes;
 
 class CodeListEditingTest : public ::testing::Test
 {

@@ -3,6 +3,7 @@
 #include "shell/Form1.h"
 #include "shell/ListView.h"
 #include "shell/PushButton.h"
+#include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
 #include <QDir>
@@ -11,14 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QStringList itemsOf(const ListView* list)
-{
-    QStringList items;
-    for (qsizetype i = 1; i <= list->ItemCount(); ++i)
-        items.append(list->ItemText(i));
-    return items;
-}
 
 const QString OpenDialog = "open|2621953|Load List(s) - Hold Ctrl to select multiple list "
                            "files|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";

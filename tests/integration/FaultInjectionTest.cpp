@@ -4,6 +4,7 @@
 // file, not the stored code list.
 #include "shell/Form1.h"
 #include "shell/ListView.h"
+#include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
 #include <QCoreApplication>
@@ -13,14 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList itemsOf(const ListView* list)
-{
-    QStringList items;
-    for (qsizetype i = 1; i <= list->ItemCount(); ++i)
-        items.append(list->ItemText(i));
-    return items;
-}
 
 // A script whose open dialog can let the chosen file vanish before it is read.
 class Script : public ScriptedServices
