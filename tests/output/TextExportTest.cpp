@@ -1,5 +1,6 @@
 #include "output/TextExport.h"
 
+#include "FullDisk.h"
 #include "OutputTestSupport.h"
 #include "shell/Form1.h"
 #include "shell/ListView.h"
@@ -232,36 +233,6 @@ TEST_F(TextExportTest, AFullDeviceIsReportedOnce)
     saveOnly(&Form1::PushButton4_Click, device);
     EXPECT_EQ(reports(), at(SaveProcedure, {180}));
     EXPECT_FALSE(QFileInfo(device).isFile());
-}
-
-// A replacement file on a disk that fills up after `room` bytes.
-class FullDiskSaveFile : public QSaveFile
-{
-public:
-    FullDiskSaveFile(const QString& path, qint64 room) : QSaveFile(path), m_room(room) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 len) override
-    {
-        if (len <= m_room) {
-            m_room -= len;
-            return QSaveFile::writeData(data, len);
-        }
-        QSaveFile::writeData(data, m_room);
-        m_room = 0;
-        setErrorString(QStringLiteral("No space left on device"));
-        return -1;
-    }
-
-private:
-    qint64 m_room;
-};
-
-FileSystemObject fullDisk(qint64 room)
-{
-    return FileSystemObject([room](const QString& path) -> std::unique_ptr<QSaveFile> {
-        return std::make_unique<FullDiskSaveFile>(path, room);
-    });
 }
 
 TEST_F(TextExportTest, ADiskFilledPartWayIsReportedOnceAndKeepsTheOldFile)

@@ -1,6 +1,7 @@
 // The LibreOffice Calc plugin when soffice cannot be reached: a failure in
 // bounded time, never a hang or a crash.
 
+#include "ServerFailure.h"
 #include "output/spreadsheet/SpreadsheetPlugin.h"
 #include "shell/Failure.h"
 #include "shell/Form1.h"
@@ -47,17 +48,6 @@ QString pipeName()
     return QStringLiteral("quorvane_test_fake_%1_%2")
         .arg(QCoreApplication::applicationPid())
         .arg(++serial);
-}
-
-QString failureOf(SpreadsheetServer& server)
-{
-    try {
-        server.createApplication();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    ADD_FAILURE() << "the application was created";
-    return {};
 }
 
 TEST(CalcPluginWithoutOffice, SofficeThatEndsWithAnErrorIsAFailureAtOnce)

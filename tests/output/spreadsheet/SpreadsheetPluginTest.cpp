@@ -2,6 +2,7 @@
 
 #include "output/spreadsheet/SpreadsheetPlugin.h"
 
+#include "ServerFailure.h"
 #include "shell/Failure.h"
 #include "shell/Form1.h"
 #include "shell/ListView.h"
@@ -11,17 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString failureOf(SpreadsheetServer& server)
-{
-    try {
-        server.createApplication();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    ADD_FAILURE() << "the application was created";
-    return {};
-}
 
 TEST(SpreadsheetPlugin, IsLookedForInLibQuorvaneBesideTheProgramFolderThenInIt)
 {
