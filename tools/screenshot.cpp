@@ -1,7 +1,7 @@
 // Draws the real main window without a display and saves it as a PNG: the
 // window starts as the program starts it, the four sample codes are put in
-// the code list and filed into the valid and invalid lists by the UPC-A
-// check, and the window is grabbed.
+// the code list and filed into the valid and invalid lists by the validation
+// run, and the window is grabbed.
 //
 //     quorvane_screenshot <output.png> [<skin file>]
 //
@@ -13,63 +13,12 @@
 #include "shell/Appearance.h"
 #include "shell/Form1.h"
 #include "shell/ListView.h"
-#include "shell/Platform.h"
-#include "shell/Prompts.h"
-#include "shell/SettingsStore.h"
-#include "upc/modUPCCode.h"
+#include "support/ScriptedServices.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
-
-namespace {
-
-// The sample codes, in the order the code list shows them.
-const char* const SampleCodes[] = {"801927504622", "012345678905", "712345678904", "279347895943"};
-
-// Nothing here asks the user anything; any box that start-up shows is a fault
-// of the picture and is printed instead.
-class PrintedPrompts : public Prompts
-{
-public:
-    void messageBox(const QString& text, const QString& title) override
-    {
-        std::fprintf(stderr, "message box %s: %s\n", qPrintable(title), qPrintable(text));
-        ++shown;
-    }
-    void errorReport(const QString& text) override
-    {
-        std::fprintf(stderr, "error report: %s\n", qPrintable(text));
-        ++shown;
-    }
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    int shown = 0;
-};
-
-class NoFileDialogs : public FileDialogs
-{
-public:
-    QString showOpen(const FileDialogRequest&) override { return {}; }
-    QString showSave(const FileDialogRequest&) override { return {}; }
-};
-
-class NoUrlOpener : public UrlOpener
-{
-public:
-    void openUrl(const QString&) override {}
-};
-
-// Never draws 7: the home page is not opened.
-class FixedRandom : public RandomSource
-{
-public:
-    void seed(double) override {}
-    double next() override { return 0.5; }
-};
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -83,43 +32,23 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return 1;
-    const QString programFolder = scratch.filePath(QStringLiteral("program"));
+    // Scripted boxes and dialogs, a program folder and a settings store of
+    // its own; the home page is never opened (the scripted draw is not 7).
+    ScriptedServices script;
+    const QString programFolder = script.programFolder();
     QDir().mkpath(programFolder + QStringLiteral("/x"));
     if (args.size() == 3 && !QFile::copy(args.at(2), Main::SkinFilePath(programFolder))) {
         std::fprintf(stderr, "cannot copy the skin %s\n", qPrintable(args.at(2)));
         return 1;
     }
-
-    PrintedPrompts prompts;
-    NoFileDialogs fileDialogs;
-    NoUrlOpener urlOpener;
-    FixedRandom random;
-    const SettingsStore settings(scratch.filePath(QStringLiteral("config")));
     StyleSheetSkinFactory skin;
-
-    Services services;
-    services.prompts = &prompts;
-    services.fileDialogs = &fileDialogs;
-    services.urlOpener = &urlOpener;
-    services.random = &random;
-    services.settings = &settings;
+    Services services = script.services();
     services.skin = &skin;
-    services.programFolder = programFolder;
-    services.secondsSinceMidnight = [] { return 0.0; };
 
     Form1 form(services);
     form.Form_Load();
-    for (const char* code : SampleCodes) {
-        const QString text = QLatin1String(code);
-        form.ListView1->AppendItem(text);
-        if (modUPCCode::CheckUPCCode(text) == modUPCCode::Valid)
-            form.ListView2->AppendItem(text);
-        else
-            form.ListView3->AppendItem(text);
-    }
+    form.PushButton12_Click(); // the sample codes
+    form.PushButton17_Click(); // checked by the validation run
     for (ListView* list : {form.ListView1, form.ListView2, form.ListView3})
         list->Refresh();
     form.show();
@@ -131,5 +60,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::printf("%s: %dx%d\n", qPrintable(args.at(1)), image.width(), image.height());
-    return prompts.shown == 0 ? 0 : 1;
+    for (const QString& error : script.errors())
+        std::fprintf(stderr, "error report: %s\n", qPrintable(error));
+    return script.errors().isEmpty() ? 0 : 1;
 }

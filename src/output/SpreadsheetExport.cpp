@@ -68,13 +68,9 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
     for (int c = 1, n = p.count(118, [&] { return list->ColumnCount(); }); c <= n; ++c) {
         p.step(120, [&] { form.DoEvents(); });
         p.step(122, [&] { cell(1, i)->SetNumberFormat(TextFormat); });
-        if (c == 1) {
-            p.step(126, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
-            ++i;
-        } else {
-            p.step(130, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
-            ++i;
-        }
+        // The first column and the others are written alike, at lines of their own.
+        p.step(c == 1 ? 126 : 130, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
+        ++i;
         p.step(134, [&] { workbook->ActiveSheet()->Columns(c)->Autofit(); });
     }
 
@@ -93,15 +89,13 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
                 p.step(eachCell ? 150 : 152, [&] { form.DoEvents(); });
                 if (eachCell)
                     p.step(152, [&] { cell(j, i)->SetNumberFormat(TextFormat); });
-                if (c == 1) {
+                if (c == 1)
                     p.step(156, [&] { cell(j, i)->SetValue(list->ItemText(r)); });
-                    ++i;
-                } else {
+                else
                     p.step(160, [&] {
                         cell(j, i)->SetValue(list->SubItem(r, c).remove(QLatin1Char('=')));
                     });
-                    ++i;
-                }
+                ++i;
             }
         }
         ++j;

@@ -92,33 +92,6 @@ void setBackground(QWidget* widget, const QColor& colour)
     widget->setAutoFillBackground(true);
 }
 
-// Lists the skin file's name in its folder, asking for ordinary files only:
-// no folders, no hidden entries, no devices, pipes or sockets.
-bool listedAsOrdinaryFile(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString folderPath = info.absolutePath();
-    const QFileInfo folder(folderPath);
-    if (folder.isDir() && !folder.isReadable())
-        throw Failure(QStringLiteral("Skin folder %1 cannot be listed: permission denied")
-                          .arg(QDir::toNativeSeparators(folderPath)));
-    const QStringList names =
-        QDir(folderPath).entryList({info.fileName()}, QDir::Files | QDir::CaseSensitive);
-    if (!names.contains(info.fileName()))
-        return false;
-
-    // File managers hide the names listed in a ".hidden" file of the folder.
-    QFile hiddenList(folderPath + QStringLiteral("/.hidden"));
-    if (QFileInfo(hiddenList).isFile() && hiddenList.open(QIODevice::ReadOnly)) {
-        const QString listed = QString::fromUtf8(hiddenList.read(64 * 1024));
-        for (QStringView line : QStringView(listed).split(QLatin1Char('\n'))) {
-            if (line.trimmed() == info.fileName())
-                return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -275,9 +248,31 @@ QString SkinFilePath(const QString& programFolder)
     return programFolder + QStringLiteral("/x/o.cjs");
 }
 
+// Lists the skin file's name in its folder, asking for ordinary files only:
+// no folders, no hidden entries, no devices, pipes or sockets.
 bool SkinFileIsPresent(const QString& path)
 {
-    return listedAsOrdinaryFile(path);
+    const QFileInfo info(path);
+    const QString folderPath = info.absolutePath();
+    const QFileInfo folder(folderPath);
+    if (folder.isDir() && !folder.isReadable())
+        throw Failure(QStringLiteral("Skin folder %1 cannot be listed: permission denied")
+                          .arg(QDir::toNativeSeparators(folderPath)));
+    const QStringList names =
+        QDir(folderPath).entryList({info.fileName()}, QDir::Files | QDir::CaseSensitive);
+    if (!names.contains(info.fileName()))
+        return false;
+
+    // File managers hide the names listed in a ".hidden" file of the folder.
+    QFile hiddenList(folderPath + QStringLiteral("/.hidden"));
+    if (QFileInfo(hiddenList).isFile() && hiddenList.open(QIODevice::ReadOnly)) {
+        const QString listed = QString::fromUtf8(hiddenList.read(64 * 1024));
+        for (QStringView line : QStringView(listed).split(QLatin1Char('\n'))) {
+            if (line.trimmed() == info.fileName())
+                return false;
+        }
+    }
+    return true;
 }
 
 namespace {

@@ -85,9 +85,11 @@ bool same(const XServer::Pointer& a, const XServer::Pointer& b)
 class Session
 {
 public:
-    Session(XServer& x, const QString& program) : m_x(x)
+    // `homePath` is the user's home folder; by default one of the session's own.
+    Session(XServer& x, const QString& program, const QString& homePath = {})
+        : m_x(x), m_homePath(homePath.isEmpty() ? m_ownHome.path() : homePath)
     {
-        QDir home(m_home.path());
+        QDir home(m_homePath);
         home.mkpath(QStringLiteral("runtime"));
         QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -106,7 +108,7 @@ public:
                                  "QT_SCREEN_SCALE_FACTORS", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
             env.remove(QLatin1String(name));
         env.insert(QStringLiteral("DISPLAY"), x.display());
-        env.insert(QStringLiteral("HOME"), m_home.path());
+        env.insert(QStringLiteral("HOME"), m_homePath);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
         env.insert(QStringLiteral("PATH"),
@@ -129,7 +131,7 @@ public:
     QString output() { return QString::fromLocal8Bit(m_process.readAll()); }
     QString storedCodeListFile() const
     {
-        return m_home.path() + "/config/Tarnwell/Quorvane/UPC Codes";
+        return m_homePath + "/config/Tarnwell/Quorvane/UPC Codes";
     }
 
     // The pointer that shows while the mouse moves at a point of the window:
@@ -162,7 +164,8 @@ public:
 
 private:
     XServer& m_x;
-    QTemporaryDir m_home;
+    QTemporaryDir m_ownHome;
+    QString m_homePath;
     QProcess m_process;
     unsigned long m_window = 0;
 };
@@ -327,6 +330,33 @@ TEST_F(InstallTest, DesktopEntryStartsTheInstalledProgramWithItsIcon)
 TEST_F(InstallTest, InstalledProgramFindsItsHandCursor)
 {
     expectHandOverButtons(installed("bin/quorvane"), true);
+}
+
+// The code list is stored when the window is closed through the window
+// system, and the next start finds it again.
+TEST_F(InstallTest, CodeListIsStoredAtTheCloseAndFoundAtTheNextStart)
+{
+    XServer x;
+    ASSERT_TRUE(x.isRunning()) << qPrintable(x.error());
+    QTemporaryDir home;
+    const QString stored = home.path() + "/config/Tarnwell/Quorvane/UPC Codes";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(stored).absolutePath()));
+    {
+        // An empty piece between the two codes: restoring skips it, so the
+        // value stored at the close shows that this run read and wrote the list.
+        QFile seed(stored);
+        ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+        seed.write("801927504622||MySeparator23||||MySeparator23||0-12345-67890-5");
+    }
+    const QByteArray expected = "801927504622||MySeparator23||0-12345-67890-5";
+    for (const char* run : {"first start", "second start"}) {
+        SCOPED_TRACE(run);
+        Session session(x, installed("bin/quorvane"), home.path());
+        ASSERT_NE(session.window(), 0u) << qPrintable(session.output());
+        EXPECT_FALSE(x.windowTitles().contains("Application Error"));
+        EXPECT_TRUE(session.close()) << qPrintable(session.output());
+        EXPECT_EQ(readAll(stored), expected);
+    }
 }
 
 TEST_F(InstallTest, MovedInstallationWithoutTheCursorFileShowsNoHand)
