@@ -21,5 +21,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # With their recommended packages, as the machines the suite is tried on
+    # have them (the Qt and LibreOffice plugins among them).
+    apt-get install -y -qq "${missing[@]}"
 fi
