@@ -13,8 +13,8 @@
 #include "output/ClipboardCopy.h"
 #include "output/PacedYield.h"
 #include "output/TextExport.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
 #include "support/ScriptedServices.h"
 #include "upc/modUPCCode.h"
 
@@ -121,13 +121,13 @@ int main(int argc, char** argv)
     auto form = script.loadForm();
     form->show();
     QApplication::processEvents();
-    ListView& valid = *form->ListView2;
+    ListModel& valid = form->ListView2->model();
 
     QElapsedTimer fill;
     fill.start();
     for (qint64 i = 0; i < items; ++i)
         valid.AppendItem(validCode(i * 7919 + 3));
-    valid.Refresh();
+    valid.publish();
     QApplication::processEvents();
     std::printf("%lld items in the valid list (filled in %.3f s; first %s, \"%s\")\n",
                 static_cast<long long>(items), double(fill.nsecsElapsed()) / 1e9,

@@ -14,9 +14,9 @@
 // Default 1000000 codes in a generated file; --load-run leaves out the
 // Python comparison.
 
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/ProgressBar.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
+#include "shell/window/ProgressBar.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // padded widths with a TAB per cell; the clipboard text has one line per
 // checked row, none ending in a blank, nor in a TAB unless its last cell is
 // blank, each the start of the row's padded line.
-#include "output/TextTable.h"
+#include "support/TextTableReference.h"
 
 #include <cstdlib>
 

@@ -11,7 +11,7 @@ packages=(
     libreoffice-calc libreoffice-dev
     xvfb xauth libx11-dev libxfixes-dev
     dpkg-dev file
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   1. the test suite (ctest) on the normal build;
+#   1. the test suite (ctest) on the normal build, with warnings as errors, and
+#      clang-tidy on the core library;
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. each fuzzer for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
@@ -9,13 +10,18 @@ jobs=$(nproc)
 
 tools/install-deps.sh
 
+# The CI build treats warnings as errors; a developer's own `cmake --preset
+# dev` turns that off again.
 echo "== build and test"
-cmake --preset dev
+cmake --preset dev -DQUORVANE_WERROR=ON
 cmake --build --preset dev -j"$jobs"
 ctest --preset dev -j"$jobs"
 
+echo "== clang-tidy on the core library"
+tools/clang-tidy.sh build
+
 echo "== build and test with the sanitizers"
-cmake --preset asan
+cmake --preset asan -DQUORVANE_WERROR=ON
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
 
@@ -25,4 +31,4 @@ tools/fuzz-smoke.sh
 echo "== load run: a million codes along the whole road, with the sanitizers"
 build-asan/bin/road_bench --load-run 1000000
 
-echo "stages: 4 passed, 0 failed"
+echo "stages: 5 passed, 0 failed"

@@ -1,8 +1,8 @@
 #include "output/spreadsheet/SpreadsheetPlugin.h"
-#include "shell/Appearance.h"
-#include "shell/Form1.h"
-#include "shell/QtPlatform.h"
 #include "shell/SettingsStore.h"
+#include "shell/window/Appearance.h"
+#include "shell/window/Form1.h"
+#include "shell/window/QtPlatform.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "FilePath.h"
+#include "input/FilePath.h"
 
 namespace FilePath {
 

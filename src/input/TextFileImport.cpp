@@ -1,11 +1,11 @@
-#include "TextFileImport.h"
+#include "input/TextFileImport.h"
 
-#include "../shell/Form1.h"
-#include "../shell/ListView.h"
-#include "../shell/Main.h"
-#include "../shell/Procedure.h"
-#include "FilePath.h"
-#include "TextFileReader.h"
+#include "input/FilePath.h"
+#include "input/TextFileReader.h"
+#include "shell/Host.h"
+#include "shell/Main.h"
+#include "shell/Platform.h"
+#include "shell/Procedure.h"
 
 #include <QStringList>
 
@@ -23,7 +23,7 @@ const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*
 
 namespace Main {
 
-void LoadListviewFromTextFile(Prompts& prompts, ListView& list, const QString& path)
+void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path)
 {
     if (!FileExists(path)) {
         prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
@@ -34,24 +34,25 @@ void LoadListviewFromTextFile(Prompts& prompts, ListView& list, const QString& p
 
 } // namespace Main
 
-void Form1::PushButton3_Click()
+void TextFileImport::loadCodesFromTextFiles(Host& host)
 {
-    Procedure p(prompts(), procedureTag("Form1", "PushButton3_Click"));
+    Procedure p(host.prompts(), procedureTag("Form1", "PushButton3_Click"));
+    CommonDialog& dialog = host.fileDialog();
 
-    p.step(100, [&] { CommonDialog1.FileName.clear(); });
-    p.step(102, [&] { CommonDialog1.Flags = OpenFlags; });
-    p.step(104, [&] { CommonDialog1.DialogTitle = OpenTitle; });
-    p.step(106, [&] { CommonDialog1.Filter = OpenFilter; });
-    p.step(108, [&] { CommonDialog1.ShowOpen(); });
-    if (p.endsIf(110, [&] { return CommonDialog1.FileName.isEmpty(); }))
+    p.step(100, [&] { dialog.FileName.clear(); });
+    p.step(102, [&] { dialog.Flags = OpenFlags; });
+    p.step(104, [&] { dialog.DialogTitle = OpenTitle; });
+    p.step(106, [&] { dialog.Filter = OpenFilter; });
+    p.step(108, [&] { dialog.ShowOpen(); });
+    if (p.endsIf(110, [&] { return dialog.FileName.isEmpty(); }))
         return;
     QStringList parts;
-    p.step(112, [&] { parts = CommonDialog1.FileName.split(QChar(0)); });
-    p.step(114, [&] { SetMousePointer(vbHourglass); });
+    p.step(112, [&] { parts = dialog.FileName.split(QChar(0)); });
+    p.step(114, [&] { host.SetMousePointer(Host::vbHourglass); });
     if (p.when(116, [&] { return parts.size() == 1; })) {
         QString path;
         p.step(118, [&] { path = parts.at(0); });
-        p.step(120, [&] { Main::LoadListviewFromTextFile(prompts(), *ListView1, path); });
+        p.step(120, [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
     } else if (p.when(122, [&] { return parts.size() >= 2; })) {
         QString folder;
         p.step(124, [&] { folder = parts.at(0); });
@@ -61,8 +62,9 @@ void Form1::PushButton3_Click()
             QString path;
             p.step(130, [&] { path = folder + QChar(FilePath::Separator) + parts.at(i); });
             p.step(132, [&] { path = Main::FixDoubleBackslashes(path); });
-            p.step(134, [&] { Main::LoadListviewFromTextFile(prompts(), *ListView1, path); });
+            p.step(134,
+                   [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
         } // 136
     }
-    p.step(138, [&] { SetMousePointer(vbDefault); });
+    p.step(138, [&] { host.SetMousePointer(Host::vbDefault); });
 }

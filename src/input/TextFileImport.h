@@ -2,7 +2,8 @@
 
 #include <QString>
 
-class ListView;
+class Host;
+class ListModel;
 class Prompts;
 
 namespace Main {
@@ -11,6 +12,14 @@ namespace Main {
 // TextFileReader). A path that does not exist shows "File not found" and adds
 // nothing. A file that cannot be read throws Failure; the items read before
 // the failure stay in the list.
-void LoadListviewFromTextFile(Prompts& prompts, ListView& list, const QString& path);
+void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path);
 
 } // namespace Main
+
+namespace TextFileImport {
+
+// "Load UPCs From Text File" (PushButton3): the open dialog, several files at
+// once; every line of each chosen file appended to the code list.
+void loadCodesFromTextFiles(Host& host);
+
+} // namespace TextFileImport

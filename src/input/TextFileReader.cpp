@@ -1,6 +1,6 @@
-#include "TextFileReader.h"
+#include "input/TextFileReader.h"
 
-#include "../shell/Failure.h"
+#include "shell/Failure.h"
 
 #include <QFile>
 #include <QStringDecoder>

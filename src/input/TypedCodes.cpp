@@ -1,4 +1,4 @@
-#include "TypedCodes.h"
+#include "input/TypedCodes.h"
 
 namespace TypedCodes {
 

@@ -1,10 +1,9 @@
-#include "ClipboardCopy.h"
+#include "output/ClipboardCopy.h"
 
-#include "PacedYield.h"
-#include "TextTable.h"
+#include "output/PacedYield.h"
+#include "output/TextTable.h"
 #include "shell/Failure.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
+#include "shell/Host.h"
 #include "shell/Main.h"
 #include "shell/Platform.h"
 #include "shell/Procedure.h"
@@ -21,20 +20,20 @@ const QString CopiedMessage =
                    "clipboard.");
 
 // The cell of item i in column c: the item's text, or its sub-item c - 1.
-QString cell(const ListView& lv, qsizetype i, int c)
+QString cell(const ListModel& lv, qsizetype i, int c)
 {
     return c == 1 ? lv.ItemText(i) : lv.SubItem(i, c);
 }
 
-void copyListToClipboard(Form1& form, const ListView& list, const char* handler)
+void copyListToClipboard(Host& host, const ListModel& list, const char* handler)
 {
-    Procedure p(form.prompts(), procedureTag("Form1", handler));
+    Procedure p(host.prompts(), procedureTag("Form1", handler));
     p.step(106, [&] {
-        PacedYield yield([&form] { form.DoEvents(); });
-        Main::CopyListviewProperlySpacedToClipboard(list, *form.services().clipboard,
+        PacedYield yield([&host] { host.DoEvents(); });
+        Main::CopyListviewProperlySpacedToClipboard(list, *host.services().clipboard,
                                                     std::ref(yield));
     });
-    p.step(108, [&] { form.prompts().messageBox(CopiedMessage, Main::ApplicationTitle()); });
+    p.step(108, [&] { host.prompts().messageBox(CopiedMessage, Main::ApplicationTitle()); });
 }
 
 template <typename Attempt> void withRetries(Attempt&& attempt)
@@ -51,33 +50,19 @@ template <typename Attempt> void withRetries(Attempt&& attempt)
 
 } // namespace
 
-void Form1::PushButton10_Click()
+void ClipboardCopy::copyValidList(Host& host)
 {
-    copyListToClipboard(*this, *ListView2, "PushButton10_Click");
+    copyListToClipboard(host, host.validList(), "PushButton10_Click");
 }
 
-void Form1::PushButton11_Click()
+void ClipboardCopy::copyInvalidList(Host& host)
 {
-    copyListToClipboard(*this, *ListView3, "PushButton11_Click");
-}
-
-// Clearing a result list does not wait for the busy pointer: a list can be
-// cleared while a save or a validation run is yielding to the window.
-void Form1::PushButton2_Click()
-{
-    Procedure p(prompts(), procedureTag("Form1", "PushButton2_Click"));
-    p.step(100, [&] { ListView2->Clear(); });
-}
-
-void Form1::PushButton9_Click()
-{
-    Procedure p(prompts(), procedureTag("Form1", "PushButton9_Click"));
-    p.step(100, [&] { ListView3->Clear(); });
+    copyListToClipboard(host, host.invalidList(), "PushButton11_Click");
 }
 
 namespace Main {
 
-void CopyListviewProperlySpacedToClipboard(const ListView& lv, Clipboard& clipboard,
+void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            const std::function<void()>& doEvents)
 {
     if (lv.ItemCount() == 0)

@@ -4,7 +4,8 @@
 #include <functional>
 
 class Clipboard;
-class ListView;
+class Host;
+class ListModel;
 
 namespace Main {
 
@@ -19,7 +20,7 @@ namespace Main {
 // each copied item. Loop bounds are fixed when each loop starts; every text
 // and check mark is read from the list at its step. A failure (an item that
 // vanished meanwhile) ends the copy and passes up to the caller.
-void CopyListviewProperlySpacedToClipboard(const ListView& lv, Clipboard& clipboard,
+void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            const std::function<void()>& doEvents);
 
 // Empties the clipboard, trying up to 1000 times; failures are absorbed.
@@ -30,3 +31,12 @@ void ClearClipboardWithRetries(Clipboard& clipboard);
 void SetClipboardTextWithRetries(Clipboard& clipboard, const QString& text);
 
 } // namespace Main
+
+namespace ClipboardCopy {
+
+// "Copy Results To Clipboard" under the valid list (PushButton10) and under
+// the invalid list (PushButton11).
+void copyValidList(Host& host);
+void copyInvalidList(Host& host);
+
+} // namespace ClipboardCopy

@@ -1,4 +1,4 @@
-#include "PacedYield.h"
+#include "output/PacedYield.h"
 
 #include <chrono>
 

@@ -1,22 +1,20 @@
-// "Save Results As Excel File": a result list into a new, unsaved workbook of
-// the spreadsheet application, left visible for the user to keep or discard.
+#include "output/SpreadsheetExport.h"
 
-#include "../shell/Failure.h"
-#include "../shell/Form1.h"
-#include "../shell/ListView.h"
-#include "../shell/Main.h"
-#include "../shell/Procedure.h"
-#include "spreadsheet/Spreadsheet.h"
+#include "output/spreadsheet/Spreadsheet.h"
+#include "shell/Failure.h"
+#include "shell/Host.h"
+#include "shell/Main.h"
+#include "shell/Procedure.h"
 
 namespace {
 
 const QString TextFormat = QStringLiteral("@");
 
-SpreadsheetServer& spreadsheetServer(const Form1& form)
+SpreadsheetServer& spreadsheetServer(const Host& host)
 {
-    if (!form.services().spreadsheet)
+    if (!host.services().spreadsheet)
         throw Failure(QStringLiteral("No spreadsheet application is available"));
-    return *form.services().spreadsheet;
+    return *host.services().spreadsheet;
 }
 
 // Where the two handlers differ: how a data row's cells get the text format.
@@ -33,13 +31,13 @@ enum class RowFormat
 // afresh through the workbook for every cell, and the list is read afresh at
 // every step: the window processes its events in between, and other handlers
 // may change the list there.
-void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowFormat)
+void exportList(Host& host, const ListModel* list, const char* handler, RowFormat rowFormat)
 {
-    Procedure p(form.prompts(), procedureTag("Form1", handler));
+    Procedure p(host.prompts(), procedureTag("Form1", handler));
 
-    if (p.endsIf(100, [&] { return !form.SaveResultsAsExcelFileIsExcelInstalled(); })) {
+    if (p.endsIf(100, [&] { return !SpreadsheetExport::isSpreadsheetInstalled(host); })) {
         p.step(176, [&] {
-            form.prompts().messageBox(
+            host.prompts().messageBox(
                 QStringLiteral("Excel is not installed on this computer. You need to have it "
                                "installed to use this feature."),
                 Main::ApplicationTitle());
@@ -48,17 +46,17 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
     }
     if (p.endsIf(108, [&] { return list->ItemCount() == 0; }))
         return;
-    p.step(110, [&] { form.SetMousePointer(Form1::vbHourglass); });
+    p.step(110, [&] { host.SetMousePointer(Host::vbHourglass); });
 
     // Without the application, or without a workbook in it, there is nowhere
     // to write: the failure is reported once and the export ends.
     std::unique_ptr<Spreadsheet::Application> application;
     std::unique_ptr<Spreadsheet::Workbook> workbook;
-    p.step(112, [&] { application = spreadsheetServer(form).createApplication(); });
+    p.step(112, [&] { application = spreadsheetServer(host).createApplication(); });
     if (application)
         p.step(114, [&] { workbook = application->Workbooks()->Add(); });
     if (!workbook) {
-        p.step(174, [&] { form.SetMousePointer(Form1::vbDefault); });
+        p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
         return;
     }
     auto cell = [&](int row, int column) { return workbook->ActiveSheet()->cells(row, column); };
@@ -66,7 +64,7 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
     // The header row.
     int i = 1;
     for (int c = 1, n = p.count(118, [&] { return list->ColumnCount(); }); c <= n; ++c) {
-        p.step(120, [&] { form.DoEvents(); });
+        p.step(120, [&] { host.DoEvents(); });
         p.step(122, [&] { cell(1, i)->SetNumberFormat(TextFormat); });
         // The first column and the others are written alike, at lines of their own.
         p.step(c == 1 ? 126 : 130, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
@@ -78,7 +76,7 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
     const bool eachCell = rowFormat == RowFormat::EachCell;
     int j = 2;
     for (qsizetype r = 1, n = p.count(140, [&] { return list->ItemCount(); }); r <= n; ++r) {
-        p.step(142, [&] { form.DoEvents(); });
+        p.step(142, [&] { host.DoEvents(); });
         if (p.when(144, [&] { return list->Checked(r); })) {
             i = 1;
             if (!eachCell)
@@ -86,7 +84,7 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
             const int columnsLine = eachCell ? 148 : 150;
             for (int c = 1, m = p.count(columnsLine, [&] { return list->ColumnCount(); }); c <= m;
                  ++c) {
-                p.step(eachCell ? 150 : 152, [&] { form.DoEvents(); });
+                p.step(eachCell ? 150 : 152, [&] { host.DoEvents(); });
                 if (eachCell)
                     p.step(152, [&] { cell(j, i)->SetNumberFormat(TextFormat); });
                 if (c == 1)
@@ -103,7 +101,7 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
 
     p.step(170, [&] { workbook->ActiveSheet()->Columns()->Autofit(); });
     p.step(172, [&] { application->SetVisible(true); });
-    p.step(174, [&] { form.SetMousePointer(Form1::vbDefault); });
+    p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
     // The workbook and the application are let go here; both stay open for
     // the user.
     workbook.reset();
@@ -112,29 +110,29 @@ void exportList(Form1& form, ListView* list, const char* handler, RowFormat rowF
 
 } // namespace
 
-bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
+bool SpreadsheetExport::isSpreadsheetInstalled(Host& host)
 {
     bool installed = true;
     try {
         // Started and let go at once.
-        spreadsheetServer(*this).createApplication();
+        spreadsheetServer(host).createApplication();
     } catch (...) {
         installed = false;
     }
     if (!installed)
-        prompts().messageBox(QStringLiteral("Excel is not installed on this computer. You need to "
-                                            "have it installed to use this software without "
-                                            "error."),
-                             Main::ApplicationTitle());
+        host.prompts().messageBox(QStringLiteral("Excel is not installed on this computer. You "
+                                                 "need to have it installed to use this software "
+                                                 "without error."),
+                                  Main::ApplicationTitle());
     return installed;
 }
 
-void Form1::PushButton13_Click()
+void SpreadsheetExport::exportValidList(Host& host)
 {
-    exportList(*this, ListView2, "PushButton13_Click", RowFormat::EachCell);
+    exportList(host, &host.validList(), "PushButton13_Click", RowFormat::EachCell);
 }
 
-void Form1::PushButton7_Click()
+void SpreadsheetExport::exportInvalidList(Host& host)
 {
-    exportList(*this, ListView3, "PushButton7_Click", RowFormat::FirstCellOnce);
+    exportList(host, &host.invalidList(), "PushButton7_Click", RowFormat::FirstCellOnce);
 }

@@ -1,10 +1,10 @@
-#include "TextExport.h"
+#include "output/TextExport.h"
 
-#include "PacedYield.h"
-#include "TextTable.h"
+#include "output/PacedYield.h"
+#include "output/TextTable.h"
 #include "shell/Failure.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
+#include "shell/Host.h"
+#include "shell/Platform.h"
 #include "shell/Procedure.h"
 
 #include <memory>
@@ -15,6 +15,8 @@ namespace {
 // The save dialog's flags: read-only box, several files, explorer style, long
 // names (no question before replacing: the dialog itself asks).
 constexpr qint32 SaveDialogFlags = 2621953;
+static_assert(SaveDialogFlags == (FileDialogFlags::ReadOnly | FileDialogFlags::AllowMultiSelect |
+                                  FileDialogFlags::Explorer | FileDialogFlags::LongNames));
 
 // The width of column c; a column the width pass did not see (one added
 // during the save) fails.
@@ -25,10 +27,10 @@ template <typename Widths> auto& widthOf(Widths& widths, int c)
     return widths[size_t(c - 1)];
 }
 
-void saveListAsTextFile(Form1& form, const ListView& list, const char* handler)
+void saveListAsTextFile(Host& host, const ListModel& list, const char* handler)
 {
-    Procedure p(form.prompts(), procedureTag("Form1", handler));
-    CommonDialog& dialog = form.CommonDialog1;
+    Procedure p(host.prompts(), procedureTag("Form1", handler));
+    CommonDialog& dialog = host.fileDialog();
     QString path;
 
     p.step(106, [&] { dialog.Flags = SaveDialogFlags; });
@@ -40,30 +42,30 @@ void saveListAsTextFile(Form1& form, const ListView& list, const char* handler)
     p.step(114, [&] { path = dialog.FileName; });
     if (p.endsIf(116, [&] { return path.isEmpty(); }))
         return;
-    p.step(118, [&] { form.SetMousePointer(Form1::vbHourglass); });
+    p.step(118, [&] { host.SetMousePointer(Host::vbHourglass); });
     p.step(120, [&] {
-        PacedYield yield([&form] { form.DoEvents(); });
-        Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, form.prompts(),
+        PacedYield yield([&host] { host.DoEvents(); });
+        Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, host.prompts(),
                                                            std::ref(yield));
     });
-    p.step(122, [&] { form.SetMousePointer(Form1::vbDefault); });
+    p.step(122, [&] { host.SetMousePointer(Host::vbDefault); });
 }
 
 } // namespace
 
-void Form1::PushButton4_Click()
+void TextExport::saveValidList(Host& host)
 {
-    saveListAsTextFile(*this, *ListView2, "PushButton4_Click");
+    saveListAsTextFile(host, host.validList(), "PushButton4_Click");
 }
 
-void Form1::PushButton8_Click()
+void TextExport::saveInvalidList(Host& host)
 {
-    saveListAsTextFile(*this, *ListView3, "PushButton8_Click");
+    saveListAsTextFile(host, host.invalidList(), "PushButton8_Click");
 }
 
 namespace Main {
 
-void SaveListviewProperlySpacedWithoutProgressBar(const ListView& lv, const QString& path,
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts,
                                                   const std::function<void()>& doEvents,
                                                   const FileSystemObject& files)

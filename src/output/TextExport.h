@@ -1,11 +1,12 @@
 #pragma once
 
-#include "TextStream.h"
+#include "output/TextStream.h"
 
 #include <QString>
 #include <functional>
 
-class ListView;
+class Host;
+class ListModel;
 class Prompts;
 
 namespace Main {
@@ -24,9 +25,19 @@ namespace Main {
 // The file is written beside the target and takes its place only when
 // complete; when it cannot be created or a write fails, that one failure is
 // reported and the save ends, leaving any existing file as it was.
-void SaveListviewProperlySpacedWithoutProgressBar(const ListView& lv, const QString& path,
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts,
                                                   const std::function<void()>& doEvents,
                                                   const FileSystemObject& files = {});
 
 } // namespace Main
+
+namespace TextExport {
+
+// "Save Results As Text File" under the valid list (PushButton4) and under the
+// invalid list (PushButton8): the save dialog, then the list written to the
+// chosen file.
+void saveValidList(Host& host);
+void saveInvalidList(Host& host);
+
+} // namespace TextExport

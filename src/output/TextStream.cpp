@@ -1,4 +1,4 @@
-#include "TextStream.h"
+#include "output/TextStream.h"
 
 #include "shell/Failure.h"
 

@@ -1,14 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
-#include <vector>
 
 // The padded text table that the text export and the clipboard copy make of a
 // list: each cell is its text, blanks up to its column's width and a TAB.
-// These are the pieces both use, one per step, plus the whole table made from
-// a list held in memory.
+// These are the pieces both use, one per step.
 namespace TextTable {
 
 // Whether a text fits its column's width and so gets blanks after it. A text
@@ -39,33 +36,5 @@ void appendCell(QString& line, QStringView text, qsizetype width);
 // last cell), then every blank at the end of the text, and appends CR LF.
 // Throws Failure when there is no character to drop.
 void closeClipboardLine(QString& text);
-
-// A list held in memory: column headers, and rows with one text per column
-// (missing cells are empty) and a check mark.
-struct Row
-{
-    QStringList cells;
-    bool checked = true;
-};
-
-struct Table
-{
-    QStringList headers;
-    std::vector<Row> rows;
-
-    // The cell of a row in column c (from 1); "" when the row has none.
-    QString cell(const Row& row, qsizetype c) const;
-};
-
-// Each column's width: the longest of its cells over every row, checked or
-// not, and of its header when `withHeaders`.
-std::vector<qsizetype> columnWidths(const Table& table, bool withHeaders);
-
-// The text file's content: the header line, then one line per checked row,
-// every line closed by CR LF.
-QString fileText(const Table& table);
-
-// The clipboard text: one closed line per checked row, no header line.
-QString clipboardText(const Table& table);
 
 } // namespace TextTable

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform.h"
+#include "shell/Platform.h"
 
 // The window's file dialog: the settings an action gives it before showing it,
 // and the file name it answers.

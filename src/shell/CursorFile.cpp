@@ -1,4 +1,4 @@
-#include "CursorFile.h"
+#include "shell/CursorFile.h"
 
 namespace {
 

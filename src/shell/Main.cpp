@@ -1,8 +1,8 @@
-#include "Main.h"
+#include "shell/Main.h"
 
-#include "ApplicationTitle.h"
-#include "Maker.h"
-#include "Platform.h"
+#include "shell/ApplicationTitle.h"
+#include "shell/Maker.h"
+#include "shell/Platform.h"
 
 #include <QFileInfo>
 

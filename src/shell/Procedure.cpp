@@ -1,6 +1,6 @@
-#include "Procedure.h"
+#include "shell/Procedure.h"
 
-#include "Maker.h"
+#include "shell/Maker.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Failure.h"
-#include "Prompts.h"
+#include "shell/Failure.h"
+#include "shell/Prompts.h"
 
 #include <QString>
 #include <new>

@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "shell/SettingsStore.h"
 
-#include "Failure.h"
+#include "shell/Failure.h"
 
 #include <QDir>
 #include <QFile>

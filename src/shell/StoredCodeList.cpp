@@ -1,4 +1,4 @@
-#include "StoredCodeList.h"
+#include "shell/StoredCodeList.h"
 
 namespace StoredCodeList {
 

@@ -1,12 +1,10 @@
-#include "ValidationRun.h"
+#include "upc/ValidationRun.h"
 
-#include "../shell/Failure.h"
-#include "../shell/Form1.h"
-#include "../shell/ListView.h"
-#include "../shell/Main.h"
-#include "../shell/Procedure.h"
-#include "../shell/ProgressBar.h"
-#include "modUPCCode.h"
+#include "shell/Failure.h"
+#include "shell/Host.h"
+#include "shell/Main.h"
+#include "shell/Procedure.h"
+#include "upc/modUPCCode.h"
 
 namespace Main {
 
@@ -22,45 +20,49 @@ QString FileNameFromPath(const QString& path)
 // invalid list, in list order. The window handles its pending events once per
 // code, so other handlers (another run included) may run in the middle; the
 // busy pointer is the only guard.
-void Form1::PushButton17_Click()
+void ValidationRun::startValidating(Host& host)
 {
-    Procedure p(prompts(), procedureTag("Form1", "PushButton17_Click"));
+    Procedure p(host.prompts(), procedureTag("Form1", "PushButton17_Click"));
+    ListModel& codes = host.codeList();
+    ListModel& valid = host.validList();
+    ListModel& invalid = host.invalidList();
 
-    if (!p.when(100, [&] { return ListView1->ItemCount() == 0; })) {
-        p.step(102, [&] { ListView2->Clear(); });
-        p.step(104, [&] { ListView3->Clear(); });
-        p.step(106, [&] { SetMousePointer(vbHourglass); });
+    if (!p.when(100, [&] { return codes.ItemCount() == 0; })) {
+        p.step(102, [&] { valid.Clear(); });
+        p.step(104, [&] { invalid.Clear(); });
+        p.step(106, [&] { host.SetMousePointer(Host::vbHourglass); });
         // The bound is taken once; the list is read afresh at every step.
-        const qsizetype n = p.count(108, [&] { return ListView1->ItemCount(); });
+        const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
         const QString processing = QStringLiteral("Processing: ");
         for (qsizetype i = 1; i <= n; ++i) {
             QString code;
-            p.step(110, [&] { code = ListView1->ItemText(i); });
+            p.step(110, [&] { code = codes.ItemText(i); });
             p.step(112, [&] {
-                const qsizetype m = ListView1->ItemCount();
+                const qsizetype m = codes.ItemCount();
                 if (m == 0)
                     throw Failure(QStringLiteral("Division by zero"));
-                ProgressBar1->SetValue(double(i) / double(m) * 100.0);
+                host.SetProgressValue(double(i) / double(m) * 100.0);
             });
-            p.step(114, [&] { ProgressBar1->SetText(processing + Main::FileNameFromPath(code)); });
-            p.step(116, [&] { DoEvents(); });
+            p.step(114, [&] { host.SetProgressText(processing + Main::FileNameFromPath(code)); });
+            p.step(116, [&] { host.DoEvents(); });
             // A code the check fails on gets no verdict and so goes to the
             // invalid list; a verdict never carries over from another code.
             const QString* verdict = nullptr;
             p.step(118, [&] { verdict = &modUPCCode::CheckUPCCode(code); });
             if (p.when(120, [&] { return verdict && *verdict == modUPCCode::Valid; }))
-                p.step(122, [&] { ListView2->AppendItem(ListView1->ItemText(i)); });
+                p.step(122, [&] { valid.AppendItem(codes.ItemText(i)); });
             else
-                p.step(124, [&] { ListView3->AppendItem(ListView1->ItemText(i)); });
+                p.step(124, [&] { invalid.AppendItem(codes.ItemText(i)); });
         } // 126
-        p.step(128, [&] { SetMousePointer(vbDefault); });
-        p.step(130, [&] { ProgressBar1->SetValue(0); });
-        p.step(132, [&] { ProgressBar1->SetText(QStringLiteral("Progress Bar")); });
-        p.step(134,
-               [&] { prompts().messageBox(QStringLiteral("Done."), Main::ApplicationTitle()); });
+        p.step(128, [&] { host.SetMousePointer(Host::vbDefault); });
+        p.step(130, [&] { host.SetProgressValue(0); });
+        p.step(132, [&] { host.SetProgressText(QStringLiteral("Progress Bar")); });
+        p.step(134, [&] {
+            host.prompts().messageBox(QStringLiteral("Done."), Main::ApplicationTitle());
+        });
         return;
     }
     p.step(136, [&] {
-        prompts().messageBox(QStringLiteral("No UPC codes added."), Main::ApplicationTitle());
+        host.prompts().messageBox(QStringLiteral("No UPC codes added."), Main::ApplicationTitle());
     });
 }

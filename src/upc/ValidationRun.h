@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class Host;
+
 namespace Main {
 
 // The part of the text after its last backslash: the whole text when it holds
@@ -10,3 +12,11 @@ namespace Main {
 QString FileNameFromPath(const QString& path);
 
 } // namespace Main
+
+namespace ValidationRun {
+
+// "Start Validating" (PushButton17): files every code of the code list into the
+// valid or the invalid list, in list order.
+void startValidating(Host& host);
+
+} // namespace ValidationRun

@@ -1,6 +1,6 @@
-#include "modUPCCode.h"
+#include "upc/modUPCCode.h"
 
-#include "../shell/Failure.h"
+#include "shell/Failure.h"
 
 #include <QVarLengthArray>
 #include <array>

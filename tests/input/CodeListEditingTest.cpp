@@ -1,6 +1,6 @@
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/PushButton.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
+#include "shell/window/PushButton.h"
 #include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 

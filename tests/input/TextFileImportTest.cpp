@@ -1,10 +1,7 @@
 #include "input/TextFileImport.h"
 
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/PushButton.h"
 #include "support/ListItems.h"
-#include "support/ScriptedServices.h"
+#include "support/ScriptedHost.h"
 
 #include <QDir>
 #include <cerrno>
@@ -30,15 +27,15 @@ class TextFileImportTest : public ::testing::Test
 protected:
     ScriptedServices script;
     TempFolder files;
-    std::unique_ptr<Form1> form = script.loadForm();
+    ScriptedHost host{script.services()};
 
     // Picks the answer in the dialog and clicks "Load UPCs From Text File".
     QStringList import(const QString& answer)
     {
         script.openAnswers.enqueue(answer);
-        form->PushButton3->click();
-        EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
-        return itemsOf(form->ListView1);
+        TextFileImport::loadCodesFromTextFiles(host);
+        EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+        return itemsOf(host.codes);
     }
 
     static QString several(const QString& folder, const QStringList& names)
@@ -55,23 +52,23 @@ TEST_F(TextFileImportTest, OpensTheDialogWithItsSettingsEveryTime)
     import(path);
     import(QString()); // cancelled
     EXPECT_EQ(script.log, QStringList({OpenDialog, OpenDialog}));
-    EXPECT_EQ(form->CommonDialog1.FileName, "");
+    EXPECT_EQ(host.fileDialog().FileName, "");
 }
 
 TEST_F(TextFileImportTest, CancellingChangesNothing)
 {
-    form->ListView1->AppendItem("kept");
-    form->SetMousePointer(Form1::vbCustom);
+    host.codes.AppendItem("kept");
+    host.SetMousePointer(Host::vbCustom);
     script.openAnswers.enqueue(QString());
-    form->PushButton3->click();
-    EXPECT_EQ(itemsOf(form->ListView1), QStringList({"kept"}));
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+    TextFileImport::loadCodesFromTextFiles(host);
+    EXPECT_EQ(itemsOf(host.codes), QStringList({"kept"}));
+    EXPECT_EQ(host.MousePointer(), Host::vbCustom);
     EXPECT_EQ(script.log, QStringList({OpenDialog}));
 }
 
 TEST_F(TextFileImportTest, OneFileOfCrLfLinesAddsEachLineInOrder)
 {
-    form->ListView1->AppendItem("already there");
+    host.codes.AppendItem("already there");
     EXPECT_EQ(import(files.write("codes.txt", "801927504622\r\n012345678905\r\n712345678904\r\n")),
               QStringList({"already there", "801927504622", "012345678905", "712345678904"}));
     EXPECT_EQ(script.log, QStringList({OpenDialog}));
@@ -81,7 +78,7 @@ TEST_F(TextFileImportTest, LineFeedAndCarriageReturnFiles)
 {
     EXPECT_EQ(import(files.write("lf.txt", "801927504622\n012345678905\n")),
               QStringList({"801927504622", "012345678905", ""}));
-    form->ListView1->Clear();
+    host.codes.Clear();
     EXPECT_EQ(import(files.write("cr.txt", "801927504622\r012345678905\r")),
               QStringList({"801927504622", "012345678905"}));
 }
@@ -107,7 +104,7 @@ TEST_F(TextFileImportTest, TwoFilesOfAFolderAreLoadedInTheOrderGiven)
     EXPECT_EQ(import(several(files.file("list"), {"b.txt", "a.txt"})),
               QStringList({"b1", "a1", "a2"}));
     // A folder that ends in its separator, as the root folder does.
-    form->ListView1->Clear();
+    host.codes.Clear();
     EXPECT_EQ(import(several(files.file("list") + "/", {"a.txt", "b.txt"})),
               QStringList({"a1", "a2", "b1"}));
     EXPECT_EQ(script.log, QStringList({OpenDialog, OpenDialog}));
@@ -171,11 +168,9 @@ TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
 {
     const QByteArray line(6 * 1024 * 1024, '7');
     EXPECT_EQ(import(files.write("long.txt", "a\r\n" + line + "\r\nb")).size(), 3);
-    EXPECT_EQ(form->ListView1->ItemText(2).size(), line.size());
-    form->ListView1->Refresh();
-    const QString drawn = form->ListView1->model()
-                              .data(form->ListView1->model().index(1, 0), Qt::DisplayRole)
-                              .toString();
+    EXPECT_EQ(host.codes.ItemText(2).size(), line.size());
+    host.codes.publish();
+    const QString drawn = host.codes.data(host.codes.index(1, 0), Qt::DisplayRole).toString();
     EXPECT_GT(drawn.size(), 100);
     EXPECT_LT(drawn.size(), 10000);
     EXPECT_TRUE(QString(line).startsWith(drawn));
@@ -184,10 +179,10 @@ TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
 TEST_F(TextFileImportTest, LoadListviewFromTextFileFillsAnyList)
 {
     const QString path = files.write("codes.txt", "v1\nv2");
-    Main::LoadListviewFromTextFile(script, *form->ListView2, path);
-    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"v1", "v2"}));
-    EXPECT_EQ(form->ListView1->ItemCount(), 0);
-    Main::LoadListviewFromTextFile(script, *form->ListView2, files.file("nothing.txt"));
+    Main::LoadListviewFromTextFile(script, host.valid, path);
+    EXPECT_EQ(itemsOf(host.valid), QStringList({"v1", "v2"}));
+    EXPECT_EQ(host.codes.ItemCount(), 0);
+    Main::LoadListviewFromTextFile(script, host.valid, files.file("nothing.txt"));
     EXPECT_EQ(script.log, QStringList({NotFound}));
 }
 

@@ -2,12 +2,13 @@
 // fault gives its error report (or its own message), the program goes on,
 // and nothing already held is lost: not the lists, not an earlier export
 // file, not the stored code list.
-#include "shell/Form1.h"
-#include "shell/ListView.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
 #include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -153,7 +154,19 @@ TEST_F(FaultInjection, ASettingsFolderThatCannotBeWrittenKeepsTheStoredList)
 TEST_F(FaultInjection, FilesAnOrdinaryUserMayNotTouch)
 {
     if (::geteuid() == 0) {
+        // A runtime folder of nobody's own, so that Qt makes none in the
+        // temporary folder (which would stay there).
+        TempFolder home;
+        const QString runtime = home.file(QStringLiteral("runtime"));
+        ASSERT_TRUE(QDir().mkpath(runtime));
+        ASSERT_EQ(::chown(QFile::encodeName(home.path()).constData(), 65534, 65534), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
+        ASSERT_TRUE(
+            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         QProcess child;
+        child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QStringLiteral("setpriv"),
                     {"--reuid=65534", "--regid=65534", "--clear-groups",

@@ -1,12 +1,10 @@
 #include "output/ClipboardCopy.h"
 
 #include "OutputTestSupport.h"
+#include "output/ResultClearing.h"
 #include "shell/Failure.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
 #include "shell/Main.h"
-#include "shell/ProgressBar.h"
-#include "shell/PushButton.h"
+#include "support/ScriptedHost.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +20,7 @@ class ClipboardCopyTest : public ::testing::Test
 {
 protected:
     ScriptedServices script;
-    std::unique_ptr<Form1> form = script.loadForm();
+    ScriptedHost host{script.services()};
 
     QString messageLine() const
     {
@@ -33,9 +31,9 @@ protected:
 
 TEST_F(ClipboardCopyTest, TwoCheckedCodesAreCopiedAndTheMessageShown)
 {
-    form->ListView2->AppendItem("712345678904");
-    form->ListView2->AppendItem("801927504622");
-    form->PushButton10_Click();
+    host.valid.AppendItem("712345678904");
+    host.valid.AppendItem("801927504622");
+    ClipboardCopy::copyValidList(host);
     EXPECT_EQ(script.log,
               QStringList({"clipboard-clear", "clipboard-set|712345678904\r\n801927504622\r\n",
                            messageLine()}));
@@ -44,11 +42,11 @@ TEST_F(ClipboardCopyTest, TwoCheckedCodesAreCopiedAndTheMessageShown)
 
 TEST_F(ClipboardCopyTest, NoBlanksSurviveAtALineEnd)
 {
-    form->ListView3->AppendItem("12345");
-    form->ListView3->AppendItem("279347895943");
-    form->ListView3->AppendItem("typed with blanks   ");
-    form->ListView3->SetChecked(2, false);
-    form->PushButton11_Click();
+    host.invalid.AppendItem("12345");
+    host.invalid.AppendItem("279347895943");
+    host.invalid.AppendItem("typed with blanks   ");
+    host.invalid.SetChecked(2, false);
+    ClipboardCopy::copyInvalidList(host);
     EXPECT_EQ(script.clipboardText, "12345\r\ntyped with blanks\r\n");
     EXPECT_EQ(script.logged("message"),
               QStringList{Main::ApplicationTitle() + "|" + CopiedMessage});
@@ -56,13 +54,13 @@ TEST_F(ClipboardCopyTest, NoBlanksSurviveAtALineEnd)
 
 TEST_F(ClipboardCopyTest, TwoColumnsArePaddedToTheItemsWidthsNotTheHeaders)
 {
-    ListView* list = form->ListView2;
+    ListModel* list = &host.valid;
     list->AddColumnHeader("A second column");
     list->AppendItem("1", {"22"});
     list->AppendItem("333", {"4"});
     list->AppendItem("55", {});
     list->SetChecked(2, false);
-    form->PushButton10_Click();
+    ClipboardCopy::copyValidList(host);
     // Widths 3 and 2 (the unchecked item counts); an empty last cell leaves
     // the TAB before it.
     EXPECT_EQ(script.clipboardText, "1  \t22\r\n55 \t\r\n");
@@ -72,7 +70,7 @@ TEST_F(ClipboardCopyTest, AnEmptyListLeavesTheClipboardAloneButShowsTheMessage)
 {
     script.clipboardText = "what was there before";
     script.clipboardHasText = true;
-    form->PushButton10_Click();
+    ClipboardCopy::copyValidList(host);
     EXPECT_EQ(script.log, QStringList{messageLine()});
     EXPECT_EQ(script.clipboardText, "what was there before");
     EXPECT_EQ(script.clipboardAttempts, 0);
@@ -82,27 +80,27 @@ TEST_F(ClipboardCopyTest, NoCheckedItemEmptiesTheClipboard)
 {
     script.clipboardText = "what was there before";
     script.clipboardHasText = true;
-    form->ListView3->AppendItem("12345");
-    form->ListView3->SetChecked(1, false);
-    form->PushButton11_Click();
+    host.invalid.AppendItem("12345");
+    host.invalid.SetChecked(1, false);
+    ClipboardCopy::copyInvalidList(host);
     EXPECT_EQ(script.log, QStringList({"clipboard-clear", "clipboard-set|", messageLine()}));
     EXPECT_EQ(script.clipboardText, "");
 }
 
 TEST_F(ClipboardCopyTest, ABusyClipboardIsTriedAgain)
 {
-    form->ListView2->AppendItem("712345678904");
+    host.valid.AppendItem("712345678904");
     script.clipboardFailures = 1500; // the clear gives up, the text gets through
-    form->PushButton10_Click();
+    ClipboardCopy::copyValidList(host);
     EXPECT_EQ(script.clipboardAttempts, 1000 + 501);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|712345678904\r\n", messageLine()}));
 }
 
 TEST_F(ClipboardCopyTest, AClipboardRefusingEveryAttemptStillShowsTheMessage)
 {
-    form->ListView2->AppendItem("712345678904");
+    host.valid.AppendItem("712345678904");
     script.clipboardFailures = -1;
-    form->PushButton10_Click();
+    ClipboardCopy::copyValidList(host);
     EXPECT_EQ(script.clipboardAttempts, 2000);
     EXPECT_EQ(script.log, QStringList{messageLine()});
 }
@@ -135,10 +133,12 @@ TEST_F(ClipboardCopyTest, AListClearedDuringTheCopyIsReportedAndTheMessageStillS
 {
     script.clipboardText = "what was there before";
     for (const char* code : {"712345678904", "801927504622"})
-        form->ListView2->AppendItem(code);
-    QMetaObject::invokeMethod(
-        form.get(), [&] { form->PushButton2_Click(); }, Qt::QueuedConnection);
-    form->PushButton10_Click();
+        host.valid.AppendItem(code);
+    host.atYield = [&](int k) {
+        if (k == 1)
+            ResultClearing::clearValidList(host);
+    };
+    ClipboardCopy::copyValidList(host);
     EXPECT_EQ(reportedAt(script.errors()), QStringList{"Form1.PushButton10_Click 106"});
     EXPECT_EQ(descriptions(script.errors()), QStringList{"Index out of bounds"});
     EXPECT_EQ(script.logged("message"),
@@ -153,7 +153,7 @@ class ListDuringCopy : public ::testing::Test
 {
 protected:
     ScriptedServices script;
-    ListView list;
+    ListModel list;
     int yields = 0;
     std::function<void(int)> atYield = [](int) {};
 
@@ -204,7 +204,7 @@ TEST_F(ListDuringCopy, TheTextMatchesTheTableForRandomLists)
     QRandomGenerator random(20210831);
     for (int round = 0; round < 100; ++round) {
         const TextTable::Table table = randomTable(random);
-        ListView fresh;
+        ListModel fresh;
         fill(fresh, table);
         script.clipboardText = "untouched";
         Main::CopyListviewProperlySpacedToClipboard(fresh, script, [] {});
@@ -221,24 +221,24 @@ class ClearResultsTest : public ClipboardCopyTest
 protected:
     void SetUp() override
     {
-        form->ListView1->AppendItem("712345678904");
-        form->ListView2->AppendItem("712345678904");
-        form->ListView2->AppendItem("801927504622");
-        form->ListView3->AppendItem("12345");
-        form->ProgressBar1->SetValue(100);
+        host.codes.AppendItem("712345678904");
+        host.valid.AppendItem("712345678904");
+        host.valid.AppendItem("801927504622");
+        host.invalid.AppendItem("12345");
+        host.SetProgressValue(100);
         script.clipboardText = "on the clipboard";
     }
 
-    void expectUntouchedBesides(const ListView* cleared)
+    void expectUntouchedBesides(const ListModel* cleared)
     {
-        EXPECT_EQ(form->ListView1->ItemCount(), 1);
-        if (cleared != form->ListView2) {
-            EXPECT_EQ(form->ListView2->ItemCount(), 2);
+        EXPECT_EQ(host.codes.ItemCount(), 1);
+        if (cleared != &host.valid) {
+            EXPECT_EQ(host.valid.ItemCount(), 2);
         }
-        if (cleared != form->ListView3) {
-            EXPECT_EQ(form->ListView3->ItemCount(), 1);
+        if (cleared != &host.invalid) {
+            EXPECT_EQ(host.invalid.ItemCount(), 1);
         }
-        EXPECT_EQ(form->ProgressBar1->Value(), 100);
+        EXPECT_EQ(host.ProgressValue(), 100);
         EXPECT_EQ(script.clipboardText, "on the clipboard");
         EXPECT_TRUE(script.log.isEmpty());
     }
@@ -246,42 +246,34 @@ protected:
 
 TEST_F(ClearResultsTest, ClearingTheValidListEmptiesOnlyIt)
 {
-    form->PushButton2_Click();
-    EXPECT_EQ(form->ListView2->ItemCount(), 0);
-    expectUntouchedBesides(form->ListView2);
+    ResultClearing::clearValidList(host);
+    EXPECT_EQ(host.valid.ItemCount(), 0);
+    expectUntouchedBesides(&host.valid);
 }
 
 TEST_F(ClearResultsTest, ClearingTheInvalidListEmptiesOnlyIt)
 {
-    form->PushButton9_Click();
-    EXPECT_EQ(form->ListView3->ItemCount(), 0);
-    expectUntouchedBesides(form->ListView3);
+    ResultClearing::clearInvalidList(host);
+    EXPECT_EQ(host.invalid.ItemCount(), 0);
+    expectUntouchedBesides(&host.invalid);
 }
 
 TEST_F(ClearResultsTest, ClearingDoesNotWaitForTheBusyPointer)
 {
-    form->SetMousePointer(Form1::vbHourglass);
-    form->PushButton9_Click();
-    form->PushButton2_Click();
-    EXPECT_EQ(form->ListView2->ItemCount(), 0);
-    EXPECT_EQ(form->ListView3->ItemCount(), 0);
-    EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
+    host.SetMousePointer(Host::vbHourglass);
+    ResultClearing::clearInvalidList(host);
+    ResultClearing::clearValidList(host);
+    EXPECT_EQ(host.valid.ItemCount(), 0);
+    EXPECT_EQ(host.invalid.ItemCount(), 0);
+    EXPECT_EQ(host.MousePointer(), Host::vbHourglass);
 }
 
 TEST_F(ClearResultsTest, ClearingAnEmptyListShowsNothing)
 {
-    form->PushButton9_Click();
-    form->PushButton9_Click();
-    EXPECT_EQ(form->ListView3->ItemCount(), 0);
-    expectUntouchedBesides(form->ListView3);
-}
-
-TEST_F(ClearResultsTest, TheButtonsAreWiredToTheirHandlers)
-{
-    form->PushButton9->click();
-    EXPECT_EQ(form->ListView3->ItemCount(), 0);
-    form->PushButton10->click();
-    EXPECT_EQ(script.clipboardText, "712345678904\r\n801927504622\r\n");
+    ResultClearing::clearInvalidList(host);
+    ResultClearing::clearInvalidList(host);
+    EXPECT_EQ(host.invalid.ItemCount(), 0);
+    expectUntouchedBesides(&host.invalid);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "output/TextTable.h"
-#include "shell/ListView.h"
+#include "shell/ListModel.h"
 #include "support/ScriptedServices.h"
+#include "support/TextTableReference.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -47,7 +47,7 @@ inline QString blanks(int n)
 }
 
 // Fills a list with a table's headers and rows.
-inline void fill(ListView& list, const TextTable::Table& table)
+inline void fill(ListModel& list, const TextTable::Table& table)
 {
     for (const QString& header : table.headers)
         list.AddColumnHeader(header);

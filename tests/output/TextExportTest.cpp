@@ -2,17 +2,11 @@
 
 #include "FullDisk.h"
 #include "OutputTestSupport.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/QtPlatform.h"
+#include "output/ResultClearing.h"
+#include "support/ScriptedHost.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSaveFile>
-#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,30 +35,39 @@ class TextExportTest : public ::testing::Test
 {
 protected:
     ScriptedServices script;
-    std::unique_ptr<Form1> form = script.loadForm();
+    ScriptedHost host{script.services()};
     TempFolder out;
 
     // Saves a list through its button into `target`, and answers the file.
-    QByteArray save(void (Form1::*button)(), const QString& target)
+    QByteArray save(void (*button)(Host&), const QString& target)
     {
         saveOnly(button, target);
         return TempFolder::read(target);
     }
-    void saveOnly(void (Form1::*button)(), const QString& target)
+    void saveOnly(void (*button)(Host&), const QString& target)
     {
         script.saveAnswers.enqueue(target);
-        (form.get()->*button)();
+        button(host);
     }
     QByteArray saveValid(const QString& name = QStringLiteral("valid.txt"))
     {
-        return save(&Form1::PushButton4_Click, out.file(name));
+        return save(&TextExport::saveValidList, out.file(name));
     }
     QByteArray saveInvalid(const QString& name = QStringLiteral("invalid.txt"))
     {
-        return save(&Form1::PushButton8_Click, out.file(name));
+        return save(&TextExport::saveInvalidList, out.file(name));
     }
 
     QStringList reports() const { return reportedAt(script.errors()); }
+
+    // Runs `action` at the save's first yield to the window.
+    void atFirstYield(std::function<void()> action)
+    {
+        host.atYield = [action = std::move(action)](int k) {
+            if (k == 1)
+                action();
+        };
+    }
 };
 
 // The dialog -----------------------------------------------------------------------
@@ -78,8 +81,8 @@ TEST_F(TextExportTest, TheSaveDialogIsAskedWithItsFlagsTitleAndFilter)
 TEST_F(TextExportTest, TheDialogOffersTheNameOfItsLastUse)
 {
     const QString first = out.file("first.txt");
-    save(&Form1::PushButton4_Click, first);
-    save(&Form1::PushButton8_Click, out.file("second.txt"));
+    save(&TextExport::saveValidList, first);
+    save(&TextExport::saveInvalidList, out.file("second.txt"));
     const QStringList asked = script.logged("save");
     ASSERT_EQ(asked.size(), 2);
     EXPECT_TRUE(asked[1].endsWith("|" + first)) << asked[1].toStdString();
@@ -87,26 +90,25 @@ TEST_F(TextExportTest, TheDialogOffersTheNameOfItsLastUse)
 
 TEST_F(TextExportTest, CancellingWritesNothingAndLeavesThePointerAlone)
 {
-    form->SetMousePointer(Form1::vbCustom);
-    form->ListView2->AppendItem("712345678904");
+    host.SetMousePointer(Host::vbCustom);
+    host.valid.AppendItem("712345678904");
     script.saveAnswers.enqueue(QString());
-    form->PushButton4_Click();
+    TextExport::saveValidList(host);
     EXPECT_EQ(script.log, QStringList{DialogLine});
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+    EXPECT_EQ(host.MousePointer(), Host::vbCustom);
     EXPECT_TRUE(entries(out.path()).isEmpty());
     EXPECT_TRUE(script.errors().isEmpty());
 }
 
 TEST_F(TextExportTest, ThePointerIsBusyDuringTheSaveAndDefaultAfter)
 {
-    form->SetMousePointer(Form1::vbCustom);
-    form->ListView2->AppendItem("712345678904");
+    host.SetMousePointer(Host::vbCustom);
+    host.valid.AppendItem("712345678904");
     int during = -1;
-    QMetaObject::invokeMethod(
-        form.get(), [&] { during = form->MousePointer(); }, Qt::QueuedConnection);
+    atFirstYield([&] { during = host.MousePointer(); });
     saveValid();
-    EXPECT_EQ(during, Form1::vbHourglass);
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(during, Host::vbHourglass);
+    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
 }
 
 // The file, byte for byte ----------------------------------------------------------------
@@ -124,34 +126,34 @@ TEST_F(TextExportTest, EmptyListsGiveTheHeaderLineAlone)
 
 TEST_F(TextExportTest, AListWithNoCheckedItemGivesTheHeaderLineAlone)
 {
-    form->ListView2->AppendItem("712345678904");
-    form->ListView2->AppendItem("1");
-    form->ListView2->SetChecked(1, false);
-    form->ListView2->SetChecked(2, false);
+    host.valid.AppendItem("712345678904");
+    host.valid.AppendItem("1");
+    host.valid.SetChecked(1, false);
+    host.valid.SetChecked(2, false);
     EXPECT_EQ(saveValid(), " Valid Codes\t\r\n");
 }
 
 TEST_F(TextExportTest, CodesAsLongAsTheHeaderGetNoBlanks)
 {
-    form->ListView2->AppendItem("712345678904");
-    form->ListView2->AppendItem("801927504622");
+    host.valid.AppendItem("712345678904");
+    host.valid.AppendItem("801927504622");
     EXPECT_EQ(saveValid(), " Valid Codes\t\r\n712345678904\t\r\n801927504622\t\r\n");
 }
 
 TEST_F(TextExportTest, TheInvalidHeaderWidensItsColumnToThirteen)
 {
-    form->ListView3->AppendItem("279347895943");
-    form->ListView3->AppendItem("12345");
+    host.invalid.AppendItem("279347895943");
+    host.invalid.AppendItem("12345");
     EXPECT_EQ(saveInvalid(),
               "Invalid Codes\t\r\n279347895943 \t\r\n12345" + blanks(8).toLatin1() + "\t\r\n");
 }
 
 TEST_F(TextExportTest, AnUncheckedItemWidensEveryLineButIsNotWritten)
 {
-    form->ListView2->AppendItem("712345678904");
-    form->ListView2->AppendItem("ABCDEFGHIJKLMNOPQRST");
-    form->ListView2->AppendItem("12345");
-    form->ListView2->SetChecked(2, false);
+    host.valid.AppendItem("712345678904");
+    host.valid.AppendItem("ABCDEFGHIJKLMNOPQRST");
+    host.valid.AppendItem("12345");
+    host.valid.SetChecked(2, false);
     const QByteArray pad = blanks(8).toLatin1();
     EXPECT_EQ(saveValid(), " Valid Codes" + pad + "\t\r\n712345678904" + pad + "\t\r\n12345" + pad +
                                "       \t\r\n");
@@ -159,10 +161,10 @@ TEST_F(TextExportTest, AnUncheckedItemWidensEveryLineButIsNotWritten)
 
 TEST_F(TextExportTest, TextsAreWrittenAsTheyStandWithoutTrimmingOrQuoting)
 {
-    form->ListView2->AppendItem(" 7123-4567 8904 ");
-    form->ListView2->AppendItem("a\tb");
-    form->ListView2->AppendItem("");
-    form->ListView2->AppendItem("caf\u00e9");
+    host.valid.AppendItem(" 7123-4567 8904 ");
+    host.valid.AppendItem("a\tb");
+    host.valid.AppendItem("");
+    host.valid.AppendItem("caf\u00e9");
     EXPECT_EQ(saveValid(), " Valid Codes    \t\r\n"
                            " 7123-4567 8904 \t\r\n"
                            "a\tb" +
@@ -173,8 +175,8 @@ TEST_F(TextExportTest, TextsAreWrittenAsTheyStandWithoutTrimmingOrQuoting)
 TEST_F(TextExportTest, AnExistingFileIsReplacedAndANameWithoutExtensionKeptAsItIs)
 {
     const QString target = out.write("results", "an older and much longer content\r\n");
-    form->ListView2->AppendItem("712345678904");
-    EXPECT_EQ(save(&Form1::PushButton4_Click, target), " Valid Codes\t\r\n712345678904\t\r\n");
+    host.valid.AppendItem("712345678904");
+    EXPECT_EQ(save(&TextExport::saveValidList, target), " Valid Codes\t\r\n712345678904\t\r\n");
     EXPECT_EQ(entries(out.path()), QStringList{"results"});
 }
 
@@ -183,11 +185,11 @@ TEST_F(TextExportTest, AnExistingFileIsReplacedAndANameWithoutExtensionKeptAsItI
 TEST_F(TextExportTest, AFolderThatDoesNotExistIsReportedOnceAndTheSaveEnds)
 {
     for (int i = 0; i < 50; ++i)
-        form->ListView2->AppendItem("712345678904");
+        host.valid.AppendItem("712345678904");
     saveValid("no such folder/valid.txt");
     EXPECT_EQ(reports(), at(SaveProcedure, {136}));
     EXPECT_EQ(descriptions(script.errors()), QStringList{"No such file or directory"});
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
     EXPECT_TRUE(entries(out.path()).isEmpty());
 }
 
@@ -195,8 +197,8 @@ TEST_F(TextExportTest, AFolderNobodyMayWriteInIsReportedOnce)
 {
     if (!QFileInfo(QStringLiteral("/proc/self")).exists())
         GTEST_SKIP() << "no /proc";
-    form->ListView2->AppendItem("712345678904");
-    saveOnly(&Form1::PushButton4_Click, QStringLiteral("/proc/quorvane-valid.txt"));
+    host.valid.AppendItem("712345678904");
+    saveOnly(&TextExport::saveValidList, QStringLiteral("/proc/quorvane-valid.txt"));
     EXPECT_EQ(reports(), at(SaveProcedure, {136}));
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/quorvane-valid.txt")));
 }
@@ -206,13 +208,13 @@ TEST_F(TextExportTest, AReadOnlyFileIsReportedOnceAndLeftAsItWas)
     const QString target = out.write("locked.txt", "keep me\r\n");
     ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
     for (int i = 0; i < 5; ++i)
-        form->ListView3->AppendItem("12345");
-    save(&Form1::PushButton8_Click, target);
+        host.invalid.AppendItem("12345");
+    save(&TextExport::saveInvalidList, target);
     EXPECT_EQ(reports(), at(SaveProcedure, {136}));
     EXPECT_EQ(descriptions(script.errors()), QStringList{"Permission denied"});
     EXPECT_EQ(TempFolder::read(target), "keep me\r\n");
     EXPECT_EQ(entries(out.path()), QStringList{"locked.txt"});
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
 }
 
 TEST_F(TextExportTest, AFullDeviceIsReportedOnce)
@@ -221,16 +223,16 @@ TEST_F(TextExportTest, AFullDeviceIsReportedOnce)
     if (!QFileInfo::exists(device) || QFileInfo(device).isFile())
         GTEST_SKIP() << "no /dev/full";
     // A short list is refused when the file is closed ...
-    form->ListView2->AppendItem("712345678904");
-    saveOnly(&Form1::PushButton4_Click, device);
+    host.valid.AppendItem("712345678904");
+    saveOnly(&TextExport::saveValidList, device);
     EXPECT_EQ(reports(), at(SaveProcedure, {184}));
     EXPECT_EQ(descriptions(script.errors()), QStringList{"No space left on device"});
     // ... a long one at the first write that reaches the device, and the save
     // ends there.
     script.log.clear();
     for (int i = 0; i < 10'000; ++i)
-        form->ListView2->AppendItem("712345678904");
-    saveOnly(&Form1::PushButton4_Click, device);
+        host.valid.AppendItem("712345678904");
+    saveOnly(&TextExport::saveValidList, device);
     EXPECT_EQ(reports(), at(SaveProcedure, {180}));
     EXPECT_FALSE(QFileInfo(device).isFile());
 }
@@ -239,9 +241,9 @@ TEST_F(TextExportTest, ADiskFilledPartWayIsReportedOnceAndKeepsTheOldFile)
 {
     const QString target = out.write("valid.txt", "the old results\r\n");
     for (int i = 0; i < 20'000; ++i)
-        form->ListView2->AppendItem("712345678904");
+        host.valid.AppendItem("712345678904");
     Main::SaveListviewProperlySpacedWithoutProgressBar(
-        *form->ListView2, target, script, [] {}, fullDisk(100'000));
+        host.valid, target, script, [] {}, fullDisk(100'000));
     EXPECT_EQ(reports(), at(SaveProcedure, {180}));
     EXPECT_EQ(descriptions(script.errors()), QStringList{"No space left on device"});
     EXPECT_EQ(TempFolder::read(target), "the old results\r\n");
@@ -251,9 +253,9 @@ TEST_F(TextExportTest, ADiskFilledPartWayIsReportedOnceAndKeepsTheOldFile)
 TEST_F(TextExportTest, ADiskFilledAtTheEndIsReportedAtCloseAndKeepsTheOldFile)
 {
     const QString target = out.write("valid.txt", "the old results\r\n");
-    form->ListView2->AppendItem("712345678904");
+    host.valid.AppendItem("712345678904");
     Main::SaveListviewProperlySpacedWithoutProgressBar(
-        *form->ListView2, target, script, [] {}, fullDisk(20));
+        host.valid, target, script, [] {}, fullDisk(20));
     EXPECT_EQ(reports(), at(SaveProcedure, {184}));
     EXPECT_EQ(TempFolder::read(target), "the old results\r\n");
     EXPECT_EQ(entries(out.path()), QStringList{"valid.txt"});
@@ -265,7 +267,7 @@ class ListDuringSave : public ::testing::Test
 {
 protected:
     ScriptedServices script;
-    ListView list;
+    ListModel list;
     TempFolder out;
     QString path = out.file("out.txt");
     int yields = 0;
@@ -352,7 +354,7 @@ TEST_F(ListDuringSave, TheFileMatchesTheTableForRandomLists)
     QRandomGenerator random(20210831);
     for (int round = 0; round < 100; ++round) {
         const TextTable::Table table = randomTable(random);
-        ListView fresh;
+        ListModel fresh;
         fill(fresh, table);
         Main::SaveListviewProperlySpacedWithoutProgressBar(fresh, path, script, [] {});
         ASSERT_EQ(TempFolder::read(path), systemBytes(TextTable::fileText(table)))
@@ -364,119 +366,18 @@ TEST_F(ListDuringSave, TheFileMatchesTheTableForRandomLists)
 TEST_F(TextExportTest, AResultListClearedDuringASaveThroughItsButtonIsReported)
 {
     for (const char* code : {"712345678904", "801927504622", "12345"})
-        form->ListView2->AppendItem(code);
+        host.valid.AppendItem(code);
     // "Clear Results" is clicked while the save yields, busy pointer or not.
     int pointerThen = -1;
-    QMetaObject::invokeMethod(
-        form.get(),
-        [&] {
-            pointerThen = form->MousePointer();
-            form->PushButton2_Click();
-        },
-        Qt::QueuedConnection);
+    atFirstYield([&] {
+        pointerThen = host.MousePointer();
+        ResultClearing::clearValidList(host);
+    });
     EXPECT_EQ(saveValid(), " Valid Codes\t\r\n");
-    EXPECT_EQ(pointerThen, Form1::vbHourglass);
-    EXPECT_EQ(form->ListView2->ItemCount(), 0);
+    EXPECT_EQ(pointerThen, Host::vbHourglass);
+    EXPECT_EQ(host.valid.ItemCount(), 0);
     EXPECT_EQ(reports(), at(SaveProcedure, {116, 118, 116, 118, 116, 118}));
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
-}
-
-// The desktop's own save dialog -------------------------------------------------------
-
-// Answers the real file dialog and the box it asks before replacing a file:
-// types `name`, accepts, answers the question with `replace`, and cancels the
-// dialog when it shows again.
-class DialogUser : public QObject
-{
-public:
-    DialogUser(QString name, QMessageBox::StandardButton replace)
-        : m_name(std::move(name)), m_replace(replace)
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, &DialogUser::look);
-        m_timer.start();
-    }
-
-    QStringList seen;
-
-private:
-    void look()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen.append(QStringLiteral("question"));
-            box->button(m_replace)->click();
-        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            if (!m_accepted) {
-                seen.append(QStringLiteral("dialog"));
-                m_accepted = true;
-                // Typed into the name field, as the user would.
-                dialog->setDirectory(QFileInfo(m_name).absolutePath());
-                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                    name->setText(QFileInfo(m_name).fileName());
-                // Accepted after this look, which must be over for the
-                // next one to see the question.
-                QTimer::singleShot(0, dialog,
-                                   [dialog] { static_cast<QDialog*>(dialog)->accept(); });
-            } else {
-                seen.append(QStringLiteral("dialog again"));
-                dialog->reject();
-            }
-        }
-    }
-
-    QString m_name;
-    QMessageBox::StandardButton m_replace;
-    bool m_accepted = false;
-    QTimer m_timer;
-};
-
-class RealDialogTest : public ::testing::Test
-{
-protected:
-    ScriptedServices script;
-    QtFileDialogs dialogs;
-    TempFolder out;
-    std::unique_ptr<Form1> form;
-
-    void SetUp() override
-    {
-        Services services = script.services();
-        services.fileDialogs = &dialogs;
-        form = std::make_unique<Form1>(services);
-        form->Form_Load();
-        form->ListView2->AppendItem("712345678904");
-    }
-};
-
-TEST_F(RealDialogTest, NoToReplacingAnExistingFileWritesNothing)
-{
-    const QString target = out.write("valid.txt", "the old results\r\n");
-    DialogUser user(target, QMessageBox::No);
-    form->PushButton4_Click();
-    EXPECT_EQ(user.seen, QStringList({"dialog", "question", "dialog again"}));
-    EXPECT_EQ(TempFolder::read(target), "the old results\r\n");
-    EXPECT_EQ(entries(out.path()), QStringList{"valid.txt"});
-    EXPECT_TRUE(script.errors().isEmpty());
-}
-
-TEST_F(RealDialogTest, YesToReplacingAnExistingFileSavesOverIt)
-{
-    const QString target = out.write("valid.txt", "the old results\r\n");
-    DialogUser user(target, QMessageBox::Yes);
-    form->PushButton4_Click();
-    EXPECT_EQ(user.seen, QStringList({"dialog", "question"}));
-    EXPECT_EQ(TempFolder::read(target), " Valid Codes\t\r\n712345678904\t\r\n");
-}
-
-TEST_F(RealDialogTest, ANewNameIsSavedWithoutAQuestionAndWithoutAnAddedExtension)
-{
-    const QString target = out.file("results");
-    DialogUser user(target, QMessageBox::No);
-    form->PushButton4_Click();
-    EXPECT_EQ(user.seen, QStringList{"dialog"});
-    EXPECT_EQ(TempFolder::read(target), " Valid Codes\t\r\n712345678904\t\r\n");
-    EXPECT_EQ(entries(out.path()), QStringList{"results"});
+    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
 }
 
 } // namespace

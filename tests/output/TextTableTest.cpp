@@ -1,7 +1,6 @@
-#include "output/TextTable.h"
-
 #include "shell/Failure.h"
 #include "support/QtPrinters.h"
+#include "support/TextTableReference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,23 +1,33 @@
 #pragma once
 
-#include "shell/ListView.h"
+#include "shell/ListModel.h"
 
 #include <QStringList>
 
 // A list's item texts, in order.
-inline QStringList itemsOf(const ListView* list)
+inline QStringList itemsOf(const ListModel& list)
 {
     QStringList items;
-    for (qsizetype i = 1; i <= list->ItemCount(); ++i)
-        items.append(list->ItemText(i));
+    for (qsizetype i = 1; i <= list.ItemCount(); ++i)
+        items.append(list.ItemText(i));
     return items;
 }
 
 // Appends the texts as items.
-inline void fill(ListView* list, const QStringList& items)
+inline void fill(ListModel& list, const QStringList& items)
 {
     for (const QString& item : items)
-        list->AppendItem(item);
+        list.AppendItem(item);
+}
+
+// The same for a list of the window (anything with its ListModel as model()).
+template <typename View> QStringList itemsOf(const View* view)
+{
+    return itemsOf(view->model());
+}
+template <typename View> void fill(View* view, const QStringList& items)
+{
+    fill(view->model(), items);
 }
 
 // The four sample codes, in the order "Load Sample/Example UPCs" adds them.

@@ -1,7 +1,6 @@
-#include "ScriptedServices.h"
+#include "support/ScriptedServices.h"
 
 #include "shell/Failure.h"
-#include "shell/Form1.h"
 
 #include <QDir>
 
@@ -25,13 +24,6 @@ Services ScriptedServices::services()
     s.secondsSinceMidnight = [this] { return secondsSinceMidnight; };
     s.endProgram = [this](bool insideAction) { programEnds.append(insideAction); };
     return s;
-}
-
-std::unique_ptr<Form1> ScriptedServices::loadForm()
-{
-    auto form = std::make_unique<Form1>(services());
-    form->Form_Load();
-    return form;
 }
 
 void ScriptedServices::messageBox(const QString& text, const QString& title)

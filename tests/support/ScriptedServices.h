@@ -1,10 +1,10 @@
 #pragma once
 
-#include "TempFolder.h"
 #include "shell/Platform.h"
 #include "shell/Prompts.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
+#include "support/TempFolder.h"
 
 #include <QQueue>
 #include <QStringList>
@@ -33,7 +33,8 @@ public:
     // The services for a window; the settings store and the program folder
     // are real folders of this test.
     Services services();
-    // A window made with services() whose start-up has run.
+    // A window made with services() whose start-up has run (window tests
+    // only: defined in ScriptedWindow.cpp, in the window tests' support).
     std::unique_ptr<Form1> loadForm();
 
     // Prompts

@@ -1,19 +1,17 @@
 #include "upc/ValidationRun.h"
 
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/ProgressBar.h"
-#include "shell/PushButton.h"
+#include "input/CodeListEditing.h"
+#include "input/TextFileImport.h"
 #include "support/ListItems.h"
-#include "support/ScriptedServices.h"
+#include "support/ScriptedHost.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
+
+using namespace CodeListEditing;
 
 const QStringList& Samples = SampleCodes;
 const QStringList ValidSamples = {"801927504622", "012345678905", "712345678904"};
@@ -31,16 +29,17 @@ class ValidationRunTest : public ::testing::Test
 {
 protected:
     ScriptedServices script;
-    std::unique_ptr<Form1> form = script.loadForm();
+    ScriptedHost host{script.services()};
 
-    // Runs `action(k)` when the window handles its events for the k-th time,
-    // k = 1 ... upTo: each round queues the next one.
+    void run() { ValidationRun::startValidating(host); }
+
+    // Runs `action(k)` at the k-th yield, k = 1 ... upTo.
     void atYields(int upTo, std::function<void(int)> action)
     {
-        m_atYield = std::move(action);
-        m_upTo = upTo;
-        m_yields = 0;
-        queueNextYield();
+        host.atYield = [upTo, action = std::move(action)](int k) {
+            if (k <= upTo)
+                action(k);
+        };
     }
 
     // Records the bar and the pointer at each of the first `yields` yields.
@@ -48,35 +47,17 @@ protected:
     {
         auto seen = std::make_shared<QList<AtYield>>();
         atYields(yields, [this, seen](int) {
-            seen->append(
-                {form->ProgressBar1->Value(), form->ProgressBar1->Text(), form->MousePointer()});
+            seen->append({host.ProgressValue(), host.ProgressText(), host.MousePointer()});
         });
         return seen;
     }
 
     void expectAtRest()
     {
-        EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
-        EXPECT_EQ(form->ProgressBar1->Value(), 0);
-        EXPECT_EQ(form->ProgressBar1->Text(), "Progress Bar");
+        EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+        EXPECT_EQ(host.ProgressValue(), 0);
+        EXPECT_EQ(host.ProgressText(), "Progress Bar");
     }
-
-private:
-    void queueNextYield()
-    {
-        QMetaObject::invokeMethod(
-            form.get(),
-            [this] {
-                m_atYield(++m_yields);
-                if (m_yields < m_upTo)
-                    queueNextYield();
-            },
-            Qt::QueuedConnection);
-    }
-
-    std::function<void(int)> m_atYield;
-    int m_upTo = 0;
-    int m_yields = 0;
 };
 
 TEST(FileNameFromPath, IsThePartAfterTheLastBackslash)
@@ -91,56 +72,56 @@ TEST(FileNameFromPath, IsThePartAfterTheLastBackslash)
 
 TEST_F(ValidationRunTest, SamplesGiveThreeValidAndOneInvalidInOrder)
 {
-    form->PushButton12->click();
-    form->PushButton17->click();
-    EXPECT_EQ(itemsOf(form->ListView2), ValidSamples);
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"279347895943"}));
-    EXPECT_EQ(itemsOf(form->ListView1), Samples);
+    addSampleCodes(host);
+    run();
+    EXPECT_EQ(itemsOf(host.valid), ValidSamples);
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"279347895943"}));
+    EXPECT_EQ(itemsOf(host.codes), Samples);
     EXPECT_EQ(script.log, QStringList({Done}));
     expectAtRest();
 }
 
 TEST_F(ValidationRunTest, RunningTwiceGivesTheSameLists)
 {
-    fill(form->ListView1, Samples + QStringList({"801927504622", "bad"}));
-    form->PushButton17->click();
-    const QStringList valid = itemsOf(form->ListView2);
-    const QStringList invalid = itemsOf(form->ListView3);
+    fill(host.codes, Samples + QStringList({"801927504622", "bad"}));
+    run();
+    const QStringList valid = itemsOf(host.valid);
+    const QStringList invalid = itemsOf(host.invalid);
     EXPECT_EQ(valid, ValidSamples + QStringList({"801927504622"}));
     EXPECT_EQ(invalid, QStringList({"279347895943", "bad"}));
-    form->PushButton17->click();
-    EXPECT_EQ(itemsOf(form->ListView2), valid);
-    EXPECT_EQ(itemsOf(form->ListView3), invalid);
+    run();
+    EXPECT_EQ(itemsOf(host.valid), valid);
+    EXPECT_EQ(itemsOf(host.invalid), invalid);
     EXPECT_EQ(script.log, QStringList({Done, Done}));
 }
 
 TEST_F(ValidationRunTest, ResultsKeepTheCodesAsTyped)
 {
-    fill(form->ListView1,
+    fill(host.codes,
          {"0-12345-67890-5", " 0 12345 67890 5 ", "\t012345678905", "", "0-12345-67890-0"});
-    form->PushButton17->click();
-    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"0-12345-67890-5", " 0 12345 67890 5 "}));
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"\t012345678905", "", "0-12345-67890-0"}));
+    run();
+    EXPECT_EQ(itemsOf(host.valid), QStringList({"0-12345-67890-5", " 0 12345 67890 5 "}));
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"\t012345678905", "", "0-12345-67890-0"}));
 }
 
 TEST_F(ValidationRunTest, AnEmptyCodeListLeavesEverythingAsItWas)
 {
-    fill(form->ListView2, {"old valid"});
-    fill(form->ListView3, {"old invalid"});
-    form->SetMousePointer(Form1::vbCustom);
-    form->PushButton17->click();
+    fill(host.valid, {"old valid"});
+    fill(host.invalid, {"old invalid"});
+    host.SetMousePointer(Host::vbCustom);
+    run();
     EXPECT_EQ(script.log, QStringList({"message|Quorvane|No UPC codes added."}));
-    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"old valid"}));
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"old invalid"}));
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
-    EXPECT_EQ(form->ProgressBar1->Text(), "Progress Bar");
+    EXPECT_EQ(itemsOf(host.valid), QStringList({"old valid"}));
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"old invalid"}));
+    EXPECT_EQ(host.MousePointer(), Host::vbCustom);
+    EXPECT_EQ(host.ProgressText(), "Progress Bar");
 }
 
 TEST_F(ValidationRunTest, TheBarShowsEachCodeWhileTheBusyPointerShows)
 {
-    fill(form->ListView1, {"801927504622", "C:\\list\\012345678905", "abc\\", "x"});
+    fill(host.codes, {"801927504622", "C:\\list\\012345678905", "abc\\", "x"});
     auto seen = watch(4);
-    form->PushButton17->click();
+    run();
     ASSERT_EQ(seen->size(), 4);
     const double values[] = {25, 50, 75, 100};
     const char* captions[] = {"Processing: 801927504622", "Processing: 012345678905",
@@ -148,18 +129,18 @@ TEST_F(ValidationRunTest, TheBarShowsEachCodeWhileTheBusyPointerShows)
     for (int k = 0; k < 4; ++k) {
         EXPECT_DOUBLE_EQ(seen->at(k).value, values[k]);
         EXPECT_EQ(seen->at(k).caption, captions[k]);
-        EXPECT_EQ(seen->at(k).pointer, Form1::vbHourglass);
+        EXPECT_EQ(seen->at(k).pointer, Host::vbHourglass);
     }
     // The code with backslashes is checked and filed whole.
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"C:\\list\\012345678905", "abc\\", "x"}));
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"C:\\list\\012345678905", "abc\\", "x"}));
     expectAtRest();
 }
 
 TEST_F(ValidationRunTest, OneCodeMovesTheBarTo100AndBack)
 {
-    fill(form->ListView1, {"012345678905"});
+    fill(host.codes, {"012345678905"});
     auto seen = watch(1);
-    form->PushButton17->click();
+    run();
     ASSERT_EQ(seen->size(), 1);
     EXPECT_DOUBLE_EQ(seen->at(0).value, 100);
     EXPECT_EQ(seen->at(0).caption, "Processing: 012345678905");
@@ -171,38 +152,39 @@ TEST_F(ValidationRunTest, ACodeTheCheckFailsOnIsReportedAtLine118AndFiledAsInval
     // Twelve characters that read as a number but are no digits: the check
     // fails instead of answering. The valid code before it must not lend it
     // its verdict.
-    fill(form->ListView1, {"012345678905", "+12345678905", "712345678904"});
-    form->PushButton17->click();
+    fill(host.codes, {"012345678905", "+12345678905", "712345678904"});
+    run();
     EXPECT_EQ(script.errors(),
               QStringList({"Type mismatch\r\nin Lintorak2021/08/31.Form1.PushButton17_Click at "
                            "line 118\r\rPlease email screenshot of this message to "
                            "support@tarnwell.example"}));
-    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"012345678905", "712345678904"}));
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"+12345678905"}));
+    EXPECT_EQ(itemsOf(host.valid), QStringList({"012345678905", "712345678904"}));
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"+12345678905"}));
     EXPECT_EQ(script.log.last(), Done);
     expectAtRest();
 }
 
 TEST_F(ValidationRunTest, AClickAtTheYieldRunsACompleteSecondRunFirst)
 {
-    form->PushButton12->click();
+    addSampleCodes(host);
     QStringList valid1st, seenInside;
     // The click waits in the queue; the run's first yield handles it.
-    QMetaObject::invokeMethod(
-        form.get(),
-        [&] {
-            form->PushButton17->click();
-            valid1st = itemsOf(form->ListView2);
-            seenInside = script.log;
-        },
-        Qt::QueuedConnection);
-    form->PushButton17->click();
+    bool clicked = false;
+    host.atYield = [&](int) {
+        if (clicked)
+            return;
+        clicked = true;
+        run();
+        valid1st = itemsOf(host.valid);
+        seenInside = script.log;
+    };
+    run();
     EXPECT_EQ(valid1st, ValidSamples);
     EXPECT_EQ(seenInside, QStringList({Done}));
     // The first run then goes on with its first code and appends to the
     // lists that the second run filled.
-    EXPECT_EQ(itemsOf(form->ListView2), ValidSamples + ValidSamples);
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"279347895943", "279347895943"}));
+    EXPECT_EQ(itemsOf(host.valid), ValidSamples + ValidSamples);
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"279347895943", "279347895943"}));
     EXPECT_EQ(script.log, QStringList({Done, Done}));
     expectAtRest();
 }
@@ -210,76 +192,75 @@ TEST_F(ValidationRunTest, AClickAtTheYieldRunsACompleteSecondRunFirst)
 TEST_F(ValidationRunTest, ClearListAndRemovalAreRefusedDuringARun)
 {
     const QStringList codes = {"279347895943", "801927504622", "012345678905", "712345678904"};
-    fill(form->ListView1, codes);
+    fill(host.codes, codes);
     atYields(3, [this](int k) {
         if (k < 3)
             return; // by the third code both result lists hold an item
-        for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
-            list->SelectItem(1);
-        form->PushButton1->click();
-        form->ListView1_DblClick();
-        form->ListView1_KeyDown(ListView::DeleteKeyCode, 0);
-        form->ListView2_DblClick();
-        form->ListView3_KeyDown(ListView::DeleteKeyCode, 0);
+        clearCodeList(host);
+        removeItem(host, host.codes, 1);
+        listKeyDown(host, host.codes, 1, DeleteKeyCode);
+        removeItem(host, host.valid, 1);
+        listKeyDown(host, host.invalid, 1, DeleteKeyCode);
     });
-    form->PushButton17->click();
-    EXPECT_EQ(itemsOf(form->ListView1), codes);
-    EXPECT_EQ(itemsOf(form->ListView2), codes.mid(1));
-    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"279347895943"}));
+    run();
+    EXPECT_EQ(itemsOf(host.codes), codes);
+    EXPECT_EQ(itemsOf(host.valid), codes.mid(1));
+    EXPECT_EQ(itemsOf(host.invalid), QStringList({"279347895943"}));
     EXPECT_EQ(script.log, QStringList({Done}));
 }
 
 TEST_F(ValidationRunTest, CodesAddedDuringARunCountForTheBarButAreNotChecked)
 {
-    fill(form->ListView1, {"801927504622", "012345678905"});
+    fill(host.codes, {"801927504622", "012345678905"});
     auto seen = std::make_shared<QList<double>>();
     atYields(2, [this, seen](int k) {
-        seen->append(form->ProgressBar1->Value());
+        seen->append(host.ProgressValue());
         if (k == 1)
-            form->PushButton12->click();
+            addSampleCodes(host);
     });
-    form->PushButton17->click();
+    run();
     ASSERT_EQ(seen->size(), 2);
     EXPECT_DOUBLE_EQ(seen->at(0), 50);
     EXPECT_DOUBLE_EQ(seen->at(1), 2.0 / 6.0 * 100.0); // code 2 of now 6
-    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622", "012345678905"}));
-    EXPECT_EQ(form->ListView3->ItemCount(), 0);
-    EXPECT_EQ(form->ListView1->ItemCount(), 6);
+    EXPECT_EQ(itemsOf(host.valid), QStringList({"801927504622", "012345678905"}));
+    EXPECT_EQ(host.invalid.ItemCount(), 0);
+    EXPECT_EQ(host.codes.ItemCount(), 6);
 }
 
 TEST_F(ValidationRunTest, AnImportAtTheYieldTakesTheGuardAwayForTheRestOfTheRun)
 {
-    fill(form->ListView1, {"801927504622", "279347895943"});
+    fill(host.codes, {"801927504622", "279347895943"});
     const QString path = script.folder.write("more.txt", "712345678904\r\n");
     atYields(2, [this, path](int k) {
         if (k == 1) {
             script.openAnswers.enqueue(path);
-            form->PushButton3->click(); // sets the busy pointer and then the default one
+            TextFileImport::loadCodesFromTextFiles(
+                host); // sets the busy pointer and then the default one
         } else {
-            form->PushButton1->click(); // no longer refused
+            clearCodeList(host); // no longer refused
         }
     });
-    form->PushButton17->click();
-    EXPECT_EQ(form->ListView1->ItemCount(), 0);
-    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622"}));
+    run();
+    EXPECT_EQ(host.codes.ItemCount(), 0);
+    EXPECT_EQ(itemsOf(host.valid), QStringList({"801927504622"}));
     // The second code was read before the list was emptied; filing it reads
     // its item again, which is gone.
     ASSERT_EQ(script.errors().size(), 1);
     EXPECT_TRUE(script.errors()[0].startsWith(
         "Index out of bounds\r\nin Lintorak2021/08/31.Form1.PushButton17_Click at line 124\r"));
-    EXPECT_EQ(form->ListView3->ItemCount(), 0);
+    EXPECT_EQ(host.invalid.ItemCount(), 0);
     EXPECT_EQ(script.log.last(), Done);
     expectAtRest();
 }
 
 TEST_F(ValidationRunTest, AnEmptiedCodeListIsReportedPerStepAndTheRunStillEnds)
 {
-    fill(form->ListView1, {"801927504622", "012345678905"});
+    fill(host.codes, {"801927504622", "012345678905"});
     atYields(1, [this](int) {
-        form->SetMousePointer(Form1::vbDefault);
-        form->PushButton1->click();
+        host.SetMousePointer(Host::vbDefault);
+        clearCodeList(host);
     });
-    form->PushButton17->click();
+    run();
     // The first code is filed from its item, which is gone: 122. The second
     // cannot be read (110), nor the share counted (112), nor filed (124).
     QStringList lines;

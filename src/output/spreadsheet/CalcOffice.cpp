@@ -1,4 +1,4 @@
-#include "CalcOffice.h"
+#include "output/spreadsheet/CalcOffice.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

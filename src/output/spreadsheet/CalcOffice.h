@@ -3,7 +3,7 @@
 // Inside the LibreOffice plugin: reaching the office, and LibreOffice's
 // failures as ours.
 
-#include "SpreadsheetPlugin.h"
+#include "output/spreadsheet/SpreadsheetPlugin.h"
 #include "shell/Failure.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 // The spreadsheet application on LibreOffice Calc, through UNO. A workbook is
 // a new Calc document, untitled and unsaved, in the user's office.
 
-#include "CalcOffice.h"
+#include "output/spreadsheet/CalcOffice.h"
 
 #include <QHash>
 #include <com/sun/star/awt/XTopWindow.hpp>

@@ -1,4 +1,4 @@
-#include "SpreadsheetPlugin.h"
+#include "output/spreadsheet/SpreadsheetPlugin.h"
 
 #include "shell/Failure.h"
 
@@ -11,7 +11,7 @@
 QStringList CalcPlugin::candidates(const QString& programFolder)
 {
     const QString name = QLatin1String(FileName);
-    return {QDir::cleanPath(programFolder + QStringLiteral("/../lib/quorvane/") + name),
+    return {QDir::cleanPath(programFolder + QLatin1String("/../" QUORVANE_PROGRAMDIR "/") + name),
             QDir::cleanPath(programFolder + QLatin1Char('/') + name)};
 }
 

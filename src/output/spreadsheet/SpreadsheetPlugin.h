@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Spreadsheet.h"
+#include "output/spreadsheet/Spreadsheet.h"
 
 #include <QString>
 #include <QStringList>
@@ -33,9 +33,9 @@ using VersionFunction = int (*)();
 // A new server; the caller owns it.
 using CreateFunction = SpreadsheetServer* (*)(const CalcConnection& connection);
 
-// Where the program looks for the plugin, in order: lib/quorvane beside the
-// program's own folder (the build tree and an installed program alike), then
-// the program's folder itself.
+// Where the program looks for the plugin, in order: the program folder of an
+// installed tree (QUORVANE_PROGRAMDIR, lib/quorvane) beside the program's own
+// folder (the build tree), then the program's folder itself.
 QStringList candidates(const QString& programFolder);
 
 } // namespace CalcPlugin

@@ -4,8 +4,8 @@
 #include "ServerFailure.h"
 #include "output/spreadsheet/SpreadsheetPlugin.h"
 #include "shell/Failure.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
 #include "support/ScriptedServices.h"
 
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 
 #include "TestOffice.h"
 #include "output/spreadsheet/SpreadsheetPlugin.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
 #include "support/ScriptedServices.h"
 
 #include <QDir>

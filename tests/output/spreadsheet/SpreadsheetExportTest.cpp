@@ -1,12 +1,13 @@
 // "Save Results As Excel File" under both lists, against a recording
 // spreadsheet application.
 
-#include "RecordingSpreadsheet.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/Main.h"
-#include "support/ScriptedServices.h"
+#include "output/SpreadsheetExport.h"
 
+#include "RecordingSpreadsheet.h"
+#include "shell/Main.h"
+#include "support/ScriptedHost.h"
+
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <gtest/gtest.h>
 
@@ -21,15 +22,15 @@ const QString HandlerMessage = QStringLiteral("Excel is not installed on this co
 struct Handler
 {
     const char* name;
-    void (Form1::*click)();
-    ListView* Form1::*list;
+    void (*click)(Host&);
+    ListModel ScriptedHost::*list;
     const char* header;
 };
 
-const Handler ValidList{"PushButton13_Click", &Form1::PushButton13_Click, &Form1::ListView2,
-                        " Valid Codes"};
-const Handler InvalidList{"PushButton7_Click", &Form1::PushButton7_Click, &Form1::ListView3,
-                          "Invalid Codes"};
+const Handler ValidList{"PushButton13_Click", &SpreadsheetExport::exportValidList,
+                        &ScriptedHost::valid, " Valid Codes"};
+const Handler InvalidList{"PushButton7_Click", &SpreadsheetExport::exportInvalidList,
+                          &ScriptedHost::invalid, "Invalid Codes"};
 
 QString message(const QString& text)
 {
@@ -61,21 +62,20 @@ QStringList autofit(int column)
     return {QStringLiteral("Workbook1.ActiveSheet"), columns, columns + QStringLiteral(".Autofit")};
 }
 
-class SpreadsheetExport : public ::testing::Test
+class SpreadsheetExportTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         Services services = script.services();
         services.spreadsheet = &spreadsheet;
-        form = std::make_unique<Form1>(services);
-        form->Form_Load();
+        host = std::make_unique<ScriptedHost>(services);
         script.log.clear();
     }
     void TearDown() override { spreadsheet.logYields(false); }
 
-    ListView* list(const Handler& h) const { return (*form).*h.list; }
-    void click(const Handler& h) { ((*form).*h.click)(); }
+    ListModel* list(const Handler& h) const { return &((*host).*h.list); }
+    void click(const Handler& h) { h.click(*host); }
 
     // Appends items; a text starting with "-" is appended unchecked (without the "-").
     void fill(const Handler& h, const QStringList& items)
@@ -90,7 +90,8 @@ protected:
     // Runs `action` the next time the window processes its events.
     void atNextYield(std::function<void()> action)
     {
-        QMetaObject::invokeMethod(form.get(), std::move(action), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(action),
+                                  Qt::QueuedConnection);
     }
 
     QString reportStart(const Handler& h, int line, const QString& description) const
@@ -109,27 +110,27 @@ protected:
 
     ScriptedServices script;
     RecordingSpreadsheet spreadsheet;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<ScriptedHost> host;
 };
 
 // --- The probe and the handlers without the application ----------------------------------------
 
-TEST_F(SpreadsheetExport, ProbeStartsTheApplicationAndLetsItGoAtOnce)
+TEST_F(SpreadsheetExportTest, ProbeStartsTheApplicationAndLetsItGoAtOnce)
 {
-    EXPECT_TRUE(form->SaveResultsAsExcelFileIsExcelInstalled());
+    EXPECT_TRUE(SpreadsheetExport::isSpreadsheetInstalled(*host));
     EXPECT_EQ(spreadsheet.log, QStringList({"createApplication", "release Application1"}));
     EXPECT_TRUE(script.log.isEmpty());
 }
 
-TEST_F(SpreadsheetExport, ProbeWithoutTheApplicationShowsItsMessageAndAnswersFalse)
+TEST_F(SpreadsheetExportTest, ProbeWithoutTheApplicationShowsItsMessageAndAnswersFalse)
 {
     spreadsheet.creationsThatSucceed = 0;
-    EXPECT_FALSE(form->SaveResultsAsExcelFileIsExcelInstalled());
+    EXPECT_FALSE(SpreadsheetExport::isSpreadsheetInstalled(*host));
     EXPECT_EQ(script.log, QStringList({message(ProbeMessage)}));
     EXPECT_TRUE(script.errors().isEmpty());
 }
 
-TEST_F(SpreadsheetExport, WithoutTheApplicationBothHandlersShowTwoMessagesAndNothingElse)
+TEST_F(SpreadsheetExportTest, WithoutTheApplicationBothHandlersShowTwoMessagesAndNothingElse)
 {
     for (const Handler* h : {&ValidList, &InvalidList}) {
         SCOPED_TRACE(h->name);
@@ -137,43 +138,41 @@ TEST_F(SpreadsheetExport, WithoutTheApplicationBothHandlersShowTwoMessagesAndNot
         spreadsheet.log.clear();
         spreadsheet.creationsThatSucceed = 0;
         fill(*h, {"012345678905"});
-        form->SetMousePointer(Form1::vbCustom);
+        host->SetMousePointer(Host::vbCustom);
 
         click(*h);
 
         EXPECT_EQ(script.log, QStringList({message(ProbeMessage), message(HandlerMessage)}));
         EXPECT_EQ(spreadsheet.log, QStringList({"createApplication"}));
-        EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+        EXPECT_EQ(host->MousePointer(), Host::vbCustom);
         EXPECT_EQ(list(*h)->ItemCount(), 1);
     }
 }
 
-TEST_F(SpreadsheetExport, WithoutAnySpreadsheetServiceTheHandlerShowsTheTwoMessages)
+TEST_F(SpreadsheetExportTest, WithoutAnySpreadsheetServiceTheHandlerShowsTheTwoMessages)
 {
     Services services = script.services();
     services.spreadsheet = nullptr;
-    Form1 bare(services);
-    bare.Form_Load();
-    script.log.clear();
-    bare.ListView2->AppendItem(QStringLiteral("012345678905"));
+    ScriptedHost bare(services);
+    bare.valid.AppendItem(QStringLiteral("012345678905"));
 
-    bare.PushButton13_Click();
+    SpreadsheetExport::exportValidList(bare);
 
     EXPECT_EQ(script.log, QStringList({message(ProbeMessage), message(HandlerMessage)}));
 }
 
-TEST_F(SpreadsheetExport, EmptyListEndsSilentlyAfterTheProbe)
+TEST_F(SpreadsheetExportTest, EmptyListEndsSilentlyAfterTheProbe)
 {
     for (const Handler* h : {&ValidList, &InvalidList}) {
         SCOPED_TRACE(h->name);
         spreadsheet.log.clear();
-        form->SetMousePointer(Form1::vbCustom);
+        host->SetMousePointer(Host::vbCustom);
 
         click(*h);
 
         EXPECT_EQ(spreadsheet.log, QStringList({"createApplication", "release Application1"}));
         EXPECT_TRUE(script.log.isEmpty());
-        EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+        EXPECT_EQ(host->MousePointer(), Host::vbCustom);
         EXPECT_TRUE(spreadsheet.workbooks.empty());
         spreadsheet.applications.clear();
     }
@@ -181,7 +180,7 @@ TEST_F(SpreadsheetExport, EmptyListEndsSilentlyAfterTheProbe)
 
 // --- The calls, in order ------------------------------------------------------------------------
 
-TEST_F(SpreadsheetExport, ValidListCallSequenceWithAnUncheckedFirstItem)
+TEST_F(SpreadsheetExportTest, ValidListCallSequenceWithAnUncheckedFirstItem)
 {
     fill(ValidList, {"-036000291452", "012345678905"});
     spreadsheet.logYields(true);
@@ -205,10 +204,10 @@ TEST_F(SpreadsheetExport, ValidListCallSequenceWithAnUncheckedFirstItem)
              << "release Application2";
     EXPECT_EQ(spreadsheet.log, expected);
     EXPECT_TRUE(script.log.isEmpty());
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(host->MousePointer(), Host::vbDefault);
 }
 
-TEST_F(SpreadsheetExport, InvalidListFormatsTheRowsFirstCellBeforeItsColumnLoop)
+TEST_F(SpreadsheetExportTest, InvalidListFormatsTheRowsFirstCellBeforeItsColumnLoop)
 {
     fill(InvalidList, {"-279347895943", "12345"});
     spreadsheet.logYields(true);
@@ -231,7 +230,7 @@ TEST_F(SpreadsheetExport, InvalidListFormatsTheRowsFirstCellBeforeItsColumnLoop)
     EXPECT_TRUE(script.log.isEmpty());
 }
 
-TEST_F(SpreadsheetExport, SheetHoldsHeaderAndCheckedItemsInTheirRowsAllAsText)
+TEST_F(SpreadsheetExportTest, SheetHoldsHeaderAndCheckedItemsInTheirRowsAllAsText)
 {
     for (const Handler* h : {&ValidList, &InvalidList}) {
         SCOPED_TRACE(h->name);
@@ -268,7 +267,7 @@ TEST_F(SpreadsheetExport, SheetHoldsHeaderAndCheckedItemsInTheirRowsAllAsText)
     }
 }
 
-TEST_F(SpreadsheetExport, AllItemsUncheckedLeaveOnlyTheHeaderInAVisibleWorkbook)
+TEST_F(SpreadsheetExportTest, AllItemsUncheckedLeaveOnlyTheHeaderInAVisibleWorkbook)
 {
     fill(ValidList, {"-012345678905", "-712345678904"});
 
@@ -285,7 +284,8 @@ TEST_F(SpreadsheetExport, AllItemsUncheckedLeaveOnlyTheHeaderInAVisibleWorkbook)
 }
 
 // With more than one column (the program's lists have one, the export takes any number).
-TEST_F(SpreadsheetExport, LaterColumnsTakeSubItemsWithoutEqualsSignsAndTheHandlersFormatDifferently)
+TEST_F(SpreadsheetExportTest,
+       LaterColumnsTakeSubItemsWithoutEqualsSignsAndTheHandlersFormatDifferently)
 {
     const QStringList subItems = {QStringLiteral("=a=b=="), QStringLiteral("c")};
     for (const Handler* h : {&ValidList, &InvalidList}) {
@@ -326,28 +326,29 @@ TEST_F(SpreadsheetExport, LaterColumnsTakeSubItemsWithoutEqualsSignsAndTheHandle
     }
 }
 
-TEST_F(SpreadsheetExport, PointerIsBusyFromBeforeTheApplicationStartsUntilTheEnd)
+TEST_F(SpreadsheetExportTest, PointerIsBusyFromBeforeTheApplicationStartsUntilTheEnd)
 {
     fill(ValidList, {"012345678905"});
-    form->SetMousePointer(Form1::vbCustom);
+    host->SetMousePointer(Host::vbCustom);
     QList<std::pair<QString, int>> calls;
-    spreadsheet.onCall = [&](const QString& line) { calls.append({line, form->MousePointer()}); };
+    spreadsheet.onCall = [&](const QString& line) { calls.append({line, host->MousePointer()}); };
 
     click(ValidList);
 
     // The probe runs before the pointer is set; every later call sees the busy pointer.
     ASSERT_GT(calls.size(), 2);
     EXPECT_EQ(calls.first(),
-              std::make_pair(QStringLiteral("createApplication"), int(Form1::vbCustom)));
+              std::make_pair(QStringLiteral("createApplication"), int(Host::vbCustom)));
     for (qsizetype k = 1; k < calls.size(); ++k)
-        EXPECT_EQ(calls[k].second, Form1::vbHourglass) << calls[k].first.toStdString();
+        EXPECT_EQ(calls[k].second, Host::vbHourglass) << calls[k].first.toStdString();
     EXPECT_EQ(calls.last().first, "Application2.Visible = true");
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(host->MousePointer(), Host::vbDefault);
 }
 
 // --- Failures -----------------------------------------------------------------------------------
 
-TEST_F(SpreadsheetExport, ApplicationThatCannotBeStartedAfterTheProbeIsReportedOnceAndTheExportEnds)
+TEST_F(SpreadsheetExportTest,
+       ApplicationThatCannotBeStartedAfterTheProbeIsReportedOnceAndTheExportEnds)
 {
     for (const Handler* h : {&ValidList, &InvalidList}) {
         SCOPED_TRACE(h->name);
@@ -357,7 +358,7 @@ TEST_F(SpreadsheetExport, ApplicationThatCannotBeStartedAfterTheProbeIsReportedO
         spreadsheet.creationsThatSucceed = 1;
         fill(*h, {"012345678905", "712345678904"});
         int pointerAtCreation = -1;
-        spreadsheet.onCall = [&](const QString&) { pointerAtCreation = form->MousePointer(); };
+        spreadsheet.onCall = [&](const QString&) { pointerAtCreation = host->MousePointer(); };
 
         click(*h);
 
@@ -367,12 +368,12 @@ TEST_F(SpreadsheetExport, ApplicationThatCannotBeStartedAfterTheProbeIsReportedO
             reportStart(*h, 112, QStringLiteral("The spreadsheet application cannot be started"))));
         EXPECT_EQ(spreadsheet.log,
                   QStringList({"createApplication", "release Application1", "createApplication"}));
-        EXPECT_EQ(pointerAtCreation, Form1::vbHourglass);
-        EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+        EXPECT_EQ(pointerAtCreation, Host::vbHourglass);
+        EXPECT_EQ(host->MousePointer(), Host::vbDefault);
     }
 }
 
-TEST_F(SpreadsheetExport, WorkbookThatCannotBeAddedIsReportedOnceAndTheApplicationLetGo)
+TEST_F(SpreadsheetExportTest, WorkbookThatCannotBeAddedIsReportedOnceAndTheApplicationLetGo)
 {
     fill(ValidList, {"012345678905", "712345678904"});
     spreadsheet.failingCalls = {QStringLiteral("Application2.Workbooks.Add")};
@@ -387,7 +388,7 @@ TEST_F(SpreadsheetExport, WorkbookThatCannotBeAddedIsReportedOnceAndTheApplicati
               QStringList({"createApplication", "Application2.Workbooks",
                            "Application2.Workbooks.Add", "release Application2"}));
     EXPECT_FALSE(spreadsheet.applications.back().visible);
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(host->MousePointer(), Host::vbDefault);
 }
 
 struct StepFailure
@@ -398,7 +399,7 @@ struct StepFailure
     int line;
 };
 
-TEST_F(SpreadsheetExport, FailingStepIsReportedWithItsLineAndTheExportGoesOn)
+TEST_F(SpreadsheetExportTest, FailingStepIsReportedWithItsLineAndTheExportGoesOn)
 {
     const QString row2 = cellCall(2, 1);
     const StepFailure cases[] = {
@@ -422,16 +423,15 @@ TEST_F(SpreadsheetExport, FailingStepIsReportedWithItsLineAndTheExportGoesOn)
         Services services = script.services();
         RecordingSpreadsheet recorder;
         services.spreadsheet = &recorder;
-        Form1 window(services);
-        window.Form_Load();
+        ScriptedHost window(services);
         script.log.clear();
-        ListView* target = window.*(f.handler->list);
+        ListModel* target = &(window.*(f.handler->list));
         if (f.columns == 2)
             target->AddColumnHeader(QStringLiteral("Note"));
         target->AppendItem(QStringLiteral("012345678905"), {QStringLiteral("x")});
         recorder.failingCalls = {f.call};
 
-        (window.*(f.handler->click))();
+        f.handler->click(window);
 
         ASSERT_EQ(script.errors().size(), 1);
         EXPECT_TRUE(
@@ -442,13 +442,13 @@ TEST_F(SpreadsheetExport, FailingStepIsReportedWithItsLineAndTheExportGoesOn)
         EXPECT_TRUE(recorder.log.contains("Workbook1.ActiveSheet.Columns.Autofit"));
         EXPECT_EQ(recorder.log.mid(recorder.log.size() - 2),
                   QStringList({"release Workbook1", "release Application2"}));
-        EXPECT_EQ(window.MousePointer(), Form1::vbDefault);
+        EXPECT_EQ(window.MousePointer(), Host::vbDefault);
     }
 }
 
 // --- The list changing while the export yields --------------------------------------------------
 
-TEST_F(SpreadsheetExport, ListClearedDuringTheExportReportsEachMissingItemAndStillFinishes)
+TEST_F(SpreadsheetExportTest, ListClearedDuringTheExportReportsEachMissingItemAndStillFinishes)
 {
     for (const Handler* h : {&ValidList, &InvalidList}) {
         SCOPED_TRACE(h->name);
@@ -471,18 +471,18 @@ TEST_F(SpreadsheetExport, ListClearedDuringTheExportReportsEachMissingItemAndSti
         // The checked-state test fails, so its guarded steps run and fail in turn.
         EXPECT_EQ(lines, QList<int>({144, 156, 144, 156}));
         EXPECT_TRUE(spreadsheet.applications.back().visible);
-        EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+        EXPECT_EQ(host->MousePointer(), Host::vbDefault);
         EXPECT_EQ(cell(2, 1)->value, QString());
         spreadsheet.onCall = nullptr;
     }
 }
 
-TEST_F(SpreadsheetExport, CheckedStatesAreReadAsTheExportReachesEachItem)
+TEST_F(SpreadsheetExportTest, CheckedStatesAreReadAsTheExportReachesEachItem)
 {
     fill(ValidList, {"012345678905", "712345678904"});
     spreadsheet.onCall = [&](const QString& line) {
         if (line == "Workbook1.ActiveSheet.Columns(1).Autofit")
-            atNextYield([&] { form->ListView2->SetChecked(2, false); });
+            atNextYield([&] { host->valid.SetChecked(2, false); });
     };
 
     click(ValidList);
@@ -493,17 +493,17 @@ TEST_F(SpreadsheetExport, CheckedStatesAreReadAsTheExportReachesEachItem)
     EXPECT_TRUE(script.log.isEmpty());
 }
 
-TEST_F(SpreadsheetExport, ItemsAppendedDuringTheExportAreNotWritten)
+TEST_F(SpreadsheetExportTest, ItemsAppendedDuringTheExportAreNotWritten)
 {
     fill(ValidList, {"012345678905"});
     spreadsheet.onCall = [&](const QString& line) {
         if (line == "Workbook1.ActiveSheet.Columns(1).Autofit")
-            atNextYield([&] { form->ListView2->AppendItem(QStringLiteral("712345678904")); });
+            atNextYield([&] { host->valid.AppendItem(QStringLiteral("712345678904")); });
     };
 
     click(ValidList);
 
-    EXPECT_EQ(form->ListView2->ItemCount(), 2);
+    EXPECT_EQ(host->valid.ItemCount(), 2);
     EXPECT_TRUE(cell(2, 1));
     EXPECT_FALSE(cell(3, 1));
     EXPECT_TRUE(script.log.isEmpty());

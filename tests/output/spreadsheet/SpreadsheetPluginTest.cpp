@@ -4,9 +4,9 @@
 
 #include "ServerFailure.h"
 #include "shell/Failure.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
 #include "shell/Main.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
 #include "support/ScriptedServices.h"
 
 #include <gtest/gtest.h>

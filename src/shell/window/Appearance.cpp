@@ -1,7 +1,7 @@
-#include "Appearance.h"
+#include "shell/window/Appearance.h"
 
-#include "Failure.h"
-#include "Form1.h"
+#include "shell/Failure.h"
+#include "shell/window/Form1.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "CommonDialog.h"
-#include "Services.h"
+#include "shell/CommonDialog.h"
+#include "shell/Host.h"
+#include "shell/Services.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -12,17 +13,13 @@ class ProgressBar;
 class PushButton;
 
 // The main window. Its handlers are named after their control and event; each
-// reporting handler runs numbered steps (see Procedure).
-class Form1 : public QWidget
+// hands the work to the feature that owns it (CONTRIBUTING.md has the table),
+// with the window as the feature's host.
+class Form1 : public QWidget, public Host
 {
     Q_OBJECT
 
 public:
-    // Pointer modes of the window.
-    static constexpr int vbDefault = 0;
-    static constexpr int vbHourglass = 11;
-    static constexpr int vbCustom = 99;
-
     explicit Form1(const Services& services, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -33,13 +30,17 @@ public:
     // After the close: ends the program.
     void Form_Unload();
 
-    int MousePointer() const { return m_mousePointer; }
-    void SetMousePointer(int mode);
+    // Host
+    int MousePointer() const override { return m_mousePointer; }
+    void SetMousePointer(int mode) override;
+    double ProgressValue() const override;
+    void SetProgressValue(double value) override;
+    const QString& ProgressText() const override;
+    void SetProgressText(const QString& text) override;
+    void DoEvents() override;
+
     // The custom pointer image, when the hand cursor file was loaded.
     const std::optional<QCursor>& MouseIcon() const { return m_mouseIcon; }
-
-    // Lets the window process its pending events once.
-    void DoEvents();
 
     // Whether the spreadsheet application can be started; shows its own
     // message when it cannot.
@@ -78,9 +79,6 @@ public:
     void ListView_MouseMove();
     void PushButton_MouseMove();
 
-    const Services& services() const { return m_services; }
-    Prompts& prompts() const { return *m_services.prompts; }
-
     ListView* ListView1;
     ListView* ListView2;
     ListView* ListView3;
@@ -99,7 +97,7 @@ public:
     PushButton* PushButton13;
     PushButton* PushButton17;
     ProgressBar* ProgressBar1;
-    CommonDialog CommonDialog1;
+    CommonDialog& CommonDialog1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,10 +107,7 @@ private:
     void layOut();
     void connectHandlers();
     void loadMouseIcon(const QString& path);
-    void removeSelectedItem(ListView* list);
-    void listKeyDown(ListView* list, int keyCode);
 
-    Services m_services;
     int m_mousePointer = vbDefault;
     std::optional<QCursor> m_mouseIcon;
     int m_yieldDepth = 0;

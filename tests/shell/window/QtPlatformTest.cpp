@@ -1,4 +1,4 @@
-#include "shell/QtPlatform.h"
+#include "shell/window/QtPlatform.h"
 
 #include "support/QtPrinters.h"
 

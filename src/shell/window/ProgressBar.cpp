@@ -1,6 +1,6 @@
-#include "ProgressBar.h"
+#include "shell/window/ProgressBar.h"
 
-#include "Failure.h"
+#include "shell/Failure.h"
 
 #include <QPainter>
 #include <QStyleOptionProgressBar>

@@ -1,17 +1,25 @@
-#include "Form1.h"
+#include "shell/window/Form1.h"
 
-#include "Appearance.h"
-#include "CursorFile.h"
-#include "Failure.h"
-#include "ListView.h"
-#include "Main.h"
-#include "Maker.h"
-#include "Procedure.h"
-#include "ProgressBar.h"
-#include "PushButton.h"
-#include "SettingsStore.h"
-#include "StoredCodeList.h"
-#include "Twips.h"
+#include "input/CodeListEditing.h"
+#include "input/TextFileImport.h"
+#include "output/ClipboardCopy.h"
+#include "output/ResultClearing.h"
+#include "output/SpreadsheetExport.h"
+#include "output/TextExport.h"
+#include "shell/CursorFile.h"
+#include "shell/Failure.h"
+#include "shell/Help.h"
+#include "shell/Main.h"
+#include "shell/Maker.h"
+#include "shell/Procedure.h"
+#include "shell/SettingsStore.h"
+#include "shell/StoredCodeList.h"
+#include "shell/Twips.h"
+#include "shell/window/Appearance.h"
+#include "shell/window/ListView.h"
+#include "shell/window/ProgressBar.h"
+#include "shell/window/PushButton.h"
+#include "upc/ValidationRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,11 +63,12 @@ Form1::Form1(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      CommonDialog1(*services.fileDialogs), m_services(services)
+      Host(services), CommonDialog1(fileDialog())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     layOut();
+    setLists(ListView1->model(), ListView2->model(), ListView3->model());
     connectHandlers();
 }
 
@@ -309,12 +318,129 @@ void Form1::PushButton_MouseMove()
         SetMousePointer(vbCustom);
 }
 
+double Form1::ProgressValue() const
+{
+    return ProgressBar1->Value();
+}
+
+void Form1::SetProgressValue(double value)
+{
+    ProgressBar1->SetValue(value);
+}
+
+const QString& Form1::ProgressText() const
+{
+    return ProgressBar1->Text();
+}
+
+void Form1::SetProgressText(const QString& text)
+{
+    ProgressBar1->SetText(text);
+}
+
+// The handlers: each hands its work to the feature that owns it.
+
+void Form1::PushButton6_Click()
+{
+    CodeListEditing::addTypedCodes(*this);
+}
+
+void Form1::PushButton3_Click()
+{
+    TextFileImport::loadCodesFromTextFiles(*this);
+}
+
+void Form1::PushButton1_Click()
+{
+    CodeListEditing::clearCodeList(*this);
+}
+
+void Form1::PushButton12_Click()
+{
+    CodeListEditing::addSampleCodes(*this);
+}
+
+void Form1::PushButton17_Click()
+{
+    ValidationRun::startValidating(*this);
+}
+
+void Form1::PushButton4_Click()
+{
+    TextExport::saveValidList(*this);
+}
+
+void Form1::PushButton13_Click()
+{
+    SpreadsheetExport::exportValidList(*this);
+}
+
+void Form1::PushButton10_Click()
+{
+    ClipboardCopy::copyValidList(*this);
+}
+
+void Form1::PushButton2_Click()
+{
+    ResultClearing::clearValidList(*this);
+}
+
+void Form1::PushButton8_Click()
+{
+    TextExport::saveInvalidList(*this);
+}
+
+void Form1::PushButton7_Click()
+{
+    SpreadsheetExport::exportInvalidList(*this);
+}
+
+void Form1::PushButton11_Click()
+{
+    ClipboardCopy::copyInvalidList(*this);
+}
+
+void Form1::PushButton9_Click()
+{
+    ResultClearing::clearInvalidList(*this);
+}
+
 void Form1::PushButton5_Click()
 {
-    Procedure p(prompts(), procedureTag("Form1", "PushButton5_Click"));
-    p.step(100, [&] {
-        prompts().messageBox(QStringLiteral("Questions? Please contact Team Tarnwell at ") +
-                                 QLatin1String(Maker::ContactPage),
-                             Main::ApplicationTitle());
-    });
+    Help::showHelp(*this);
+}
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
+{
+    return SpreadsheetExport::isSpreadsheetInstalled(*this);
+}
+
+void Form1::ListView1_DblClick()
+{
+    CodeListEditing::removeItem(*this, ListView1->model(), ListView1->SelectedItem());
+}
+
+void Form1::ListView2_DblClick()
+{
+    CodeListEditing::removeItem(*this, ListView2->model(), ListView2->SelectedItem());
+}
+
+void Form1::ListView3_DblClick()
+{
+    CodeListEditing::removeItem(*this, ListView3->model(), ListView3->SelectedItem());
+}
+
+void Form1::ListView1_KeyDown(int keyCode, int)
+{
+    CodeListEditing::listKeyDown(*this, ListView1->model(), ListView1->SelectedItem(), keyCode);
+}
+
+void Form1::ListView2_KeyDown(int keyCode, int)
+{
+    CodeListEditing::listKeyDown(*this, ListView2->model(), ListView2->SelectedItem(), keyCode);
+}
+
+void Form1::ListView3_KeyDown(int keyCode, int)
+{
+    CodeListEditing::listKeyDown(*this, ListView3->model(), ListView3->SelectedItem(), keyCode);
 }

@@ -1,10 +1,10 @@
-#include "shell/Appearance.h"
+#include "shell/window/Appearance.h"
 
 #include "shell/Failure.h"
-#include "shell/Form1.h"
-#include "shell/ListView.h"
-#include "shell/ProgressBar.h"
-#include "shell/PushButton.h"
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
+#include "shell/window/ProgressBar.h"
+#include "shell/window/PushButton.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "shell/ListView.h"
+#include "shell/window/ListView.h"
 
 #include "shell/Failure.h"
 #include "support/QtPrinters.h"

@@ -1,8 +1,8 @@
-#include "shell/Form1.h"
+#include "shell/window/Form1.h"
 
-#include "shell/ListView.h"
-#include "shell/ProgressBar.h"
-#include "shell/PushButton.h"
+#include "shell/window/ListView.h"
+#include "shell/window/ProgressBar.h"
+#include "shell/window/PushButton.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>
@@ -289,6 +289,18 @@ TEST_F(Form1Test, UnwritableStoreIsReportedAtLine110AndClosingGoesOn)
     ASSERT_EQ(script.errors().size(), 1);
     EXPECT_TRUE(script.errors()[0].contains("Form1.Form_QueryUnload at line 110\r"));
     EXPECT_EQ(script.programEnds.size(), 1);
+}
+
+TEST_F(Form1Test, TheButtonsAreWiredToTheirHandlers)
+{
+    auto form = script.loadForm();
+    form->ListView2->AppendItem("712345678904");
+    form->ListView2->AppendItem("801927504622");
+    form->ListView3->AppendItem("12345");
+    form->PushButton9->click();
+    EXPECT_EQ(form->ListView3->ItemCount(), 0);
+    form->PushButton10->click();
+    EXPECT_EQ(script.clipboardText, "712345678904\r\n801927504622\r\n");
 }
 
 } // namespace

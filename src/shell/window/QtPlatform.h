@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform.h"
-#include "Prompts.h"
+#include "shell/Platform.h"
+#include "shell/Prompts.h"
 
 #include <random>
 

@@ -1,6 +1,6 @@
-#include "QtPlatform.h"
+#include "shell/window/QtPlatform.h"
 
-#include "Failure.h"
+#include "shell/Failure.h"
 
 #include <QApplication>
 #include <QClipboard>

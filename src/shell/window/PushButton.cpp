@@ -1,4 +1,4 @@
-#include "PushButton.h"
+#include "shell/window/PushButton.h"
 
 #include <QMouseEvent>
 
