@@ -35,7 +35,7 @@ private:
 };
 
 // The size of the pieces read and decoded at a time.
-inline constexpr qsizetype ChunkBytes = 4 * 1024 * 1024;
+inline constexpr qsizetype ChunkBytes = qsizetype(4) * 1024 * 1024;
 
 // Reads the file in the system's encoding (a UTF-8 byte-order mark at its
 // start is dropped; bytes that are no valid text become U+FFFD) and hands on

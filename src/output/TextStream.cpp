@@ -9,7 +9,7 @@
 namespace {
 
 // Encoded text is handed to the file in pieces of about this size.
-constexpr qsizetype FlushBytes = 64 * 1024;
+constexpr qsizetype FlushBytes = qsizetype(64) * 1024;
 
 const QString LineEnd = QStringLiteral("\r\n");
 
