@@ -21,7 +21,9 @@ QString FileNameFromPath(const QString& path)
 // "Start Validating": files every code of the code list into the valid or the
 // invalid list, in list order. The window handles its pending events once per
 // code, so other handlers (another run included) may run in the middle; the
-// busy pointer is the only guard.
+// busy pointer is the only guard. When the code list no longer holds the
+// current position (it was emptied or shortened meanwhile), the one report of
+// the step that found it out ends the rounds, and the run ends as always.
 void Form1::PushButton17_Click()
 {
     Procedure p(prompts(), procedureTag("Form1", "PushButton17_Click"));
@@ -33,9 +35,12 @@ void Form1::PushButton17_Click()
         // The bound is taken once; the list is read afresh at every step.
         const qsizetype n = p.count(108, [&] { return ListView1->ItemCount(); });
         const QString processing = QStringLiteral("Processing: ");
+        const auto positionGone = [&](qsizetype i) { return i > ListView1->ItemCount(); };
         for (qsizetype i = 1; i <= n; ++i) {
             QString code;
             p.step(110, [&] { code = ListView1->ItemText(i); });
+            if (positionGone(i))
+                break;
             p.step(112, [&] {
                 const qsizetype m = ListView1->ItemCount();
                 if (m == 0)
@@ -52,6 +57,8 @@ void Form1::PushButton17_Click()
                 p.step(122, [&] { ListView2->AppendItem(ListView1->ItemText(i)); });
             else
                 p.step(124, [&] { ListView3->AppendItem(ListView1->ItemText(i)); });
+            if (positionGone(i))
+                break;
         } // 126
         p.step(128, [&] { SetMousePointer(vbDefault); });
         p.step(130, [&] { ProgressBar1->SetValue(0); });
