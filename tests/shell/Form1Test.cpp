@@ -3,12 +3,14 @@
 #include "shell/ListView.h"
 #include "shell/ProgressBar.h"
 #include "shell/PushButton.h"
+#include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -191,19 +193,79 @@ TEST_F(Form1Test, PointerFeedback)
     EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
 }
 
-TEST_F(Form1Test, RealMouseMovesReachThePointerHandlers)
+TEST_F(Form1Test, RealMouseOnTheListsAndTheirParts)
 {
     auto form = script.loadForm();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    QMouseEvent overButton(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-                           Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(form->PushButton17, &overButton);
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
-    QMouseEvent overList(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+    // The pointer: the hand over a button, the arrow over any part of a list.
+    ListView* list = form->ListView2;
+    for (QWidget* over :
+         {static_cast<QWidget*>(form->PushButton17), list->viewport(),
+          list->horizontalHeader()->viewport(), static_cast<QWidget*>(list->verticalScrollBar()),
+          static_cast<QWidget*>(list->horizontalScrollBar())}) {
+        form->PushButton_MouseMove();
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(form->ListView2->viewport(), &overList);
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+        QApplication::sendEvent(over, &move);
+        EXPECT_EQ(form->MousePointer(),
+                  over == form->PushButton17 ? Form1::vbCustom : Form1::vbDefault)
+            << qPrintable(over->metaObject()->className());
+    }
+    // A double-click removes the item under it; one on the empty area below
+    // the items removes the item selected then.
+    fill(list, {"a", "b", "c"});
+    list->Refresh();
+    const QPoint onB = list->visualRect(list->model().index(1, 0)).center();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onB);
+    EXPECT_EQ(itemsOf(list), QStringList({"a", "c"}));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(onB.x(), 2));
+    ASSERT_EQ(list->SelectedItem(), 1);
+    const QPoint empty(10, list->viewport()->height() - 5);
+    ASSERT_FALSE(list->indexAt(empty).isValid());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(list->SelectedItem(), 1);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(itemsOf(list), QStringList({"c"}));
+}
+
+TEST_F(Form1Test, OnlyTheDeleteKeyRemovesAndTabLeavesTheList)
+{
+    auto form = script.loadForm();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ListView* list = form->ListView1;
+    fill(list, {"a", "b", "c", "d"});
+    list->SelectItem(2);
+    list->setFocus();
+    // "." of the main keyboard and of the keypad, "," and ">" share no code
+    // with Delete; Tab, Shift+Tab, Ctrl+Tab and Ctrl+Shift+Tab go along the
+    // tab order and leave the selection where it is.
+    struct Key
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QWidget* focusAfter;
+    };
+    const Key keys[] = {
+        {Qt::Key_Period, Qt::NoModifier, list},
+        {Qt::Key_Period, Qt::KeypadModifier, list},
+        {Qt::Key_Greater, Qt::ShiftModifier, list},
+        {Qt::Key_Comma, Qt::KeypadModifier, list},
+        {Qt::Key_Tab, Qt::NoModifier, form->ListView2},
+        {Qt::Key_Backtab, Qt::ShiftModifier, list},
+        {Qt::Key_Tab, Qt::ControlModifier, form->ListView2},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, list},
+    };
+    for (const Key& k : keys) {
+        QTest::keyClick(QApplication::focusWidget(), k.key, k.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), k.focusAfter) << k.key;
+        EXPECT_EQ(itemsOf(list), QStringList({"a", "b", "c", "d"})) << k.key;
+        EXPECT_EQ(list->SelectedItem(), 2) << k.key;
+    }
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"}));
 }
 
 TEST_F(Form1Test, HomePageOpensOnADrawOfSeven)
