@@ -122,6 +122,10 @@ TEST(QtFileDialogs, TheOpenDialogAnswersTypedNamesAndTheSaveDialogOpensInTheImpo
                 check(dialog);
             auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
             ASSERT_NE(edit, nullptr);
+            // The user types into the field that has the focus.
+            dialog->activateWindow();
+            QApplication::setActiveWindow(dialog);
+            edit->setFocus();
             QTest::keyClicks(edit, typed);
             QTest::keyClick(edit, Qt::Key_Return);
         });
