@@ -9,6 +9,7 @@
 #include "support/ScriptedServices.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -84,11 +85,15 @@ TEST(CalcPluginWithoutOffice, NobodyOnThePipeIsAFailureWhenNothingMayBeStarted)
 
 TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndLeavesNoSofficeRunning)
 {
-    // An soffice that fails, and one that never answers: the export ends it.
+    // An soffice that fails, and one that never answers, with a temporary
+    // folder as the office makes: the export ends it, and removes the folder.
     for (const QByteArray& script :
-         {QByteArray("exit 1\n"),
-          QByteArray("echo $$ > \"$(dirname \"$0\")/../pid\"\nexec sleep 60\n")}) {
+         {QByteArray("exit 1\n"), QByteArray("echo $$ > \"$(dirname \"$0\")/../pid\"\n"
+                                             "mkdir \"$TMPDIR/lu$$\"x1.tmp\nexec sleep 60\n")}) {
         SCOPED_TRACE(script.constData());
+        TempFolder temporary;
+        const QByteArray savedTemporary = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temporary.file(".").toUtf8());
         FakeSoffice soffice(script);
         ScriptedServices scripted;
         PluginSpreadsheetServer server({pipeName(), true, 1500});
@@ -101,6 +106,10 @@ TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndLeavesNoSofficeRunnin
         form.SetMousePointer(Form1::vbCustom);
 
         form.PushButton13_Click();
+        if (savedTemporary.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", savedTemporary);
 
         ASSERT_EQ(scripted.log.size(), 2);
         EXPECT_TRUE(scripted.log[0].endsWith("to use this software without error."));
@@ -115,6 +124,8 @@ TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndLeavesNoSofficeRunnin
                     .isEmpty())
                 << "the soffice that never answered runs on";
         }
+        EXPECT_EQ(QDir(temporary.file(".")).entryList({QStringLiteral("lu*.tmp")}, QDir::Dirs),
+                  QStringList());
     }
 }
 
