@@ -8,11 +8,15 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTime>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char* argv[])
 {
+    // A file growing past the user's file-size limit fails its write, which
+    // the save reports, instead of ending the program and its lists.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
