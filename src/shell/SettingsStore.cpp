@@ -127,23 +127,27 @@ QString SettingsStore::read(const QString& application, const QString& section, 
     if (!S_ISREG(info.st_mode))
         throw Failure(QLatin1String(NotARegularFile));
 
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size) + 1);
-    constexpr qsizetype Chunk = 1 << 20;
+    // Read into a buffer of the file's size; a small one then finds the end
+    // (or what the file gained meanwhile).
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype at = 0;
     while (true) {
-        const qsizetype at = bytes.size();
-        bytes.resize(at + Chunk);
-        const ssize_t n = ::read(file.fd(), bytes.data() + at, size_t(Chunk));
+        char more[64 * 1024];
+        const bool full = at == bytes.size();
+        const ssize_t n = full ? ::read(file.fd(), more, sizeof more)
+                               : ::read(file.fd(), bytes.data() + at, size_t(bytes.size() - at));
         if (n < 0) {
-            bytes.resize(at);
             if (errno == EINTR)
                 continue;
             throw systemFailure(errno);
         }
-        bytes.resize(at + n);
         if (n == 0)
             break;
+        if (full)
+            bytes.append(more, qsizetype(n));
+        at += n;
     }
+    bytes.truncate(at);
     return QString::fromUtf8(bytes);
 }
 

@@ -19,6 +19,19 @@ protected:
     QTemporaryDir home;
     QString folder = home.filePath("config/Tarnwell/Quorvane");
 
+    // The copies and this test share a runtime folder of their own.
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(QDir(home.path()).mkdir("runtime"));
+        QFile::setPermissions(home.filePath("runtime"), QFileDevice::ReadOwner |
+                                                            QFileDevice::WriteOwner |
+                                                            QFileDevice::ExeOwner);
+        m_runtime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.filePath("runtime")));
+    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_runtime); }
+
     void start(QProcess& copy) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -53,11 +66,13 @@ protected:
         EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(second.exitCode(), 0);
     }
+
+private:
+    QByteArray m_runtime;
 };
 
 TEST_F(Copies, ASecondStartEndsAndALockLeftByAKilledCopyIsTakenOver)
 {
-    ASSERT_TRUE(home.isValid());
     QProcess first;
     start(first);
     ASSERT_TRUE(runs(first));
