@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -278,6 +279,26 @@ TEST_F(FaultInjection, FilesAnOrdinaryUserMayNotTouch)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     expectOneReport("Form_QueryUnload", 110);
     EXPECT_EQ(TempFolder::read(section + "/UPC Codes"), before);
+    script.log.clear();
+
+    // A stored list the user may not read: reported at start-up, and kept
+    // byte for byte beside the list that the close then stores.
+    const QString store = section + "/UPC Codes";
+    script.settings.write("Tarnwell", "Quorvane", "UPC Codes", "kept||MySeparator23||list");
+    QFile::setPermissions(store, QFileDevice::WriteOwner);
+    auto unread = script.loadForm();
+    expectOneReport("Form_Load", 142);
+    unread->ListView1->AppendItem("new");
+    script.log.clear();
+    unread->close();
+    EXPECT_TRUE(script.errors().isEmpty()) << qPrintable(script.log.join('\n'));
+    const QStringList kept = QDir(section).entryList({"UPC Codes.unread-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^UPC Codes\\.unread-\\d{8}-\\d{6}$").match(kept[0]).hasMatch())
+        << qPrintable(kept[0]);
+    QFile::setPermissions(section + '/' + kept[0], QFileDevice::ReadOwner);
+    EXPECT_EQ(TempFolder::read(section + '/' + kept[0]), "kept||MySeparator23||list");
+    EXPECT_EQ(script.settings.read("Tarnwell", "Quorvane", "UPC Codes"), "new");
 }
 
 } // namespace

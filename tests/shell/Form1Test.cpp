@@ -13,6 +13,9 @@
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -344,6 +347,56 @@ TEST_F(Form1Test, UnreadableStoreIsReportedAtLine142AndTheListStaysEmpty)
     ASSERT_EQ(script.errors().size(), 1);
     EXPECT_TRUE(script.errors()[0].contains("Form1.Form_Load at line 142\r"));
     EXPECT_EQ(form->ListView1->ItemCount(), 0);
+}
+
+TEST_F(Form1Test, AStoreThatIsNoRegularFileIsNeitherReadNorReplaced)
+{
+    // Pipes and devices of this test's own, never the system's.
+    const QByteArray fifo = QFile::encodeName(script.folder.file("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray device = QFile::encodeName(script.folder.file("device"));
+    const bool haveDevice = ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+
+    const QString folder = script.configFolder() + "/Tarnwell/Quorvane";
+    const QByteArray store = QFile::encodeName(folder + "/UPC Codes");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct
+    {
+        const char* what;
+        std::function<int()> make;
+        mode_t type; // of what the store's path leads to
+    } cases[] = {
+        {"a pipe", [&] { return ::mkfifo(store.constData(), 0600); }, S_IFIFO},
+        {"a link to a pipe", [&] { return ::symlink(fifo.constData(), store.constData()); },
+         S_IFIFO},
+        {"a link to a device", [&] { return ::symlink(device.constData(), store.constData()); },
+         S_IFCHR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.type == S_IFCHR && !haveDevice)
+            continue; // only root may make a device node
+        ::unlink(store.constData());
+        ASSERT_EQ(c.make(), 0);
+        script.log.clear();
+        auto form = script.loadForm(); // returns: nothing waits for a writer
+        ASSERT_EQ(script.errors().size(), 1);
+        EXPECT_TRUE(script.errors()[0].startsWith(
+            "Not a regular file\r\nin Lintorak2021/08/31.Form1.Form_Load at line 142\r"));
+        EXPECT_EQ(form->ListView1->ItemCount(), 0);
+
+        form->ListView1->AppendItem("801927504622");
+        EXPECT_TRUE(form->close());
+        ASSERT_EQ(script.errors().size(), 2);
+        EXPECT_TRUE(script.errors()[1].startsWith(
+            "Not a regular file\r\nin Lintorak2021/08/31.Form1.Form_QueryUnload at line 110\r"));
+        struct stat info;
+        ASSERT_EQ(::stat(store.constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type);
+        // Nothing beside it: neither a kept copy nor a new value.
+        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                  QStringList{"UPC Codes"});
+    }
 }
 
 TEST_F(Form1Test, UnwritableStoreIsReportedAtLine110AndClosingGoesOn)
