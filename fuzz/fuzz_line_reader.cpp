@@ -11,17 +11,37 @@
 
 namespace {
 
-QStringList reference(const QByteArray& bytes)
+// The whole file decoded in one go: UTF-16 after its mark, UTF-8 after its
+// mark or when valid, Windows-1252 otherwise; a character cut off at the end
+// becomes U+FFFD.
+QString decoded(const QByteArray& bytes)
 {
-    // Decoded in one go; a character cut off at the end becomes U+FFFD.
     struct Decoder : QStringDecoder
     {
-        Decoder() : QStringDecoder(QStringConverter::System) {}
+        explicit Decoder(Encoding encoding) : QStringDecoder(encoding, Flag::ConvertInitialBom) {}
         bool insideCharacter() const { return state.remainingChars != 0; }
-    } decode;
-    QString text = decode(bytes);
-    if (decode.insideCharacter())
-        text += QChar(0xFFFD);
+    };
+    auto decode = [](QStringConverter::Encoding encoding, QByteArrayView rest) {
+        Decoder decoder(encoding);
+        QString text = decoder(rest);
+        if (decoder.insideCharacter())
+            text += QChar(0xFFFD);
+        return text;
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        return decode(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return decode(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decode(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
+    if (QByteArrayView(bytes).isValidUtf8())
+        return QString::fromUtf8(bytes);
+    return TextFileReader::fromWindows1252(bytes);
+}
+
+QStringList reference(const QByteArray& bytes)
+{
+    const QString text = decoded(bytes);
     QStringList items;
     if (text.isEmpty())
         return items;
@@ -64,12 +84,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList items;
     qsizetype at = 0;
     TextFileReader::readItems(
-        [&](char* buffer, qsizetype capacity) {
-            const qsizetype n = std::min({piece, capacity, bytes.size() - at});
-            std::memcpy(buffer, bytes.constData() + at, size_t(n));
-            at += n;
-            return n;
-        },
+        {[&](char* buffer, qsizetype capacity) {
+             const qsizetype n = std::min({piece, capacity, bytes.size() - at});
+             std::memcpy(buffer, bytes.constData() + at, size_t(n));
+             at += n;
+             return n;
+         },
+         [&](qint64 offset) { at = qsizetype(offset); }},
         [&items](QString&& item) { items.append(std::move(item)); }, ReadSize);
 
     if (items != reference(bytes))

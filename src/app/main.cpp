@@ -1,18 +1,64 @@
 #include "output/spreadsheet/SpreadsheetPlugin.h"
+#include "shell/Maker.h"
 #include "shell/SettingsStore.h"
 #include "shell/window/Appearance.h"
 #include "shell/window/Form1.h"
 #include "shell/window/QtPlatform.h"
+#include "shell/window/SingleInstance.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QTime>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
+
+// Brings the window to the front when a second copy of the program is
+// started; the box in front of it, when one is open, comes with it. Before
+// start-up has shown the window, only such a box is raised.
+void bringToFront(QWidget& window)
+{
+    if (window.isVisible()) {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.raise();
+        window.activateWindow();
+    }
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        box->raise();
+        box->activateWindow();
+    }
+}
+
+// Once the window starts to close, later copies wait for this one to end
+// and then start with the code list it stored.
+class StopListeningOnClose : public QObject
+{
+public:
+    explicit StopListeningOnClose(SingleInstance& instance) : m_instance(instance) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close)
+            m_instance.stopListening();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    SingleInstance& m_instance;
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // A file growing past the user's file-size limit fails its write, which
+    // the save reports, instead of ending the program and its lists.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
@@ -25,6 +71,23 @@ int main(int argc, char* argv[])
     const SettingsStore settings;
     StyleSheetSkinFactory skin;
     PluginSpreadsheetServer spreadsheet;
+
+    // One running copy per stored code list: a second start brings the first
+    // copy's window to the front and ends, so that neither copy's close writes
+    // over the other's list.
+    SingleInstance instance(
+        settings.folderOf(QLatin1String(Maker::CompanyName), QLatin1String(Maker::ProductName)));
+    switch (instance.start()) {
+    case SingleInstance::Start::First:
+        break;
+    case SingleInstance::Start::Raised:
+        return 0;
+    case SingleInstance::Start::Unreachable:
+        prompts.messageBox(QStringLiteral("Quorvane is already running, but it does not answer. "
+                                          "Close it, or end it, and then start Quorvane again."),
+                           QLatin1String(Maker::ProductName));
+        return 1;
+    }
 
     Services services;
     services.prompts = &prompts;
@@ -50,6 +113,10 @@ int main(int argc, char* argv[])
     };
 
     Form1 form(services);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &form,
+                     [&form] { bringToFront(form); });
+    StopListeningOnClose stopListening(instance);
+    form.installEventFilter(&stopListening);
     form.Form_Load();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = form.frameGeometry();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <functional>
@@ -37,19 +38,36 @@ private:
 // The size of the pieces read and decoded at a time.
 inline constexpr qsizetype ChunkBytes = qsizetype(4) * 1024 * 1024;
 
-// Reads the file in the system's encoding (a UTF-8 byte-order mark at its
-// start is dropped; bytes that are no valid text become U+FFFD) and hands on
-// its items in order. Only regular files are read: a folder, a pipe or a
-// device is refused before anything is read, so nothing can block or run
-// without end. Throws Failure with the system's description when the file
-// cannot be opened or read; the items before a failing read have been
-// handed on.
+// Reads the file and hands on its items in order. The encoding is taken from
+// the bytes: a file that starts with a UTF-16 byte-order mark (either byte
+// order) is UTF-16; one that starts with the UTF-8 mark is UTF-8 (bytes that
+// are no valid text become U+FFFD); otherwise a file that is valid UTF-8 is
+// read as UTF-8, and any other file as Windows-1252, which turns every byte
+// into a character. A byte-order mark at the start is dropped. Only regular
+// files are read: a folder, a pipe or a device is refused before anything is
+// read, so nothing can block or run without end. Throws Failure with the
+// system's description when the file cannot be opened or read; the items
+// before a failing read have been handed on.
 void readItems(const QString& path, const ItemSink& item);
 
-// The same for bytes from any source: `read` fills the buffer (at most
-// `chunkBytes` at a time) and answers the number of bytes read, 0 at the end;
-// it throws Failure on an error.
-void readItems(const std::function<qsizetype(char* buffer, qsizetype size)>& read,
-               const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
+// The bytes of a file from any source: `read` fills the buffer (at most the
+// size asked for) and answers the number of bytes read, 0 at the end; `seek`
+// goes back to an offset from the start that has been read before. Both throw
+// Failure on an error.
+struct ByteSource
+{
+    std::function<qsizetype(char* buffer, qsizetype size)> read;
+    std::function<void(qint64 offset)> seek;
+};
+
+// The same for bytes from any source, read `chunkBytes` at a time. Items are
+// handed on as they are read while the file holds only ASCII; from its first
+// other byte on, the rest is checked for UTF-8 first and then read again from
+// there, so no item handed on ever depends on the encoding.
+void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
+
+// Windows-1252 text as characters; the five bytes it leaves undefined become
+// the control characters of the same number.
+QString fromWindows1252(QByteArrayView bytes);
 
 } // namespace TextFileReader

@@ -27,12 +27,32 @@ enum class RowFormat
     FirstCellOnce,
 };
 
+// When the export ends, however it ends: a spreadsheet application that was
+// started for it and holds no document (the probe, an empty list, a failure
+// before the workbook) does not run on hidden.
+class EndUnusedApplication
+{
+public:
+    explicit EndUnusedApplication(const Host& host) : m_host(host) {}
+    ~EndUnusedApplication()
+    {
+        if (SpreadsheetServer* server = m_host.services().spreadsheet)
+            server->endUnusedApplication();
+    }
+    EndUnusedApplication(const EndUnusedApplication&) = delete;
+    EndUnusedApplication& operator=(const EndUnusedApplication&) = delete;
+
+private:
+    const Host& m_host;
+};
+
 // The export of one list, for the handler `handler`. The sheet is reached
 // afresh through the workbook for every cell, and the list is read afresh at
 // every step: the window processes its events in between, and other handlers
 // may change the list there.
 void exportList(Host& host, const ListModel* list, const char* handler, RowFormat rowFormat)
 {
+    const EndUnusedApplication endUnused(host);
     Procedure p(host.prompts(), procedureTag("Form1", handler));
 
     if (p.endsIf(100, [&] { return !SpreadsheetExport::isSpreadsheetInstalled(host); })) {
@@ -103,7 +123,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
     p.step(172, [&] { application->SetVisible(true); });
     p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
     // The workbook and the application are let go here; both stay open for
-    // the user.
+    // the user, and an application that shows nothing ends after them.
     workbook.reset();
     application.reset();
 }

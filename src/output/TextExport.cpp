@@ -72,6 +72,11 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
     std::vector<qsizetype> widths;
+    // Whether item i has gone from the list (cleared or shortened while the
+    // window processed its events). Reading it failed and was reported once;
+    // the walk of the items ends there rather than reporting each item after
+    // it.
+    auto vanished = [&lv](qsizetype i) { return i > lv.ItemCount(); };
 
     // The widths: each column's longest text among its header and the cells
     // of every item, checked or not.
@@ -85,11 +90,17 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
         for (qsizetype i = 1; i <= items; ++i) {
             p.step(112, doEvents);
             if (p.when(114, [&] { return c == 1; })) {
-                if (p.when(116, [&] { return w < lv.ItemText(i).size(); }))
+                if (p.when(116, [&] { return w < lv.ItemText(i).size(); })) {
+                    if (vanished(i))
+                        break;
                     p.step(118, [&] { w = lv.ItemText(i).size(); });
+                }
             } else {
-                if (p.when(120, [&] { return w < lv.SubItem(i, c).size(); }))
+                if (p.when(120, [&] { return w < lv.SubItem(i, c).size(); })) {
+                    if (vanished(i))
+                        break;
                     p.step(122, [&] { w = lv.SubItem(i, c).size(); });
+                }
             }
         }
         p.step(126, [&] { widths.resize(size_t(c)); });
@@ -133,27 +144,35 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
         p.step(156, [&] { line.truncate(0); });
         if (!p.when(158, [&] { return lv.Checked(i); }))
             continue;
-        for (int c = 1, columns = p.count(160, [&] { return lv.ColumnCount(); }); c <= columns;
-             ++c) {
+        if (vanished(i))
+            break;
+        bool gone = false;
+        for (int c = 1, columns = p.count(160, [&] { return lv.ColumnCount(); });
+             c <= columns && !gone; ++c) {
             p.step(162, doEvents);
             if (p.when(164, [&] { return c == 1; })) {
                 if (p.when(166,
-                           [&] { return TextTable::fits(widthOf(widths, c), lv.ItemText(i)); }))
-                    p.step(168, [&] {
-                        TextTable::appendPaddedCell(line, lv.ItemText(i), widthOf(widths, c));
-                    });
-                else
+                           [&] { return TextTable::fits(widthOf(widths, c), lv.ItemText(i)); })) {
+                    if (!(gone = vanished(i)))
+                        p.step(168, [&] {
+                            TextTable::appendPaddedCell(line, lv.ItemText(i), widthOf(widths, c));
+                        });
+                } else
                     p.step(170, [&] { TextTable::appendUnpaddedCell(line, lv.ItemText(i)); });
             } else {
                 if (p.when(172,
-                           [&] { return TextTable::fits(widthOf(widths, c), lv.SubItem(i, c)); }))
-                    p.step(174, [&] {
-                        TextTable::appendPaddedCell(line, lv.SubItem(i, c), widthOf(widths, c));
-                    });
-                else
+                           [&] { return TextTable::fits(widthOf(widths, c), lv.SubItem(i, c)); })) {
+                    if (!(gone = vanished(i)))
+                        p.step(174, [&] {
+                            TextTable::appendPaddedCell(line, lv.SubItem(i, c), widthOf(widths, c));
+                        });
+                } else
                     p.step(176, [&] { TextTable::appendUnpaddedCell(line, lv.SubItem(i, c)); });
             }
         }
+        // An item that went while its cells were read leaves no line.
+        if (gone)
+            break;
         p.step(180, [&] { ts->WriteLine(line); });
         if (ts->Broken())
             return;

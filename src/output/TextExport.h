@@ -20,7 +20,10 @@ namespace Main {
 // per item and column while the widths are taken, once per header column,
 // once per item and once per column of each written item. The list may change
 // there: loop bounds are fixed when each loop starts and every text and check
-// mark is read from the list at its step.
+// mark is read from the list at its step. An item that has gone from the list
+// when it is read is reported once and ends the walk of the items: the widths
+// are taken without it and those after it, and the file ends with the lines
+// written before it.
 //
 // The file is written beside the target and takes its place only when
 // complete; when it cannot be created or a write fails, that one failure is

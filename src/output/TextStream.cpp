@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +23,54 @@ bool readOnly(const QFileInfo& file)
     constexpr auto anyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return !file.isWritable() || !(file.permissions() & anyWrite);
+}
+
+QString systemText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// What went wrong with the file: its own description, or, where it has none
+// that names the cause, the system's text for `error`.
+QString describe(const QFileDevice& file, int error)
+{
+    const QString text = file.errorString();
+    if (!text.isEmpty() && text != QLatin1String("Unknown error"))
+        return text;
+    return error != 0 ? systemText(error) : text;
+}
+
+// Whether this process may not create files in the folder.
+bool folderRefusesWriting(const QString& folder)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0 &&
+           errno == EACCES;
+}
+
+// The existing regular file at `path`, opened for writing in place and
+// emptied. It is opened without waiting and checked before anything is
+// written, so that nothing else put there meanwhile can block the save.
+std::unique_ptr<QFile> openInPlace(const QString& path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        throw Failure(systemText(errno));
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw Failure(file->errorString());
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        throw Failure(systemText(errno));
+    if (!S_ISREG(info.st_mode))
+        throw Failure(QLatin1String(FailureText::NotARegularFile));
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || ::ftruncate(fd, 0) != 0)
+        throw Failure(systemText(errno));
+    return file;
 }
 
 } // namespace
@@ -54,11 +107,11 @@ void TextStream::Close()
     m_closed = true;
     if (auto* save = qobject_cast<QSaveFile*>(m_file.get())) {
         if (!save->commit())
-            fail(save->errorString());
+            fail(describe(*save, errno));
         return;
     }
     const bool flushed = m_file->flush();
-    const QString reason = m_file->errorString();
+    const QString reason = describe(*m_file, errno);
     m_file->close();
     if (!flushed || m_file->error() != QFileDevice::NoError)
         fail(reason);
@@ -76,9 +129,15 @@ void TextStream::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    const qint64 written = m_file->write(m_buffer);
-    if (written != m_buffer.size())
-        fail(m_file->errorString());
+    // A write cut short (a file-size limit, a disk filling up) is tried
+    // again with the rest, which then fails with the reason.
+    for (qsizetype at = 0; at < m_buffer.size();) {
+        errno = 0;
+        const qint64 written = m_file->write(m_buffer.constData() + at, m_buffer.size() - at);
+        if (written <= 0)
+            fail(describe(*m_file, errno));
+        at += written;
+    }
     m_buffer.resize(0);
 }
 
@@ -95,23 +154,27 @@ void TextStream::fail(const QString& description)
 std::unique_ptr<TextStream> FileSystemObject::CreateTextFile(const QString& path,
                                                              bool overwrite) const
 {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isDir()) {
+    // Looked at before anything is opened: opening a pipe or a device could
+    // wait for ever.
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode)) {
         if (!overwrite)
             throw Failure(QStringLiteral("File already exists"));
-        if (!target.isFile()) {
-            // A device or pipe cannot be replaced by a file: it is written
-            // in place.
-            auto device = std::make_unique<QFile>(path);
-            if (!device->open(QIODevice::WriteOnly))
-                throw Failure(device->errorString());
-            return std::unique_ptr<TextStream>(new TextStream(std::move(device)));
-        }
+        if (!S_ISREG(info.st_mode))
+            throw Failure(QLatin1String(FailureText::NotARegularFile));
+        const QFileInfo target(path);
         if (readOnly(target))
             throw Failure(QStringLiteral("Permission denied"));
+        // A file the user may write in a folder they may not: no file can be
+        // made beside it, so it is written in place.
+        if (!m_maker && folderRefusesWriting(QFileInfo(target.canonicalFilePath()).absolutePath()))
+            return std::unique_ptr<TextStream>(new TextStream(openInPlace(path)));
     }
     std::unique_ptr<QSaveFile> file = m_maker ? m_maker(path) : std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly))
-        throw Failure(file->errorString());
+    // Unbuffered: the stream gathers its pieces itself, and each write's
+    // failure is seen with its reason.
+    errno = 0;
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Failure(describe(*file, errno));
     return std::unique_ptr<TextStream>(new TextStream(std::move(file)));
 }

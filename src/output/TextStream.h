@@ -15,8 +15,9 @@ class QSaveFile;
 // A file is written beside its target under a temporary name and put in the
 // target's place by Close, in one step: until then the target keeps what it
 // held, and a stream let go without Close (a failure part-way, a full disk)
-// leaves it untouched. Only a target that cannot be replaced, a device such
-// as /dev/null, is written in place.
+// leaves it untouched. Only a file the user may write in a folder they may
+// not write in is written in place. A target that is no regular file (a pipe,
+// a device, a socket) is refused before anything is opened.
 class TextStream
 {
 public:

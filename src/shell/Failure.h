@@ -29,4 +29,5 @@ inline const char* const TypeMismatch = "Type mismatch";
 inline const char* const InvalidPicture = "Invalid picture";
 inline const char* const OutOfMemory = "Out of memory";
 inline const char* const BadFileNameOrNumber = "Bad file name or number";
+inline const char* const NotARegularFile = "Not a regular file";
 } // namespace FailureText

@@ -2,10 +2,17 @@
 
 #include "shell/Failure.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +25,66 @@ QString component(QString name)
     return name;
 }
 
+Failure systemFailure(int error)
+{
+    return Failure(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+const char* const NotARegularFile = "Not a regular file";
+
+// An open file descriptor, closed when it goes.
+class FileHandle
+{
+public:
+    explicit FileHandle(int fd) : m_fd(fd) {}
+    ~FileHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// What the path names, links followed: false when there is nothing there.
+// Throws Failure when the path cannot be looked at.
+bool statOf(const QByteArray& name, struct stat& info)
+{
+    if (::stat(name.constData(), &info) == 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return false;
+    throw systemFailure(errno);
+}
+
+// Renames `from` to `to` unless `to` exists; false when it does.
+bool renameNoReplace(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    if (errno != EINVAL && errno != ENOSYS)
+        throw systemFailure(errno);
+    // A file system without that kind of rename: a second name, then the old
+    // one goes. The link itself never replaces anything.
+    if (::link(from.constData(), to.constData()) != 0) {
+        if (errno == EEXIST)
+            return false;
+        throw systemFailure(errno);
+    }
+    if (::unlink(from.constData()) != 0) {
+        const int error = errno;
+        ::unlink(to.constData());
+        throw systemFailure(error);
+    }
+    return true;
+}
+
 } // namespace
 
 SettingsStore::SettingsStore()
@@ -26,24 +93,61 @@ SettingsStore::SettingsStore()
 
 SettingsStore::SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
 
+QString SettingsStore::folderOf(const QString& application, const QString& section) const
+{
+    return m_root + QLatin1Char('/') + component(application) + QLatin1Char('/') +
+           component(section);
+}
+
 QString SettingsStore::pathOf(const QString& application, const QString& section,
                               const QString& key) const
 {
-    return m_root + QLatin1Char('/') + component(application) + QLatin1Char('/') +
-           component(section) + QLatin1Char('/') + component(key);
+    return folderOf(application, section) + QLatin1Char('/') + component(key);
 }
 
 QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
-    QFile file(pathOf(application, section, key));
-    if (!file.exists())
-        return defaultValue;
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(file.errorString());
+    const QByteArray name = QFile::encodeName(pathOf(application, section, key));
+    // Opened without waiting, so that a pipe cannot block; whatever is no
+    // regular file is refused before anything is read.
+    FileHandle file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (file.fd() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return defaultValue;
+        if (errno == ENXIO) // a socket
+            throw Failure(QLatin1String(NotARegularFile));
+        throw systemFailure(errno);
+    }
+    struct stat info;
+    if (::fstat(file.fd(), &info) != 0)
+        throw systemFailure(errno);
+    if (S_ISDIR(info.st_mode))
+        throw systemFailure(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        throw Failure(QLatin1String(NotARegularFile));
+
+    // Read into a buffer of the file's size; a small one then finds the end
+    // (or what the file gained meanwhile).
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype at = 0;
+    while (true) {
+        char more[64 * 1024];
+        const bool full = at == bytes.size();
+        const ssize_t n = full ? ::read(file.fd(), more, sizeof more)
+                               : ::read(file.fd(), bytes.data() + at, size_t(bytes.size() - at));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw systemFailure(errno);
+        }
+        if (n == 0)
+            break;
+        if (full)
+            bytes.append(more, qsizetype(n));
+        at += n;
+    }
+    bytes.truncate(at);
     return QString::fromUtf8(bytes);
 }
 
@@ -51,6 +155,11 @@ void SettingsStore::write(const QString& application, const QString& section, co
                           const QString& value) const
 {
     const QString path = pathOf(application, section, key);
+    // Only a regular file (or nothing) is ever replaced: never a pipe, a
+    // device or a folder, nor what a link to one of them points at.
+    struct stat info;
+    if (statOf(QFile::encodeName(path), info) && !S_ISREG(info.st_mode))
+        throw Failure(QLatin1String(NotARegularFile));
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("Path/File access error"));
@@ -65,4 +174,21 @@ void SettingsStore::write(const QString& application, const QString& section, co
     }
     if (!file.commit())
         throw Failure(file.errorString());
+}
+
+QString SettingsStore::keepAside(const QString& application, const QString& section,
+                                 const QString& key) const
+{
+    const QString path = pathOf(application, section, key);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (!statOf(name, info) || !S_ISREG(info.st_mode))
+        return {};
+    const QString stem = path + QStringLiteral(".unread-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1;; ++n) {
+        const QString keep = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        if (renameNoReplace(name, QFile::encodeName(keep)))
+            return keep;
+    }
 }

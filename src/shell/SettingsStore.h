@@ -6,7 +6,9 @@
 // section and key. Each value lives in a file of its own,
 //     <config folder>/<application>/<section>/<key>
 // holding the text in UTF-8, so a large value is read and written in one go
-// and a write replaces the old value atomically.
+// and a write replaces the old value atomically. Only regular files are read
+// or replaced: a pipe, a device or a folder in a value's place (or a link to
+// one) is a failure, never read from or written over.
 class SettingsStore
 {
 public:
@@ -18,15 +20,27 @@ public:
     const QString& rootFolder() const { return m_root; }
 
     // The value of a key, or `defaultValue` when the key holds none.
-    // Throws Failure when the value exists but cannot be read.
+    // Throws Failure when the value exists but cannot be read, or is no
+    // regular file.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue = {}) const;
 
     // Replaces the value of a key whole. Throws Failure when it cannot be
-    // written; the previous value then stays as it was.
+    // written, or when what holds it is no regular file; the previous value
+    // then stays as it was.
     void write(const QString& application, const QString& section, const QString& key,
                const QString& value) const;
 
+    // Moves the file of a key's value aside, under its own name followed by
+    // ".unread-<yyyyMMdd-HHmmss>" (and "-2", "-3", ... when that name is
+    // taken) in the same folder, so that a value that could not be read is
+    // kept as it is before a new one is written. Answers the new name, or ""
+    // when there is no regular file to keep. Throws Failure when it cannot be
+    // moved.
+    QString keepAside(const QString& application, const QString& section, const QString& key) const;
+
+    // The folder that holds a section's values.
+    QString folderOf(const QString& application, const QString& section) const;
     QString pathOf(const QString& application, const QString& section, const QString& key) const;
 
 private:

@@ -19,7 +19,9 @@ QString FileNameFromPath(const QString& path)
 // "Start Validating": files every code of the code list into the valid or the
 // invalid list, in list order. The window handles its pending events once per
 // code, so other handlers (another run included) may run in the middle; the
-// busy pointer is the only guard.
+// busy pointer is the only guard. When the code list no longer holds the
+// current position (it was emptied or shortened meanwhile), the one report of
+// the step that found it out ends the rounds, and the run ends as always.
 void ValidationRun::startValidating(Host& host)
 {
     Procedure p(host.prompts(), procedureTag("Form1", "PushButton17_Click"));
@@ -34,9 +36,12 @@ void ValidationRun::startValidating(Host& host)
         // The bound is taken once; the list is read afresh at every step.
         const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
         const QString processing = QStringLiteral("Processing: ");
+        const auto positionGone = [&](qsizetype i) { return i > codes.ItemCount(); };
         for (qsizetype i = 1; i <= n; ++i) {
             QString code;
             p.step(110, [&] { code = codes.ItemText(i); });
+            if (positionGone(i))
+                break;
             p.step(112, [&] {
                 const qsizetype m = codes.ItemCount();
                 if (m == 0)
@@ -53,6 +58,8 @@ void ValidationRun::startValidating(Host& host)
                 p.step(122, [&] { valid.AppendItem(codes.ItemText(i)); });
             else
                 p.step(124, [&] { invalid.AppendItem(codes.ItemText(i)); });
+            if (positionGone(i))
+                break;
         } // 126
         p.step(128, [&] { host.SetMousePointer(Host::vbDefault); });
         p.step(130, [&] { host.SetProgressValue(0); });

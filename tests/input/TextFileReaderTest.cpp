@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QStringList itemsOfText(QStringView text)
 {
     QStringList items;
@@ -27,14 +29,14 @@ QStringList itemsOfBytes(const QByteArray& bytes, qsizetype step = TextFileReade
 {
     QStringList items;
     qsizetype at = 0;
-    TextFileReader::readItems(
-        [&](char* buffer, qsizetype size) {
-            const qsizetype n = std::min({size, step, bytes.size() - at});
-            std::memcpy(buffer, bytes.constData() + at, size_t(n));
-            at += n;
-            return n;
-        },
-        [&items](QString&& item) { items.append(item); });
+    TextFileReader::readItems({[&](char* buffer, qsizetype size) {
+                                   const qsizetype n = std::min({size, step, bytes.size() - at});
+                                   std::memcpy(buffer, bytes.constData() + at, size_t(n));
+                                   at += n;
+                                   return n;
+                               },
+                               [&](qint64 offset) { at = qsizetype(offset); }},
+                              [&items](QString&& item) { items.append(item); });
     return items;
 }
 
@@ -138,43 +140,58 @@ TEST(ReadItems, BytesCutAnywhereGiveTheSameItems)
         EXPECT_EQ(itemsOfBytes(bytes, step), whole) << "step " << step;
 }
 
-TEST(ReadItems, BytesThatAreNoTextBecomeReplacementCharacters)
+// Valid UTF-8 is read as UTF-8, anything else as Windows-1252, a file with a
+// UTF-16 mark as UTF-16; whatever the size of the reads.
+TEST(ReadItems, TheEncodingFollowsTheBytes)
 {
-    const QStringList items = itemsOfBytes(QByteArray("\xFF\xFE\x00x\r\n\x80", 7));
-    ASSERT_EQ(items.size(), 2);
-    EXPECT_TRUE(items[0].startsWith(QChar(QChar::ReplacementCharacter)));
-    EXPECT_TRUE(items[0].endsWith(QString(QChar(0)) + "x")) << items[0].size();
-    EXPECT_EQ(items[1], QString(QChar(QChar::ReplacementCharacter)));
-    // A character cut off by the end of the file.
-    EXPECT_EQ(itemsOfBytes("a\xE2\x82"), QStringList({QStringLiteral("a\uFFFD")}));
-}
-
-// A file in another encoding (Latin-1 "\xE9") whose malformed byte ends one
-// read: the digits after it must not be lost, whatever the reads' sizes.
-TEST(ReadItems, MalformedBytesAtTheEndOfAReadKeepWhatFollows)
-{
-    const QByteArray bytes = "caf\xE9"
-                             "12\r\n\xDC\xEF?\r\n";
-    const QStringList whole = itemsOfBytes(bytes);
-    ASSERT_EQ(whole.size(), 2);
-    EXPECT_TRUE(whole[0].startsWith("caf") && whole[0].endsWith("12")) << whole[0].size();
-    EXPECT_TRUE(whole[1].endsWith("?"));
-    for (qsizetype step = 1; step < 8; ++step)
-        EXPECT_EQ(itemsOfBytes(bytes, step), whole) << "step " << step;
+    const struct
+    {
+        QByteArray bytes;
+        QStringList items;
+    } cases[] = {
+        {"caf\xC3\xA9\r\n", {u"caf\u00E9"_s}},
+        {"caf\xE9"
+         "12\r\n\xDC\xEF?",
+         {u"caf\u00E912"_s, u"\u00DC\u00EF?"_s}},
+        // A file valid up to its last byte, whose items before it are not ASCII.
+        {"\xC3\xA9\r\n\xE2\x82\xAC\r\n\xE9",
+         {u"\u00C3\u00A9"_s, u"\u00E2\u201A\u00AC"_s, u"\u00E9"_s}},
+        {"a\xE2\x82", {u"a\u00E2\u201A"_s}}, // a character cut off at the end
+        {"\xC0\xAF\xED\xA0\x80", {u"\u00C0\u00AF\u00ED\u00A0\u20AC"_s}}, // overlong, surrogate
+        // 0x80 to 0x9F; the five undefined bytes keep their number.
+        {"\x80\x81\x8D\x8F\x90\x9D\x99\x9F\xFF",
+         {u"\u20AC\u0081\u008D\u008F\u0090\u009D\u2122\u0178\u00FF"_s}},
+        // A UTF-8 mark makes the file UTF-8 whatever follows.
+        {"\xEF\xBB\xBF"
+         "a\xE9\r\n",
+         {u"a\uFFFD"_s}},
+        {QByteArray("\xFF\xFE"
+                    "c\0\xE9\0\r\0\n\0\x3D\xD8\x00\xDE\n\0",
+                    16),
+         {u"c\u00E9"_s, u"\U0001F600"_s, u""_s}},
+        {QByteArray("\xFE\xFF\0c\0\xE9\xFE\xFF", 8), {u"c\u00E9\uFEFF"_s}},
+        {"\xFF\xFE", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(itemsOfBytes(c.bytes), c.items) << c.bytes.toHex(' ').constData();
+        for (qsizetype step = 1; step < 6; ++step)
+            EXPECT_EQ(itemsOfBytes(c.bytes, step), c.items)
+                << c.bytes.toHex(' ').constData() << " step " << step;
+    }
 }
 
 TEST(ReadItems, AFailingReadKeepsTheItemsBeforeIt)
 {
     QStringList items;
     int calls = 0;
-    EXPECT_THROW(TextFileReader::readItems(
-                     [&calls](char* buffer, qsizetype) -> qsizetype {
-                         if (++calls > 1)
-                             throw Failure("Input/output error");
-                         std::memcpy(buffer, "a\r\nb\r\nc", 7);
-                         return 7;
-                     },
-                     [&items](QString&& item) { items.append(item); }),
+    EXPECT_THROW(TextFileReader::readItems({[&calls](char* buffer, qsizetype) -> qsizetype {
+                                                if (++calls > 1)
+                                                    throw Failure("Input/output error");
+                                                std::memcpy(buffer, "a\r\nb\r\nc", 7);
+                                                return 7;
+                                            },
+                                            {}},
+                                           [&items](QString&& item) { items.append(item); }),
                  Failure);
     EXPECT_EQ(items, QStringList({"a", "b"}));
 }
@@ -198,6 +215,17 @@ TEST_F(TextFileReaderTest, ALineLongerThanAPieceStaysWhole)
     EXPECT_EQ(items[1].size(), line.size() - 1);
     EXPECT_EQ(items[1].at(TextFileReader::ChunkBytes - 1), QChar(0xE9));
     EXPECT_EQ(items[2], "last");
+}
+
+TEST_F(TextFileReaderTest, AnInvalidByteAfterManyPiecesOfUtf8MakesTheWholeFileWindows1252)
+{
+    QByteArray bytes;
+    while (bytes.size() < TextFileReader::ChunkBytes * 2)
+        bytes += "caf\xC3\xA9\r\n";
+    const QStringList items = itemsOfFile(write("late.txt", bytes + "caf\xE9"));
+    ASSERT_EQ(items.size(), bytes.size() / 7 + 1);
+    EXPECT_EQ(items.first(), u"caf\u00C3\u00A9"_s);
+    EXPECT_EQ(items.last(), u"caf\u00E9"_s);
 }
 
 TEST_F(TextFileReaderTest, WhatCannotBeReadFailsWithTheSystemsDescription)

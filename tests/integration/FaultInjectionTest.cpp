@@ -10,8 +10,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -90,13 +99,77 @@ TEST_F(FaultInjection, AFolderChosenAsAFileIsReported)
     expectListsKept();
 }
 
-TEST_F(FaultInjection, AFullDiskIsReportedOnce)
+// A pipe, a socket or a device chosen as the target is refused before it is
+// opened: opening a pipe without a reader would wait for ever.
+TEST_F(FaultInjection, ATargetThatIsNoRegularFileIsReportedOnceWithoutWaiting)
 {
-    script.saveAnswers.enqueue(QStringLiteral("/dev/full"));
+    const QString pipe = script.folder.file("pipe.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString socketPath = script.folder.file("socket.txt");
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+                 sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const QString link = script.folder.file("link.txt");
+    ASSERT_TRUE(QFile::link(pipe, link));
+    QStringList targets{pipe, socketPath, link};
+    // A device like /dev/full, made here (only the superuser may).
+    const QString device = script.folder.file("device.txt");
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
+        targets.append(device);
+
+    for (const QString& target : targets) {
+        script.log.clear();
+        script.saveAnswers.enqueue(target);
+        form->PushButton4_Click();
+        ASSERT_EQ(script.errors().size(), 1) << qPrintable(target);
+        EXPECT_TRUE(script.errors()[0].startsWith("Not a regular file\r\n"));
+        EXPECT_TRUE(script.errors()[0].contains("WithoutProgressBar at line 136\r"));
+        EXPECT_TRUE(QFileInfo::exists(target) && !QFileInfo(target).isFile());
+    }
+    ::close(socket);
+    expectListsKept();
+}
+
+// The user's file-size limit (ulimit -f): the save fails with the system's
+// words for it, and the earlier file stays. Run in a child process that has
+// the limit.
+TEST_F(FaultInjection, AFileSizeLimitIsReportedByItsCause)
+{
+    constexpr rlim_t Limit = 1'000'000;
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    if (limit.rlim_cur != Limit) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.setChildProcessModifier([] {
+            const rlimit limited{Limit, Limit};
+            ::setrlimit(RLIMIT_FSIZE, &limited);
+            std::signal(SIGXFSZ, SIG_IGN);
+        });
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=FaultInjection.AFileSizeLimitIsReportedByItsCause"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << output.constData();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+        return;
+    }
+
+    const QString earlier = oldExport();
+    for (int i = 0; i < 100'000; ++i) // 1.5 MB of lines
+        form->ListView2->AppendItem("712345678904");
+    script.saveAnswers.enqueue(earlier);
     form->PushButton4_Click();
     ASSERT_EQ(script.errors().size(), 1);
-    EXPECT_TRUE(script.errors()[0].contains("Main.SaveListviewProperlySpacedWithoutProgressBar"));
-    expectListsKept();
+    EXPECT_TRUE(script.errors()[0].startsWith("File too large\r\n"))
+        << qPrintable(script.errors()[0]);
+    EXPECT_TRUE(script.errors()[0].contains("WithoutProgressBar at line 180\r"));
+    EXPECT_EQ(TempFolder::read(earlier), "an earlier export\r\n");
+    EXPECT_EQ(QDir(script.folder.path()).entryList({"results.txt*"}, QDir::Files),
+              QStringList{"results.txt"});
 }
 
 TEST_F(FaultInjection, ASaveFolderThatDoesNotExistKeepsTheEarlierExport)
@@ -191,6 +264,24 @@ TEST_F(FaultInjection, FilesAnOrdinaryUserMayNotTouch)
     expectListsKept();
     script.log.clear();
 
+    // A file the user may write in a folder they may not: written in place,
+    // as the same save into a folder of their own writes it.
+    const QString locked = script.folder.file("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    const QString inPlace = script.folder.write("locked/results.txt", "an earlier export\r\n");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    script.saveAnswers.enqueue(inPlace);
+    form->PushButton4_Click();
+    script.saveAnswers.enqueue(script.folder.file("results.txt"));
+    form->PushButton4_Click();
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(script.errors().isEmpty()) << qPrintable(script.log.join('\n'));
+    EXPECT_EQ(TempFolder::read(inPlace), TempFolder::read(script.folder.file("results.txt")));
+    EXPECT_NE(TempFolder::read(inPlace), "an earlier export\r\n");
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"results.txt"});
+    script.log.clear();
+
     // A settings folder the user may not write in: reported, the stored list stays.
     const QString section = script.configFolder() + "/Tarnwell/Quorvane";
     const QByteArray before = TempFolder::read(section + "/UPC Codes");
@@ -200,6 +291,26 @@ TEST_F(FaultInjection, FilesAnOrdinaryUserMayNotTouch)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     expectOneReport("Form_QueryUnload", 110);
     EXPECT_EQ(TempFolder::read(section + "/UPC Codes"), before);
+    script.log.clear();
+
+    // A stored list the user may not read: reported at start-up, and kept
+    // byte for byte beside the list that the close then stores.
+    const QString store = section + "/UPC Codes";
+    script.settings.write("Tarnwell", "Quorvane", "UPC Codes", "kept||MySeparator23||list");
+    QFile::setPermissions(store, QFileDevice::WriteOwner);
+    auto unread = script.loadForm();
+    expectOneReport("Form_Load", 142);
+    unread->ListView1->AppendItem("new");
+    script.log.clear();
+    unread->close();
+    EXPECT_TRUE(script.errors().isEmpty()) << qPrintable(script.log.join('\n'));
+    const QStringList kept = QDir(section).entryList({"UPC Codes.unread-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^UPC Codes\\.unread-\\d{8}-\\d{6}$").match(kept[0]).hasMatch())
+        << qPrintable(kept[0]);
+    QFile::setPermissions(section + '/' + kept[0], QFileDevice::ReadOwner);
+    EXPECT_EQ(TempFolder::read(section + '/' + kept[0]), "kept||MySeparator23||list");
+    EXPECT_EQ(script.settings.read("Tarnwell", "Quorvane", "UPC Codes"), "new");
 }
 
 } // namespace

@@ -230,20 +230,6 @@ TEST_F(TextStreamTest, ADiskFullAtTheLastPieceFailsCloseAndKeepsTheOldFile)
     EXPECT_EQ(entries(folder.path()), QStringList{"out.txt"});
 }
 
-TEST_F(TextStreamTest, ADeviceIsWrittenInPlaceAndAFullOneFails)
-{
-    const QString device = QStringLiteral("/dev/full");
-    if (!QFileInfo::exists(device) || QFileInfo(device).isFile())
-        GTEST_SKIP() << "no /dev/full";
-    auto ts = fso.CreateTextFile(device, true);
-    ts->WriteLine(QStringLiteral("712345678904\t"));
-    EXPECT_EQ(failureOf([&] { ts->Close(); }), "No space left on device");
-    ts.reset();
-    // Still the device, not a file put in its place.
-    EXPECT_FALSE(QFileInfo(device).isFile());
-    EXPECT_TRUE(QFileInfo(device).exists());
-}
-
 TEST(TextStreamKilled, AKilledProcessLeavesTheOldFile)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

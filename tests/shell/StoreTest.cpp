@@ -88,6 +88,24 @@ TEST(SettingsStore, FailedWriteKeepsThePreviousValue)
     EXPECT_EQ(store.read("Tarnwell", "Quorvane", "UPC Codes"), "kept");
 }
 
+TEST(SettingsStore, KeptValuesNeverReplaceOneAnother)
+{
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    EXPECT_EQ(store.keepAside("Tarnwell", "Quorvane", "UPC Codes"), ""); // nothing to keep
+    store.write("Tarnwell", "Quorvane", "UPC Codes", "first");
+    const QString first = store.keepAside("Tarnwell", "Quorvane", "UPC Codes");
+    store.write("Tarnwell", "Quorvane", "UPC Codes", "second");
+    const QString second = store.keepAside("Tarnwell", "Quorvane", "UPC Codes");
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(first.startsWith(dir.path() + "/Tarnwell/Quorvane/UPC Codes.unread-"));
+    QFile a(first), b(second);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "first");
+    EXPECT_EQ(b.readAll(), "second");
+    EXPECT_EQ(store.read("Tarnwell", "Quorvane", "UPC Codes", "moved"), "moved");
+}
+
 TEST(SettingsStore, UnreadableValueFails)
 {
     QTemporaryDir dir;

@@ -36,6 +36,7 @@ protected:
     // Runs `action(k)` at the k-th yield, k = 1 ... upTo.
     void atYields(int upTo, std::function<void(int)> action)
     {
+        host.yields = 0;
         host.atYield = [upTo, action = std::move(action)](int k) {
             if (k <= upTo)
                 action(k);
@@ -253,23 +254,46 @@ TEST_F(ValidationRunTest, AnImportAtTheYieldTakesTheGuardAwayForTheRestOfTheRun)
     expectAtRest();
 }
 
-TEST_F(ValidationRunTest, AnEmptiedCodeListIsReportedPerStepAndTheRunStillEnds)
+TEST_F(ValidationRunTest, ACodeListThatLosesTheCurrentPositionGivesOneReportAndTheRunEnds)
 {
-    fill(host.codes, {"801927504622", "012345678905"});
-    atYields(1, [this](int) {
-        host.SetMousePointer(Host::vbDefault);
-        clearCodeList(host);
-    });
-    run();
-    // The first code is filed from its item, which is gone: 122. The second
-    // cannot be read (110), nor the share counted (112), nor filed (124).
-    QStringList lines;
-    for (const QString& error : script.errors())
-        lines.append(error.section('\r', 0, 0) + " " + error.section(" at line ", 1).left(3));
-    EXPECT_EQ(lines, QStringList({"Index out of bounds 122", "Index out of bounds 110",
-                                  "Division by zero 112", "Index out of bounds 124"}));
-    EXPECT_EQ(script.log.last(), Done);
-    expectAtRest();
+    // Emptied at the first yield of a long run (an import takes the guard
+    // away, then "Clear List"), or shortened by one: the step that finds the
+    // position gone reports once, and the run ends as always.
+    struct Case
+    {
+        int codes;
+        bool emptied;
+        QString report;
+        QStringList valid;
+    };
+    const Case cases[] = {
+        {500, true, "Index out of bounds 122", {}},
+        {4, false, "Index out of bounds 110", QStringList(3, "801927504622")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report.toStdString());
+        script.log.clear();
+        host.codes.Clear();
+        fill(host.codes, QStringList(c.codes, "801927504622"));
+        const QString path = script.folder.write("more.txt", "");
+        atYields(1, [this, &c, path](int) {
+            script.openAnswers.enqueue(path);
+            TextFileImport::loadCodesFromTextFiles(host);
+            if (c.emptied) {
+                clearCodeList(host);
+            } else {
+                removeItem(host, host.codes, 1);
+            }
+        });
+        run();
+        QStringList lines;
+        for (const QString& error : script.errors())
+            lines.append(error.section('\r', 0, 0) + " " + error.section(" at line ", 1).left(3));
+        EXPECT_EQ(lines, QStringList({c.report}));
+        EXPECT_EQ(itemsOf(host.valid), c.valid);
+        EXPECT_EQ(script.log.last(), Done);
+        expectAtRest();
+    }
 }
 
 } // namespace

@@ -192,9 +192,8 @@ private:
 class CalcApplication : public Spreadsheet::Application
 {
 public:
-    explicit CalcApplication(const CalcConnection& connection)
+    explicit CalcApplication(const Reference<uno::XComponentContext>& office)
     {
-        const Reference<uno::XComponentContext> office = connectToOffice(connection);
         m_desktop = calling([&] { return frame::Desktop::create(office); });
     }
 
@@ -232,11 +231,15 @@ public:
 
     std::unique_ptr<Spreadsheet::Application> createApplication() override
     {
-        return std::make_unique<CalcApplication>(m_connection);
+        return std::make_unique<CalcApplication>(connectToOffice(m_connection, m_started));
     }
+
+    void endUnusedApplication() noexcept override { endUnusedOffice(m_connection, m_started); }
 
 private:
     CalcConnection m_connection;
+    // The office this server started, while nothing of the user's is in it.
+    std::unique_ptr<Launch> m_started;
 };
 
 } // namespace

@@ -79,4 +79,7 @@ public:
     // Throws Failure, with the reason as the platform words it, when the
     // application cannot be started.
     virtual std::unique_ptr<Spreadsheet::Application> createApplication() = 0;
+    // An action that created applications ends: an application this server
+    // started, and that holds no document, is ended with its process.
+    virtual void endUnusedApplication() noexcept {}
 };

@@ -29,6 +29,12 @@ std::unique_ptr<Spreadsheet::Application> PluginSpreadsheetServer::createApplica
     return m_server->createApplication();
 }
 
+void PluginSpreadsheetServer::endUnusedApplication() noexcept
+{
+    if (m_server)
+        m_server->endUnusedApplication();
+}
+
 std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
 {
     QString file = m_pluginFile;
@@ -65,11 +71,17 @@ std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
                           .arg(found)
                           .arg(CalcPlugin::Version));
     }
+    std::unique_ptr<SpreadsheetServer> server;
     try {
-        return std::unique_ptr<SpreadsheetServer>(create(m_connection));
+        server.reset(create(m_connection));
     } catch (const Failure&) {
         throw;
     } catch (const std::exception& e) {
         throw Failure(QString::fromUtf8(e.what()));
     }
+    if (!server) {
+        library.unload();
+        throw Failure(QStringLiteral("%1 made no spreadsheet server").arg(file));
+    }
+    return server;
 }

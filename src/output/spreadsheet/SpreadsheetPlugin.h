@@ -24,13 +24,13 @@ struct CalcConnection
 // starts and runs without LibreOffice.
 namespace CalcPlugin {
 
-inline constexpr int Version = 1;
+inline constexpr int Version = 2;
 inline constexpr char FileName[] = "quorvane_calc.so";
 inline constexpr char VersionSymbol[] = "quorvaneCalcPluginVersion";
 inline constexpr char CreateSymbol[] = "quorvaneCalcCreateServer";
 
 using VersionFunction = int (*)();
-// A new server; the caller owns it.
+// A new server, which the caller owns, or null when the plugin cannot make one.
 using CreateFunction = SpreadsheetServer* (*)(const CalcConnection& connection);
 
 // Where the program looks for the plugin, in order: the program folder of an
@@ -51,6 +51,7 @@ public:
     ~PluginSpreadsheetServer() override;
 
     std::unique_ptr<Spreadsheet::Application> createApplication() override;
+    void endUnusedApplication() noexcept override;
 
 private:
     std::unique_ptr<SpreadsheetServer> load() const;

@@ -207,17 +207,27 @@ void Form1::Form_Load()
     p.step(138, [&] { ListView3->AddColumnHeader(QStringLiteral("Invalid Codes")); });
     p.step(140, [&] { ListView3->SetColumnWidth(1, 7000); });
 
-    // The code list of the last close.
+    // The code list of the last close. A restoring step that fails leaves its
+    // count up, and the close then keeps the stored file aside rather than
+    // replace it with a list that lacks what could not be restored.
+    auto restoring = [this](auto body) {
+        return [this, body] {
+            ++m_unrestoredSteps;
+            body();
+            --m_unrestoredSteps;
+        };
+    };
     QString stored;
-    p.step(142,
-           [&] { stored = m_services.settings->read(StoreApplication, StoreSection, StoreKey); });
+    p.step(142, restoring([&] {
+               stored = m_services.settings->read(StoreApplication, StoreSection, StoreKey);
+           }));
     if (p.endsIf(144, [&] { return stored.isEmpty(); }))
         return;
     QStringList pieces;
-    p.step(146, [&] { pieces = StoredCodeList::split(stored); });
+    p.step(146, restoring([&] { pieces = StoredCodeList::split(stored); }));
     stored = QString();
     for (qsizetype i = 0, n = p.count(148, [&] { return pieces.size(); }); i < n; ++i)
-        p.step(152, [&] { ListView1->AppendItem(pieces.at(i)); });
+        p.step(152, restoring([&] { ListView1->AppendItem(pieces.at(i)); }));
     ListView1->Refresh();
 }
 
@@ -236,9 +246,16 @@ void Form1::Form_QueryUnload()
         });
         built = true;
     });
+    // A stored list that start-up could not restore is moved aside first; when
+    // that fails, nothing is written.
     if (built)
-        p.step(110,
-               [&] { m_services.settings->write(StoreApplication, StoreSection, StoreKey, s); });
+        p.step(110, [&] {
+            if (m_unrestoredSteps > 0) {
+                m_services.settings->keepAside(StoreApplication, StoreSection, StoreKey);
+                m_unrestoredSteps = 0;
+            }
+            m_services.settings->write(StoreApplication, StoreSection, StoreKey, s);
+        });
     p.step(112, [&] { DoEvents(); });
 }
 

@@ -111,4 +111,7 @@ private:
     int m_mousePointer = vbDefault;
     std::optional<QCursor> m_mouseIcon;
     int m_yieldDepth = 0;
+    // Restoring steps of start-up that failed: the stored file was not
+    // restored whole and must not be replaced at the close.
+    int m_unrestoredSteps = 0;
 };

@@ -5,24 +5,158 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace {
 
-// The key codes of the keys that have one of their own; letters and digits
-// keep their character code.
-int keyCode(int qtKey)
+// The window's key code of a key: the code of the key itself, whatever
+// character it types. Letters and the digits of the main keyboard keep the
+// code of their capital letter or digit; the keypad's keys have codes of
+// their own, so the keypad's "." is no Delete key. Keys without a code give 0.
+int keyCode(const QKeyEvent* event)
 {
-    switch (qtKey) {
+    const int key = event->key();
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9)
+        return 96 + (key - Qt::Key_0);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return key; // '0' ... '9'
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key; // 'A' ... 'Z'
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Clear:
+        return 12;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
     case Qt::Key_Shift:
         return 16;
     case Qt::Key_Control:
         return 17;
     case Qt::Key_Alt:
         return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Print:
+        return 44;
+    case Qt::Key_Insert:
+        return 45;
     case Qt::Key_Delete:
         return ListView::DeleteKeyCode;
+    case Qt::Key_Meta:
+        return 91;
+    case Qt::Key_Menu:
+        return 93;
+    case Qt::Key_NumLock:
+        return 144;
+    case Qt::Key_ScrollLock:
+        return 145;
     default:
-        return qtKey & 0xFFFF;
+        break;
+    }
+    if (keypad) {
+        switch (key) {
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return 107;
+        case Qt::Key_Minus:
+            return 109;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            return 110;
+        case Qt::Key_Slash:
+            return 111;
+        default:
+            return 0;
+        }
+    }
+    // The digit and punctuation keys of a US keyboard, shifted or not.
+    switch (key) {
+    case Qt::Key_ParenRight:
+        return '0';
+    case Qt::Key_Exclam:
+        return '1';
+    case Qt::Key_At:
+        return '2';
+    case Qt::Key_NumberSign:
+        return '3';
+    case Qt::Key_Dollar:
+        return '4';
+    case Qt::Key_Percent:
+        return '5';
+    case Qt::Key_AsciiCircum:
+        return '6';
+    case Qt::Key_Ampersand:
+        return '7';
+    case Qt::Key_Asterisk:
+        return '8';
+    case Qt::Key_ParenLeft:
+        return '9';
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+        return 187;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return 188;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return 189;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return 191;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return 192;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 219;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 220;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 221;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return 222;
+    default:
+        return 0;
     }
 }
 
@@ -39,6 +173,8 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // Tab moves the focus to the window's next control, not the selection.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
@@ -47,6 +183,14 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     viewport()->setMouseTracking(true);
+    // The column header and the scroll bars are parts of the list: the
+    // pointer moving over them is a move over the list.
+    for (QWidget* part :
+         {horizontalHeader()->viewport(), static_cast<QWidget*>(horizontalScrollBar()),
+          static_cast<QWidget*>(verticalScrollBar())}) {
+        part->setMouseTracking(true);
+        part->installEventFilter(this);
+    }
 }
 
 void ListView::SetColumnWidth(int column, int twips)
@@ -87,8 +231,25 @@ void ListView::keyPressEvent(QKeyEvent* event)
         shift |= 2;
     if (event->modifiers() & Qt::AltModifier)
         shift |= 4;
-    emit KeyDown(keyCode(event->key()), shift);
+    // Tab and Shift+Tab never get here: they move the focus. Ctrl+Tab and
+    // Ctrl+Shift+Tab leave the list the same way, as in a dialog.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        !(event->modifiers() & Qt::AltModifier)) {
+        const bool back =
+            event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        focusNextPrevChild(!back);
+        event->accept();
+        return;
+    }
+    emit KeyDown(keyCode(event), shift);
     QTableView::keyPressEvent(event);
+}
+
+bool ListView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove)
+        emit MouseMove();
+    return QTableView::eventFilter(watched, event);
 }
 
 bool ListView::viewportEvent(QEvent* event)
@@ -101,6 +262,14 @@ bool ListView::viewportEvent(QEvent* event)
     }
     if (event->type() == QEvent::MouseButtonDblClick) {
         emit DblClick();
+        return true;
+    }
+    // A press on the empty area below or beside the items keeps the selected
+    // item, so that a double-click there removes it.
+    if (event->type() == QEvent::MouseButtonPress &&
+        !indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
         return true;
     }
     return QTableView::viewportEvent(event);

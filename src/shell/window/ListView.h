@@ -50,13 +50,16 @@ public:
 
 signals:
     void DblClick();
-    // Key code (Delete is 46) and the state of Shift (1), Ctrl (2) and Alt (4).
+    // The key's code (Delete is 46, letters and digits their character's
+    // code; keys without a code 0) and the state of Shift (1), Ctrl (2) and
+    // Alt (4).
     void KeyDown(int keyCode, int shift);
     void MouseMove();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     ListModel m_model;

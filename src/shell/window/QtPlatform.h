@@ -3,6 +3,8 @@
 #include "shell/Platform.h"
 #include "shell/Prompts.h"
 
+#include <QDir>
+#include <QStringList>
 #include <random>
 
 // The real platform pieces, on Qt and the desktop.
@@ -27,6 +29,17 @@ public:
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's name filters.
     static QStringList nameFilters(const QString& filter);
+
+    // The names typed into the open dialog's name field: the whole text, or
+    // each name in double quotes when there are several.
+    static QStringList typedNames(const QString& text);
+    // A typed name as a full path: relative to the dialog's folder, "~" the
+    // home folder.
+    static QString typedPath(const QDir& folder, const QString& name);
+    // The open dialog's answer for the chosen paths: the one path, or the
+    // folder that holds them all and each path below it, separated by NUL
+    // characters; "" for none.
+    static QString openAnswer(const QStringList& paths);
 };
 
 class QtClipboard : public Clipboard

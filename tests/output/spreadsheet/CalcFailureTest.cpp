@@ -9,6 +9,7 @@
 #include "support/ScriptedServices.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -82,25 +83,50 @@ TEST(CalcPluginWithoutOffice, NobodyOnThePipeIsAFailureWhenNothingMayBeStarted)
               QStringLiteral("LibreOffice did not answer on pipe %1 within 0.6 s").arg(pipe));
 }
 
-TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndNothingElse)
+TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndLeavesNoSofficeRunning)
 {
-    FakeSoffice soffice("exit 1\n");
-    ScriptedServices script;
-    PluginSpreadsheetServer server({pipeName(), true, 60000});
-    Services services = script.services();
-    services.spreadsheet = &server;
-    Form1 form(services);
-    form.Form_Load();
-    script.log.clear();
-    form.ListView2->AppendItem(QStringLiteral("012345678905"));
-    form.SetMousePointer(Form1::vbCustom);
+    // An soffice that fails, and one that never answers, with a temporary
+    // folder as the office makes: the export ends it, and removes the folder.
+    for (const QByteArray& script :
+         {QByteArray("exit 1\n"), QByteArray("echo $$ > \"$(dirname \"$0\")/../pid\"\n"
+                                             "mkdir \"$TMPDIR/lu$$\"x1.tmp\nexec sleep 60\n")}) {
+        SCOPED_TRACE(script.constData());
+        TempFolder temporary;
+        const QByteArray savedTemporary = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temporary.file(".").toUtf8());
+        FakeSoffice soffice(script);
+        ScriptedServices scripted;
+        PluginSpreadsheetServer server({pipeName(), true, 1500});
+        Services services = scripted.services();
+        services.spreadsheet = &server;
+        Form1 form(services);
+        form.Form_Load();
+        scripted.log.clear();
+        form.ListView2->AppendItem(QStringLiteral("012345678905"));
+        form.SetMousePointer(Form1::vbCustom);
 
-    form.PushButton13_Click();
+        form.PushButton13_Click();
+        if (savedTemporary.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", savedTemporary);
 
-    ASSERT_EQ(script.log.size(), 2);
-    EXPECT_TRUE(script.log[0].endsWith("to use this software without error."));
-    EXPECT_TRUE(script.log[1].endsWith("to use this feature."));
-    EXPECT_EQ(form.MousePointer(), Form1::vbCustom);
+        ASSERT_EQ(scripted.log.size(), 2);
+        EXPECT_TRUE(scripted.log[0].endsWith("to use this software without error."));
+        EXPECT_TRUE(scripted.log[1].endsWith("to use this feature."));
+        EXPECT_EQ(form.MousePointer(), Form1::vbCustom);
+        // A process that ended has no command line (nor a /proc entry once
+        // it is reaped).
+        const QByteArray pid = TempFolder::read(soffice.file("pid")).trimmed();
+        if (!pid.isEmpty()) {
+            EXPECT_TRUE(
+                TempFolder::read(QStringLiteral("/proc/%1/cmdline").arg(QString::fromLatin1(pid)))
+                    .isEmpty())
+                << "the soffice that never answered runs on";
+        }
+        EXPECT_EQ(QDir(temporary.file(".")).entryList({QStringLiteral("lu*.tmp")}, QDir::Dirs),
+                  QStringList());
+    }
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -26,6 +27,7 @@
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -228,6 +230,9 @@ public:
         set("XDG_CONFIG_HOME", m_home.path() + QStringLiteral("/config"));
         set("XDG_CACHE_HOME", m_home.path() + QStringLiteral("/cache"));
         set("SAL_USE_VCLPLUGIN", QStringLiteral("svp"));
+        // A temporary folder of the test's own, to see what the office leaves.
+        QDir().mkpath(temporaryFolder());
+        set("TMPDIR", temporaryFolder());
         // The soffice found first on the PATH runs the real one under a
         // watchdog, with its output going nowhere: an office that outlives a
         // crashed test must neither run on nor hold the test runner's output.
@@ -262,6 +267,7 @@ public:
     }
 
     const QString& pipe() const { return m_pipe; }
+    QString temporaryFolder() const { return m_home.path() + QStringLiteral("/tmp"); }
 
 private:
     void set(const char* name, const QString& value)
@@ -296,6 +302,26 @@ TEST(CalcLaunch, TheOfficeIsStartedOnRequestAndShowsTheNewWorkbook)
     reader.shutDown();
     EXPECT_EQ(TestOffice::endProcessesWith(office.pipe(), 20000), 0)
         << "the office did not end when asked";
+}
+
+TEST(CalcLaunch, AnOfficeStartedOnlyForTheProbeIsEndedWithWhatItLeft)
+{
+    LaunchedOffice office;
+    Window window({office.pipe(), true, 120000});
+
+    // An empty list: the probe starts the office, and no workbook follows.
+    const double seconds = window.run(&Form1::PushButton13_Click);
+    std::cout << "[ measured ] export of an empty list with the office started cold: " << seconds
+              << " s\n";
+
+    EXPECT_TRUE(window.script.log.isEmpty()) << window.script.log.join('\n').toStdString();
+    EXPECT_TRUE(TestOffice::processesWith(office.pipe()).isEmpty())
+        << "the office started for the probe runs on";
+    EXPECT_FALSE(
+        QFileInfo::exists(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(office.pipe())))
+        << "the office's pipe is left";
+    EXPECT_EQ(QDir(office.temporaryFolder()).entryList({QStringLiteral("lu*.tmp")}, QDir::Dirs),
+              QStringList());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // A stand-in for the LibreOffice Calc plugin: loads like it, and its server
-// cannot start any application.
+// cannot start any application; built with FAKE_PLUGIN_MAKES_NO_SERVER, it
+// makes no server at all.
 
 #include "output/spreadsheet/SpreadsheetPlugin.h"
 #include "shell/Failure.h"
@@ -24,5 +25,9 @@ extern "C" Q_DECL_EXPORT int quorvaneCalcPluginVersion()
 
 extern "C" Q_DECL_EXPORT SpreadsheetServer* quorvaneCalcCreateServer(const CalcConnection&)
 {
+#if FAKE_PLUGIN_MAKES_NO_SERVER
+    return nullptr;
+#else
     return new Server;
+#endif
 }

@@ -60,7 +60,7 @@ TEST(SpreadsheetPlugin, PluginsOwnFailureComesThroughWithItsDescription)
 
 TEST(SpreadsheetPlugin, WithoutAUsablePluginTheHandlerShowsTheTwoMessagesAndNothingElse)
 {
-    for (const char* file : {"/nonexistent/quorvane_calc.so", STAND_IN_PLUGIN}) {
+    for (const char* file : {"/nonexistent/quorvane_calc.so", STAND_IN_PLUGIN, NO_SERVER_PLUGIN}) {
         SCOPED_TRACE(file);
         ScriptedServices script;
         PluginSpreadsheetServer server({}, QString::fromUtf8(file));

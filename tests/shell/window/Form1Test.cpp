@@ -3,14 +3,19 @@
 #include "shell/window/ListView.h"
 #include "shell/window/ProgressBar.h"
 #include "shell/window/PushButton.h"
+#include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +47,14 @@ const Placement Layout[] = {
     {"PushButton9", "Clear Results", 4080, 8860, 3840, 405, 12},
     {"ProgressBar1", "Progress Bar", 120, 9380, 7800, 405, 17},
 };
+
+// A user's double-click: press, release, the double-click, release.
+void doubleClick(QWidget* widget, QPoint at)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
 
 int px(int twips)
 {
@@ -191,19 +204,79 @@ TEST_F(Form1Test, PointerFeedback)
     EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
 }
 
-TEST_F(Form1Test, RealMouseMovesReachThePointerHandlers)
+TEST_F(Form1Test, RealMouseOnTheListsAndTheirParts)
 {
     auto form = script.loadForm();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    QMouseEvent overButton(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-                           Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(form->PushButton17, &overButton);
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
-    QMouseEvent overList(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+    // The pointer: the hand over a button, the arrow over any part of a list.
+    ListView* list = form->ListView2;
+    for (QWidget* over :
+         {static_cast<QWidget*>(form->PushButton17), list->viewport(),
+          list->horizontalHeader()->viewport(), static_cast<QWidget*>(list->verticalScrollBar()),
+          static_cast<QWidget*>(list->horizontalScrollBar())}) {
+        form->PushButton_MouseMove();
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(form->ListView2->viewport(), &overList);
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+        QApplication::sendEvent(over, &move);
+        EXPECT_EQ(form->MousePointer(),
+                  over == form->PushButton17 ? Form1::vbCustom : Form1::vbDefault)
+            << qPrintable(over->metaObject()->className());
+    }
+    // A double-click removes the item under it; one on the empty area below
+    // the items removes the item selected then.
+    fill(list, {"a", "b", "c"});
+    list->Refresh();
+    const QPoint onB = list->visualRect(list->model().index(1, 0)).center();
+    doubleClick(list->viewport(), onB);
+    EXPECT_EQ(itemsOf(list), QStringList({"a", "c"}));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(onB.x(), 2));
+    ASSERT_EQ(list->SelectedItem(), 1);
+    const QPoint empty(10, list->viewport()->height() - 5);
+    ASSERT_FALSE(list->indexAt(empty).isValid());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(list->SelectedItem(), 1);
+    doubleClick(list->viewport(), empty);
+    EXPECT_EQ(itemsOf(list), QStringList({"c"}));
+}
+
+TEST_F(Form1Test, OnlyTheDeleteKeyRemovesAndTabLeavesTheList)
+{
+    auto form = script.loadForm();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ListView* list = form->ListView1;
+    fill(list, {"a", "b", "c", "d"});
+    list->SelectItem(2);
+    list->setFocus();
+    // "." of the main keyboard and of the keypad, "," and ">" share no code
+    // with Delete; Tab, Shift+Tab, Ctrl+Tab and Ctrl+Shift+Tab go along the
+    // tab order and leave the selection where it is.
+    struct Key
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QWidget* focusAfter;
+    };
+    const Key keys[] = {
+        {Qt::Key_Period, Qt::NoModifier, list},
+        {Qt::Key_Period, Qt::KeypadModifier, list},
+        {Qt::Key_Greater, Qt::ShiftModifier, list},
+        {Qt::Key_Comma, Qt::KeypadModifier, list},
+        {Qt::Key_Tab, Qt::NoModifier, form->ListView2},
+        {Qt::Key_Backtab, Qt::ShiftModifier, list},
+        {Qt::Key_Tab, Qt::ControlModifier, form->ListView2},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, list},
+    };
+    for (const Key& k : keys) {
+        QTest::keyClick(QApplication::focusWidget(), k.key, k.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), k.focusAfter) << k.key;
+        EXPECT_EQ(itemsOf(list), QStringList({"a", "b", "c", "d"})) << k.key;
+        EXPECT_EQ(list->SelectedItem(), 2) << k.key;
+    }
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"}));
 }
 
 TEST_F(Form1Test, HomePageOpensOnADrawOfSeven)
@@ -274,6 +347,56 @@ TEST_F(Form1Test, UnreadableStoreIsReportedAtLine142AndTheListStaysEmpty)
     ASSERT_EQ(script.errors().size(), 1);
     EXPECT_TRUE(script.errors()[0].contains("Form1.Form_Load at line 142\r"));
     EXPECT_EQ(form->ListView1->ItemCount(), 0);
+}
+
+TEST_F(Form1Test, AStoreThatIsNoRegularFileIsNeitherReadNorReplaced)
+{
+    // Pipes and devices of this test's own, never the system's.
+    const QByteArray fifo = QFile::encodeName(script.folder.file("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray device = QFile::encodeName(script.folder.file("device"));
+    const bool haveDevice = ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+
+    const QString folder = script.configFolder() + "/Tarnwell/Quorvane";
+    const QByteArray store = QFile::encodeName(folder + "/UPC Codes");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct
+    {
+        const char* what;
+        std::function<int()> make;
+        mode_t type; // of what the store's path leads to
+    } cases[] = {
+        {"a pipe", [&] { return ::mkfifo(store.constData(), 0600); }, S_IFIFO},
+        {"a link to a pipe", [&] { return ::symlink(fifo.constData(), store.constData()); },
+         S_IFIFO},
+        {"a link to a device", [&] { return ::symlink(device.constData(), store.constData()); },
+         S_IFCHR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.type == S_IFCHR && !haveDevice)
+            continue; // only root may make a device node
+        ::unlink(store.constData());
+        ASSERT_EQ(c.make(), 0);
+        script.log.clear();
+        auto form = script.loadForm(); // returns: nothing waits for a writer
+        ASSERT_EQ(script.errors().size(), 1);
+        EXPECT_TRUE(script.errors()[0].startsWith(
+            "Not a regular file\r\nin Lintorak2021/08/31.Form1.Form_Load at line 142\r"));
+        EXPECT_EQ(form->ListView1->ItemCount(), 0);
+
+        form->ListView1->AppendItem("801927504622");
+        EXPECT_TRUE(form->close());
+        ASSERT_EQ(script.errors().size(), 2);
+        EXPECT_TRUE(script.errors()[1].startsWith(
+            "Not a regular file\r\nin Lintorak2021/08/31.Form1.Form_QueryUnload at line 110\r"));
+        struct stat info;
+        ASSERT_EQ(::stat(store.constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type);
+        // Nothing beside it: neither a kept copy nor a new value.
+        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                  QStringList{"UPC Codes"});
+    }
 }
 
 TEST_F(Form1Test, UnwritableStoreIsReportedAtLine110AndClosingGoesOn)

@@ -5,9 +5,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -87,6 +92,71 @@ TEST(QtFileDialogs, FilterBecomesQtNameFilters)
     EXPECT_EQ(QtFileDialogs::nameFilters("Lists|*.txt;*.csv"),
               QStringList({"Lists (*.txt *.csv)"}));
     EXPECT_TRUE(QtFileDialogs::nameFilters("").isEmpty());
+}
+
+TEST(QtFileDialogs, TheOpenDialogAnswersTypedNamesAndTheSaveDialogOpensInTheImportsFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.path();
+    QFile existing(folder + "/a.txt");
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    ASSERT_TRUE(QDir(folder).mkdir("sub"));
+    // A dialog still open after a while (refused names, a box of its own)
+    // fails the test instead of hanging it.
+    QTimer guard;
+    guard.setInterval(5000);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        while (QWidget* modal = QApplication::activeModalWidget()) {
+            ADD_FAILURE() << "still open: " << qPrintable(modal->windowTitle());
+            modal->close();
+        }
+    });
+    // Types into the name field of the dialog once it is up, and presses Enter.
+    auto typeInto = [&guard](const QString& typed, std::function<void(QFileDialog*)> check = {}) {
+        whenModalShows([typed, check](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            if (check)
+                check(dialog);
+            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(edit, nullptr);
+            // The user types into the field that has the focus.
+            dialog->activateWindow();
+            QApplication::setActiveWindow(dialog);
+            edit->setFocus();
+            QTest::keyClicks(edit, typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        guard.start();
+    };
+    const FileDialogRequest open{"", 2621953, "Load",
+                                 "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"};
+    const QChar nul(0);
+    struct Case
+    {
+        QString typed;
+        QString answer;
+    };
+    const Case cases[] = {
+        {folder + "/missing.txt", folder + "/missing.txt"},
+        {"\"a.txt\" \"missing.txt\"", folder + nul + "a.txt" + nul + "missing.txt"},
+        {"\"missing.txt\" \"sub/b.txt\"", folder + nul + "missing.txt" + nul + "sub/b.txt"},
+    };
+    for (const Case& c : cases) {
+        typeInto(c.typed, [&](QFileDialog* dialog) { dialog->setDirectory(folder); });
+        EXPECT_EQ(QtFileDialogs().showOpen(open), c.answer) << qPrintable(c.typed);
+    }
+    // After an import of several files, the save dialog opens in their folder
+    // with no name filled in.
+    const FileDialogRequest save{folder + nul + "a.txt" + nul + "missing.txt", 2621953, "Save",
+                                 open.filter};
+    typeInto("results", [&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->directory().absolutePath(), folder);
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("fileNameEdit")->text(), "");
+    });
+    EXPECT_EQ(QtFileDialogs().showSave(save), folder + "/results");
 }
 
 TEST(QtClipboard, KeepsThePlainText)
