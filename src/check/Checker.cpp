@@ -43,6 +43,8 @@ TAB and the reason. A summary goes to standard error.
   --plain          write those files with one code per line instead
   --json           write every code and its verdict as JSON instead of the
                    report
+  --skip-empty     leave out empty lines (as read, a text ending in LF has
+                   an empty last line, which is no valid code)
   -h, --help       show this help and end
   -V, --version    show the version and end
 
@@ -225,6 +227,7 @@ struct Options
     QString valid, invalid; // empty: not written
     bool plain = false;
     bool json = false;
+    bool skipEmpty = false;
     QStringList files;
 };
 
@@ -357,6 +360,8 @@ void Run::jsonRecord(const QString& code, const CodeReason::Explanation& why)
 // rules otherwise; a text is made only when something needs one.
 void Run::codeBytes(const char* bytes, size_t size)
 {
+    if (size == 0 && m_options.skipEmpty)
+        return;
     ++m_codes;
     const int quick = CodeReason::QuickVerdict(bytes, size);
     if (quick == 1 && !m_needText) {
@@ -384,6 +389,8 @@ void Run::codeBytes(const char* bytes, size_t size)
 
 void Run::codeText(const QString& code)
 {
+    if (code.isEmpty() && m_options.skipEmpty)
+        return;
     ++m_codes;
     const CodeReason::Explanation why = CodeReason::Explain(code);
     if (why.valid()) {
@@ -486,7 +493,7 @@ void Run::input(int fd, const QString& name)
         } else {
             // A UTF-8 byte-order mark is dropped only at the start of a
             // text; one at the start of this line stays a character.
-            if (handOverSize >= 3 && std::memcmp(handOver, "\xEF\xBB\xBF", 3) == 0)
+            if (lines > 0 && handOverSize >= 3 && std::memcmp(handOver, "\xEF\xBB\xBF", 3) == 0)
                 first.assign({'\xEF', '\xBB', '\xBF'});
             first.insert(first.end(), handOver, handOver + handOverSize);
         }
@@ -662,6 +669,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& message, boo
             o.plain = true;
         } else if (a == QLatin1String("--json")) {
             o.json = true;
+        } else if (a == QLatin1String("--skip-empty")) {
+            o.skipEmpty = true;
         } else if (a == QLatin1String("--valid") || a == QLatin1String("--invalid") ||
                    a.startsWith(QLatin1String("--valid=")) ||
                    a.startsWith(QLatin1String("--invalid="))) {

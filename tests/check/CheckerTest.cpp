@@ -160,8 +160,11 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(r.out, "012345678900\tCheck digit 0 is wrong, expected 5: 012345678905\n"
                      "\tEmpty\n"
                      "0-12345-67890\t11 digits, UPC-A has 12; check digit 5 completes it: "
-                     "012345678905\n");
-    EXPECT_EQ(r.err, "4 codes: 1 valid, 3 invalid\n");
+                     "012345678905\n"
+                     "\tEmpty\n"); // after the last LF, as the import reads it
+    EXPECT_EQ(r.err, "5 codes: 1 valid, 4 invalid\n");
+    r = check({"--skip-empty"}, codes);
+    EXPECT_EQ(r.err, "3 codes: 1 valid, 2 invalid\n");
 
     r = check({"--json"}, codes + "\"\t\\");
     EXPECT_EQ(r.status, 1);
@@ -192,7 +195,7 @@ TEST_F(CheckerTest, UsageAndFileErrors)
         QByteArray err;
     };
     const QString missing = dir.filePath("missing.txt");
-    const QString good = write("good.txt", "012345678905\n");
+    const QString good = write("good.txt", "012345678905");
     for (const Case& c : std::vector<Case>{
              {{"--frobnicate"}, "quorvane-check: unknown option --frobnicate\n"},
              {{"--valid"}, "quorvane-check: option --valid needs a file name\n"},

@@ -42,8 +42,9 @@ TEST_P(CodeReasonTest, ReasonAndVerdict)
     } catch (const Failure&) {
         EXPECT_EQ(e.fault, Fault::TypeMismatch);
     }
-    if (!e.corrected.isEmpty())
+    if (!e.corrected.isEmpty()) {
         EXPECT_EQ(modUPCCode::CheckUPCCode(e.corrected), modUPCCode::Valid);
+    }
 
     bool ascii = true;
     for (QChar ch : code)
@@ -51,8 +52,9 @@ TEST_P(CodeReasonTest, ReasonAndVerdict)
     if (ascii) {
         const QByteArray bytes = code.toLatin1();
         const int quick = CodeReason::QuickVerdict(bytes.constData(), size_t(bytes.size()));
-        if (quick >= 0)
+        if (quick >= 0) {
             EXPECT_EQ(quick == 1, e.valid());
+        }
     }
 }
 
