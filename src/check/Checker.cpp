@@ -67,10 +67,9 @@ QString systemText(int error)
 class Writer
 {
 public:
-    explicit Writer(int fd, bool owned = false) : m_fd(fd), m_owned(owned)
-    {
-        m_buffer.reserve(Capacity + 4096);
-    }
+    explicit Writer(int fd, bool owned = false)
+        : m_fd(fd), m_owned(owned), m_buffer(new char[Capacity])
+    {}
     ~Writer()
     {
         flush();
@@ -82,34 +81,41 @@ public:
 
     void put(const char* bytes, size_t size)
     {
-        m_buffer.insert(m_buffer.end(), bytes, bytes + size);
-        if (m_buffer.size() >= Capacity)
+        if (Capacity - m_used < size) {
             flush();
+            if (size >= Capacity) {
+                out(bytes, size);
+                return;
+            }
+        }
+        std::memcpy(m_buffer.get() + m_used, bytes, size);
+        m_used += size;
+    }
+    // The bytes and a LF.
+    void line(const char* bytes, size_t size)
+    {
+        if (Capacity - m_used > size) {
+            std::memcpy(m_buffer.get() + m_used, bytes, size);
+            m_buffer[m_used + size] = '\n';
+            m_used += size + 1;
+        } else {
+            put(bytes, size);
+            put('\n');
+        }
     }
     void put(char c)
     {
-        m_buffer.push_back(c);
-        if (m_buffer.size() >= Capacity)
+        if (m_used == Capacity)
             flush();
+        m_buffer[m_used++] = c;
     }
     void put(const QByteArray& bytes) { put(bytes.constData(), size_t(bytes.size())); }
     void put(const char* text) { put(text, std::strlen(text)); }
 
     void flush()
     {
-        const char* p = m_buffer.data();
-        size_t left = m_buffer.size();
-        while (left > 0 && m_error == 0) {
-            const ssize_t n = ::write(m_fd, p, left);
-            if (n < 0) {
-                if (errno != EINTR)
-                    m_error = errno;
-                continue;
-            }
-            p += n;
-            left -= size_t(n);
-        }
-        m_buffer.clear();
+        out(m_buffer.get(), m_used);
+        m_used = 0;
     }
     // Flushes and closes a descriptor of its own; answers the first error (0: none).
     int finish()
@@ -124,11 +130,26 @@ public:
     }
 
 private:
+    void out(const char* p, size_t left)
+    {
+        while (left > 0 && m_error == 0) {
+            const ssize_t n = ::write(m_fd, p, left);
+            if (n < 0) {
+                if (errno != EINTR)
+                    m_error = errno;
+                continue;
+            }
+            p += n;
+            left -= size_t(n);
+        }
+    }
+
     static constexpr size_t Capacity = 256 * 1024;
     int m_fd;
     bool m_owned;
     int m_error = 0;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_used = 0;
 };
 
 void putUtf8(Writer& w, QStringView text)
@@ -242,12 +263,10 @@ struct ListOutput
     bool wanted() const { return plain || held; }
     void add(const char* bytes, size_t size)
     {
-        if (plain) {
-            plain->put(bytes, size);
-            plain->put('\n');
-        } else if (held) {
+        if (plain)
+            plain->line(bytes, size);
+        else if (held)
             held->add(bytes, size);
-        }
     }
     void add(const QString& text)
     {
@@ -260,8 +279,39 @@ struct ListOutput
     }
 };
 
+// A JSON string of ASCII bytes.
+void putJsonAscii(Writer& w, const char* bytes, size_t size)
+{
+    w.put('"');
+    size_t from = 0;
+    for (size_t i = 0; i < size; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        w.put(bytes + from, i - from);
+        char escape[8];
+        if (c == '"' || c == '\\')
+            std::snprintf(escape, sizeof escape, "\\%c", c);
+        else
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+        w.put(escape);
+        from = i + 1;
+    }
+    w.put(bytes + from, size - from);
+    w.put('"');
+}
+
 void putJsonString(Writer& w, QStringView text)
 {
+    bool simple = true;
+    for (QChar c : text)
+        simple = simple && c.unicode() >= 0x20 && c != u'"' && c != u'\\' && !c.isSurrogate();
+    if (simple) {
+        w.put('"');
+        putUtf8(w, text);
+        w.put('"');
+        return;
+    }
     w.put('"');
     QString plainRun;
     auto flushRun = [&] {
@@ -316,7 +366,6 @@ private:
     int m_err;
     ListOutput m_valid, m_invalid;
     bool m_report = false; // the default report on standard output
-    bool m_needText = false; // a valid code's own record wants its text
     quint64 m_codes = 0, m_validCount = 0;
     bool m_trouble = false;
 };
@@ -356,21 +405,48 @@ void Run::jsonRecord(const QString& code, const CodeReason::Explanation& why)
     m_out.put('}');
 }
 
-// A code read as ASCII bytes: the quick verdict where it decides, the full
-// rules otherwise; a text is made only when something needs one.
+// A code read as ASCII bytes: the quick verdict and the reason of a code of
+// digits, hyphens and blanks need no text; any other code goes to the full
+// rules.
 void Run::codeBytes(const char* bytes, size_t size)
 {
     if (size == 0 && m_options.skipEmpty)
         return;
     ++m_codes;
     const int quick = CodeReason::QuickVerdict(bytes, size);
-    if (quick == 1 && !m_needText) {
+    if (quick == 1) {
         ++m_validCount;
         m_valid.add(bytes, size);
+        if (m_options.json) {
+            m_out.put(m_codes == 1 ? "\n{\"code\":" : ",\n{\"code\":");
+            putJsonAscii(m_out, bytes, size);
+            m_out.put(",\"valid\":true}");
+        }
         return;
     }
-    if (quick == 0 && !m_report && !m_options.json) {
+    if (quick == 0) {
         m_invalid.add(bytes, size);
+        if (!m_report && !m_options.json)
+            return;
+        const CodeReason::DigitsReason why = CodeReason::ReasonOfDigitCode(bytes, size);
+        if (m_report) {
+            m_out.put(bytes, size);
+            m_out.put('\t');
+            m_out.line(why.reason, why.reasonSize);
+        }
+        if (m_options.json) {
+            m_out.put(m_codes == 1 ? "\n{\"code\":" : ",\n{\"code\":");
+            putJsonAscii(m_out, bytes, size);
+            m_out.put(",\"valid\":false,\"fault\":\"");
+            m_out.put(CodeReason::FaultName(why.fault));
+            m_out.put("\",\"reason\":");
+            putJsonAscii(m_out, why.reason, why.reasonSize);
+            if (why.hasCorrected) {
+                m_out.put(",\"corrected\":");
+                putJsonAscii(m_out, why.corrected, 12);
+            }
+            m_out.put('}');
+        }
         return;
     }
     const QString code = QString::fromLatin1(bytes, qsizetype(size));
@@ -587,7 +663,6 @@ bool Run::writeHeld(ListOutput& list)
 int Run::go(int in)
 {
     m_report = !m_options.json && m_options.valid.isEmpty() && m_options.invalid.isEmpty();
-    m_needText = m_options.json;
     if (!openList(m_valid, m_options.valid, " Valid Codes") ||
         !openList(m_invalid, m_options.invalid, "Invalid Codes"))
         return Trouble;

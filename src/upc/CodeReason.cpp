@@ -3,6 +3,9 @@
 #include "modUPCCode.h"
 
 #include <QVarLengthArray>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 namespace CodeReason {
 
@@ -19,12 +22,31 @@ bool isSeparator(char16_t c)
 }
 
 // The weighted sum of twelve digits; a multiple of ten when the code is valid.
-int weightedSum(const char16_t* digits)
+int weightedSum(const char* digits)
 {
     int sum = 0;
     for (int p = 0; p < 12; ++p)
-        sum += (digits[p] - u'0') * (p % 2 == 0 && p < 11 ? 3 : 1);
+        sum += (digits[p] - '0') * (p % 2 == 0 && p < 11 ? 3 : 1);
     return sum;
+}
+
+void append(DigitsReason& r, const char* text, std::size_t size)
+{
+    const std::size_t n = std::min(size, sizeof r.reason - r.reasonSize);
+    std::memcpy(r.reason + r.reasonSize, text, n);
+    r.reasonSize += n;
+}
+
+void append(DigitsReason& r, const char* text)
+{
+    append(r, text, std::strlen(text));
+}
+
+void append(DigitsReason& r, std::size_t number)
+{
+    char text[24];
+    const int n = std::snprintf(text, sizeof text, "%zu", number);
+    append(r, text, std::size_t(n));
 }
 
 // The character at `at` as the reason names it: in quotes when it can be
@@ -55,19 +77,66 @@ qsizetype positionOf(QStringView code, qsizetype at)
     return position;
 }
 
-QString digitsText(qsizetype n)
-{
-    return n == 1 ? QStringLiteral("1 digit") : QStringLiteral("%1 digits").arg(n);
-}
-
 } // namespace
 
-int CompletingDigit(const char16_t* digits)
+int CompletingDigit(const char* digits)
 {
     int sum = 0;
     for (int p = 0; p < 11; ++p)
-        sum += (digits[p] - u'0') * (p % 2 == 0 ? 3 : 1);
+        sum += (digits[p] - '0') * (p % 2 == 0 ? 3 : 1);
     return (10 - sum % 10) % 10;
+}
+
+DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
+{
+    DigitsReason r;
+    if (count == 0) {
+        r.fault = Fault::Empty;
+        append(r, empty ? "Empty" : "No digits, only hyphens and blanks");
+        return r;
+    }
+    if (count != 12) {
+        r.fault = Fault::Length;
+        append(r, count);
+        append(r, count == 1 ? " digit, UPC-A has 12" : " digits, UPC-A has 12");
+        if (count == 11) {
+            std::memcpy(r.corrected, digits, 11);
+            r.corrected[11] = char('0' + CompletingDigit(digits));
+            r.hasCorrected = true;
+            append(r, "; check digit ");
+            append(r, r.corrected + 11, 1);
+            append(r, " completes it: ");
+            append(r, r.corrected, 12);
+        }
+        return r;
+    }
+    if (weightedSum(digits) % 10 != 0) {
+        r.fault = Fault::CheckDigit;
+        std::memcpy(r.corrected, digits, 11);
+        r.corrected[11] = char('0' + CompletingDigit(digits));
+        r.hasCorrected = true;
+        append(r, "Check digit ");
+        append(r, digits + 11, 1);
+        append(r, " is wrong, expected ");
+        append(r, r.corrected + 11, 1);
+        append(r, ": ");
+        append(r, r.corrected, 12);
+    }
+    return r;
+}
+
+DigitsReason ReasonOfDigitCode(const char* code, std::size_t size)
+{
+    char digits[12];
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (code[i] == '-' || code[i] == ' ')
+            continue;
+        if (count < 12)
+            digits[count] = code[i];
+        ++count;
+    }
+    return ReasonOfDigits(digits, count, size == 0);
 }
 
 Explanation Explain(QStringView code)
@@ -84,12 +153,6 @@ Explanation Explain(QStringView code)
     }
 
     Explanation e;
-    if (normalised.isEmpty()) {
-        e.fault = Fault::Empty;
-        e.reason = code.isEmpty() ? QStringLiteral("Empty")
-                                  : QStringLiteral("No digits, only hyphens and blanks");
-        return e;
-    }
     if (firstOther >= 0) {
         const QString what = characterName(code, firstOther) + QStringLiteral(" at position ") +
                              QString::number(positionOf(code, firstOther));
@@ -106,29 +169,14 @@ Explanation Explain(QStringView code)
         }
         return e;
     }
-    const qsizetype n = normalised.size();
-    if (n != 12) {
-        e.fault = Fault::Length;
-        e.reason = digitsText(n) + QStringLiteral(", UPC-A has 12");
-        if (n == 11) {
-            const int d = CompletingDigit(normalised.constData());
-            e.corrected = QString(reinterpret_cast<const QChar*>(normalised.constData()), 11) +
-                          QChar(char16_t(u'0' + d));
-            e.reason += QStringLiteral("; check digit %1 completes it: %2").arg(d).arg(e.corrected);
-        }
-        return e;
-    }
-    if (weightedSum(normalised.constData()) % 10 != 0) {
-        const int found = normalised[11] - u'0';
-        const int expected = CompletingDigit(normalised.constData());
-        e.fault = Fault::CheckDigit;
-        e.corrected = QString(reinterpret_cast<const QChar*>(normalised.constData()), 11) +
-                      QChar(char16_t(u'0' + expected));
-        e.reason = QStringLiteral("Check digit %1 is wrong, expected %2: %3")
-                       .arg(found)
-                       .arg(expected)
-                       .arg(e.corrected);
-    }
+    char digits[12];
+    for (qsizetype i = 0; i < normalised.size() && i < 12; ++i)
+        digits[i] = char(normalised[i]);
+    const DigitsReason r = ReasonOfDigits(digits, std::size_t(normalised.size()), code.isEmpty());
+    e.fault = r.fault;
+    e.reason = QString::fromLatin1(r.reason, qsizetype(r.reasonSize));
+    if (r.hasCorrected)
+        e.corrected = QString::fromLatin1(r.corrected, 12);
     return e;
 }
 

@@ -33,11 +33,27 @@ struct Explanation
 // TypeMismatch. Positions count characters of the code as given, from 1.
 Explanation Explain(QStringView code);
 
+// The reason of a code that holds nothing but digits, hyphens and blanks, in
+// ASCII: `digits` holds its first min(count, 12) digits, `count` the number of
+// its digits, `empty` whether the code itself is empty.
+struct DigitsReason
+{
+    Fault fault = Fault::None;
+    char reason[120] = {};
+    std::size_t reasonSize = 0;
+    char corrected[12] = {};
+    bool hasCorrected = false;
+};
+DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty);
+
+// The same for such a code given as ASCII bytes.
+DigitsReason ReasonOfDigitCode(const char* code, std::size_t size);
+
 // A short name of the fault, for machine-readable output.
 const char* FaultName(Fault fault);
 
 // The check digit that completes eleven digits (each '0' to '9').
-int CompletingDigit(const char16_t* digits);
+int CompletingDigit(const char* digits);
 
 // The quick verdict for a code held as bytes, which the caller knows to be
 // ASCII: 1 valid, 0 not valid, -1 when a byte other than a digit, hyphen or
