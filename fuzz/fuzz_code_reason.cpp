@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     if ((why.fault == CodeReason::Fault::TypeMismatch) != mismatch)
         std::abort();
-    if (!why.valid() && (why.reason.isEmpty() || why.reason.contains(u'\n') ||
-                         why.reason.contains(u'\r')))
+    if (!why.valid() &&
+        (why.reason.isEmpty() || why.reason.contains(u'\n') || why.reason.contains(u'\r')))
         std::abort();
     if (!why.corrected.isEmpty() && modUPCCode::CheckUPCCode(why.corrected) != modUPCCode::Valid)
         std::abort();
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (size_t i = 1; i < size; ++i)
             ascii = ascii && data[i] < 0x80;
         if (ascii) {
-            const int quick = CodeReason::QuickVerdict(reinterpret_cast<const char*>(data + 1),
-                                                       size - 1);
+            const int quick =
+                CodeReason::QuickVerdict(reinterpret_cast<const char*>(data + 1), size - 1);
             if (quick >= 0 && (mismatch || (quick == 1) != valid))
                 std::abort();
         }

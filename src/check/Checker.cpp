@@ -257,7 +257,7 @@ struct ListOutput
 {
     QString header;
     QString path;
-    std::unique_ptr<Writer> plain; // one code per line, as the codes come
+    std::unique_ptr<Writer> plain;  // one code per line, as the codes come
     std::unique_ptr<HeldList> held; // the padded table, written at the end
 
     bool wanted() const { return plain || held; }
@@ -320,10 +320,9 @@ void putJsonString(Writer& w, QStringView text)
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        const bool pairedHigh = QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-                                text[i + 1].isLowSurrogate();
-        const bool pairedLow =
-            QChar::isLowSurrogate(c) && i > 0 && text[i - 1].isHighSurrogate();
+        const bool pairedHigh =
+            QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const bool pairedLow = QChar::isLowSurrogate(c) && i > 0 && text[i - 1].isHighSurrogate();
         if (c == u'"' || c == u'\\') {
             flushRun();
             w.put('\\');
@@ -491,10 +490,10 @@ void Run::input(int fd, const QString& name)
 {
     constexpr size_t ChunkBytes = 1024 * 1024;
     std::vector<char> buffer(2 * ChunkBytes);
-    size_t carried = 0;      // bytes of an unfinished line at the buffer's start
-    bool skipLF = false;     // the last line ended with a CR at the end of a read
-    bool endedByLF = false;  // the last line ended with a LF
-    quint64 lines = 0;       // the lines of this input checked so far
+    size_t carried = 0;             // bytes of an unfinished line at the buffer's start
+    bool skipLF = false;            // the last line ended with a CR at the end of a read
+    bool endedByLF = false;         // the last line ended with a LF
+    quint64 lines = 0;              // the lines of this input checked so far
     const char* handOver = nullptr; // where the import's reader takes over
     size_t handOverSize = 0;
     const off_t start = ::lseek(fd, 0, SEEK_CUR); // -1: the input cannot be read again
@@ -609,8 +608,8 @@ bool Run::openList(ListOutput& list, const QString& path, const char* header)
         list.plain = std::make_unique<Writer>(m_outFd);
         return true;
     }
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         error(path, systemText(errno));
         return false;
@@ -676,8 +675,7 @@ int Run::go(int in)
             input(in, QStringLiteral("standard input"));
             continue;
         }
-        const int fd =
-            ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
             error(file, systemText(errno));
             continue;
@@ -709,8 +707,8 @@ int Run::go(int in)
     writeHeld(m_valid);
     writeHeld(m_invalid);
 
-    const QByteArray summary = QByteArray::number(m_codes) + " codes: " +
-                               QByteArray::number(m_validCount) + " valid, " +
+    const QByteArray summary = QByteArray::number(m_codes) +
+                               " codes: " + QByteArray::number(m_validCount) + " valid, " +
                                QByteArray::number(m_codes - m_validCount) + " invalid\n";
     [[maybe_unused]] const ssize_t n = ::write(m_err, summary.constData(), size_t(summary.size()));
     if (m_trouble)
@@ -770,8 +768,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& message, boo
             return std::nullopt;
         }
     }
-    const int toStdout = (o.valid == QLatin1String("-")) + (o.invalid == QLatin1String("-")) +
-                         (o.json ? 1 : 0);
+    const int toStdout =
+        (o.valid == QLatin1String("-")) + (o.invalid == QLatin1String("-")) + (o.json ? 1 : 0);
     if (toStdout > 1) {
         message = QStringLiteral("only one of --json, --valid - and --invalid - can use "
                                  "standard output");

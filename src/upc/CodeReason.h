@@ -8,13 +8,14 @@
 // modUPCCode::CheckUPCCode with a short reason in plain English.
 namespace CodeReason {
 
-enum class Fault {
-    None,          // valid
-    Empty,         // no characters, or only hyphens and blanks
-    Character,     // a character other than a digit, hyphen or blank
-    Length,        // digits only, but not twelve of them
-    CheckDigit,    // twelve digits with a wrong check digit
-    TypeMismatch,  // twelve characters that read as a number but are no digit string
+enum class Fault
+{
+    None,         // valid
+    Empty,        // no characters, or only hyphens and blanks
+    Character,    // a character other than a digit, hyphen or blank
+    Length,       // digits only, but not twelve of them
+    CheckDigit,   // twelve digits with a wrong check digit
+    TypeMismatch, // twelve characters that read as a number but are no digit string
 };
 
 struct Explanation

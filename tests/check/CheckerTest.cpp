@@ -3,6 +3,7 @@
 // export is proven equal to TextTable::fileText), read with the import's
 // reader and filed by CheckUPCCode.
 #include "check/Checker.h"
+
 #include "input/TextFileReader.h"
 #include "output/TextTable.h"
 #include "shell/Failure.h"
@@ -103,14 +104,18 @@ protected:
 // pipe.
 TEST_F(CheckerTest, ListsAreTheWindowsExport)
 {
-    const QByteArray wide = QByteArray("\xFF\xFE") + QByteArray::fromRawData(
-                                reinterpret_cast<const char*>(u"712345678904\r\n1-2\r\n"), 38);
+    const QByteArray wide =
+        QByteArray("\xFF\xFE") +
+        QByteArray::fromRawData(reinterpret_cast<const char*>(u"712345678904\r\n1-2\r\n"), 38);
     const std::vector<QByteArray> inputs = {
         "012345678905\r\n712345678904\r\n279347895943\r\n12345\r\n",
         "0-12345-67890-5\n\n  801927504622\n0123456789.5\nabc\n",
         "012345678905\r712345678904\r\r0012345678905",
-        "012345678905\n\xC3\xA9" "012345678905\n012345678900\n  a very long invalid code \n",
-        "\xEF\xBB\xBF" "012345678905\r\n\xEF\xBB\xBF" "012345678905\r\n",
+        "012345678905\n\xC3\xA9"
+        "012345678905\n012345678900\n  a very long invalid code \n",
+        "\xEF\xBB\xBF"
+        "012345678905\r\n\xEF\xBB\xBF"
+        "012345678905\r\n",
         "712345678904\r\n" + QByteArray("\x00\x31", 2) + "\r\n",
         "",
         wide,
@@ -135,8 +140,7 @@ TEST_F(CheckerTest, ListsAreTheWindowsExport)
         // From a pipe, which cannot be read again, and as plain lists.
         r = check({"--plain", "--valid", v, "--invalid=" + i, "-"}, bytes);
         EXPECT_EQ(readFile(v), systemBytes(valid.join('\n') + (valid.isEmpty() ? "" : "\n")));
-        EXPECT_EQ(readFile(i),
-                  systemBytes(invalid.join('\n') + (invalid.isEmpty() ? "" : "\n")));
+        EXPECT_EQ(readFile(i), systemBytes(invalid.join('\n') + (invalid.isEmpty() ? "" : "\n")));
     }
 }
 
@@ -199,13 +203,15 @@ TEST_F(CheckerTest, UsageAndFileErrors)
     for (const Case& c : std::vector<Case>{
              {{"--frobnicate"}, "quorvane-check: unknown option --frobnicate\n"},
              {{"--valid"}, "quorvane-check: option --valid needs a file name\n"},
-             {{"--json", "--valid", "-"}, "quorvane-check: only one of --json, --valid - and "
-                                          "--invalid - can use standard output\n"},
+             {{"--json", "--valid", "-"},
+              "quorvane-check: only one of --json, --valid - and "
+              "--invalid - can use standard output\n"},
              {{missing, good},
               "quorvane-check: " + QFile::encodeName(missing) +
                   ": No such file or directory\n1 codes: 1 valid, 0 invalid\n"},
-             {{dir.path()}, "quorvane-check: " + QFile::encodeName(dir.path()) +
-                                ": Is a directory\n0 codes: 0 valid, 0 invalid\n"},
+             {{dir.path()},
+              "quorvane-check: " + QFile::encodeName(dir.path()) +
+                  ": Is a directory\n0 codes: 0 valid, 0 invalid\n"},
              {{"--valid", dir.filePath("no/such/folder/v.txt"), good},
               "quorvane-check: " + QFile::encodeName(dir.filePath("no/such/folder/v.txt"))},
          }) {

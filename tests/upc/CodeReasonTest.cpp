@@ -1,6 +1,7 @@
+#include "upc/CodeReason.h"
+
 #include "shell/Failure.h"
 #include "support/QtPrinters.h"
-#include "upc/CodeReason.h"
 #include "upc/modUPCCode.h"
 
 #include <gtest/gtest.h>
@@ -63,10 +64,10 @@ INSTANTIATE_TEST_SUITE_P(Valid, CodeReasonTest,
                                            Case{u" 0-12345-67890-5 ", Fault::None, u""},
                                            Case{u"000000000000", Fault::None, u""}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Empty, CodeReasonTest,
-    ::testing::Values(Case{u"", Fault::Empty, u"Empty"},
-                      Case{u" - -", Fault::Empty, u"No digits, only hyphens and blanks"}));
+INSTANTIATE_TEST_SUITE_P(Empty, CodeReasonTest,
+                         ::testing::Values(Case{u"", Fault::Empty, u"Empty"},
+                                           Case{u" - -", Fault::Empty,
+                                                u"No digits, only hyphens and blanks"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Character, CodeReasonTest,
@@ -85,20 +86,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Length, CodeReasonTest,
-    ::testing::Values(
-        Case{u"0-12345-67890", Fault::Length,
-             u"11 digits, UPC-A has 12; check digit 5 completes it: 012345678905",
-             u"012345678905"},
-        Case{u"0012345678905", Fault::Length, u"13 digits, UPC-A has 12"},
-        Case{u"7", Fault::Length, u"1 digit, UPC-A has 12"}));
+    ::testing::Values(Case{u"0-12345-67890", Fault::Length,
+                           u"11 digits, UPC-A has 12; check digit 5 completes it: 012345678905",
+                           u"012345678905"},
+                      Case{u"0012345678905", Fault::Length, u"13 digits, UPC-A has 12"},
+                      Case{u"7", Fault::Length, u"1 digit, UPC-A has 12"}));
 
-INSTANTIATE_TEST_SUITE_P(CheckDigit, CodeReasonTest,
-                         ::testing::Values(Case{u"012345678900", Fault::CheckDigit,
-                                                u"Check digit 0 is wrong, expected 5: 012345678905",
-                                                u"012345678905"},
-                                           Case{u"2793-4789 5943", Fault::CheckDigit,
-                                                u"Check digit 3 is wrong, expected 9: 279347895949",
-                                                u"279347895949"}));
+INSTANTIATE_TEST_SUITE_P(
+    CheckDigit, CodeReasonTest,
+    ::testing::Values(Case{u"012345678900", Fault::CheckDigit,
+                           u"Check digit 0 is wrong, expected 5: 012345678905", u"012345678905"},
+                      Case{u"2793-4789 5943", Fault::CheckDigit,
+                           u"Check digit 3 is wrong, expected 9: 279347895949", u"279347895949"}));
 
 INSTANTIATE_TEST_SUITE_P(
     TypeMismatch, CodeReasonTest,
