@@ -155,7 +155,10 @@ private:
 void putUtf8(Writer& w, QStringView text)
 {
     // The system's encoding, as the text files of the window.
-    static thread_local QStringEncoder encoder(QStringConverter::System);
+    // Stateless: a lone surrogate at the end of one text never joins the
+    // start of the next.
+    static thread_local QStringEncoder encoder(QStringConverter::System,
+                                               QStringConverter::Flag::Stateless);
     w.put(encoder.encode(text));
 }
 
@@ -229,7 +232,10 @@ private:
     char* room(size_t size)
     {
         if (m_blocks.empty() || m_blocks.back().size - m_blocks.back().used < size) {
-            const size_t bytes = std::max(size, BlockBytes);
+            // Blocks grow from small to BlockBytes, so a short list stays small.
+            const size_t next =
+                m_blocks.empty() ? 64 * 1024 : std::min(m_blocks.back().size * 2, BlockBytes);
+            const size_t bytes = std::max(size, next);
             m_blocks.push_back({std::unique_ptr<char[]>(new char[bytes]), bytes, 0});
         }
         Block& b = m_blocks.back();
@@ -488,7 +494,7 @@ void Run::codeText(const QString& code)
 // checked are skipped), else from that line on.
 void Run::input(int fd, const QString& name)
 {
-    constexpr size_t ChunkBytes = 1024 * 1024;
+    constexpr size_t ChunkBytes = 256 * 1024;
     std::vector<char> buffer(2 * ChunkBytes);
     size_t carried = 0;             // bytes of an unfinished line at the buffer's start
     bool skipLF = false;            // the last line ended with a CR at the end of a read
@@ -588,7 +594,8 @@ void Run::input(int fd, const QString& name)
                     --skip;
                 else
                     codeText(item);
-            });
+            },
+            qsizetype(ChunkBytes));
     } catch (const Failure& failure) {
         error(name, failure.description());
     }
