@@ -615,6 +615,19 @@ bool Run::openList(ListOutput& list, const QString& path, const char* header)
         list.plain = std::make_unique<Writer>(m_outFd);
         return true;
     }
+    // Emptying an input before reading it would lose its codes.
+    struct stat target;
+    if (::stat(QFile::encodeName(path).constData(), &target) == 0 && S_ISREG(target.st_mode)) {
+        for (const QString& file : m_options.files) {
+            struct stat input;
+            if (file != QLatin1String("-") &&
+                ::stat(QFile::encodeName(file).constData(), &input) == 0 &&
+                input.st_dev == target.st_dev && input.st_ino == target.st_ino) {
+                error(path, QStringLiteral("is also an input file"));
+                return false;
+            }
+        }
+    }
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {

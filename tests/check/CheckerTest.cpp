@@ -214,12 +214,16 @@ TEST_F(CheckerTest, UsageAndFileErrors)
                   ": Is a directory\n0 codes: 0 valid, 0 invalid\n"},
              {{"--valid", dir.filePath("no/such/folder/v.txt"), good},
               "quorvane-check: " + QFile::encodeName(dir.filePath("no/such/folder/v.txt"))},
+             {{"--plain", "--invalid", good, good},
+              "quorvane-check: " + QFile::encodeName(good) + ": is also an input file\n"},
          }) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         const Result r = check(c.arguments);
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.err.startsWith(c.err)) << r.err.constData();
     }
+    EXPECT_EQ(readFile(good), "012345678905");
+
     Result r = check({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.startsWith("Usage: quorvane-check [OPTIONS] [FILE...]\n"));
