@@ -288,7 +288,7 @@ TEST_F(InstallTest, EveryFileIsInItsPlace)
     // The checker runs through its link on the PATH.
     QProcess checker;
     checker.start(installed("bin/quorvane-check"), {});
-    checker.write("012345678905\n012345678900\n");
+    checker.write("012345678905\n012345678900");
     checker.closeWriteChannel();
     ASSERT_TRUE(checker.waitForFinished(15000));
     EXPECT_EQ(checker.exitCode(), 1);
