@@ -215,13 +215,21 @@ TEST(ItemStore, TextsOfAnyContentComeBackWhole)
     fill(store, items, {huge});
     expectHolds(store, items);
 
-    // An item made from another item's own text, while the buffer grows.
-    for (int i = 0; i < 40; ++i) {
-        const qsizetype from = i % 3 == 0 ? 7 : qsizetype(items.size()) - 1;
-        store.append(store.text(from));
-        items.push_back({items[size_t(from)].text, {}, true});
-    }
-    expectHolds(store, items);
+    // An item made from another item's own text, while the buffer grows
+    // (from a small store too, whose old buffers are reused at once).
+    const auto copyOwnTexts = [](ItemStore& s, std::vector<Item>& expected) {
+        for (int i = 0; i < 300; ++i) {
+            const qsizetype from = i % 2 == 0 ? 0 : qsizetype(expected.size()) - 1;
+            s.append(s.text(from));
+            expected.push_back({expected[size_t(from)].text, {}, true});
+        }
+        expectHolds(s, expected);
+    };
+    copyOwnTexts(store, items);
+    ItemStore small;
+    std::vector<Item> smallItems;
+    fill(small, smallItems, {"801927504622"});
+    copyOwnTexts(small, smallItems);
 }
 
 TEST(ItemStore, ClearGivesTheMemoryBackAndTheStoreWorksAgain)
