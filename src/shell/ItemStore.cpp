@@ -1,7 +1,6 @@
 #include "shell/ItemStore.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 
 namespace {
@@ -18,7 +17,7 @@ constexpr size_t wordsFor(qsizetype count)
 
 // Reserves room for `needed` elements, at least half as many again as there
 // is room for now, so that growing one item at a time stays amortised O(1).
-template <typename T> void grow(std::vector<T>& v, size_t needed, size_t least)
+template <typename Buffer> void grow(Buffer& v, size_t needed, size_t least)
 {
     if (needed <= v.capacity())
         return;
@@ -112,9 +111,7 @@ void ItemStore::append(QStringView text)
     // Nothing below allocates or throws.
     if (own)
         source = m_chars.data() + offset;
-    m_chars.resize(was + length);
-    if (length > 0)
-        std::memcpy(m_chars.data() + was, source, length * sizeof(char16_t));
+    m_chars.append(source, length);
     const qsizetype index = count();
     m_ends.push_back(m_chars.size());
     if ((index & 63) == 0)
@@ -141,7 +138,7 @@ void ItemStore::remove(qsizetype index)
     const size_t e = size_t(m_ends[size_t(index)]);
     const std::uint64_t length = e - b;
 
-    m_chars.erase(m_chars.begin() + qsizetype(b), m_chars.begin() + qsizetype(e));
+    m_chars.erase(b, e);
     for (size_t k = size_t(index); k + 1 < size_t(n); ++k)
         m_ends[k] = m_ends[k + 1] - length;
     m_ends.pop_back();
@@ -175,9 +172,9 @@ void ItemStore::remove(qsizetype index)
 
 void ItemStore::clear()
 {
-    std::vector<char16_t>().swap(m_chars);
-    std::vector<std::uint64_t>().swap(m_ends);
-    std::vector<std::uint64_t>().swap(m_checked);
+    m_chars.release();
+    m_ends.release();
+    m_checked.release();
     std::vector<SubItems>().swap(m_subItems);
 }
 

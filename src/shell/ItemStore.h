@@ -4,9 +4,82 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
-#include <utility>
+#include <new>
+#include <type_traits>
 #include <vector>
+
+namespace ItemStoreDetail {
+
+// A growable array of plain values kept with realloc, so that a large buffer
+// grows by remapping its pages instead of copying them (and without holding
+// the old and the new buffer at once).
+template <typename T> class PlainBuffer
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    PlainBuffer() = default;
+    PlainBuffer(const PlainBuffer&) = delete;
+    PlainBuffer& operator=(const PlainBuffer&) = delete;
+    ~PlainBuffer() { std::free(m_data); }
+
+    T* data() { return m_data; }
+    const T* data() const { return m_data; }
+    size_t size() const { return m_size; }
+    size_t capacity() const { return m_capacity; }
+    bool empty() const { return m_size == 0; }
+    T& operator[](size_t i) { return m_data[i]; }
+    const T& operator[](size_t i) const { return m_data[i]; }
+    T& back() { return m_data[m_size - 1]; }
+
+    // Exactly room for `n` values; throws std::bad_alloc.
+    void reserve(size_t n)
+    {
+        if (n <= m_capacity)
+            return;
+        void* grown = std::realloc(m_data, n * sizeof(T));
+        if (!grown)
+            throw std::bad_alloc();
+        m_data = static_cast<T*>(grown);
+        m_capacity = n;
+    }
+    // The calls below need the room to be there already.
+    void push_back(T value) { m_data[m_size++] = value; }
+    void append(const T* values, size_t n)
+    {
+        if (n > 0)
+            std::memcpy(m_data + m_size, values, n * sizeof(T));
+        m_size += n;
+    }
+    void resize(size_t n, T value)
+    {
+        for (size_t i = m_size; i < n; ++i)
+            m_data[i] = value;
+        m_size = n;
+    }
+    void pop_back() { --m_size; }
+    void erase(size_t from, size_t to)
+    {
+        std::memmove(m_data + from, m_data + to, (m_size - to) * sizeof(T));
+        m_size -= to - from;
+    }
+    void release()
+    {
+        std::free(m_data);
+        m_data = nullptr;
+        m_size = m_capacity = 0;
+    }
+
+private:
+    T* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
+
+} // namespace ItemStoreDetail
 
 // The items of a list, held compactly: every item's text in one UTF-16
 // buffer, one 64-bit end offset per item, and the checked states as bits. The
@@ -27,6 +100,8 @@ public:
     struct Texts;
 
     ItemStore() = default;
+    ItemStore(const ItemStore&) = delete;
+    ItemStore& operator=(const ItemStore&) = delete;
 
     qsizetype count() const { return qsizetype(m_ends.size()); }
     bool isEmpty() const { return m_ends.empty(); }
@@ -97,10 +172,10 @@ private:
     void setCheckedRange(qsizetype from, qsizetype to, bool checked);
     std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
 
-    std::vector<char16_t> m_chars;
-    std::vector<std::uint64_t> m_ends;    // end of item i's text in m_chars
-    std::vector<std::uint64_t> m_checked; // bit i; bits past count() are 0
-    std::vector<SubItems> m_subItems;     // by ascending index, none empty
+    ItemStoreDetail::PlainBuffer<char16_t> m_chars;
+    ItemStoreDetail::PlainBuffer<std::uint64_t> m_ends;    // end of item i's text in m_chars
+    ItemStoreDetail::PlainBuffer<std::uint64_t> m_checked; // bit i; bits past count() are 0
+    std::vector<SubItems> m_subItems;                      // by ascending index, none empty
 };
 
 class ItemStore::TextIterator
@@ -172,8 +247,7 @@ template <typename Range> void ItemStore::appendMany(const Range& texts)
     std::uint64_t end = m_chars.size();
     for (const auto& t : texts) {
         const QStringView view(t);
-        const char16_t* data = reinterpret_cast<const char16_t*>(view.utf16());
-        m_chars.insert(m_chars.end(), data, data + view.size());
+        m_chars.append(reinterpret_cast<const char16_t*>(view.utf16()), size_t(view.size()));
         end += std::uint64_t(view.size());
         m_ends.push_back(end);
     }
