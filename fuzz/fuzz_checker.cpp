@@ -49,12 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     size_t at = 0;
     TextFileReader::readItems(
-        [&](char* to, qsizetype room) -> qsizetype {
-            const size_t n = std::min(size - at, size_t(room));
-            std::memcpy(to, data + at, n);
-            at += n;
-            return qsizetype(n);
-        },
+        {[&](char* to, qsizetype room) -> qsizetype {
+             const size_t n = std::min(size - at, size_t(room));
+             std::memcpy(to, data + at, n);
+             at += n;
+             return qsizetype(n);
+         },
+         [&](qint64 offset) { at = size_t(offset); }},
         [&](QString&& code) {
             bool ok = false;
             try {

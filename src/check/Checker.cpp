@@ -6,6 +6,7 @@
 #include "shell/Failure.h"
 #include "upc/CodeReason.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <array>
@@ -61,6 +62,20 @@ QString systemText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
+
+// A descriptor closed when it goes out of scope.
+struct FileDescriptor
+{
+    int fd = -1;
+    FileDescriptor() = default;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 // A descriptor written through a buffer. A failed write is kept and every
 // later one dropped.
@@ -567,28 +582,59 @@ void Run::input(int fd, const QString& name)
         }
 
         // The import's reader, from the start when the input can be read again.
+        // A pipe cannot: its rest, from this line on, goes to a temporary file
+        // first, so the reader can look ahead for the encoding and come back,
+        // and memory still does not grow with the input.
         quint64 skip = 0;
-        std::vector<char> first;
+        int source = fd;
+        off_t origin = start;
+        FileDescriptor spool;
         if (start >= 0 && ::lseek(fd, start, SEEK_SET) == start) {
             skip = lines;
         } else {
+            spool.fd = ::open(QFile::encodeName(QDir::tempPath()).constData(),
+                              O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (spool.fd < 0)
+                throw Failure(systemText(errno));
+            auto spoolBytes = [&](const char* from, size_t size) {
+                while (size > 0) {
+                    const ssize_t n = ::write(spool.fd, from, size);
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        throw Failure(systemText(n < 0 ? errno : ENOSPC));
+                    from += n;
+                    size -= size_t(n);
+                }
+            };
             // A UTF-8 byte-order mark is dropped only at the start of a
             // text; one at the start of this line stays a character.
             if (lines > 0 && handOverSize >= 3 && std::memcmp(handOver, "\xEF\xBB\xBF", 3) == 0)
-                first.assign({'\xEF', '\xBB', '\xBF'});
-            first.insert(first.end(), handOver, handOver + handOverSize);
+                spoolBytes("\xEF\xBB\xBF", 3);
+            spoolBytes(handOver, handOverSize);
+            while (const qsizetype n = readSome(buffer.data(), buffer.size()))
+                spoolBytes(buffer.data(), size_t(n));
+            source = spool.fd;
+            origin = 0;
+            if (::lseek(source, 0, SEEK_SET) != 0)
+                throw Failure(systemText(errno));
         }
-        size_t firstAt = 0;
-        TextFileReader::readItems(
-            [&](char* to, qsizetype size) -> qsizetype {
-                if (firstAt < first.size()) {
-                    const size_t n = std::min(size_t(size), first.size() - firstAt);
-                    std::memcpy(to, first.data() + firstAt, n);
-                    firstAt += n;
+        TextFileReader::ByteSource bytes;
+        bytes.read = [&](char* to, qsizetype size) -> qsizetype {
+            while (true) {
+                const ssize_t n = ::read(source, to, size_t(size));
+                if (n >= 0)
                     return qsizetype(n);
-                }
-                return readSome(to, size_t(size));
-            },
+                if (errno != EINTR)
+                    throw Failure(systemText(errno));
+            }
+        };
+        bytes.seek = [&](qint64 offset) {
+            if (::lseek(source, origin + off_t(offset), SEEK_SET) < 0)
+                throw Failure(systemText(errno));
+        };
+        TextFileReader::readItems(
+            bytes,
             [&](QString&& item) {
                 if (skip > 0)
                     --skip;
