@@ -257,13 +257,16 @@ TEST_F(InstallTest, EveryFileIsInItsPlace)
     files.sort();
     const QStringList expected = {
         "bin/quorvane",
+        "bin/quorvane-check",
         "lib/quorvane/HAND-M.CUR",
         "lib/quorvane/quorvane",
+        "lib/quorvane/quorvane-check",
         "share/applications/quorvane.desktop",
         "share/icons/hicolor/128x128/apps/quorvane.png",
         "share/icons/hicolor/256x256/apps/quorvane.png",
         "share/icons/hicolor/32x32/apps/quorvane.png",
         "share/icons/hicolor/64x64/apps/quorvane.png",
+        "share/man/man1/quorvane-check.1",
         "share/quorvane/skins/quorvane-slate.qss",
     };
     QStringList others = files;
@@ -281,6 +284,17 @@ TEST_F(InstallTest, EveryFileIsInItsPlace)
     EXPECT_EQ(readAll(installed("lib/quorvane/HAND-M.CUR")),
               readAll(SourceFolder + "/resources/HAND-M.CUR"));
     EXPECT_FALSE(QFileInfo::exists(installed("lib/quorvane/x")));
+
+    // The checker runs through its link on the PATH.
+    QProcess checker;
+    checker.start(installed("bin/quorvane-check"), {});
+    checker.write("012345678905\n012345678900");
+    checker.closeWriteChannel();
+    ASSERT_TRUE(checker.waitForFinished(15000));
+    EXPECT_EQ(checker.exitCode(), 1);
+    EXPECT_EQ(checker.readAllStandardOutput(),
+              "012345678900\tCheck digit 0 is wrong, expected 5: 012345678905\n");
+    EXPECT_EQ(checker.readAllStandardError(), "2 codes: 1 valid, 1 invalid\n");
 
     for (int size : {32, 64, 128, 256}) {
         const QString icon =

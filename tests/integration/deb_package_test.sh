@@ -47,6 +47,10 @@ expect_entry '^-rwxr-xr-x .* \./usr/lib/quorvane/quorvane$' "program usr/lib/quo
 expect_entry '^-rw-r--r-- .* \./usr/lib/quorvane/HAND-M\.CUR$' "hand cursor beside the program"
 expect_entry '^l.* \./usr/bin/quorvane -> \.\./lib/quorvane/quorvane$' \
     "link usr/bin/quorvane to the program"
+expect_entry '^-rwxr-xr-x .* \./usr/lib/quorvane/quorvane-check$' "checker usr/lib/quorvane/quorvane-check"
+expect_entry '^l.* \./usr/bin/quorvane-check -> \.\./lib/quorvane/quorvane-check$' \
+    "link usr/bin/quorvane-check to the checker"
+expect_entry '^-rw-r--r-- .* \./usr/share/man/man1/quorvane-check\.1(\.gz)?$' "checker's manual page"
 expect_entry '^-rw-r--r-- .* \./usr/share/applications/quorvane\.desktop$' "desktop entry"
 for size in 32 64 128 256; do
     expect_entry "^-rw-r--r-- .* \./usr/share/icons/hicolor/${size}x${size}/apps/quorvane\.png$" \

@@ -1,0 +1,50 @@
+// The reason of a code always carries CheckUPCCode's verdict: valid exactly
+// when CheckUPCCode says "Valid", a type mismatch exactly when it fails, and
+// a reason of one line for every code that is not valid. The quick verdict on
+// ASCII bytes agrees wherever it decides.
+#include "FuzzInput.h"
+#include "shell/Failure.h"
+#include "upc/CodeReason.h"
+#include "upc/modUPCCode.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // Half the inputs as Latin-1 text, so digit strings are found quickly.
+    const bool bytes = size > 0 && (data[0] & 1);
+    const QString code =
+        bytes ? QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1))
+              : utf16Text(data, size);
+
+    bool mismatch = false;
+    bool valid = false;
+    try {
+        valid = modUPCCode::CheckUPCCode(code) == modUPCCode::Valid;
+    } catch (const Failure&) {
+        mismatch = true;
+    }
+    const CodeReason::Explanation why = CodeReason::Explain(code);
+    if (why.valid() != valid)
+        std::abort();
+    if ((why.fault == CodeReason::Fault::TypeMismatch) != mismatch)
+        std::abort();
+    if (!why.valid() &&
+        (why.reason.isEmpty() || why.reason.contains(u'\n') || why.reason.contains(u'\r')))
+        std::abort();
+    if (!why.corrected.isEmpty() && modUPCCode::CheckUPCCode(why.corrected) != modUPCCode::Valid)
+        std::abort();
+
+    if (bytes) {
+        bool ascii = true;
+        for (size_t i = 1; i < size; ++i)
+            ascii = ascii && data[i] < 0x80;
+        if (ascii) {
+            const int quick =
+                CodeReason::QuickVerdict(reinterpret_cast<const char*>(data + 1), size - 1);
+            if (quick >= 0 && (mismatch || (quick == 1) != valid))
+                std::abort();
+        }
+    }
+    return 0;
+}

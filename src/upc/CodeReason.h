@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <cstddef>
+
+// Why a code is or is not a valid UPC-A code: the verdict of
+// modUPCCode::CheckUPCCode with a short reason in plain English.
+namespace CodeReason {
+
+enum class Fault
+{
+    None,         // valid
+    Empty,        // no characters, or only hyphens and blanks
+    Character,    // a character other than a digit, hyphen or blank
+    Length,       // digits only, but not twelve of them
+    CheckDigit,   // twelve digits with a wrong check digit
+    TypeMismatch, // twelve characters that read as a number but are no digit string
+};
+
+struct Explanation
+{
+    Fault fault = Fault::None;
+    QString reason;    // one line; empty for a valid code
+    QString corrected; // the twelve digits that would be valid: for a wrong check
+                       // digit, and for eleven digits with the check digit added
+    bool valid() const { return fault == Fault::None; }
+};
+
+// The verdict and its reason, by the check's own rules: hyphens and blanks
+// are removed, then the numeric test, the length and the check digit decide.
+// The verdict always equals CheckUPCCode's; where CheckUPCCode fails with
+// "Type mismatch" (and so files the code as not valid), the fault is
+// TypeMismatch. Positions count characters of the code as given, from 1.
+Explanation Explain(QStringView code);
+
+// The reason of a code that holds nothing but digits, hyphens and blanks, in
+// ASCII: `digits` holds its first min(count, 12) digits, `count` the number of
+// its digits, `empty` whether the code itself is empty.
+struct DigitsReason
+{
+    Fault fault = Fault::None;
+    char reason[120] = {};
+    std::size_t reasonSize = 0;
+    char corrected[12] = {};
+    bool hasCorrected = false;
+};
+DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty);
+
+// The same for such a code given as ASCII bytes.
+DigitsReason ReasonOfDigitCode(const char* code, std::size_t size);
+
+// A short name of the fault, for machine-readable output.
+const char* FaultName(Fault fault);
+
+// The check digit that completes eleven digits (each '0' to '9').
+int CompletingDigit(const char* digits);
+
+// The quick verdict for a code held as bytes, which the caller knows to be
+// ASCII: 1 valid, 0 not valid, -1 when a byte other than a digit, hyphen or
+// blank is in it and the full rules must decide.
+inline int QuickVerdict(const char* code, std::size_t size)
+{
+    int digits = 0;
+    int sum = 0; // odd positions weigh 3, even ones and the check digit 1
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned c = static_cast<unsigned char>(code[i]);
+        const unsigned d = c - '0';
+        if (d <= 9) {
+            if (digits < 12)
+                sum += (digits % 2 == 0 && digits < 11) ? int(d) * 3 : int(d);
+            ++digits;
+        } else if (c != '-' && c != ' ') {
+            return -1;
+        }
+    }
+    return digits == 12 && sum % 10 == 0 ? 1 : 0;
+}
+
+} // namespace CodeReason
