@@ -34,7 +34,7 @@ QString systemText(int error)
 // that names the cause, the system's text for `error`.
 QString describe(const QFileDevice& file, int error)
 {
-    const QString text = file.errorString();
+    QString text = file.errorString();
     if (!text.isEmpty() && text != QLatin1String("Unknown error"))
         return text;
     return error != 0 ? systemText(error) : text;

@@ -187,7 +187,7 @@ QString SettingsStore::keepAside(const QString& application, const QString& sect
     const QString stem = path + QStringLiteral(".unread-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 1;; ++n) {
-        const QString keep = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        QString keep = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
         if (renameNoReplace(name, QFile::encodeName(keep)))
             return keep;
     }

@@ -56,8 +56,7 @@ QString characterName(QStringView code, qsizetype at)
     char32_t ucs = code[at].unicode();
     if (QChar::isHighSurrogate(ucs) && at + 1 < code.size() && code[at + 1].isLowSurrogate())
         ucs = QChar::surrogateToUcs4(code[at].unicode(), code[at + 1].unicode());
-    const QString number =
-        QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
+    QString number = QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
     if (ucs > 0x20 && ucs < 0x7F)
         return QLatin1Char('"') + QChar(char16_t(ucs)) + QLatin1Char('"');
     if (QChar::isPrint(ucs) && !QChar::isSpace(ucs) && QChar::category(ucs) != QChar::Other_Format)
