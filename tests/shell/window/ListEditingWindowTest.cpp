@@ -1,0 +1,142 @@
+#include "shell/window/Form1.h"
+#include "shell/window/ListView.h"
+#include "shell/window/PushButton.h"
+#include "support/ListItems.h"
+#include "support/ScriptedServices.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+// Editing the code list through the window: the selection, real keys and
+// double-clicks, the busy pointer, and the list kept from one start to the next.
+namespace {
+
+const QStringList& Samples = SampleCodes;
+
+class ListEditingWindowTest : public ::testing::Test
+{
+protected:
+    ScriptedServices script;
+    std::unique_ptr<Form1> form = script.loadForm();
+
+    QStringList typed(const QString& text)
+    {
+        script.inputAnswers.enqueue(text);
+        form->PushButton6->click();
+        return itemsOf(form->ListView1);
+    }
+};
+
+TEST_F(ListEditingWindowTest, DeleteAndDoubleClickRemoveTheSelectedItemOfEachList)
+{
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
+        fill(list, {"a", "b", "c", "d"});
+        list->SelectItem(2);
+    }
+    form->ListView1_DblClick();
+    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(ListView::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
+        EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"})) << list->objectName().toStdString();
+
+    form->ListView2->SelectItem(3);
+    form->ListView2_DblClick();
+    form->ListView3->SelectItem(1);
+    form->ListView3_DblClick();
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"a", "c"}));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"c", "d"}));
+}
+
+TEST_F(ListEditingWindowTest, OtherKeysAndNoSelectionRemoveNothing)
+{
+    fill(form->ListView2, {"a", "b"});
+    form->ListView2->SelectItem(1);
+    form->ListView2_KeyDown('A', 0);
+    form->ListView2_KeyDown(8, 0); // Backspace
+    EXPECT_EQ(form->ListView2->ItemCount(), 2);
+
+    fill(form->ListView1, {"a", "b"});
+    form->ListView1_DblClick();
+    form->ListView1_KeyDown(ListView::DeleteKeyCode, 0);
+    EXPECT_EQ(form->ListView1->ItemCount(), 2);
+
+    form->ListView3_DblClick(); // an empty list
+    form->ListView3_KeyDown(ListView::DeleteKeyCode, 0);
+    EXPECT_EQ(form->ListView3->ItemCount(), 0);
+}
+
+TEST_F(ListEditingWindowTest, RealKeyPressesAndDoubleClicksReachTheHandlers)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    fill(form->ListView2, {"a", "b", "c"});
+    form->ListView2->SelectItem(2);
+    QTest::keyClick(form->ListView2, Qt::Key_Delete);
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"a", "c"}));
+    QTest::keyClick(form->ListView2, Qt::Key_X);
+    EXPECT_EQ(form->ListView2->ItemCount(), 2);
+
+    fill(form->ListView3, {"a", "b", "c"});
+    form->ListView3->SelectItem(3);
+    // A double-click on the empty area below the items removes the selected one.
+    QTest::mouseDClick(form->ListView3->viewport(), Qt::LeftButton, {},
+                       QPoint(10, form->ListView3->viewport()->height() - 3));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"a", "b"}));
+}
+
+TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAreAdded)
+{
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
+        fill(list, {"a", "b"});
+        list->SelectItem(1);
+    }
+    form->SetMousePointer(Form1::vbHourglass);
+    form->PushButton1->click();
+    form->ListView1_DblClick();
+    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_DblClick();
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
+        EXPECT_EQ(itemsOf(list), QStringList({"a", "b"}));
+
+    form->PushButton12->click();
+    EXPECT_EQ(itemsOf(form->ListView1), QStringList({"a", "b"}) + Samples);
+    EXPECT_EQ(typed("c"), QStringList({"a", "b"}) + Samples + QStringList({"c"}));
+    EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
+
+    form->SetMousePointer(Form1::vbDefault);
+    form->PushButton1->click();
+    EXPECT_EQ(form->ListView1->ItemCount(), 0);
+}
+
+// The code list as typed comes back at the next start, as the stored value allows.
+TEST_F(ListEditingWindowTest, CodeListComesBackAfterClosingAndStartingAgain)
+{
+    typed(" 801927504622 ,712345678904,712345678904");
+    fill(form->ListView1, {"  inner  blanks  ", "", "x||MySeparator23||y", "p||myseparator23||q"});
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(script.settings.read("Tarnwell", "Quorvane", "UPC Codes"),
+              "801927504622||MySeparator23||712345678904||MySeparator23||712345678904"
+              "||MySeparator23||  inner  blanks  ||MySeparator23||||MySeparator23||x"
+              "||MySeparator23||y||MySeparator23||p||myseparator23||q");
+    auto again = script.loadForm();
+    // The empty item is dropped and the separator inside an item splits it;
+    // duplicates and blanks stay, another letter case is plain text.
+    EXPECT_EQ(itemsOf(again->ListView1),
+              QStringList({"801927504622", "712345678904", "712345678904", "  inner  blanks  ", "x",
+                           "y", "p||myseparator23||q"}));
+    EXPECT_TRUE(script.errors().isEmpty());
+}
+
+TEST_F(ListEditingWindowTest, MoreThan32767CodesAreStoredAndRestoredWhole)
+{
+    for (int i = 0; i < 40000; ++i)
+        form->ListView1->AppendItem(QString::number(100000000000LL + i));
+    ASSERT_TRUE(form->close());
+    auto again = script.loadForm();
+    ASSERT_EQ(again->ListView1->ItemCount(), 40000);
+    EXPECT_EQ(again->ListView1->ItemText(1), "100000000000");
+    EXPECT_EQ(again->ListView1->ItemText(32768), "100000032767");
+    EXPECT_EQ(again->ListView1->ItemText(40000), "100000039999");
+}
+
+} // namespace
