@@ -60,6 +60,7 @@ protected:
         m_invalid = &invalid;
     }
 
+    // The window's start-up and close reach the services through this too.
     Services m_services;
 
 private:

@@ -63,7 +63,10 @@ public:
     void pop_back() { --m_size; }
     void erase(size_t from, size_t to)
     {
-        std::memmove(m_data + from, m_data + to, (m_size - to) * sizeof(T));
+        // Nothing to move (and no buffer at all, for a store of empty texts):
+        // memmove must not be given a null pointer even for no bytes.
+        if (to < m_size)
+            std::memmove(m_data + from, m_data + to, (m_size - to) * sizeof(T));
         m_size -= to - from;
     }
     void release()
