@@ -1,15 +1,35 @@
 #include "input/CodeListEditing.h"
 
+#include "input/PastedCodes.h"
 #include "input/TypedCodes.h"
+#include "output/ClipboardCopy.h"
 #include "shell/Host.h"
 #include "shell/Main.h"
+#include "shell/Platform.h"
 #include "shell/Procedure.h"
+#include "upc/CodeReason.h"
 
 #include <QStringList>
 
 namespace {
 
 const QString TypedCodesPrompt = QStringLiteral("Enter UPC number or numbers (use commas): ");
+
+bool busy(const Host& host)
+{
+    return host.MousePointer() == Host::vbHourglass;
+}
+
+void appendPastedCodes(ListModel& codes, QStringView text)
+{
+    PastedCodes::forEachCode(text, [&codes](QString&& code) { codes.AppendItem(code); });
+}
+
+// The selected item's text, or nothing when none is selected.
+const QString* selectedText(const ListModel& list, qsizetype selected)
+{
+    return selected > 0 && selected <= list.ItemCount() ? &list.ItemText(selected) : nullptr;
+}
 
 } // namespace
 
@@ -55,10 +75,94 @@ void clearCodeList(Host& host)
     });
 }
 
-void listKeyDown(Host& host, ListModel& list, qsizetype selected, int keyCode)
+void listKeyDown(Host& host, ListModel& list, qsizetype selected, int keyCode, int shift)
 {
     if (keyCode == DeleteKeyCode)
         removeItem(host, list, selected);
+    const bool paste =
+        (keyCode == VKeyCode && (shift & ~1) == 2) || (keyCode == InsertKeyCode && shift == 1);
+    if (paste && &list == &host.codeList())
+        pasteCodes(host);
+}
+
+void pasteCodes(Host& host)
+{
+    if (busy(host))
+        return;
+    Procedure p(host.prompts(), procedureTag("Form1", "ListView1_Paste"));
+    std::optional<QString> text;
+    p.step(100, [&] { text = host.services().clipboard->text(); });
+    if (p.endsIf(102, [&] { return !text || text->isEmpty(); }))
+        return;
+    p.step(104, [&] { appendPastedCodes(host.codeList(), *text); });
+}
+
+void addDroppedText(Host& host, QStringView text)
+{
+    if (busy(host))
+        return;
+    Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
+    p.step(100, [&] { appendPastedCodes(host.codeList(), text); });
+}
+
+std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected)
+{
+    const bool idle = !busy(host);
+    const QString* code = selectedText(list, selected);
+    const bool hasItems = list.ItemCount() > 0;
+    std::vector<MenuEntry> menu;
+    CodeReason::Explanation why;
+    if (&list == &host.invalidList() && code) {
+        why = CodeReason::Explain(*code);
+        if (!why.valid()) {
+            menu.push_back({why.reason, ListAction::None, false});
+            menu.push_back({});
+        }
+    }
+    menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code});
+    menu.push_back({});
+    menu.push_back({QStringLiteral("Tick All"), ListAction::TickAll, idle && hasItems});
+    menu.push_back({QStringLiteral("Untick All"), ListAction::UntickAll, idle && hasItems});
+    menu.push_back({});
+    menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code != nullptr});
+    if (why.fault == CodeReason::Fault::CheckDigit)
+        menu.push_back(
+            {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
+    if (&list == &host.codeList())
+        menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
+    return menu;
+}
+
+void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction action)
+{
+    const QString* code = selectedText(list, selected);
+    switch (action) {
+    case ListAction::None:
+        break;
+    case ListAction::Remove:
+        removeItem(host, list, selected);
+        break;
+    case ListAction::TickAll:
+    case ListAction::UntickAll:
+        if (!busy(host))
+            list.SetAllChecked(action == ListAction::TickAll);
+        break;
+    case ListAction::CopyCode:
+        if (code)
+            Main::SetClipboardTextWithRetries(*host.services().clipboard, *code);
+        break;
+    case ListAction::CopyCorrectedCode:
+        if (code) {
+            const CodeReason::Explanation why = CodeReason::Explain(*code);
+            if (why.fault == CodeReason::Fault::CheckDigit)
+                Main::SetClipboardTextWithRetries(*host.services().clipboard, why.corrected);
+        }
+        break;
+    case ListAction::PasteCodes:
+        if (&list == &host.codeList())
+            pasteCodes(host);
+        break;
+    }
 }
 
 void removeItem(Host& host, ListModel& list, qsizetype selected)

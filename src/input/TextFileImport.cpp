@@ -68,3 +68,16 @@ void TextFileImport::loadCodesFromTextFiles(Host& host)
     }
     p.step(138, [&] { host.SetMousePointer(Host::vbDefault); });
 }
+
+void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths)
+{
+    if (host.MousePointer() == Host::vbHourglass || paths.isEmpty())
+        return;
+    Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
+    p.step(100, [&] { host.SetMousePointer(Host::vbHourglass); });
+    for (qsizetype i = 0, n = p.count(102, [&] { return paths.size(); }); i < n; ++i)
+        p.step(104, [&] {
+            Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), paths.at(i));
+        });
+    p.step(106, [&] { host.SetMousePointer(Host::vbDefault); });
+}

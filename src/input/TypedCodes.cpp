@@ -7,15 +7,21 @@ QStringList split(const QString& text)
     return text.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
 }
 
-QString trimBlanks(const QString& piece)
+QStringView trimBlanks(QStringView piece)
 {
     qsizetype from = 0;
     qsizetype to = piece.size();
-    while (from < to && piece.at(from) == u' ')
+    while (from < to && piece[from] == u' ')
         ++from;
-    while (to > from && piece.at(to - 1) == u' ')
+    while (to > from && piece[to - 1] == u' ')
         --to;
-    return from == 0 && to == piece.size() ? piece : piece.sliced(from, to - from);
+    return piece.sliced(from, to - from);
+}
+
+QString trimBlanks(const QString& piece)
+{
+    const QStringView trimmed = trimBlanks(QStringView(piece));
+    return trimmed.size() == piece.size() ? piece : trimmed.toString();
 }
 
 } // namespace TypedCodes

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // Codes typed into the input box: several at once, separated by commas.
 namespace TypedCodes {
@@ -13,5 +14,8 @@ QStringList split(const QString& text);
 // The piece without its leading and trailing blanks (U+0020 only; tabs and
 // other white space stay, and so do blanks inside).
 QString trimBlanks(const QString& piece);
+
+// The same as a view of the piece.
+QStringView trimBlanks(QStringView piece);
 
 } // namespace TypedCodes

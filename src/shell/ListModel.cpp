@@ -151,6 +151,14 @@ void ListModel::SetChecked(qsizetype i, bool checked)
     }
 }
 
+void ListModel::SetAllChecked(bool checked)
+{
+    for (ListItem& it : m_items)
+        it.checked = checked;
+    if (m_published > 0)
+        emit dataChanged(index(0, 0), index(int(m_published - 1), 0), {Qt::CheckStateRole});
+}
+
 void ListModel::publish()
 {
     m_publishTimer.stop();

@@ -43,6 +43,8 @@ public:
     QString SubItem(qsizetype i, int column) const;
     bool Checked(qsizetype i) const { return item(i).checked; }
     void SetChecked(qsizetype i, bool checked);
+    // Ticks or unticks every item.
+    void SetAllChecked(bool checked);
     void RemoveItem(qsizetype i);
     void Clear();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Small interfaces over the platform pieces the program touches. The real
 // ones use Qt and the desktop; tests put scripted ones in their place.
@@ -42,6 +43,9 @@ public:
     // Each returns false when the clipboard could not be had.
     virtual bool clear() = 0;
     virtual bool setText(const QString& text) = 0;
+    // The clipboard's text ("" when it holds none), or nothing when the
+    // clipboard could not be had.
+    virtual std::optional<QString> text() = 0;
 };
 
 class UrlOpener

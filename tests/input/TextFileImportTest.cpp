@@ -186,4 +186,35 @@ TEST_F(TextFileImportTest, LoadListviewFromTextFileFillsAnyList)
     EXPECT_EQ(script.log, QStringList({NotFound}));
 }
 
+// Files dropped on the code list load as the import loads them; a drop gives
+// its reports under its own name.
+TEST_F(TextFileImportTest, DroppedFilesLoadInTurnUnderTheBusyPointerWithTheImportsReports)
+{
+    host.codes.AppendItem("kept");
+    const QString a = files.write("a.txt", "a1\r\na2\r\n");
+    const QString b = files.write("b.txt", "\xEF\xBB\xBF"
+                                           "b1\nb2");
+    ASSERT_TRUE(QDir().mkpath(files.file("folder.txt")));
+    int pointerWhileLoading = -1;
+    script.whileMessageShows = [&](const QString&) { pointerWhileLoading = host.MousePointer(); };
+    TextFileImport::loadDroppedFiles(host,
+                                     {b, files.file("gone.txt"), files.file("folder.txt"), a});
+    EXPECT_EQ(itemsOf(host.codes), QStringList({"kept", "b1", "b2", "a1", "a2"}));
+    EXPECT_EQ(pointerWhileLoading, Host::vbHourglass);
+    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+    ASSERT_EQ(script.log.size(), 2);
+    EXPECT_EQ(script.log[0], NotFound);
+    EXPECT_EQ(
+        script.errors(),
+        QStringList(
+            {errorAt(isADirectory(), 104).replace("PushButton3_Click", "ListView1_OLEDragDrop")}));
+    EXPECT_EQ(host.fileDialog().FileName, "");
+
+    // Nothing while a long action shows the busy pointer.
+    host.SetMousePointer(Host::vbHourglass);
+    TextFileImport::loadDroppedFiles(host, {a});
+    EXPECT_EQ(host.codes.ItemCount(), 5);
+    EXPECT_EQ(host.MousePointer(), Host::vbHourglass);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "input/TypedCodes.h"
 
 #include "input/FilePath.h"
+#include "input/PastedCodes.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,26 @@ TEST(TypedCodes, TrimsBlanksOnly)
     EXPECT_EQ(TypedCodes::trimBlanks(QStringLiteral("\u00A0a\u00A0")), "\u00A0a\u00A0");
     EXPECT_EQ(TypedCodes::trimBlanks("   "), "");
     EXPECT_EQ(TypedCodes::trimBlanks(""), "");
+}
+
+TEST(PastedCodes, OneCodePerLineAndPieceWithEmptyPiecesSkipped)
+{
+    const QStringList column = {"801927504622", "012345678905", "712345678904"};
+    const std::pair<QString, QStringList> cases[] = {
+        // A column copied from a spreadsheet, with the line ends of each desktop.
+        {"801927504622\n012345678905\n712345678904\n", column},
+        {"801927504622\r\n012345678905\r\n712345678904\r\n", column},
+        {"801927504622\r012345678905\r712345678904", column},
+        {"801927504622\r\n\r\n\n012345678905\n\r712345678904\n\n", column},
+        // Commas and blanks as in the input box; empty pieces count for nothing.
+        {" 801927504622 ,, 012345678905,\n ,712345678904 , ", column},
+        {"", {}},
+        {" , \r\n ", {}},
+        // Tabs and blanks inside stay, as in typed codes.
+        {"0 12345 67890 5\t\n\t712345678904", {"0 12345 67890 5\t", "\t712345678904"}},
+    };
+    for (const auto& [text, codes] : cases)
+        EXPECT_EQ(PastedCodes::split(text), codes) << text.toStdString();
 }
 
 TEST(FixDoubleBackslashes, CollapsesDoubledSlashesOnThisPlatform)

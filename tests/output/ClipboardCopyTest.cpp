@@ -122,6 +122,7 @@ TEST_F(ClipboardCopyTest, ClipboardProceduresAbsorbFailuresThrownByTheClipboard)
             ++attempts;
             throw Failure("busy");
         }
+        std::optional<QString> text() override { return std::nullopt; }
     } clipboard;
     Main::ClearClipboardWithRetries(clipboard);
     EXPECT_EQ(clipboard.attempts, 4);

@@ -88,6 +88,15 @@ bool ScriptedServices::setText(const QString& text)
     return true;
 }
 
+std::optional<QString> ScriptedServices::text()
+{
+    ++clipboardAttempts;
+    if (clipboardFailures < 0 || clipboardAttempts <= clipboardFailures)
+        return std::nullopt;
+    log.append(QStringLiteral("clipboard-get"));
+    return clipboardHasText ? clipboardText : QString();
+}
+
 void ScriptedServices::openUrl(const QString& url)
 {
     log.append(QStringLiteral("url|") + url);

@@ -19,7 +19,8 @@ class Form1;
 // Log lines:
 //   "message|<title>|<text>"     "error|<text>"        "input|<title>|<prompt>"
 //   "open|<flags>|<title>|<filter>|<file name>"        "save|..." (the same)
-//   "clipboard-clear"            "clipboard-set|<text>" "url|<address>"
+//   "clipboard-clear"            "clipboard-set|<text>" "clipboard-get"
+//   "url|<address>"
 class ScriptedServices : public Prompts,
                          public FileDialogs,
                          public Clipboard,
@@ -47,6 +48,7 @@ public:
     // Clipboard
     bool clear() override;
     bool setText(const QString& text) override;
+    std::optional<QString> text() override;
     // UrlOpener
     void openUrl(const QString& url) override;
     // RandomSource
@@ -65,8 +67,8 @@ public:
     // Runs while a message box or error report is open (the user still has it
     // in front of them), e.g. to click something else.
     std::function<void(const QString& text)> whileMessageShows;
-    // Clipboard: its text, and how many attempts fail before one succeeds
-    // (-1: every attempt fails).
+    // Clipboard: its text, and how many attempts (of any kind, a read too)
+    // fail before one succeeds (-1: every attempt fails).
     QString clipboardText;
     bool clipboardHasText = false;
     int clipboardFailures = 0;

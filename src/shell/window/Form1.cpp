@@ -25,6 +25,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QImageReader>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 
@@ -183,6 +184,14 @@ void Form1::connectHandlers()
     connect(ListView1, &ListView::KeyDown, this, &Form1::ListView1_KeyDown);
     connect(ListView2, &ListView::KeyDown, this, &Form1::ListView2_KeyDown);
     connect(ListView3, &ListView::KeyDown, this, &Form1::ListView3_KeyDown);
+    connect(ListView1, &ListView::ContextMenu, this, &Form1::ListView1_ContextMenu);
+    connect(ListView2, &ListView::ContextMenu, this, &Form1::ListView2_ContextMenu);
+    connect(ListView3, &ListView::ContextMenu, this, &Form1::ListView3_ContextMenu);
+    // Only the code list takes drops. The files are loaded after the drop has
+    // returned, so that the program they came from is not kept waiting.
+    ListView1->SetAcceptsDrops(true);
+    connect(ListView1, &ListView::Dropped, this, &Form1::ListView1_OLEDragDrop,
+            Qt::QueuedConnection);
 }
 
 void Form1::Form_Load()
@@ -447,17 +456,65 @@ void Form1::ListView3_DblClick()
     CodeListEditing::removeItem(*this, ListView3->model(), ListView3->SelectedItem());
 }
 
-void Form1::ListView1_KeyDown(int keyCode, int)
+void Form1::ListView1_KeyDown(int keyCode, int shift)
 {
-    CodeListEditing::listKeyDown(*this, ListView1->model(), ListView1->SelectedItem(), keyCode);
+    CodeListEditing::listKeyDown(*this, ListView1->model(), ListView1->SelectedItem(), keyCode,
+                                 shift);
 }
 
-void Form1::ListView2_KeyDown(int keyCode, int)
+void Form1::ListView2_KeyDown(int keyCode, int shift)
 {
-    CodeListEditing::listKeyDown(*this, ListView2->model(), ListView2->SelectedItem(), keyCode);
+    CodeListEditing::listKeyDown(*this, ListView2->model(), ListView2->SelectedItem(), keyCode,
+                                 shift);
 }
 
-void Form1::ListView3_KeyDown(int keyCode, int)
+void Form1::ListView3_KeyDown(int keyCode, int shift)
 {
-    CodeListEditing::listKeyDown(*this, ListView3->model(), ListView3->SelectedItem(), keyCode);
+    CodeListEditing::listKeyDown(*this, ListView3->model(), ListView3->SelectedItem(), keyCode,
+                                 shift);
+}
+
+void Form1::ListView1_ContextMenu(const QPoint& globalPos)
+{
+    showListMenu(ListView1, globalPos);
+}
+
+void Form1::ListView2_ContextMenu(const QPoint& globalPos)
+{
+    showListMenu(ListView2, globalPos);
+}
+
+void Form1::ListView3_ContextMenu(const QPoint& globalPos)
+{
+    showListMenu(ListView3, globalPos);
+}
+
+void Form1::ListView1_OLEDragDrop(const QStringList& files, const QString& text)
+{
+    if (!files.isEmpty())
+        TextFileImport::loadDroppedFiles(*this, files);
+    else
+        CodeListEditing::addDroppedText(*this, text);
+}
+
+// Shows the menu the list's feature describes and carries out the chosen entry.
+void Form1::showListMenu(ListView* list, const QPoint& globalPos)
+{
+    QMenu menu(this);
+    for (const CodeListEditing::MenuEntry& entry :
+         CodeListEditing::listMenu(*this, list->model(), list->SelectedItem())) {
+        if (entry.text.isEmpty()) {
+            menu.addSeparator();
+            continue;
+        }
+        QString caption = entry.text;
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = menu.addAction(caption);
+        action->setData(int(entry.action));
+        action->setEnabled(entry.enabled);
+    }
+    const QAction* chosen = menu.exec(globalPos);
+    if (chosen)
+        CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(),
+                                       CodeListEditing::ListAction(chosen->data().toInt()));
 }

@@ -73,6 +73,11 @@ public:
     void ListView1_KeyDown(int keyCode, int shift);
     void ListView2_KeyDown(int keyCode, int shift);
     void ListView3_KeyDown(int keyCode, int shift);
+    // The right-click menu of each list; files and text dropped on the code list.
+    void ListView1_ContextMenu(const QPoint& globalPos);
+    void ListView2_ContextMenu(const QPoint& globalPos);
+    void ListView3_ContextMenu(const QPoint& globalPos);
+    void ListView1_OLEDragDrop(const QStringList& files, const QString& text);
 
     // Pointer feedback.
     void Form_MouseMove();
@@ -107,6 +112,7 @@ private:
     void layOut();
     void connectHandlers();
     void loadMouseIcon(const QString& path);
+    void showListMenu(ListView* list, const QPoint& globalPos);
 
     int m_mousePointer = vbDefault;
     std::optional<QCursor> m_mouseIcon;

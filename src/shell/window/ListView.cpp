@@ -2,10 +2,14 @@
 
 #include "shell/Twips.h"
 
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace {
 
@@ -160,6 +164,22 @@ int keyCode(const QKeyEvent* event)
     }
 }
 
+// The local files among the addresses of dropped data.
+QStringList localFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files.append(url.toLocalFile());
+    return files;
+}
+
+bool takesDrop(const QMimeData* data)
+{
+    return data && (!localFiles(data).isEmpty() || data->hasText());
+}
+
 } // namespace
 
 ListView::ListView(QWidget* parent) : QTableView(parent)
@@ -242,7 +262,65 @@ void ListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     emit KeyDown(keyCode(event), shift);
+    // The Menu key and Shift+F10 open the right-click menu at the selected
+    // item, or at the list's corner when none is selected.
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        const qsizetype selected = SelectedItem();
+        QRect at = selected > 0 ? visualRect(m_model.index(int(selected - 1), 0)) : QRect();
+        if (!at.isValid() || !viewport()->rect().intersects(at))
+            at = QRect(0, 0, 1, 1);
+        event->accept();
+        emit ContextMenu(viewport()->mapToGlobal(at.bottomLeft()));
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    emit ContextMenu(event->globalPos());
+}
+
+void ListView::SetAcceptsDrops(bool accepts)
+{
+    m_acceptsDrops = accepts;
+    setAcceptDrops(accepts);
+    viewport()->setAcceptDrops(accepts);
+}
+
+void ListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_acceptsDrops && takesDrop(event->mimeData())) {
+        // A copy, whatever the source offers: a dropped file is never moved.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void ListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (m_acceptsDrops && takesDrop(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void ListView::dropEvent(QDropEvent* event)
+{
+    if (!m_acceptsDrops || !takesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    const QStringList files = localFiles(event->mimeData());
+    emit Dropped(files, files.isEmpty() ? event->mimeData()->text() : QString());
 }
 
 bool ListView::eventFilter(QObject* watched, QEvent* event)

@@ -48,6 +48,9 @@ public:
     // Shows every appended row now, instead of at the next frame.
     void Refresh() { m_model.publish(); }
 
+    // Whether files and text dropped on the list are taken (see Dropped).
+    void SetAcceptsDrops(bool accepts);
+
 signals:
     void DblClick();
     // The key's code (Delete is 46, letters and digits their character's
@@ -55,12 +58,23 @@ signals:
     // Alt (4).
     void KeyDown(int keyCode, int shift);
     void MouseMove();
+    // The right-click menu is asked for, by the mouse or by the Menu key or
+    // Shift+F10, to show at `globalPos`.
+    void ContextMenu(const QPoint& globalPos);
+    // Something was dropped on the list: the local files among its addresses,
+    // or its text when it holds no local file.
+    void Dropped(const QStringList& files, const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     ListModel m_model;
+    bool m_acceptsDrops = false;
 };

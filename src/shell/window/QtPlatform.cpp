@@ -224,6 +224,14 @@ bool QtClipboard::setText(const QString& text)
     return clipboard->text(QClipboard::Clipboard) == text;
 }
 
+std::optional<QString> QtClipboard::text()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return std::nullopt;
+    return clipboard->text(QClipboard::Clipboard);
+}
+
 void XdgUrlOpener::openUrl(const QString& url)
 {
     if (!QProcess::startDetached(QStringLiteral("xdg-open"), {url}))

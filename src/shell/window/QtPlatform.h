@@ -47,6 +47,7 @@ class QtClipboard : public Clipboard
 public:
     bool clear() override;
     bool setText(const QString& text) override;
+    std::optional<QString> text() override;
 };
 
 // Opens web addresses with the desktop's opener, xdg-open.

@@ -4,7 +4,12 @@
 #include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 
+#include <QApplication>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 // Editing the code list through the window: the selection, real keys and
@@ -24,6 +29,50 @@ protected:
         script.inputAnswers.enqueue(text);
         form->PushButton6->click();
         return itemsOf(form->ListView1);
+    }
+
+    // Presses the key on the list; in the menu that opens, chooses `entry`
+    // (or closes it when `entry` is not there). Answers the entries shown,
+    // "-" for a separator and "(text)" for a disabled one.
+    static QStringList menuChoice(ListView* list, const QString& entry, Qt::Key key = Qt::Key_Menu,
+                                  Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            QAction* chosen = nullptr;
+            for (QAction* a : menu->actions()) {
+                shown.append(a->isSeparator() ? "-"
+                             : a->isEnabled() ? a->text()
+                                              : "(" + a->text() + ")");
+                if (a->text() == entry)
+                    chosen = a;
+            }
+            if (!chosen) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTest::keyClick(list, key, modifiers);
+        return shown;
+    }
+
+    // Drags the data onto the list and drops it there, as the desktop does.
+    static void drop(ListView* list, QMimeData& data)
+    {
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &drop);
+        if (drop.isAccepted()) {
+            EXPECT_EQ(drop.dropAction(), Qt::CopyAction); // a dropped file is never moved
+        }
+        QCoreApplication::processEvents();
     }
 };
 
@@ -106,6 +155,68 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
     form->SetMousePointer(Form1::vbDefault);
     form->PushButton1->click();
     EXPECT_EQ(form->ListView1->ItemCount(), 0);
+}
+
+TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+
+    fill(form->ListView3, {"801927504623", "1&2"});
+    form->ListView3->SelectItem(1);
+    const QStringList shown = menuChoice(form->ListView3, "Copy Corrected Code");
+    ASSERT_EQ(shown.size(), 9);
+    EXPECT_EQ(shown[0], "(Check digit 3 is wrong, expected 2: 801927504622)");
+    EXPECT_EQ(shown.mid(1), QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-",
+                                         "Copy Code", "Copy Corrected Code"}));
+    EXPECT_EQ(script.clipboardText, "801927504622");
+    menuChoice(form->ListView3, "Untick All", Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_FALSE(form->ListView3->Checked(1));
+    EXPECT_FALSE(form->ListView3->Checked(2));
+    // A reason naming "&" shows it as it is.
+    form->ListView3->SelectItem(2);
+    EXPECT_TRUE(menuChoice(form->ListView3, "Remove")[0].contains("\"&&\""));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
+
+    // The right mouse button opens the same menu.
+    fill(form->ListView2, {"801927504622"});
+    form->ListView2->SelectItem(1);
+    QTimer::singleShot(0, [] {
+        if (QWidget* menu = QApplication::activePopupWidget())
+            menu->close();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            form->ListView2->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(form->ListView2->viewport(), &click);
+    EXPECT_TRUE(click.isAccepted());
+
+    // Ctrl+V and "Paste Codes" on the code list; Ctrl+V elsewhere pastes nothing.
+    script.clipboardText = "801927504622\n012345678905\n";
+    script.clipboardHasText = true;
+    QTest::keyClick(form->ListView1, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(form->ListView2, Qt::Key_V, Qt::ControlModifier);
+    script.clipboardText = "712345678904";
+    menuChoice(form->ListView1, "Paste Codes");
+    EXPECT_EQ(itemsOf(form->ListView1),
+              QStringList({"801927504622", "012345678905", "712345678904"}));
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622"}));
+
+    // A dropped file is imported, dropped text pasted; the other lists take no drop.
+    const QString path = script.folder.write("dropped codes.txt", "a1\r\na2\r\n");
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(path)});
+    file.setText(path);
+    drop(form->ListView1, file);
+    QMimeData text;
+    text.setText("t1, t2\r\nt3");
+    drop(form->ListView1, text);
+    drop(form->ListView2, text);
+    drop(form->ListView3, file);
+    EXPECT_EQ(itemsOf(form->ListView1).mid(3), QStringList({"a1", "a2", "t1", "t2", "t3"}));
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622"}));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
+    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_TRUE(script.errors().isEmpty());
 }
 
 // The code list as typed comes back at the next start, as the stored value allows.
