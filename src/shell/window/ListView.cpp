@@ -262,25 +262,32 @@ void ListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     emit KeyDown(keyCode(event), shift);
-    // The Menu key and Shift+F10 open the right-click menu at the selected
-    // item, or at the list's corner when none is selected.
+    // The Menu key and Shift+F10 open the right-click menu. (On X11 the Menu
+    // key comes as a menu request of its own, and the open menu takes the key.)
     if (event->key() == Qt::Key_Menu ||
         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
-        const qsizetype selected = SelectedItem();
-        QRect at = selected > 0 ? visualRect(m_model.index(int(selected - 1), 0)) : QRect();
-        if (!at.isValid() || !viewport()->rect().intersects(at))
-            at = QRect(0, 0, 1, 1);
         event->accept();
-        emit ContextMenu(viewport()->mapToGlobal(at.bottomLeft()));
+        emit ContextMenu(keyboardMenuPosition());
         return;
     }
     QTableView::keyPressEvent(event);
 }
 
+QPoint ListView::keyboardMenuPosition() const
+{
+    // Below the selected item when it shows, else at the list's corner.
+    const qsizetype selected = SelectedItem();
+    QRect at = selected > 0 ? visualRect(m_model.index(int(selected - 1), 0)) : QRect();
+    if (!at.isValid() || !viewport()->rect().intersects(at))
+        at = QRect(0, 0, 1, 1);
+    return viewport()->mapToGlobal(at.bottomLeft());
+}
+
 void ListView::contextMenuEvent(QContextMenuEvent* event)
 {
     event->accept();
-    emit ContextMenu(event->globalPos());
+    emit ContextMenu(event->reason() == QContextMenuEvent::Keyboard ? keyboardMenuPosition()
+                                                                    : event->globalPos());
 }
 
 void ListView::SetAcceptsDrops(bool accepts)

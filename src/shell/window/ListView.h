@@ -75,6 +75,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPoint keyboardMenuPosition() const;
+
     ListModel m_model;
     bool m_acceptsDrops = false;
 };
