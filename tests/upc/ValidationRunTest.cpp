@@ -31,7 +31,8 @@ protected:
     ScriptedServices script;
     ScriptedHost host{script.services()};
 
-    void run() { ValidationRun::startValidating(host); }
+    // The window runs between every two codes, so a case can act at any code.
+    void run() { ValidationRun::startValidating(host, 0); }
 
     // Runs `action(k)` at the k-th yield, k = 1 ... upTo.
     void atYields(int upTo, std::function<void(int)> action)
