@@ -1,6 +1,7 @@
 // Timed driver: a million codes along the whole road through the real window,
 // offscreen, with scripted dialogs. Prints wall time and peak memory for each
-// stage: import from a text file, validation run, saving both result lists as
+// stage (for the validation run also the longest wait between two handled
+// events): import from a text file, validation run, saving both result lists as
 // text files, copying the valid list to the clipboard, closing (the code list
 // is stored) and starting a new window (the code list is restored). Then, for
 // comparison, the same job in Python with python-stdnum, when it is installed:
@@ -322,7 +323,7 @@ int main(int argc, char** argv)
                 [](const QString& line) { return line.startsWith("clipboard-set|"); });
         }
         {
-            // What the run's once-per-code yield costs by itself.
+            // What a yield per code would cost by itself (the run paces its own).
             QElapsedTimer timer;
             timer.start();
             for (long i = 0; i < count; ++i)
