@@ -16,12 +16,17 @@ qint64 PacedYield::now() const
         .count();
 }
 
-void PacedYield::check()
+bool PacedYield::check()
 {
+    if (m_interval <= 0)
+        return true;
     m_skip = CallsPerLook - 1;
     const qint64 t = now();
-    if (m_started && t - m_last < m_interval)
-        return;
+    return !m_started || t - m_last >= m_interval;
+}
+
+void PacedYield::yieldNow()
+{
     ++m_yields;
     m_doEvents();
     // The interval counts from the end of the yield, so a slow repaint or a

@@ -19,19 +19,30 @@ public:
     static constexpr qint64 DefaultIntervalNanoseconds = 10'000'000; // 10 ms
 
     // `clock` answers a steady time in nanoseconds; the default is the
-    // system's steady clock.
+    // system's steady clock. With an interval of 0 every call yields.
     explicit PacedYield(std::function<void()> doEvents,
                         qint64 intervalNanoseconds = DefaultIntervalNanoseconds,
                         std::function<qint64()> clock = {});
 
     void operator()()
     {
+        if (due())
+            yieldNow();
+    }
+
+    // The two halves of a call, for an action that shows the window its
+    // progress only when the window will run: whether the window is due to
+    // run at this yield point (the count and, every few calls, the look at
+    // the clock), and the yield itself.
+    bool due()
+    {
         if (m_skip > 0) {
             --m_skip;
-            return;
+            return false;
         }
-        check();
+        return check();
     }
+    void yieldNow();
 
     // How often the window was let run.
     qint64 yields() const { return m_yields; }
@@ -40,7 +51,7 @@ private:
     // The clock is read on every this many-th call.
     static constexpr int CallsPerLook = 16;
 
-    void check();
+    bool check();
     qint64 now() const;
 
     std::function<void()> m_doEvents;

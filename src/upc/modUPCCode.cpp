@@ -91,9 +91,11 @@ const QString& CheckUPCCode(const QString& code)
             normalised.append(c);
     const QStringView text(normalised.constData(), normalised.size());
 
-    if (!IsNumeric(text))
-        return NotValid;
+    // Only a twelve-character text can pass, and twelve plain digits read as a
+    // number in every locale: the locale is asked about the others alone.
     if (text.size() != 12)
+        return NotValid;
+    if (!allAsciiDigits(text) && !IsNumeric(text))
         return NotValid;
     return IsCheckDigitCorrect(text) ? Valid : NotValid;
 }

@@ -31,7 +31,8 @@ protected:
     ScriptedServices script;
     ScriptedHost host{script.services()};
 
-    void run() { ValidationRun::startValidating(host); }
+    // The window runs between every two codes, so a case can act at any code.
+    void run() { ValidationRun::startValidating(host, 0); }
 
     // Runs `action(k)` at the k-th yield, k = 1 ... upTo.
     void atYields(int upTo, std::function<void(int)> action)
@@ -294,6 +295,62 @@ TEST_F(ValidationRunTest, ACodeListThatLosesTheCurrentPositionGivesOneReportAndT
         EXPECT_EQ(script.log.last(), Done);
         expectAtRest();
     }
+}
+
+// A host that counts what the run asks of the bar.
+class CountingHost : public ScriptedHost
+{
+public:
+    using ScriptedHost::ScriptedHost;
+    void SetProgressValue(double v) override
+    {
+        ++barCalls;
+        ScriptedHost::SetProgressValue(v);
+    }
+    void SetProgressText(const QString& t) override
+    {
+        ++barCalls;
+        ScriptedHost::SetProgressText(t);
+    }
+    int barCalls = 0;
+};
+
+TEST(PacedValidationRun, WhereverTheBarIsSeenItShowsTheCodeTheRunIsAt)
+{
+    // 200 different codes, one of them failing the check; the clock moves on
+    // 0.3 ms at each look, so the window runs only every few dozen codes.
+    ScriptedServices script;
+    CountingHost host(script.services());
+    QStringList codes;
+    for (int k = 1; k <= 200; ++k)
+        codes.append(k == 150 ? QStringLiteral("+12345678905") : QStringLiteral("c%1").arg(k));
+    fill(host.codes, codes);
+    QStringList wrong;
+    auto check = [&](const char* where) {
+        const int k = qRound(host.ProgressValue() * 2); // of 200 codes
+        if (k < 1 || host.ProgressText() != "Processing: " + codes[k - 1])
+            wrong.append(QStringLiteral("%1: %2 at %3")
+                             .arg(where, host.ProgressText())
+                             .arg(host.ProgressValue()));
+    };
+    host.atYield = [&](int) { check("yield"); };
+    script.whileMessageShows = [&](const QString& text) {
+        if (text.startsWith("Type mismatch")) {
+            check("report");
+            EXPECT_EQ(host.ProgressText(), "Processing: +12345678905");
+        }
+    };
+    qint64 now = 0;
+    ValidationRun::startValidating(host, 1'000'000, [&now] { return now += 300'000; });
+    EXPECT_EQ(wrong, QStringList());
+    EXPECT_GT(host.yields, 1);
+    EXPECT_LT(host.yields, 20);
+    // Two calls for each time the bar was seen, the last code, and the rest.
+    EXPECT_LE(host.barCalls, 2 * (host.yields + 2) + 2);
+    EXPECT_EQ(itemsOf(host.invalid), codes);
+    EXPECT_EQ(script.errors().size(), 1);
+    EXPECT_EQ(script.log.last(), Done);
+    EXPECT_EQ(host.ProgressText(), "Progress Bar");
 }
 
 } // namespace
