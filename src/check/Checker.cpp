@@ -4,6 +4,7 @@
 #include "output/TextStream.h"
 #include "output/TextTable.h"
 #include "shell/Failure.h"
+#include "shell/FileHandle.h"
 #include "upc/CodeReason.h"
 
 #include <QDir>
@@ -57,25 +58,6 @@ QByteArray local(const QString& text)
 {
     return text.toLocal8Bit();
 }
-
-QString systemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// A descriptor closed when it goes out of scope.
-struct FileDescriptor
-{
-    int fd = -1;
-    FileDescriptor() = default;
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 // A descriptor written through a buffer. A failed write is kept and every
 // later one dropped.
@@ -525,7 +507,7 @@ void Run::input(int fd, const QString& name)
             if (n >= 0)
                 return qsizetype(n);
             if (errno != EINTR)
-                throw Failure(systemText(errno));
+                throw Failure(systemErrorText(errno));
         }
     };
 
@@ -588,21 +570,21 @@ void Run::input(int fd, const QString& name)
         quint64 skip = 0;
         int source = fd;
         off_t origin = start;
-        FileDescriptor spool;
+        FileHandle spool;
         if (start >= 0 && ::lseek(fd, start, SEEK_SET) == start) {
             skip = lines;
         } else {
-            spool.fd = ::open(QFile::encodeName(QDir::tempPath()).constData(),
-                              O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-            if (spool.fd < 0)
-                throw Failure(systemText(errno));
+            spool = FileHandle(::open(QFile::encodeName(QDir::tempPath()).constData(),
+                                      O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+            if (!spool.isOpen())
+                throw Failure(systemErrorText(errno));
             auto spoolBytes = [&](const char* from, size_t size) {
                 while (size > 0) {
-                    const ssize_t n = ::write(spool.fd, from, size);
+                    const ssize_t n = ::write(spool.fd(), from, size);
                     if (n < 0 && errno == EINTR)
                         continue;
                     if (n <= 0)
-                        throw Failure(systemText(n < 0 ? errno : ENOSPC));
+                        throw Failure(systemErrorText(n < 0 ? errno : ENOSPC));
                     from += n;
                     size -= size_t(n);
                 }
@@ -614,10 +596,10 @@ void Run::input(int fd, const QString& name)
             spoolBytes(handOver, handOverSize);
             while (const qsizetype n = readSome(buffer.data(), buffer.size()))
                 spoolBytes(buffer.data(), size_t(n));
-            source = spool.fd;
+            source = spool.fd();
             origin = 0;
             if (::lseek(source, 0, SEEK_SET) != 0)
-                throw Failure(systemText(errno));
+                throw Failure(systemErrorText(errno));
         }
         TextFileReader::ByteSource bytes;
         bytes.read = [&](char* to, qsizetype size) -> qsizetype {
@@ -626,12 +608,12 @@ void Run::input(int fd, const QString& name)
                 if (n >= 0)
                     return qsizetype(n);
                 if (errno != EINTR)
-                    throw Failure(systemText(errno));
+                    throw Failure(systemErrorText(errno));
             }
         };
         bytes.seek = [&](qint64 offset) {
             if (::lseek(source, origin + off_t(offset), SEEK_SET) < 0)
-                throw Failure(systemText(errno));
+                throw Failure(systemErrorText(errno));
         };
         TextFileReader::readItems(
             bytes,
@@ -677,7 +659,7 @@ bool Run::openList(ListOutput& list, const QString& path, const char* header)
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
-        error(path, systemText(errno));
+        error(path, systemErrorText(errno));
         return false;
     }
     list.plain = std::make_unique<Writer>(fd, true);
@@ -716,7 +698,7 @@ bool Run::writeHeld(ListOutput& list)
         if (file)
             file->Close();
         else if (const int e = out->finish())
-            throw Failure(systemText(e));
+            throw Failure(systemErrorText(e));
     } catch (const Failure& failure) {
         error(list.path == QLatin1String("-") ? QStringLiteral("standard output") : list.path,
               failure.description());
@@ -743,12 +725,12 @@ int Run::go(int in)
         }
         const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
-            error(file, systemText(errno));
+            error(file, systemErrorText(errno));
             continue;
         }
         struct stat info;
         if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
-            error(file, systemText(EISDIR));
+            error(file, systemErrorText(EISDIR));
         else
             input(fd, file);
         ::close(fd);
@@ -765,11 +747,11 @@ int Run::go(int in)
             if (const int e = list->plain->finish())
                 error(list->path == QLatin1String("-") ? QStringLiteral("standard output")
                                                        : list->path,
-                      systemText(e));
+                      systemErrorText(e));
         }
     }
     if (const int e = m_out.finish())
-        error(QStringLiteral("standard output"), systemText(e));
+        error(QStringLiteral("standard output"), systemErrorText(e));
     writeHeld(m_valid);
     writeHeld(m_invalid);
 

@@ -1,6 +1,7 @@
 #include "input/TextFileReader.h"
 
 #include "shell/Failure.h"
+#include "shell/FileHandle.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -17,11 +18,6 @@
 namespace TextFileReader {
 
 namespace {
-
-Failure systemFailure(int error)
-{
-    return Failure(QString::fromLocal8Bit(std::strerror(error)));
-}
 
 // A decoder that can also tell whether the input ended inside a character.
 // It keeps a byte-order mark it meets: the reader drops the one at the start
@@ -78,24 +74,6 @@ qsizetype openCharacter(const char* bytes, qsizetype length)
     }
     return 0;
 }
-
-// An open file descriptor, closed when it goes.
-class FileHandle
-{
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 } // namespace
 

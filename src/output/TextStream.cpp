@@ -1,6 +1,7 @@
 #include "output/TextStream.h"
 
 #include "shell/Failure.h"
+#include "shell/FileHandle.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,11 +26,6 @@ bool readOnly(const QFileInfo& file)
     return !file.isWritable() || !(file.permissions() & anyWrite);
 }
 
-QString systemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // What went wrong with the file: its own description, or, where it has none
 // that names the cause, the system's text for `error`.
 QString describe(const QFileDevice& file, int error)
@@ -37,7 +33,7 @@ QString describe(const QFileDevice& file, int error)
     QString text = file.errorString();
     if (!text.isEmpty() && text != QLatin1String("Unknown error"))
         return text;
-    return error != 0 ? systemText(error) : text;
+    return error != 0 ? systemErrorText(error) : text;
 }
 
 // Whether this process may not create files in the folder.
@@ -55,7 +51,7 @@ std::unique_ptr<QFile> openInPlace(const QString& path)
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        throw Failure(systemText(errno));
+        throw Failure(systemErrorText(errno));
     auto file = std::make_unique<QFile>();
     if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
                     QFileDevice::AutoCloseHandle)) {
@@ -64,12 +60,12 @@ std::unique_ptr<QFile> openInPlace(const QString& path)
     }
     struct stat info;
     if (::fstat(fd, &info) != 0)
-        throw Failure(systemText(errno));
+        throw Failure(systemErrorText(errno));
     if (!S_ISREG(info.st_mode))
         throw Failure(QLatin1String(FailureText::NotARegularFile));
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || ::ftruncate(fd, 0) != 0)
-        throw Failure(systemText(errno));
+        throw Failure(systemErrorText(errno));
     return file;
 }
 

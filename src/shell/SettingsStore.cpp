@@ -1,6 +1,7 @@
 #include "shell/SettingsStore.h"
 
 #include "shell/Failure.h"
+#include "shell/FileHandle.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,30 +26,7 @@ QString component(QString name)
     return name;
 }
 
-Failure systemFailure(int error)
-{
-    return Failure(QString::fromLocal8Bit(std::strerror(error)));
-}
-
 const char* const NotARegularFile = "Not a regular file";
-
-// An open file descriptor, closed when it goes.
-class FileHandle
-{
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // What the path names, links followed: false when there is nothing there.
 // Throws Failure when the path cannot be looked at.
