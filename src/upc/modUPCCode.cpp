@@ -82,7 +82,7 @@ bool IsCheckDigitCorrect(QStringView code)
     return total % 10 == 0;
 }
 
-const QString& CheckUPCCode(const QString& code)
+const QString& CheckUPCCode(QStringView code)
 {
     QVarLengthArray<QChar, 32> normalised;
     normalised.reserve(code.size());

@@ -13,7 +13,7 @@ inline const QString NotValid = QStringLiteral("Not Valid");
 // with a correct check digit; otherwise "Not Valid". A twelve-character code
 // that reads as a number but holds other characters than digits (a decimal
 // point, a plus sign, ...) throws Failure "Type mismatch".
-const QString& CheckUPCCode(const QString& code);
+const QString& CheckUPCCode(QStringView code);
 
 // True when the weighted digit sum of the twelve-character code is a multiple
 // of ten. Throws Failure "Type mismatch" for a character that is no digit.
