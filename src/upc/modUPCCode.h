@@ -14,6 +14,10 @@ inline const QString NotValid = QStringLiteral("Not Valid");
 // that reads as a number but holds other characters than digits (a decimal
 // point, a plus sign, ...) throws Failure "Type mismatch".
 const QString& CheckUPCCode(QStringView code);
+inline const QString& CheckUPCCode(const QString& code)
+{
+    return CheckUPCCode(QStringView(code));
+}
 
 // True when the weighted digit sum of the twelve-character code is a multiple
 // of ten. Throws Failure "Type mismatch" for a character that is no digit.
