@@ -9,10 +9,11 @@
 // It ends with status 1 when any error report was shown or a count is off, so
 // it doubles as a load run (CI runs it in the sanitizer build).
 //
-//     road_bench [--load-run] [codes] [file]
+//     road_bench [--load-run] [--codes N | N] [file]
 //
-// Default 1000000 codes in a generated file; --load-run leaves out the
-// Python comparison.
+// Default 1000000 codes in a generated file (ten million: --codes 10000000);
+// --load-run leaves out the Python comparison. The last line gives the peak
+// memory of the whole run (each stage's line shows its own).
 
 #include "shell/window/Form1.h"
 #include "shell/window/ListView.h"
@@ -24,6 +25,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -54,9 +56,13 @@ double currentMiB()
     return -1;
 }
 
+// The highest peak of the stages so far.
+double highestPeak = 0;
+
 // Starts a new peak from the memory in use now, so each stage shows its own.
 void resetPeak()
 {
+    highestPeak = std::max(highestPeak, peakMiB());
     std::ofstream clear("/proc/self/clear_refs");
     clear << "5";
 }
@@ -204,6 +210,12 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStringLiteral("Fusion"));
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool loadRun = args.removeAll(QStringLiteral("--load-run")) > 0;
+    const qsizetype codesFlag = args.indexOf(QStringLiteral("--codes"));
+    if (codesFlag >= 0 && codesFlag + 1 < args.size()) {
+        const QString n = args.takeAt(codesFlag + 1);
+        args.removeAt(codesFlag);
+        args.prepend(n);
+    }
 
     const long count = args.size() > 0 ? args.at(0).toLong() : 1000000;
     const QString file = args.size() > 1 ? args.at(1) : work.filePath("codes.txt");
@@ -312,6 +324,8 @@ int main(int argc, char** argv)
                       qlonglong(again->ListView1->ItemCount()));
         stage.done(detail);
     }
+    resetPeak();
+    std::printf("%-30s %8.1f MiB\n", "peak memory of the whole run", highestPeak);
     if (!loadRun)
         timePython(file, work);
     const QStringList messages = script.logged("message");
