@@ -21,12 +21,44 @@ QString join(const QStringList& items)
     return stored;
 }
 
-// Each item is encoded on its own, as QString::toUtf8 would (an unpaired
-// surrogate becomes "?"): the ASCII separator between two items never lets a
-// pair span them, so the bytes are those of the whole text's encoding.
+namespace {
+
+// The UTF-8 bytes of a text as QString::toUtf8 gives them (a surrogate
+// without its partner becomes "?"), at most three bytes a character.
+char* encodeUtf8(char* out, QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    while (p != end) {
+        const char16_t u = *p++;
+        if (u < 0x80) {
+            *out++ = char(u);
+        } else if (u < 0x800) {
+            *out++ = char(0xC0 | (u >> 6));
+            *out++ = char(0x80 | (u & 0x3F));
+        } else if (!QChar::isSurrogate(u)) {
+            *out++ = char(0xE0 | (u >> 12));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
+        } else if (QChar::isHighSurrogate(u) && p != end && QChar::isLowSurrogate(*p)) {
+            const char32_t c = QChar::surrogateToUcs4(u, *p++);
+            *out++ = char(0xF0 | (c >> 18));
+            *out++ = char(0x80 | ((c >> 12) & 0x3F));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else {
+            *out++ = '?';
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// Each item is encoded on its own: the ASCII separator between two items never
+// lets a surrogate pair span them, so the bytes are those of the whole text.
 Utf8Join::Utf8Join(const ByteSink& write, qsizetype bufferBytes)
-    : m_write(write), m_encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless),
-      m_buffer(std::max(bufferBytes, qsizetype(64)), Qt::Uninitialized)
+    : m_write(write), m_buffer(std::max(bufferBytes, qsizetype(64)), Qt::Uninitialized)
 {}
 
 void Utf8Join::flush()
@@ -42,7 +74,7 @@ void Utf8Join::add(QStringView item)
     static_assert(sizeof SeparatorBytes - 1 == Separator.size());
     const qsizetype separator = m_first ? 0 : qsizetype(sizeof SeparatorBytes - 1);
     m_first = false;
-    const qsizetype most = separator + m_encoder.requiredSpace(item.size());
+    const qsizetype most = separator + 3 * item.size();
     if (m_used + most > m_buffer.size()) {
         flush();
         if (most > m_buffer.size()) {
@@ -54,7 +86,7 @@ void Utf8Join::add(QStringView item)
     }
     char* out = m_buffer.data() + m_used;
     out = std::copy_n(SeparatorBytes, separator, out);
-    out = m_encoder.appendToBuffer(out, item);
+    out = encodeUtf8(out, item);
     m_used = out - m_buffer.constData();
 }
 
@@ -89,8 +121,12 @@ QStringList split(const QString& stored)
 
 Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes)
     : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))),
-      m_decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
+      m_decoder(QStringConverter::Utf8,
+                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
+    // The one byte-order mark that QString::fromUtf8 drops.
+    if (m_bytes.startsWith("\xEF\xBB\xBF"))
+        m_at = 3;
     // Every separator in the text is one in the bytes, and no UTF-8 byte
     // gives more than one UTF-16 unit: bounds for reserving room at once.
     const std::string_view all(bytes.data(), size_t(bytes.size()));
@@ -115,9 +151,10 @@ bool Utf8Split::next()
         m_searched = std::max(qsizetype(0), m_text.size() - (Separator.size() - 1));
     }
 
-    // The next part ends just after an ASCII byte, where the decoder stands
-    // between two characters: a malformed character is never handed to it in
-    // two calls, so the text does not depend on where a part ends.
+    // The next part ends just after an ASCII byte, where a decoder stands
+    // between two characters: each part is decoded on its own, and a
+    // malformed character is never cut in two, so the text is that of the
+    // whole.
     qsizetype end = std::min(m_at + m_partBytes, m_bytes.size());
     if (end < m_bytes.size()) {
         qsizetype cut = end;

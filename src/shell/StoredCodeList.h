@@ -40,7 +40,6 @@ private:
     void flush();
 
     const ByteSink& m_write;
-    QStringEncoder m_encoder;
     QByteArray m_buffer;
     qsizetype m_used = 0;
     bool m_first = true;
