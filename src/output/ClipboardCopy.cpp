@@ -82,7 +82,14 @@ void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipb
         widths.push_back(w);
     }
 
+    // Room for every line at once (at most each cell's width and a TAB, and a
+    // line end), so that the text does not grow by copying itself; what is
+    // left over goes back at the end.
     QString text;
+    qsizetype line = 2;
+    for (const qsizetype w : widths)
+        line += w + 1;
+    text.reserve(lv.ItemCount() * line);
     for (qsizetype i = 1, items = lv.ItemCount(); i <= items; ++i) {
         doEvents();
         if (!lv.Checked(i))
@@ -97,6 +104,8 @@ void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipb
         }
         TextTable::closeClipboardLine(text);
     }
+
+    text.squeeze();
 
     ClearClipboardWithRetries(clipboard);
     SetClipboardTextWithRetries(clipboard, text);
