@@ -3,6 +3,8 @@
 // same list back, as long as no item ends in the start of a separator (an
 // item ending in "||MySeparator23" followed by the separator reads as the
 // separator one item early: the stored format cannot tell these apart).
+// The store's streamed bytes are those of the joined text, and the stored
+// bytes cut a part at a time give the pieces of the whole decoded text.
 #include "FuzzInput.h"
 #include "shell/StoredCodeList.h"
 
@@ -26,6 +28,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             items.append(item);
     const QString stored = StoredCodeList::join(items);
     if (StoredCodeList::split(stored) != items)
+        std::abort();
+
+    const qsizetype small = size > 0 ? data[0] % 40 + 1 : 1;
+    const QStringList anyItems = text.split(QLatin1Char('\n'));
+    QByteArray streamed;
+    const StoredCodeList::ByteSink sink = [&streamed](QByteArrayView bytes) {
+        streamed.append(bytes);
+    };
+    StoredCodeList::Utf8Join join(sink, small);
+    for (const QString& item : anyItems)
+        join.add(item);
+    join.finish();
+    if (streamed != StoredCodeList::join(anyItems).toUtf8())
+        std::abort();
+
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    StoredCodeList::Utf8Split cut(bytes, small);
+    QStringList cutPieces;
+    while (cut.next())
+        for (QStringView piece : cut.pieces())
+            cutPieces.append(piece.toString());
+    if (cutPieces != StoredCodeList::split(QString::fromUtf8(bytes)))
         std::abort();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "upc/CodeReason.h"
 
 #include <QStringList>
+#include <optional>
 
 namespace {
 
@@ -26,9 +27,11 @@ void appendPastedCodes(ListModel& codes, QStringView text)
 }
 
 // The selected item's text, or nothing when none is selected.
-const QString* selectedText(const ListModel& list, qsizetype selected)
+std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
 {
-    return selected > 0 && selected <= list.ItemCount() ? &list.ItemText(selected) : nullptr;
+    if (selected > 0 && selected <= list.ItemCount())
+        return list.ItemText(selected);
+    return std::nullopt;
 }
 
 } // namespace
@@ -108,7 +111,7 @@ void addDroppedText(Host& host, QStringView text)
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected)
 {
     const bool idle = !busy(host);
-    const QString* code = selectedText(list, selected);
+    const std::optional<QString> code = selectedText(list, selected);
     const bool hasItems = list.ItemCount() > 0;
     std::vector<MenuEntry> menu;
     CodeReason::Explanation why;
@@ -119,12 +122,12 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
             menu.push_back({});
         }
     }
-    menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code});
+    menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code.has_value()});
     menu.push_back({});
     menu.push_back({QStringLiteral("Tick All"), ListAction::TickAll, idle && hasItems});
     menu.push_back({QStringLiteral("Untick All"), ListAction::UntickAll, idle && hasItems});
     menu.push_back({});
-    menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code != nullptr});
+    menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code.has_value()});
     if (why.fault == CodeReason::Fault::CheckDigit)
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
@@ -135,7 +138,7 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
 
 void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction action)
 {
-    const QString* code = selectedText(list, selected);
+    const std::optional<QString> code = selectedText(list, selected);
     switch (action) {
     case ListAction::None:
         break;

@@ -29,7 +29,8 @@ void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& 
         prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
         return;
     }
-    TextFileReader::readItems(path, [&list](QString&& item) { list.AppendItem(item); });
+    TextFileReader::readItems(
+        path, [&list](const std::vector<QStringView>& items) { list.appendMany(items); });
 }
 
 } // namespace Main

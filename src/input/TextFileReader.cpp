@@ -77,6 +77,24 @@ qsizetype openCharacter(const char* bytes, qsizetype length)
 
 } // namespace
 
+static BatchSink oneAtATime(const ItemSink& item)
+{
+    return [item](const std::vector<QStringView>& items) {
+        for (const QStringView text : items)
+            item(text.toString());
+    };
+}
+
+LineSplitter::LineSplitter(const ItemSink& item) : m_items(oneAtATime(item)) {}
+
+void LineSplitter::handOn()
+{
+    if (m_batch.empty())
+        return;
+    m_items(m_batch);
+    m_batch.clear();
+}
+
 void LineSplitter::feed(QStringView text)
 {
     const QChar* p = text.data();
@@ -94,10 +112,12 @@ void LineSplitter::feed(QStringView text)
             continue;
         }
         if (m_pending.isEmpty()) {
-            m_item(QString(start, p - start));
+            m_batch.emplace_back(start, p - start);
         } else {
+            // Only the first item of a piece can have begun in an earlier one.
             m_pending.append(start, p - start);
-            m_item(std::exchange(m_pending, QString()));
+            m_completed = std::exchange(m_pending, QString());
+            m_batch.emplace_back(m_completed);
         }
         ++p;
         if (c == u'\r') {
@@ -111,14 +131,20 @@ void LineSplitter::feed(QStringView text)
         }
         start = p;
     }
+    handOn();
+    m_completed = QString();
     if (start != end)
         m_pending.append(start, end - start);
 }
 
 void LineSplitter::finish()
 {
-    if (!m_pending.isEmpty() || m_openedByLF)
-        m_item(std::exchange(m_pending, QString()));
+    if (!m_pending.isEmpty() || m_openedByLF) {
+        m_completed = std::exchange(m_pending, QString());
+        m_batch.emplace_back(m_completed);
+        handOn();
+        m_completed = QString();
+    }
     m_afterCR = false;
     m_openedByLF = false;
 }
@@ -131,6 +157,11 @@ QString fromWindows1252(QByteArrayView bytes)
 }
 
 void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)
+{
+    readItems(source, oneAtATime(item), chunkBytes);
+}
+
+void readItems(const ByteSource& source, const BatchSink& item, qsizetype chunkBytes)
 {
     enum class Mode
     {
@@ -248,6 +279,11 @@ void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBy
 }
 
 void readItems(const QString& path, const ItemSink& item)
+{
+    readItems(path, oneAtATime(item));
+}
+
+void readItems(const QString& path, const BatchSink& item)
 {
     const QByteArray name = QFile::encodeName(path);
     // Opened without waiting, so that a pipe without a writer cannot block;

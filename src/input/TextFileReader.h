@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <vector>
 
 // Reading a text file of codes: one item per line.
 //
@@ -14,24 +15,33 @@
 // dropped.
 namespace TextFileReader {
 
+// Takes the items one at a time.
 using ItemSink = std::function<void(QString&& item)>;
+// Takes the items of a piece of text together, in order, without a copy of
+// their own: the views are valid only during the call.
+using BatchSink = std::function<void(const std::vector<QStringView>& items)>;
 
 // Cuts text that arrives in pieces into items. Items are handed on as soon as
-// their end is seen; a separator split between two pieces (CR | LF) counts
-// once.
+// their end is seen, those of one piece in one batch; a separator split
+// between two pieces (CR | LF) counts once.
 class LineSplitter
 {
 public:
-    explicit LineSplitter(ItemSink item) : m_item(std::move(item)) {}
+    explicit LineSplitter(BatchSink items) : m_items(std::move(items)) {}
+    explicit LineSplitter(const ItemSink& item);
 
     void feed(QStringView text);
     // The end of the text: hands on the last item, when there is one.
     void finish();
 
 private:
-    ItemSink m_item;
-    QString m_pending;      // the item whose end has not been seen yet
-    bool m_afterCR = false; // the last character fed was a CR
+    void handOn();
+
+    BatchSink m_items;
+    std::vector<QStringView> m_batch; // the items of the piece being fed
+    QString m_pending;                // the item whose end has not been seen yet
+    QString m_completed;              // the pending item ended in this piece
+    bool m_afterCR = false;           // the last character fed was a CR
     bool m_openedByLF = false;
 };
 
@@ -49,6 +59,7 @@ inline constexpr qsizetype ChunkBytes = qsizetype(4) * 1024 * 1024;
 // system's description when the file cannot be opened or read; the items
 // before a failing read have been handed on.
 void readItems(const QString& path, const ItemSink& item);
+void readItems(const QString& path, const BatchSink& items);
 
 // The bytes of a file from any source: `read` fills the buffer (at most the
 // size asked for) and answers the number of bytes read, 0 at the end; `seek`
@@ -65,6 +76,7 @@ struct ByteSource
 // other byte on, the rest is checked for UTF-8 first and then read again from
 // there, so no item handed on ever depends on the encoding.
 void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
+void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes = ChunkBytes);
 
 // Windows-1252 text as characters; the five bytes it leaves undefined become
 // the control characters of the same number.

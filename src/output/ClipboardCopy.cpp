@@ -19,10 +19,14 @@ const QString CopiedMessage =
     QStringLiteral("Click a text area where you normally type and press Ctrl+V to paste the "
                    "clipboard.");
 
-// The cell of item i in column c: the item's text, or its sub-item c - 1.
-QString cell(const ListModel& lv, qsizetype i, int c)
+// Calls `use` with the cell of item i in column c: the item's text (not
+// copied), or its sub-item c - 1.
+template <typename Use> void withCell(const ListModel& lv, qsizetype i, int c, Use&& use)
 {
-    return c == 1 ? lv.ItemText(i) : lv.SubItem(i, c);
+    if (c == 1)
+        use(lv.ItemView(i));
+    else
+        use(QStringView(lv.SubItem(i, c)));
 }
 
 void copyListToClipboard(Host& host, const ListModel& list, const char* handler)
@@ -73,12 +77,19 @@ void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipb
         qsizetype w = 0;
         for (qsizetype i = 1, items = lv.ItemCount(); i <= items; ++i) {
             doEvents();
-            w = TextTable::wider(w, cell(lv, i, c));
+            withCell(lv, i, c, [&w](QStringView text) { w = TextTable::wider(w, text); });
         }
         widths.push_back(w);
     }
 
+    // Room for every line at once (at most each cell's width and a TAB, and a
+    // line end), so that the text does not grow by copying itself; what is
+    // left over goes back at the end.
     QString text;
+    qsizetype line = 2;
+    for (const qsizetype w : widths)
+        line += w + 1;
+    text.reserve(lv.ItemCount() * line);
     for (qsizetype i = 1, items = lv.ItemCount(); i <= items; ++i) {
         doEvents();
         if (!lv.Checked(i))
@@ -87,10 +98,14 @@ void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipb
             doEvents();
             if (size_t(c) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
-            TextTable::appendCell(text, cell(lv, i, c), widths[size_t(c - 1)]);
+            withCell(lv, i, c, [&](QStringView cell) {
+                TextTable::appendCell(text, cell, widths[size_t(c - 1)]);
+            });
         }
         TextTable::closeClipboardLine(text);
     }
+
+    text.squeeze();
 
     ClearClipboardWithRetries(clipboard);
     SetClipboardTextWithRetries(clipboard, text);

@@ -90,10 +90,10 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
         for (qsizetype i = 1; i <= items; ++i) {
             p.step(112, doEvents);
             if (p.when(114, [&] { return c == 1; })) {
-                if (p.when(116, [&] { return w < lv.ItemText(i).size(); })) {
+                if (p.when(116, [&] { return w < lv.ItemView(i).size(); })) {
                     if (vanished(i))
                         break;
-                    p.step(118, [&] { w = lv.ItemText(i).size(); });
+                    p.step(118, [&] { w = lv.ItemView(i).size(); });
                 }
             } else {
                 if (p.when(120, [&] { return w < lv.SubItem(i, c).size(); })) {
@@ -152,13 +152,13 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
             p.step(162, doEvents);
             if (p.when(164, [&] { return c == 1; })) {
                 if (p.when(166,
-                           [&] { return TextTable::fits(widthOf(widths, c), lv.ItemText(i)); })) {
+                           [&] { return TextTable::fits(widthOf(widths, c), lv.ItemView(i)); })) {
                     if (!(gone = vanished(i)))
                         p.step(168, [&] {
-                            TextTable::appendPaddedCell(line, lv.ItemText(i), widthOf(widths, c));
+                            TextTable::appendPaddedCell(line, lv.ItemView(i), widthOf(widths, c));
                         });
                 } else
-                    p.step(170, [&] { TextTable::appendUnpaddedCell(line, lv.ItemText(i)); });
+                    p.step(170, [&] { TextTable::appendUnpaddedCell(line, lv.ItemView(i)); });
             } else {
                 if (p.when(172,
                            [&] { return TextTable::fits(widthOf(widths, c), lv.SubItem(i, c)); })) {

@@ -12,9 +12,9 @@ constexpr int FrameMilliseconds = 40;
 // lay out at every repaint. The list itself keeps the whole text.
 constexpr qsizetype MostCharactersDrawn = 4096;
 
-QString shown(const QString& text)
+QString shown(QStringView text)
 {
-    return text.size() > MostCharactersDrawn ? text.first(MostCharactersDrawn) : text;
+    return (text.size() > MostCharactersDrawn ? text.first(MostCharactersDrawn) : text).toString();
 }
 
 } // namespace
@@ -45,15 +45,14 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_published)
         return {};
-    const ListItem& it = m_items[size_t(index.row())];
+    const qsizetype row = index.row();
     if (role == Qt::DisplayRole) {
         if (index.column() == 0)
-            return shown(it.text);
-        const int sub = index.column() - 1;
-        return sub < it.subItems.size() ? shown(it.subItems.at(sub)) : QString();
+            return shown(m_items.text(row));
+        return shown(m_items.subItem(row, index.column() - 1));
     }
     if (role == Qt::CheckStateRole && index.column() == 0)
-        return it.checked ? Qt::Checked : Qt::Unchecked;
+        return m_items.checked(row) ? Qt::Checked : Qt::Unchecked;
     return {};
 }
 
@@ -61,7 +60,7 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
 {
     if (!index.isValid() || index.row() >= m_published || role != Qt::CheckStateRole)
         return false;
-    m_items[size_t(index.row())].checked = value.toInt() == Qt::Checked;
+    m_items.setChecked(index.row(), value.toInt() == Qt::Checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }
@@ -103,31 +102,23 @@ const QString& ListModel::HeaderText(int column) const
 
 QString ListModel::SubItem(qsizetype i, int column) const
 {
-    const ListItem& it = item(i);
-    const qsizetype sub = column - 2;
+    checkIndex(i);
     if (column < 2)
         indexOutOfBounds();
-    return sub < it.subItems.size() ? it.subItems.at(sub) : QString();
-}
-
-void ListModel::append(ListItem item)
-{
-    m_items.push_back(std::move(item));
-    schedulePublish();
+    return m_items.subItem(i - 1, column - 2);
 }
 
 void ListModel::RemoveItem(qsizetype i)
 {
-    if (i < 1 || i > ItemCount())
-        indexOutOfBounds();
+    checkIndex(i);
     const qsizetype row = i - 1;
     if (row < m_published) {
         beginRemoveRows({}, int(row), int(row));
-        m_items.erase(m_items.begin() + row);
+        m_items.remove(row);
         --m_published;
         endRemoveRows();
     } else {
-        m_items.erase(m_items.begin() + row);
+        m_items.remove(row);
     }
 }
 
@@ -135,16 +126,14 @@ void ListModel::Clear()
 {
     beginResetModel();
     m_items.clear();
-    m_items.shrink_to_fit();
     m_published = 0;
     endResetModel();
 }
 
 void ListModel::SetChecked(qsizetype i, bool checked)
 {
-    if (i < 1 || i > ItemCount())
-        indexOutOfBounds();
-    m_items[size_t(i - 1)].checked = checked;
+    checkIndex(i);
+    m_items.setChecked(i - 1, checked);
     if (i - 1 < m_published) {
         const QModelIndex at = index(int(i - 1), 0);
         emit dataChanged(at, at, {Qt::CheckStateRole});
@@ -153,8 +142,7 @@ void ListModel::SetChecked(qsizetype i, bool checked)
 
 void ListModel::SetAllChecked(bool checked)
 {
-    for (ListItem& it : m_items)
-        it.checked = checked;
+    m_items.setAllChecked(checked);
     if (m_published > 0)
         emit dataChanged(index(0, 0), index(int(m_published - 1), 0), {Qt::CheckStateRole});
 }

@@ -86,13 +86,20 @@ QString SettingsStore::pathOf(const QString& application, const QString& section
 QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
+    const std::optional<QByteArray> bytes = readUtf8(application, section, key);
+    return bytes ? QString::fromUtf8(*bytes) : defaultValue;
+}
+
+std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
+                                                  const QString& section, const QString& key) const
+{
     const QByteArray name = QFile::encodeName(pathOf(application, section, key));
     // Opened without waiting, so that a pipe cannot block; whatever is no
     // regular file is refused before anything is read.
     FileHandle file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.fd() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return defaultValue;
+            return std::nullopt;
         if (errno == ENXIO) // a socket
             throw Failure(QLatin1String(NotARegularFile));
         throw systemFailure(errno);
@@ -126,11 +133,17 @@ QString SettingsStore::read(const QString& application, const QString& section, 
         at += n;
     }
     bytes.truncate(at);
-    return QString::fromUtf8(bytes);
+    return bytes;
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,
                           const QString& value) const
+{
+    write(application, section, key, [&value](const ByteSink& sink) { sink(value.toUtf8()); });
+}
+
+void SettingsStore::write(const QString& application, const QString& section, const QString& key,
+                          const std::function<void(const ByteSink& write)>& produce) const
 {
     const QString path = pathOf(application, section, key);
     // Only a regular file (or nothing) is ever replaced: never a pipe, a
@@ -144,11 +157,14 @@ void SettingsStore::write(const QString& application, const QString& section, co
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Failure(file.errorString());
-    const QByteArray bytes = value.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
+    try {
+        produce([&file](QByteArrayView bytes) {
+            if (file.write(bytes.data(), bytes.size()) != bytes.size())
+                throw Failure(file.errorString());
+        });
+    } catch (...) {
         file.cancelWriting();
-        throw Failure(why);
+        throw;
     }
     if (!file.commit())
         throw Failure(file.errorString());

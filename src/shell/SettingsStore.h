@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <functional>
+#include <optional>
 
 // The per-user settings store: text values addressed by application name,
 // section and key. Each value lives in a file of its own,
@@ -24,12 +28,25 @@ public:
     // regular file.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue = {}) const;
+    // The same as its UTF-8 bytes, without decoding them; nothing when the key
+    // holds no value.
+    std::optional<QByteArray> readUtf8(const QString& application, const QString& section,
+                                       const QString& key) const;
 
     // Replaces the value of a key whole. Throws Failure when it cannot be
     // written, or when what holds it is no regular file; the previous value
     // then stays as it was.
     void write(const QString& application, const QString& section, const QString& key,
                const QString& value) const;
+
+    // Takes bytes of a value, in order, a piece at a time.
+    using ByteSink = std::function<void(QByteArrayView bytes)>;
+    // The same for a value given as its UTF-8 bytes a piece at a time:
+    // `produce` hands them to the sink it is given, as often as it likes. The
+    // value is replaced only when all of it was written; a failure inside
+    // `produce` leaves the previous value too.
+    void write(const QString& application, const QString& section, const QString& key,
+               const std::function<void(const ByteSink& write)>& produce) const;
 
     // Moves the file of a key's value aside, under its own name followed by
     // ".unread-<yyyyMMdd-HHmmss>" (and "-2", "-3", ... when that name is

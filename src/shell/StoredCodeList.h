@@ -1,22 +1,96 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
+#include <QStringView>
 #include <functional>
+#include <vector>
 
 // The code list as one stored text: the items in order, with the separator
-// between each two neighbours and nowhere else. An empty list is "".
+// between each two neighbours and nowhere else. An empty list is "". The store
+// keeps the text in UTF-8.
 namespace StoredCodeList {
 
 inline constexpr QStringView Separator = u"||MySeparator23||";
 
-// Joins items given by count and accessor (1-based), so a caller can store a
-// list without copying it first.
-QString join(qsizetype count, const std::function<const QString&(qsizetype)>& item);
+// Takes bytes of the stored text, in order, a piece at a time.
+using ByteSink = std::function<void(QByteArrayView bytes)>;
+
+// The stored text of a list.
 QString join(const QStringList& items);
+
+// Hands the UTF-8 bytes of the stored text of the items on to `write` a piece
+// at a time, without building the text: exactly the bytes of
+// join(items).toUtf8().
+class Utf8Join
+{
+public:
+    explicit Utf8Join(const ByteSink& write, qsizetype bufferBytes = qsizetype(1) << 20);
+    Utf8Join(const Utf8Join&) = delete;
+    Utf8Join& operator=(const Utf8Join&) = delete;
+
+    void add(QStringView item);
+    // Hands on the bytes still held.
+    void finish();
+
+private:
+    void flush();
+
+    const ByteSink& m_write;
+    QByteArray m_buffer;
+    qsizetype m_used = 0;
+    bool m_first = true;
+};
+
+// The same for a whole range of items (QStringList, ItemStore::texts(), ...).
+template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& write)
+{
+    Utf8Join join(write);
+    for (const auto& item : items)
+        join.add(QStringView(item));
+    join.finish();
+}
 
 // Calls `append` for every non-empty piece of the stored text, in order.
 void split(const QString& stored, const std::function<void(QString)>& append);
 QStringList split(const QString& stored);
+
+// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces a
+// part at a time, decoding as it goes: the pieces of split(fromUtf8(bytes)),
+// without the whole decoded text or a string per piece.
+//
+//     Utf8Split cut(bytes);
+//     while (cut.next()) use(cut.pieces());
+class Utf8Split
+{
+public:
+    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20);
+
+    // Decodes the next part and cuts the pieces it completes; false when all
+    // was done before.
+    bool next();
+    // The pieces the last call completed: valid until the next call.
+    const std::vector<QStringView>& pieces() const { return m_pieces; }
+
+    // At most how many pieces and characters there are in all.
+    qsizetype mostPieces() const { return m_mostPieces; }
+    qsizetype mostCharacters() const { return m_mostCharacters; }
+
+private:
+    QByteArrayView m_bytes;
+    qsizetype m_partBytes;
+    qsizetype m_at = 0; // bytes decoded so far
+    bool m_done = false;
+    QStringDecoder m_decoder;
+    QString m_text;           // text not yet cut, from just after a separator
+    qsizetype m_searched = 0; // no separator begins in m_text before this
+    qsizetype m_handedOn = 0; // m_text up to here is cut into pieces already
+    std::vector<QStringView> m_pieces;
+    qsizetype m_mostPieces = 0;
+    qsizetype m_mostCharacters = 0;
+};
 
 } // namespace StoredCodeList

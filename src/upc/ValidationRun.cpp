@@ -97,13 +97,12 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             }
             // The code is read where the list holds it; it is kept aside only
             // when the window runs before it is checked.
-            const QString& read = codes.ItemText(i); // 110
-            const QString* code = &read;
+            QStringView code = codes.ItemView(i); // 110
             QString kept;
             progress.reached(i);
             if (yield.due()) {
-                kept = read;
-                code = &kept;
+                kept = code.toString();
+                code = kept;
                 progress.show();
                 p.step(116, [&] { yield.yieldNow(); });
             }
@@ -112,16 +111,16 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             const QString* verdict = nullptr;
             p.step(118, [&] {
                 try {
-                    verdict = &modUPCCode::CheckUPCCode(*code);
+                    verdict = &modUPCCode::CheckUPCCode(code);
                 } catch (...) {
                     progress.show(); // the report shows the bar at this code
                     throw;
                 }
             });
             if (p.when(120, [&] { return verdict && *verdict == modUPCCode::Valid; }))
-                p.step(122, [&] { valid.AppendItem(codes.ItemText(i)); });
+                p.step(122, [&] { valid.AppendItem(codes.ItemView(i)); });
             else
-                p.step(124, [&] { invalid.AppendItem(codes.ItemText(i)); });
+                p.step(124, [&] { invalid.AppendItem(codes.ItemView(i)); });
             if (positionGone(i))
                 break;
         } // 126

@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 TEST(StoredCodeList, JoinsWithTheSeparatorBetweenItemsOnly)
 {
@@ -54,6 +57,91 @@ TEST(StoredCodeList, AnItemOfSeparatorsOrNothingLeavesNoItem)
     EXPECT_EQ(StoredCodeList::split("||MySeparator23||"), QStringList());
     EXPECT_EQ(StoredCodeList::split("||MySeparator23|||"), QStringList({"|"}));
     EXPECT_EQ(StoredCodeList::split("|||MySeparator23||"), QStringList({"|"}));
+}
+
+// Lists whose stored text is awkward to encode or to cut: nothing, empty
+// items, items holding the separator or a part of it, characters of every
+// UTF-8 length, surrogates without their partner at an item's either end, an
+// item longer than the writer's buffer.
+std::vector<QStringList> awkwardLists()
+{
+    const QString pair = QString::fromUtf16(u"\U0001F600");
+    return {
+        {},
+        {""},
+        {"", ""},
+        {"801927504622", "712345678904", "012345678905"},
+        {"x||MySeparator23||y", "", "z", "||MySeparator23", "|"},
+        {u"é"_s, u"€||"_s, pair, pair + pair, u"ü"_s.repeated(40)},
+        {QString(QChar(0xD800)), QString(QChar(0xDC00)) + "a", "b" + QString(QChar(0xD83D))},
+        {"a" + QString(QChar(0xD83D)), QString(QChar(0xDE00)) + "b"},
+        {QString(QChar(0)), " a ", QString(300, u'x'), "", u"€"_s.repeated(200)},
+    };
+}
+
+TEST(StoredCodeList, StreamedBytesAreThoseOfTheJoinedText)
+{
+    for (const QStringList& items : awkwardLists()) {
+        const QByteArray expected = StoredCodeList::join(items).toUtf8();
+        for (const qsizetype buffer : {qsizetype(1), qsizetype(70), qsizetype(1) << 20}) {
+            QByteArray streamed;
+            const StoredCodeList::ByteSink sink = [&streamed](QByteArrayView bytes) {
+                streamed.append(bytes);
+            };
+            StoredCodeList::Utf8Join join(sink, buffer);
+            for (const QString& item : items)
+                join.add(item);
+            join.finish();
+            EXPECT_EQ(streamed, expected) << items.join(",").toStdString() << " buffer " << buffer;
+        }
+    }
+    // Through the store's streamed write, byte for byte.
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    const QStringList items = awkwardLists()[5];
+    store.write("Tarnwell", "Quorvane", "UPC Codes",
+                [&items](const SettingsStore::ByteSink& write) {
+                    StoredCodeList::writeUtf8(items, write);
+                });
+    QFile file(store.pathOf("Tarnwell", "Quorvane", "UPC Codes"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), StoredCodeList::join(items).toUtf8());
+}
+
+// Cutting the bytes a part at a time gives the pieces of the whole decoded
+// text, wherever the parts end: malformed UTF-8 next to a separator, a
+// byte-order mark, separators split between parts.
+TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
+{
+    std::vector<QByteArray> inputs = {
+        "",
+        "\xEF\xBB\xBF"
+        "a||MySeparator23||b",
+        "a\xE2\x82||MySeparator23||\x82\x82"
+        "b",
+        "\xF0\x9F\x98||MySeparator23||\xC3",
+        "\xC0\xAF||MySeparator23||||MySeparator23||\xED\xA0\x80x||MySeparator23|",
+        "||MySeparator23|||MySeparator23||||MySeparator23|||",
+        "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xFF\xFE",
+    };
+    for (const QStringList& items : awkwardLists())
+        inputs.push_back(StoredCodeList::join(items).toUtf8());
+    for (const QByteArray& bytes : inputs) {
+        const QStringList expected = StoredCodeList::split(QString::fromUtf8(bytes));
+        for (const qsizetype part : {1, 2, 3, 5, 17, 18, 1 << 20}) {
+            StoredCodeList::Utf8Split cut(bytes, part);
+            QStringList pieces;
+            qsizetype characters = 0;
+            while (cut.next())
+                for (QStringView piece : cut.pieces()) {
+                    pieces.append(piece.toString());
+                    characters += piece.size();
+                }
+            EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " part " << part;
+            EXPECT_LE(pieces.size(), cut.mostPieces());
+            EXPECT_LE(characters, cut.mostCharacters());
+        }
+    }
 }
 
 TEST(SettingsStore, MissingValueGivesTheDefault)

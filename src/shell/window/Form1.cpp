@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <optional>
 
 namespace {
 
@@ -226,17 +227,35 @@ void Form1::Form_Load()
             --m_unrestoredSteps;
         };
     };
-    QString stored;
+    // The stored text is cut into pieces straight from its bytes, a part at a
+    // time, and the pieces go into the list in batches.
+    QByteArray stored;
     p.step(142, restoring([&] {
-               stored = m_services.settings->read(StoreApplication, StoreSection, StoreKey);
+               stored = m_services.settings->readUtf8(StoreApplication, StoreSection, StoreKey)
+                            .value_or(QByteArray());
            }));
     if (p.endsIf(144, [&] { return stored.isEmpty(); }))
         return;
-    QStringList pieces;
-    p.step(146, restoring([&] { pieces = StoredCodeList::split(stored); }));
-    stored = QString();
-    for (qsizetype i = 0, n = p.count(148, [&] { return pieces.size(); }); i < n; ++i)
-        p.step(152, restoring([&] { ListView1->AppendItem(pieces.at(i)); }));
+    ListModel& codes = ListView1->model();
+    std::optional<StoredCodeList::Utf8Split> pieces;
+    p.step(146, restoring([&] { pieces.emplace(stored); }));
+    bool reserved = false;
+    // A part that cannot be cut ends the restoring there, with one report.
+    for (bool more = pieces.has_value(); more;) {
+        more = false;
+        p.step(146, restoring([&] { more = pieces->next(); }));
+        if (!more)
+            break;
+        p.step(152, restoring([&] {
+                   if (!reserved) {
+                       codes.reserve(pieces->mostPieces(), pieces->mostCharacters());
+                       reserved = true;
+                   }
+                   codes.appendMany(pieces->pieces());
+               }));
+    }
+    pieces.reset();
+    stored = QByteArray();
     ListView1->Refresh();
 }
 
@@ -244,27 +263,22 @@ void Form1::Form_QueryUnload()
 {
     Procedure p(prompts(), procedureTag("Form1", "Form_QueryUnload"));
 
-    // When the text cannot be built (memory runs out), the store keeps the
-    // value of the last close rather than an empty or partial list.
-    QString s;
-    bool built = false;
-    const ListView* codes = ListView1;
-    p.step(104, [&] {
-        s = StoredCodeList::join(codes->ItemCount(), [codes](qsizetype i) -> const QString& {
-            return codes->ItemText(i);
-        });
-        built = true;
+    // The stored text goes from the list to the store a piece at a time, as
+    // UTF-8, without being built first. A stored list that start-up could not
+    // restore is moved aside first; when that fails, nothing is written. When
+    // the text cannot be written whole, the store keeps the value of the last
+    // close rather than an empty or partial list.
+    const ListModel& codes = ListView1->model();
+    p.step(110, [&] {
+        if (m_unrestoredSteps > 0) {
+            m_services.settings->keepAside(StoreApplication, StoreSection, StoreKey);
+            m_unrestoredSteps = 0;
+        }
+        m_services.settings->write(StoreApplication, StoreSection, StoreKey,
+                                   [&codes](const SettingsStore::ByteSink& write) {
+                                       StoredCodeList::writeUtf8(codes.items().texts(), write);
+                                   });
     });
-    // A stored list that start-up could not restore is moved aside first; when
-    // that fails, nothing is written.
-    if (built)
-        p.step(110, [&] {
-            if (m_unrestoredSteps > 0) {
-                m_services.settings->keepAside(StoreApplication, StoreSection, StoreKey);
-                m_unrestoredSteps = 0;
-            }
-            m_services.settings->write(StoreApplication, StoreSection, StoreKey, s);
-        });
     p.step(112, [&] { DoEvents(); });
 }
 

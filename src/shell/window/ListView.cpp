@@ -235,7 +235,7 @@ qsizetype ListView::SelectedItem() const
 
 void ListView::SelectItem(qsizetype i)
 {
-    m_model.item(i); // fails for an item that does not exist
+    m_model.checkIndex(i);
     m_model.publish();
     const QModelIndex at = m_model.index(int(i - 1), 0);
     selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |

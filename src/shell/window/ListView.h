@@ -34,7 +34,7 @@ public:
     {
         m_model.AppendItem(text, subItems);
     }
-    const QString& ItemText(qsizetype i) const { return m_model.ItemText(i); }
+    QString ItemText(qsizetype i) const { return m_model.ItemText(i); }
     QString SubItem(qsizetype i, int column) const { return m_model.SubItem(i, column); }
     bool Checked(qsizetype i) const { return m_model.Checked(i); }
     void SetChecked(qsizetype i, bool checked) { m_model.SetChecked(i, checked); }

@@ -51,6 +51,41 @@ TEST(ListView, ReadingAnItemThatDoesNotExistFails)
     EXPECT_EQ(description([&] { list.SetColumnWidth(2, 100); }), "Index out of bounds");
 }
 
+// ItemText is the item's text as a string of its own: a feature that yields
+// between reading and using it keeps the text whatever the list does
+// meanwhile. Ticking all reaches every item and tells the view.
+TEST(ListView, ItemTextOutlivesChangesAndTickingAllReachesTheView)
+{
+    ListView list;
+    list.AddColumnHeader("h");
+    list.AppendItem("first");
+    list.AppendItem("second");
+    const QString first = list.ItemText(1);
+    const QString second = list.model().ItemText(2);
+    list.RemoveItem(1);
+    for (int i = 0; i < 5000; ++i) // the buffer moves as it grows
+        list.AppendItem("0123456789");
+    list.Clear();
+    list.AppendItem("other");
+    EXPECT_EQ(first, "first");
+    EXPECT_EQ(second, "second");
+    EXPECT_EQ(description([&] { list.model().ItemView(2); }), "Index out of bounds");
+
+    list.AppendItem("x");
+    list.Refresh();
+    list.AppendItem("not shown yet");
+    list.SetChecked(1, false);
+    QSignalSpy changed(&list.model(), &QAbstractItemModel::dataChanged);
+    list.model().SetAllChecked(false);
+    EXPECT_FALSE(list.Checked(1) || list.Checked(2) || list.Checked(3));
+    list.model().SetAllChecked(true);
+    EXPECT_TRUE(list.Checked(1) && list.Checked(2) && list.Checked(3));
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed[1][0].toModelIndex().row(), 0);
+    EXPECT_EQ(changed[1][1].toModelIndex().row(), 1);
+    EXPECT_EQ(list.model().data(list.model().index(1, 0), Qt::CheckStateRole), Qt::Checked);
+}
+
 TEST(ListView, RemovingAnItemMovesTheLaterOnesUp)
 {
     ListView list;
