@@ -589,10 +589,13 @@ void Run::input(int fd, const QString& name)
                     size -= size_t(n);
                 }
             };
-            // A UTF-8 byte-order mark is dropped only at the start of a
-            // text; one at the start of this line stays a character.
-            if (lines > 0 && handOverSize >= 3 && std::memcmp(handOver, "\xEF\xBB\xBF", 3) == 0)
-                spoolBytes("\xEF\xBB\xBF", 3);
+            // Past the first line, the spool starts with an empty line of its
+            // own (skipped below): a byte-order mark at the start of this line
+            // is then no mark of the text's encoding, as in the input itself.
+            if (lines > 0) {
+                spoolBytes("\n", 1);
+                skip = 1;
+            }
             spoolBytes(handOver, handOverSize);
             while (const qsizetype n = readSome(buffer.data(), buffer.size()))
                 spoolBytes(buffer.data(), size_t(n));
