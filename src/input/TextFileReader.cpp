@@ -286,21 +286,10 @@ void readItems(const QString& path, const ItemSink& item)
 void readItems(const QString& path, const BatchSink& item)
 {
     const QByteArray name = QFile::encodeName(path);
-    // Opened without waiting, so that a pipe without a writer cannot block;
-    // whatever is no regular file is refused before reading.
-    FileHandle file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (file.fd() < 0)
-        throw systemFailure(errno);
+    // A pipe without a writer cannot block, and whatever is no regular file is
+    // refused before reading.
     struct stat info;
-    if (::fstat(file.fd(), &info) != 0)
-        throw systemFailure(errno);
-    if (S_ISDIR(info.st_mode))
-        throw systemFailure(EISDIR);
-    if (!S_ISREG(info.st_mode))
-        throw Failure(QLatin1String(FailureText::NotARegularFile));
-    const int flags = ::fcntl(file.fd(), F_GETFL);
-    if (flags == -1 || ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) == -1)
-        throw systemFailure(errno);
+    const FileHandle file = openRegularFile(name, info);
 
     readItems({[&file](char* buffer, qsizetype size) -> qsizetype {
                    while (true) {

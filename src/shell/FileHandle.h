@@ -2,8 +2,10 @@
 
 #include "shell/Failure.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -44,3 +46,11 @@ public:
 private:
     int m_fd = -1;
 };
+
+// Opens the file `name` for reading, only when it is a regular file (links
+// followed), and without ever waiting: a pipe with no writer, a device or a
+// socket is refused with "Not a regular file", a folder with the system's
+// "Is a directory". `info` receives what the open file is. Throws Failure;
+// when `missing` is given, a path that names nothing sets it and answers a
+// handle that is not open instead.
+FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing = nullptr);

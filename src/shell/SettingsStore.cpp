@@ -26,8 +26,6 @@ QString component(QString name)
     return name;
 }
 
-const char* const NotARegularFile = "Not a regular file";
-
 // What the path names, links followed: false when there is nothing there.
 // Throws Failure when the path cannot be looked at.
 bool statOf(const QByteArray& name, struct stat& info)
@@ -94,23 +92,13 @@ std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
                                                   const QString& section, const QString& key) const
 {
     const QByteArray name = QFile::encodeName(pathOf(application, section, key));
-    // Opened without waiting, so that a pipe cannot block; whatever is no
-    // regular file is refused before anything is read.
-    FileHandle file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (file.fd() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return std::nullopt;
-        if (errno == ENXIO) // a socket
-            throw Failure(QLatin1String(NotARegularFile));
-        throw systemFailure(errno);
-    }
+    // A pipe cannot block the start, and whatever is no regular file is
+    // refused before anything is read.
     struct stat info;
-    if (::fstat(file.fd(), &info) != 0)
-        throw systemFailure(errno);
-    if (S_ISDIR(info.st_mode))
-        throw systemFailure(EISDIR);
-    if (!S_ISREG(info.st_mode))
-        throw Failure(QLatin1String(NotARegularFile));
+    bool missing = false;
+    const FileHandle file = openRegularFile(name, info, &missing);
+    if (missing)
+        return std::nullopt;
 
     // Read into a buffer of the file's size; a small one then finds the end
     // (or what the file gained meanwhile).
@@ -150,7 +138,7 @@ void SettingsStore::write(const QString& application, const QString& section, co
     // device or a folder, nor what a link to one of them points at.
     struct stat info;
     if (statOf(QFile::encodeName(path), info) && !S_ISREG(info.st_mode))
-        throw Failure(QLatin1String(NotARegularFile));
+        throw Failure(QLatin1String(FailureText::NotARegularFile));
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("Path/File access error"));
