@@ -5,6 +5,7 @@
 #include "output/TextTable.h"
 #include "shell/Failure.h"
 #include "shell/FileHandle.h"
+#include "shell/ItemStore.h"
 #include "upc/CodeReason.h"
 
 #include <QDir>
@@ -159,90 +160,27 @@ void putUtf8(Writer& w, QStringView text)
     w.put(encoder.encode(text));
 }
 
-// A list held for the padded file: one record per item in blocks. An item
-// whose characters are all below U+0100 is its bytes and a LF (no item holds
-// a line break); any other is a CR, its length and its UTF-16 units.
+// A list held for the padded file, whose widths depend on every code: the
+// compact store the window's lists use, and the longest text so far.
 class HeldList
 {
 public:
     void add(const char* bytes, size_t size)
     {
-        char* p = room(size + 1);
-        std::memcpy(p, bytes, size);
-        p[size] = '\n';
-        widen(qsizetype(size));
+        m_scratch = QLatin1StringView(bytes, qsizetype(size));
+        add(m_scratch);
     }
     void add(QStringView text)
     {
-        bool narrow = true;
-        for (QChar c : text)
-            narrow = narrow && c.unicode() < 0x100;
-        if (narrow) {
-            char* p = room(size_t(text.size()) + 1);
-            for (QChar c : text)
-                *p++ = char(c.unicode());
-            *p = '\n';
-        } else {
-            const quint32 units = quint32(text.size());
-            char* p = room(1 + sizeof units + units * 2);
-            *p++ = '\r';
-            std::memcpy(p, &units, sizeof units);
-            std::memcpy(p + sizeof units, text.utf16(), units * 2);
-        }
-        widen(text.size());
+        m_items.append(text);
+        m_width = std::max(m_width, text.size());
     }
     qsizetype width() const { return m_width; }
-
-    // Hands every item in order.
-    template <typename Item> void forEach(Item item) const
-    {
-        QString text;
-        for (const Block& block : m_blocks) {
-            const char* p = block.bytes.get();
-            const char* const end = p + block.used;
-            while (p < end) {
-                if (*p == '\r') {
-                    quint32 units;
-                    std::memcpy(&units, p + 1, sizeof units);
-                    text.resize(units);
-                    std::memcpy(text.data(), p + 1 + sizeof units, units * 2);
-                    p += 1 + sizeof units + units * 2;
-                } else {
-                    const char* line = static_cast<const char*>(std::memchr(p, '\n', end - p));
-                    text = QString::fromLatin1(p, line - p);
-                    p = line + 1;
-                }
-                item(text);
-            }
-        }
-    }
+    const ItemStore& items() const { return m_items; }
 
 private:
-    static constexpr size_t BlockBytes = 16 * 1024 * 1024;
-    struct Block
-    {
-        std::unique_ptr<char[]> bytes;
-        size_t size = 0;
-        size_t used = 0;
-    };
-
-    char* room(size_t size)
-    {
-        if (m_blocks.empty() || m_blocks.back().size - m_blocks.back().used < size) {
-            // Blocks grow from small to BlockBytes, so a short list stays small.
-            const size_t next =
-                m_blocks.empty() ? 64 * 1024 : std::min(m_blocks.back().size * 2, BlockBytes);
-            const size_t bytes = std::max(size, next);
-            m_blocks.push_back({std::unique_ptr<char[]>(new char[bytes]), bytes, 0});
-        }
-        Block& b = m_blocks.back();
-        char* p = b.bytes.get() + b.used;
-        b.used += size;
-        return p;
-    }
-    void widen(qsizetype length) { m_width = std::max(m_width, length); }
-
-    std::vector<Block> m_blocks;
+    ItemStore m_items;
+    QString m_scratch; // reused, so a code of bytes costs no allocation
     qsizetype m_width = 0;
 };
 
@@ -693,11 +631,11 @@ bool Run::writeHeld(ListOutput& list)
         };
         TextTable::appendCell(line, list.header, width);
         writeLine(line);
-        list.held->forEach([&](const QString& item) {
+        for (QStringView item : list.held->items().texts()) {
             line.truncate(0);
             TextTable::appendCell(line, item, width);
             writeLine(line);
-        });
+        }
         if (file)
             file->Close();
         else if (const int e = out->finish())
