@@ -7,6 +7,7 @@
 // bytes cut a part at a time give the pieces of the whole decoded text.
 #include "FuzzInput.h"
 #include "shell/StoredCodeList.h"
+#include "support/StoredCodeListReference.h"
 
 #include <cstdlib>
 
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = utf16Text(data, size);
 
-    const QStringList pieces = StoredCodeList::split(text);
+    const QStringList pieces = StoredCodeListReference::split(text);
     for (const QString& piece : pieces)
         if (piece.isEmpty() || piece.contains(StoredCodeList::Separator))
             std::abort();
@@ -26,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (item + StoredCodeList::Separator.toString()).indexOf(StoredCodeList::Separator) ==
                 item.size())
             items.append(item);
-    const QString stored = StoredCodeList::join(items);
-    if (StoredCodeList::split(stored) != items)
+    const QString stored = StoredCodeListReference::join(items);
+    if (StoredCodeListReference::split(stored) != items)
         std::abort();
 
     const qsizetype small = size > 0 ? data[0] % 40 + 1 : 1;
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const QString& item : anyItems)
         join.add(item);
     join.finish();
-    if (streamed != StoredCodeList::join(anyItems).toUtf8())
+    if (streamed != StoredCodeListReference::join(anyItems).toUtf8())
         std::abort();
 
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (cut.next())
         for (QStringView piece : cut.pieces())
             cutPieces.append(piece.toString());
-    if (cutPieces != StoredCodeList::split(QString::fromUtf8(bytes)))
+    if (cutPieces != StoredCodeListReference::split(QString::fromUtf8(bytes)))
         std::abort();
     return 0;
 }

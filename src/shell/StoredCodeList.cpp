@@ -5,22 +5,6 @@
 
 namespace StoredCodeList {
 
-QString join(const QStringList& items)
-{
-    qsizetype length = 0;
-    for (const QString& item : items)
-        length += item.size() + Separator.size();
-    QString stored;
-    stored.reserve(length);
-    for (const QString& item : items) {
-        stored += item;
-        stored += Separator;
-    }
-    if (!stored.isEmpty())
-        stored.chop(Separator.size());
-    return stored;
-}
-
 namespace {
 
 // The UTF-8 bytes of a text as QString::toUtf8 gives them (a surrogate
@@ -93,30 +77,6 @@ void Utf8Join::add(QStringView item)
 void Utf8Join::finish()
 {
     flush();
-}
-
-void split(const QString& stored, const std::function<void(QString)>& append)
-{
-    if (stored.isEmpty())
-        return;
-    const QStringView text(stored);
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype at = text.indexOf(Separator, from, Qt::CaseSensitive);
-        const qsizetype end = at < 0 ? text.size() : at;
-        if (end > from)
-            append(text.sliced(from, end - from).toString());
-        if (at < 0)
-            break;
-        from = at + Separator.size();
-    }
-}
-
-QStringList split(const QString& stored)
-{
-    QStringList items;
-    split(stored, [&items](QString piece) { items.append(std::move(piece)); });
-    return items;
 }
 
 Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes)

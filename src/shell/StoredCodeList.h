@@ -19,12 +19,9 @@ inline constexpr QStringView Separator = u"||MySeparator23||";
 // Takes bytes of the stored text, in order, a piece at a time.
 using ByteSink = std::function<void(QByteArrayView bytes)>;
 
-// The stored text of a list.
-QString join(const QStringList& items);
-
 // Hands the UTF-8 bytes of the stored text of the items on to `write` a piece
 // at a time, without building the text: exactly the bytes of
-// join(items).toUtf8().
+// the whole stored text's toUtf8().
 class Utf8Join
 {
 public:
@@ -54,12 +51,8 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
     join.finish();
 }
 
-// Calls `append` for every non-empty piece of the stored text, in order.
-void split(const QString& stored, const std::function<void(QString)>& append);
-QStringList split(const QString& stored);
-
 // Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces a
-// part at a time, decoding as it goes: the pieces of split(fromUtf8(bytes)),
+// part at a time, decoding as it goes: the non-empty pieces between separators of fromUtf8(bytes),
 // without the whole decoded text or a string per piece.
 //
 //     Utf8Split cut(bytes);
