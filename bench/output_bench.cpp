@@ -10,13 +10,14 @@
 // instead of at most once per interval, to show what that would cost.
 // Prints wall time and peak memory of each.
 
-#include "output/ClipboardCopy.h"
-#include "output/PacedYield.h"
-#include "output/TextExport.h"
-#include "shell/window/Form1.h"
-#include "shell/window/ListView.h"
+#include "core/base/PacedYield.h"
+#include "core/upc/UpcCheck.h"
+#include "features/ClipboardCopy.h"
+#include "features/Main.h"
+#include "features/TextExport.h"
+#include "gui/Form1.h"
+#include "gui/ListView.h"
 #include "support/ScriptedServices.h"
-#include "upc/modUPCCode.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -16,9 +16,9 @@
 // --load-run leaves out the Python comparison. The last line gives the peak
 // memory of the whole run (each stage's line shows its own).
 
-#include "shell/window/Form1.h"
-#include "shell/window/ListView.h"
-#include "shell/window/ProgressBar.h"
+#include "gui/Form1.h"
+#include "gui/ListView.h"
+#include "gui/ProgressBar.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>

@@ -2,11 +2,11 @@
 // lists equal the import reader's items filed by CheckUPCCode, whether the
 // input can be read again (a file) or not (a pipe), ASCII or not; its padded
 // lists equal the text export's table of those lists.
-#include "check/Checker.h"
-#include "input/TextFileReader.h"
-#include "shell/Failure.h"
+#include "cli/Checker.h"
+#include "core/base/Failure.h"
+#include "core/text/TextFileReader.h"
+#include "core/upc/UpcCheck.h"
 #include "support/TextTableReference.h"
-#include "upc/modUPCCode.h"
 
 #include <QByteArray>
 #include <QFile>

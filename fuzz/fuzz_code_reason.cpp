@@ -3,9 +3,9 @@
 // a reason of one line for every code that is not valid. The quick verdict on
 // ASCII bytes agrees wherever it decides.
 #include "FuzzInput.h"
-#include "shell/Failure.h"
-#include "upc/CodeReason.h"
-#include "upc/modUPCCode.h"
+#include "core/base/Failure.h"
+#include "core/upc/CodeReason.h"
+#include "core/upc/UpcCheck.h"
 
 #include <cstdlib>
 

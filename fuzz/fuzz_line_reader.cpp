@@ -1,7 +1,7 @@
 // The line reader takes any bytes, in pieces of any size, and gives the same
 // items as splitting the whole decoded text at CR LF, CR and LF (a final LF
 // adds one empty item, a final CR LF or CR does not).
-#include "input/TextFileReader.h"
+#include "core/text/TextFileReader.h"
 
 #include <QStringDecoder>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // Tidying a joined path agrees with a plain restatement of the rule: after
 // the leading run of separators (which becomes one, or two with a network
 // prefix), every run of n separators becomes ceil(n / 2); nothing else changes.
-#include "input/FilePath.h"
+#include "core/files/FilePath.h"
 
 #include <cstdlib>
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (FilePath::collapseDoubledSeparators(path, QLatin1Char('/'), network) !=
         reference(path, network))
         std::abort();
-    if (Main::FixDoubleBackslashes(path) != reference(path, false))
+    if (FilePath::collapseDoubledSeparators(path) != reference(path, false))
         std::abort();
     return 0;
 }

@@ -6,7 +6,7 @@
 // The store's streamed bytes are those of the joined text, and the stored
 // bytes cut a part at a time give the pieces of the whole decoded text.
 #include "FuzzInput.h"
-#include "shell/StoredCodeList.h"
+#include "core/files/StoredCodeList.h"
 #include "support/StoredCodeListReference.h"
 
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // straightforward reference on every text that is twelve ASCII digits once
 // hyphens and spaces are gone.
 #include "FuzzInput.h"
-#include "shell/Failure.h"
-#include "upc/modUPCCode.h"
+#include "core/base/Failure.h"
+#include "core/upc/UpcCheck.h"
 
 #include <cstdlib>
 #include <string>

@@ -10,9 +10,9 @@
 // the settings store are temporary folders. tools/screenshot.sh runs it for
 // the README's pictures.
 
-#include "shell/window/Appearance.h"
-#include "shell/window/Form1.h"
-#include "shell/window/ListView.h"
+#include "gui/Appearance.h"
+#include "gui/Form1.h"
+#include "gui/ListView.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>

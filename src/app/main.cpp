@@ -1,10 +1,10 @@
-#include "output/spreadsheet/SpreadsheetPlugin.h"
-#include "shell/Maker.h"
-#include "shell/SettingsStore.h"
-#include "shell/window/Appearance.h"
-#include "shell/window/Form1.h"
-#include "shell/window/QtPlatform.h"
-#include "shell/window/SingleInstance.h"
+#include "core/base/Maker.h"
+#include "core/files/SettingsStore.h"
+#include "gui/Appearance.h"
+#include "gui/Form1.h"
+#include "gui/platform/QtPlatform.h"
+#include "gui/platform/SingleInstance.h"
+#include "gui/platform/SpreadsheetPlugin.h"
 
 #include <QApplication>
 #include <QEvent>

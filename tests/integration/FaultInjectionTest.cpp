@@ -2,8 +2,8 @@
 // fault gives its error report (or its own message), the program goes on,
 // and nothing already held is lost: not the lists, not an earlier export
 // file, not the stored code list.
-#include "shell/window/Form1.h"
-#include "shell/window/ListView.h"
+#include "gui/Form1.h"
+#include "gui/ListView.h"
 #include "support/ListItems.h"
 #include "support/ScriptedServices.h"
 

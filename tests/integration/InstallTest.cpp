@@ -5,7 +5,7 @@
 // its hotspot, as XFIXES reports it.
 
 #include "XServer.h"
-#include "shell/CursorFile.h"
+#include "gui/platform/CursorFile.h"
 #include "support/TempFolder.h"
 
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 // Two copies of the real program on one stored code list: the second start
 // brings the first to the front and ends; a lock left by a killed copy is
 // taken over.
-#include "shell/window/SingleInstance.h"
+#include "gui/platform/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ListModel.h"
+#include "core/list/ListModel.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "support/ScriptedHost.h"
 
-#include "shell/Failure.h"
+#include "core/base/Failure.h"
 
 #include <QCoreApplication>
 #include <cmath>

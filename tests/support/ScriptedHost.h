@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Host.h"
+#include "features/host/Host.h"
 #include "support/ScriptedServices.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "support/ScriptedServices.h"
 
-#include "shell/Failure.h"
+#include "core/base/Failure.h"
 
 #include <QDir>
 

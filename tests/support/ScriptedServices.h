@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/Platform.h"
-#include "shell/Prompts.h"
-#include "shell/Services.h"
-#include "shell/SettingsStore.h"
+#include "core/files/SettingsStore.h"
+#include "features/host/Platform.h"
+#include "features/host/Prompts.h"
+#include "features/host/Services.h"
 #include "support/TempFolder.h"
 
 #include <QQueue>

@@ -1,4 +1,4 @@
-#include "shell/window/Form1.h"
+#include "gui/Form1.h"
 #include "support/ScriptedServices.h"
 
 std::unique_ptr<Form1> ScriptedServices::loadForm()

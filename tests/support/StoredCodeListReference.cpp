@@ -1,6 +1,6 @@
 #include "support/StoredCodeListReference.h"
 
-#include "shell/StoredCodeList.h"
+#include "core/files/StoredCodeList.h"
 
 namespace StoredCodeListReference {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/TextTable.h"
+#include "core/text/TextTable.h"
 
 #include <QStringList>
 #include <vector>

@@ -1,0 +1,13 @@
+// quorvane-check: the command-line checker.
+#include "cli/Checker.h"
+
+#include <QStringList>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return Checker::run(arguments, STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO);
+}

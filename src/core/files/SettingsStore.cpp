@@ -1,0 +1,176 @@
+#include "core/files/SettingsStore.h"
+
+#include "core/base/Failure.h"
+#include "core/files/FileHandle.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A name used as one path component: no separators, no NUL, never "." or "..".
+QString component(QString name)
+{
+    name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QChar(0), QLatin1Char('_'));
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name.prepend(QLatin1Char('_'));
+    return name;
+}
+
+// What the path names, links followed: false when there is nothing there.
+// Throws Failure when the path cannot be looked at.
+bool statOf(const QByteArray& name, struct stat& info)
+{
+    if (::stat(name.constData(), &info) == 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return false;
+    throw systemFailure(errno);
+}
+
+// Renames `from` to `to` unless `to` exists; false when it does.
+bool renameNoReplace(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    if (errno != EINVAL && errno != ENOSYS)
+        throw systemFailure(errno);
+    // A file system without that kind of rename: a second name, then the old
+    // one goes. The link itself never replaces anything.
+    if (::link(from.constData(), to.constData()) != 0) {
+        if (errno == EEXIST)
+            return false;
+        throw systemFailure(errno);
+    }
+    if (::unlink(from.constData()) != 0) {
+        const int error = errno;
+        ::unlink(to.constData());
+        throw systemFailure(error);
+    }
+    return true;
+}
+
+} // namespace
+
+SettingsStore::SettingsStore()
+    : m_root(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+{}
+
+SettingsStore::SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
+
+QString SettingsStore::folderOf(const QString& application, const QString& section) const
+{
+    return m_root + QLatin1Char('/') + component(application) + QLatin1Char('/') +
+           component(section);
+}
+
+QString SettingsStore::pathOf(const QString& application, const QString& section,
+                              const QString& key) const
+{
+    return folderOf(application, section) + QLatin1Char('/') + component(key);
+}
+
+QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
+                            const QString& defaultValue) const
+{
+    const std::optional<QByteArray> bytes = readUtf8(application, section, key);
+    return bytes ? QString::fromUtf8(*bytes) : defaultValue;
+}
+
+std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
+                                                  const QString& section, const QString& key) const
+{
+    const QByteArray name = QFile::encodeName(pathOf(application, section, key));
+    // A pipe cannot block the start, and whatever is no regular file is
+    // refused before anything is read.
+    struct stat info;
+    bool missing = false;
+    const FileHandle file = openRegularFile(name, info, &missing);
+    if (missing)
+        return std::nullopt;
+
+    // Read into a buffer of the file's size; a small one then finds the end
+    // (or what the file gained meanwhile).
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype at = 0;
+    while (true) {
+        char more[64 * 1024];
+        const bool full = at == bytes.size();
+        const ssize_t n = full ? ::read(file.fd(), more, sizeof more)
+                               : ::read(file.fd(), bytes.data() + at, size_t(bytes.size() - at));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw systemFailure(errno);
+        }
+        if (n == 0)
+            break;
+        if (full)
+            bytes.append(more, qsizetype(n));
+        at += n;
+    }
+    bytes.truncate(at);
+    return bytes;
+}
+
+void SettingsStore::write(const QString& application, const QString& section, const QString& key,
+                          const QString& value) const
+{
+    write(application, section, key, [&value](const ByteSink& sink) { sink(value.toUtf8()); });
+}
+
+void SettingsStore::write(const QString& application, const QString& section, const QString& key,
+                          const std::function<void(const ByteSink& write)>& produce) const
+{
+    const QString path = pathOf(application, section, key);
+    // Only a regular file (or nothing) is ever replaced: never a pipe, a
+    // device or a folder, nor what a link to one of them points at.
+    struct stat info;
+    if (statOf(QFile::encodeName(path), info) && !S_ISREG(info.st_mode))
+        throw Failure(QLatin1String(FailureText::NotARegularFile));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw Failure(QStringLiteral("Path/File access error"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Failure(file.errorString());
+    try {
+        produce([&file](QByteArrayView bytes) {
+            if (file.write(bytes.data(), bytes.size()) != bytes.size())
+                throw Failure(file.errorString());
+        });
+    } catch (...) {
+        file.cancelWriting();
+        throw;
+    }
+    if (!file.commit())
+        throw Failure(file.errorString());
+}
+
+QString SettingsStore::keepAside(const QString& application, const QString& section,
+                                 const QString& key) const
+{
+    const QString path = pathOf(application, section, key);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (!statOf(name, info) || !S_ISREG(info.st_mode))
+        return {};
+    const QString stem = path + QStringLiteral(".unread-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1;; ++n) {
+        QString keep = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        if (renameNoReplace(name, QFile::encodeName(keep)))
+            return keep;
+    }
+}

@@ -1,0 +1,201 @@
+#include "core/upc/CodeReason.h"
+
+#include "core/upc/UpcCheck.h"
+
+#include <QVarLengthArray>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace CodeReason {
+
+namespace {
+
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isSeparator(char16_t c)
+{
+    return c == u'-' || c == u' ';
+}
+
+// The weighted sum of twelve digits; a multiple of ten when the code is valid.
+int weightedSum(const char* digits)
+{
+    int sum = 0;
+    for (int p = 0; p < 12; ++p)
+        sum += (digits[p] - '0') * (p % 2 == 0 && p < 11 ? 3 : 1);
+    return sum;
+}
+
+void append(DigitsReason& r, const char* text, std::size_t size)
+{
+    const std::size_t n = std::min(size, sizeof r.reason - r.reasonSize);
+    std::memcpy(r.reason + r.reasonSize, text, n);
+    r.reasonSize += n;
+}
+
+void append(DigitsReason& r, const char* text)
+{
+    append(r, text, std::strlen(text));
+}
+
+void append(DigitsReason& r, std::size_t number)
+{
+    char text[24];
+    const int n = std::snprintf(text, sizeof text, "%zu", number);
+    append(r, text, std::size_t(n));
+}
+
+// The character at `at` as the reason names it: in quotes when it can be
+// seen, with its code point when it cannot (or could be mistaken for another).
+QString characterName(QStringView code, qsizetype at)
+{
+    char32_t ucs = code[at].unicode();
+    if (QChar::isHighSurrogate(ucs) && at + 1 < code.size() && code[at + 1].isLowSurrogate())
+        ucs = QChar::surrogateToUcs4(code[at].unicode(), code[at + 1].unicode());
+    QString number = QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
+    if (ucs > 0x20 && ucs < 0x7F)
+        return QLatin1Char('"') + QChar(char16_t(ucs)) + QLatin1Char('"');
+    if (QChar::isPrint(ucs) && !QChar::isSpace(ucs) && QChar::category(ucs) != QChar::Other_Format)
+        return QLatin1Char('"') + QString::fromUcs4(&ucs, 1) + QStringLiteral("\" (") + number +
+               QLatin1Char(')');
+    return number;
+}
+
+// The position of the character at `at`, counting characters rather than
+// UTF-16 units.
+qsizetype positionOf(QStringView code, qsizetype at)
+{
+    qsizetype position = 1;
+    for (qsizetype i = 0; i < at; ++i)
+        if (!(code[i].isLowSurrogate() && i > 0 && code[i - 1].isHighSurrogate()))
+            ++position;
+    return position;
+}
+
+} // namespace
+
+int CompletingDigit(const char* digits)
+{
+    int sum = 0;
+    for (int p = 0; p < 11; ++p)
+        sum += (digits[p] - '0') * (p % 2 == 0 ? 3 : 1);
+    return (10 - sum % 10) % 10;
+}
+
+DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
+{
+    DigitsReason r;
+    if (count == 0) {
+        r.fault = Fault::Empty;
+        append(r, empty ? "Empty" : "No digits, only hyphens and blanks");
+        return r;
+    }
+    if (count != 12) {
+        r.fault = Fault::Length;
+        append(r, count);
+        append(r, count == 1 ? " digit, UPC-A has 12" : " digits, UPC-A has 12");
+        if (count == 11) {
+            std::memcpy(r.corrected, digits, 11);
+            r.corrected[11] = char('0' + CompletingDigit(digits));
+            r.hasCorrected = true;
+            append(r, "; check digit ");
+            append(r, r.corrected + 11, 1);
+            append(r, " completes it: ");
+            append(r, r.corrected, 12);
+        }
+        return r;
+    }
+    if (weightedSum(digits) % 10 != 0) {
+        r.fault = Fault::CheckDigit;
+        std::memcpy(r.corrected, digits, 11);
+        r.corrected[11] = char('0' + CompletingDigit(digits));
+        r.hasCorrected = true;
+        append(r, "Check digit ");
+        append(r, digits + 11, 1);
+        append(r, " is wrong, expected ");
+        append(r, r.corrected + 11, 1);
+        append(r, ": ");
+        append(r, r.corrected, 12);
+    }
+    return r;
+}
+
+DigitsReason ReasonOfDigitCode(const char* code, std::size_t size)
+{
+    char digits[12];
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (code[i] == '-' || code[i] == ' ')
+            continue;
+        if (count < 12)
+            digits[count] = code[i];
+        ++count;
+    }
+    return ReasonOfDigits(digits, count, size == 0);
+}
+
+Explanation Explain(QStringView code)
+{
+    QVarLengthArray<char16_t, 32> normalised;
+    qsizetype firstOther = -1; // the first character that is no digit or separator
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const char16_t c = code[i].unicode();
+        if (isSeparator(c))
+            continue;
+        if (!isDigit(c) && firstOther < 0)
+            firstOther = i;
+        normalised.append(c);
+    }
+
+    Explanation e;
+    if (firstOther >= 0) {
+        const QString what = characterName(code, firstOther) + QStringLiteral(" at position ") +
+                             QString::number(positionOf(code, firstOther));
+        // Twelve characters that read as a number reach the check digit's
+        // conversion, which fails on the first one that is no digit.
+        if (normalised.size() == 12 &&
+            modUPCCode::IsNumeric(QStringView(normalised.constData(), normalised.size()))) {
+            e.fault = Fault::TypeMismatch;
+            e.reason = QStringLiteral("Reads as a number, but ") + what +
+                       QStringLiteral(" is not a digit (Type mismatch)");
+        } else {
+            e.fault = Fault::Character;
+            e.reason = what + QStringLiteral(" is not a digit, hyphen or blank");
+        }
+        return e;
+    }
+    char digits[12];
+    for (qsizetype i = 0; i < normalised.size() && i < 12; ++i)
+        digits[i] = char(normalised[i]);
+    const DigitsReason r = ReasonOfDigits(digits, std::size_t(normalised.size()), code.isEmpty());
+    e.fault = r.fault;
+    e.reason = QString::fromLatin1(r.reason, qsizetype(r.reasonSize));
+    if (r.hasCorrected)
+        e.corrected = QString::fromLatin1(r.corrected, 12);
+    return e;
+}
+
+const char* FaultName(Fault fault)
+{
+    switch (fault) {
+    case Fault::None:
+        return "none";
+    case Fault::Empty:
+        return "empty";
+    case Fault::Character:
+        return "character";
+    case Fault::Length:
+        return "length";
+    case Fault::CheckDigit:
+        return "check-digit";
+    case Fault::TypeMismatch:
+        return "type-mismatch";
+    }
+    return "none";
+}
+
+} // namespace CodeReason

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class Clipboard;
+class Host;
+class ListModel;
+
+namespace ClipboardCopy {
+
+// "Copy Results To Clipboard" under the valid list (PushButton10) and under
+// the invalid list (PushButton11).
+void copyValidList(Host& host);
+void copyInvalidList(Host& host);
+
+} // namespace ClipboardCopy

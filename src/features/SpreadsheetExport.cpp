@@ -1,0 +1,158 @@
+#include "features/SpreadsheetExport.h"
+
+#include "core/base/Failure.h"
+#include "features/Main.h"
+#include "features/host/Host.h"
+#include "features/host/Procedure.h"
+#include "features/host/Spreadsheet.h"
+
+namespace {
+
+const QString TextFormat = QStringLiteral("@");
+
+SpreadsheetServer& spreadsheetServer(const Host& host)
+{
+    if (!host.services().spreadsheet)
+        throw Failure(QStringLiteral("No spreadsheet application is available"));
+    return *host.services().spreadsheet;
+}
+
+// Where the two handlers differ: how a data row's cells get the text format.
+enum class RowFormat
+{
+    // Every cell of the row, right before its value (the valid list).
+    EachCell,
+    // The row's first cell once, before the row's cells are written (the
+    // invalid list).
+    FirstCellOnce,
+};
+
+// When the export ends, however it ends: a spreadsheet application that was
+// started for it and holds no document (the probe, an empty list, a failure
+// before the workbook) does not run on hidden.
+class EndUnusedApplication
+{
+public:
+    explicit EndUnusedApplication(const Host& host) : m_host(host) {}
+    ~EndUnusedApplication()
+    {
+        if (SpreadsheetServer* server = m_host.services().spreadsheet)
+            server->endUnusedApplication();
+    }
+    EndUnusedApplication(const EndUnusedApplication&) = delete;
+    EndUnusedApplication& operator=(const EndUnusedApplication&) = delete;
+
+private:
+    const Host& m_host;
+};
+
+// The export of one list, for the handler `handler`. The sheet is reached
+// afresh through the workbook for every cell, and the list is read afresh at
+// every step: the window processes its events in between, and other handlers
+// may change the list there.
+void exportList(Host& host, const ListModel* list, const char* handler, RowFormat rowFormat)
+{
+    const EndUnusedApplication endUnused(host);
+    Procedure p(host.prompts(), procedureTag("Form1", handler));
+
+    if (p.endsIf(100, [&] { return !SpreadsheetExport::isSpreadsheetInstalled(host); })) {
+        p.step(176, [&] {
+            host.prompts().messageBox(
+                QStringLiteral("Excel is not installed on this computer. You need to have it "
+                               "installed to use this feature."),
+                Main::ApplicationTitle());
+        });
+        return;
+    }
+    if (p.endsIf(108, [&] { return list->ItemCount() == 0; }))
+        return;
+    p.step(110, [&] { host.SetMousePointer(Host::vbHourglass); });
+
+    // Without the application, or without a workbook in it, there is nowhere
+    // to write: the failure is reported once and the export ends.
+    std::unique_ptr<Spreadsheet::Application> application;
+    std::unique_ptr<Spreadsheet::Workbook> workbook;
+    p.step(112, [&] { application = spreadsheetServer(host).createApplication(); });
+    if (application)
+        p.step(114, [&] { workbook = application->Workbooks()->Add(); });
+    if (!workbook) {
+        p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
+        return;
+    }
+    auto cell = [&](int row, int column) { return workbook->ActiveSheet()->cells(row, column); };
+
+    // The header row.
+    int i = 1;
+    for (int c = 1, n = p.count(118, [&] { return list->ColumnCount(); }); c <= n; ++c) {
+        p.step(120, [&] { host.DoEvents(); });
+        p.step(122, [&] { cell(1, i)->SetNumberFormat(TextFormat); });
+        // The first column and the others are written alike, at lines of their own.
+        p.step(c == 1 ? 126 : 130, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
+        ++i;
+        p.step(134, [&] { workbook->ActiveSheet()->Columns(c)->Autofit(); });
+    }
+
+    // One row per item; an unchecked item leaves its row empty.
+    const bool eachCell = rowFormat == RowFormat::EachCell;
+    int j = 2;
+    for (qsizetype r = 1, n = p.count(140, [&] { return list->ItemCount(); }); r <= n; ++r) {
+        p.step(142, [&] { host.DoEvents(); });
+        if (p.when(144, [&] { return list->Checked(r); })) {
+            i = 1;
+            if (!eachCell)
+                p.step(148, [&] { cell(j, 1)->SetNumberFormat(TextFormat); });
+            const int columnsLine = eachCell ? 148 : 150;
+            for (int c = 1, m = p.count(columnsLine, [&] { return list->ColumnCount(); }); c <= m;
+                 ++c) {
+                p.step(eachCell ? 150 : 152, [&] { host.DoEvents(); });
+                if (eachCell)
+                    p.step(152, [&] { cell(j, i)->SetNumberFormat(TextFormat); });
+                if (c == 1)
+                    p.step(156, [&] { cell(j, i)->SetValue(list->ItemText(r)); });
+                else
+                    p.step(160, [&] {
+                        cell(j, i)->SetValue(list->SubItem(r, c).remove(QLatin1Char('=')));
+                    });
+                ++i;
+            }
+        }
+        ++j;
+    }
+
+    p.step(170, [&] { workbook->ActiveSheet()->Columns()->Autofit(); });
+    p.step(172, [&] { application->SetVisible(true); });
+    p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
+    // The workbook and the application are let go here; both stay open for
+    // the user, and an application that shows nothing ends after them.
+    workbook.reset();
+    application.reset();
+}
+
+} // namespace
+
+bool SpreadsheetExport::isSpreadsheetInstalled(Host& host)
+{
+    bool installed = true;
+    try {
+        // Started and let go at once.
+        spreadsheetServer(host).createApplication();
+    } catch (...) {
+        installed = false;
+    }
+    if (!installed)
+        host.prompts().messageBox(QStringLiteral("Excel is not installed on this computer. You "
+                                                 "need to have it installed to use this software "
+                                                 "without error."),
+                                  Main::ApplicationTitle());
+    return installed;
+}
+
+void SpreadsheetExport::exportValidList(Host& host)
+{
+    exportList(host, &host.validList(), "PushButton13_Click", RowFormat::EachCell);
+}
+
+void SpreadsheetExport::exportInvalidList(Host& host)
+{
+    exportList(host, &host.invalidList(), "PushButton7_Click", RowFormat::FirstCellOnce);
+}

@@ -1,0 +1,84 @@
+#include "features/TextFileImport.h"
+
+#include "core/files/FilePath.h"
+#include "core/text/TextFileReader.h"
+#include "features/Main.h"
+#include "features/host/Host.h"
+#include "features/host/Platform.h"
+#include "features/host/Procedure.h"
+
+#include <QStringList>
+
+namespace {
+
+// Explorer-style dialog, several files at once, long names, read-only box ticked.
+constexpr qint32 OpenFlags = FileDialogFlags::Explorer | FileDialogFlags::AllowMultiSelect |
+                             FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
+static_assert(OpenFlags == 2621953);
+
+const QString OpenTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+} // namespace
+
+namespace Main {
+
+void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path)
+{
+    if (!FileExists(path)) {
+        prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
+        return;
+    }
+    TextFileReader::readItems(
+        path, [&list](const std::vector<QStringView>& items) { list.appendMany(items); });
+}
+
+} // namespace Main
+
+void TextFileImport::loadCodesFromTextFiles(Host& host)
+{
+    Procedure p(host.prompts(), procedureTag("Form1", "PushButton3_Click"));
+    CommonDialog& dialog = host.fileDialog();
+
+    p.step(100, [&] { dialog.FileName.clear(); });
+    p.step(102, [&] { dialog.Flags = OpenFlags; });
+    p.step(104, [&] { dialog.DialogTitle = OpenTitle; });
+    p.step(106, [&] { dialog.Filter = OpenFilter; });
+    p.step(108, [&] { dialog.ShowOpen(); });
+    if (p.endsIf(110, [&] { return dialog.FileName.isEmpty(); }))
+        return;
+    QStringList parts;
+    p.step(112, [&] { parts = dialog.FileName.split(QChar(0)); });
+    p.step(114, [&] { host.SetMousePointer(Host::vbHourglass); });
+    if (p.when(116, [&] { return parts.size() == 1; })) {
+        QString path;
+        p.step(118, [&] { path = parts.at(0); });
+        p.step(120, [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
+    } else if (p.when(122, [&] { return parts.size() >= 2; })) {
+        QString folder;
+        p.step(124, [&] { folder = parts.at(0); });
+        qsizetype last = 0;
+        p.step(126, [&] { last = parts.size() - 1; });
+        for (qsizetype i = 1, n = p.count(128, [&] { return last; }); i <= n; ++i) {
+            QString path;
+            p.step(130, [&] { path = folder + QChar(FilePath::Separator) + parts.at(i); });
+            p.step(132, [&] { path = Main::FixDoubleBackslashes(path); });
+            p.step(134,
+                   [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
+        } // 136
+    }
+    p.step(138, [&] { host.SetMousePointer(Host::vbDefault); });
+}
+
+void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths)
+{
+    if (host.MousePointer() == Host::vbHourglass || paths.isEmpty())
+        return;
+    Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
+    p.step(100, [&] { host.SetMousePointer(Host::vbHourglass); });
+    for (qsizetype i = 0, n = p.count(102, [&] { return paths.size(); }); i < n; ++i)
+        p.step(104, [&] {
+            Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), paths.at(i));
+        });
+    p.step(106, [&] { host.SetMousePointer(Host::vbDefault); });
+}

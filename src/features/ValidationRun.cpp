@@ -1,0 +1,131 @@
+#include "features/ValidationRun.h"
+
+#include "core/base/Failure.h"
+#include "core/base/PacedYield.h"
+#include "core/upc/UpcCheck.h"
+#include "features/Main.h"
+#include "features/host/Host.h"
+#include "features/host/Procedure.h"
+
+namespace {
+
+// Steps 112 and 114 of the code the run is at, made when something can see the
+// bar: the window draws it and other handlers read it only while the run
+// yields or an error report is open, so a code after which neither happens
+// costs the bar nothing. Until the window runs again the code list cannot
+// change, so the position and the text of the code reached are read there
+// exactly as they would have been at its own steps.
+class RunProgress
+{
+public:
+    RunProgress(Procedure& p, Host& host, const ListModel& codes)
+        : m_p(p), m_host(host), m_codes(codes)
+    {}
+
+    // Code i's steps 112 and 114 are due.
+    void reached(qsizetype i) { m_reached = i; }
+
+    // Makes the steps of the code reached, unless they are made already.
+    void show()
+    {
+        if (m_shown == m_reached)
+            return;
+        const qsizetype i = m_shown = m_reached;
+        m_p.step(112, [&] {
+            const qsizetype m = m_codes.ItemCount();
+            if (m == 0)
+                throw Failure(QStringLiteral("Division by zero"));
+            m_host.SetProgressValue(double(i) / double(m) * 100.0);
+        });
+        m_p.step(114, [&] {
+            m_host.SetProgressText(QStringLiteral("Processing: ") +
+                                   Main::FileNameFromPath(m_codes.ItemText(i)));
+        });
+    }
+
+private:
+    Procedure& m_p;
+    Host& m_host;
+    const ListModel& m_codes;
+    qsizetype m_reached = 0;
+    qsizetype m_shown = 0;
+};
+
+} // namespace
+
+// "Start Validating": files every code of the code list into the valid or the
+// invalid list, in list order. The window handles its pending events between
+// two codes, at most once per interval, so other handlers (another run
+// included) may run in the middle; the busy pointer is the only guard. When
+// the code list no longer holds the current position (it was emptied or
+// shortened meanwhile), the one report of the step that found it out ends the
+// rounds, and the run ends as always.
+void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
+                                    std::function<qint64()> clock)
+{
+    Procedure p(host.prompts(), procedureTag("Form1", "PushButton17_Click"));
+    ListModel& codes = host.codeList();
+    ListModel& valid = host.validList();
+    ListModel& invalid = host.invalidList();
+
+    if (!p.when(100, [&] { return codes.ItemCount() == 0; })) {
+        p.step(102, [&] { valid.Clear(); });
+        p.step(104, [&] { invalid.Clear(); });
+        p.step(106, [&] { host.SetMousePointer(Host::vbHourglass); });
+        // The bound is taken once; the list is read afresh at every step.
+        const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
+        const auto positionGone = [&](qsizetype i) { return i > codes.ItemCount(); };
+        RunProgress progress(p, host, codes);
+        PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
+        for (qsizetype i = 1; i <= n; ++i) {
+            if (positionGone(i)) {
+                // Item i went at the last yield: its reading is reported, with
+                // the bar at the code before it, and the rounds end.
+                progress.show();
+                p.step(110, [&] { (void)codes.ItemText(i); });
+                break;
+            }
+            // The code is read where the list holds it; it is kept aside only
+            // when the window runs before it is checked.
+            QStringView code = codes.ItemView(i); // 110
+            QString kept;
+            progress.reached(i);
+            if (yield.due()) {
+                kept = code.toString();
+                code = kept;
+                progress.show();
+                p.step(116, [&] { yield.yieldNow(); });
+            }
+            // A code the check fails on gets no verdict and so goes to the
+            // invalid list; a verdict never carries over from another code.
+            const QString* verdict = nullptr;
+            p.step(118, [&] {
+                try {
+                    verdict = &modUPCCode::CheckUPCCode(code);
+                } catch (...) {
+                    progress.show(); // the report shows the bar at this code
+                    throw;
+                }
+            });
+            if (p.when(120, [&] { return verdict && *verdict == modUPCCode::Valid; }))
+                p.step(122, [&] { valid.AppendItem(codes.ItemView(i)); });
+            else
+                p.step(124, [&] { invalid.AppendItem(codes.ItemView(i)); });
+            if (positionGone(i))
+                break;
+        } // 126
+        // The bar passes through the last code's position and caption, as
+        // after every code, before it is set to rest.
+        progress.show();
+        p.step(128, [&] { host.SetMousePointer(Host::vbDefault); });
+        p.step(130, [&] { host.SetProgressValue(0); });
+        p.step(132, [&] { host.SetProgressText(QStringLiteral("Progress Bar")); });
+        p.step(134, [&] {
+            host.prompts().messageBox(QStringLiteral("Done."), Main::ApplicationTitle());
+        });
+        return;
+    }
+    p.step(136, [&] {
+        host.prompts().messageBox(QStringLiteral("No UPC codes added."), Main::ApplicationTitle());
+    });
+}

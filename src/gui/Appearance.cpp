@@ -1,0 +1,323 @@
+#include "gui/Appearance.h"
+
+#include "core/base/Failure.h"
+#include "gui/Form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+QString skinFileFailure(const QString& path, const QString& what)
+{
+    return QStringLiteral("Skin file %1 %2").arg(QDir::toNativeSeparators(path), what);
+}
+
+// Qt's style sheet parser says only through a warning that it gave up on a
+// sheet; this catches that warning while a sheet is tried out.
+thread_local bool parseFailed = false;
+QtMessageHandler previousHandler = nullptr;
+
+void catchParseWarning(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("Could not parse"))) {
+        parseFailed = true;
+        return;
+    }
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        qt_message_output(type, context, message);
+}
+
+bool isStyleSheet(const QString& text)
+{
+    parseFailed = false;
+    previousHandler = qInstallMessageHandler(catchParseWarning);
+    {
+        QWidget probe;
+        probe.setAttribute(Qt::WA_DontShowOnScreen);
+        probe.setStyleSheet(text);
+        probe.ensurePolished();
+    }
+    qInstallMessageHandler(previousHandler);
+    previousHandler = nullptr;
+    return !parseFailed;
+}
+
+// url(...) in a style sheet is taken from the working folder; a skin's images
+// lie beside the skin, so relative references are made absolute. Comments are
+// left as they are.
+QString anchorUrls(const QString& sheet, const QString& folder)
+{
+    static const QRegularExpression commentOrUrl(
+        QStringLiteral(R"((/\*[\s\S]*?\*/)|url\(\s*(["']?)([^"')]+)\2\s*\))"));
+    QString result;
+    qsizetype done = 0;
+    for (auto it = commentOrUrl.globalMatch(sheet); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        result += QStringView(sheet).mid(done, match.capturedStart() - done);
+        done = match.capturedEnd();
+        const QString reference = match.captured(3).trimmed();
+        // Absolute paths, resources (":/...") and addresses with a scheme stay.
+        if (match.hasCaptured(1) || reference.contains(QLatin1Char(':')) ||
+            QDir::isAbsolutePath(reference)) {
+            result += match.captured(0);
+            continue;
+        }
+        const QString quote =
+            match.captured(2).isEmpty() ? QStringLiteral("\"") : match.captured(2);
+        result += QStringLiteral("url(") + quote +
+                  QDir::cleanPath(QDir(folder).absoluteFilePath(reference)) + quote +
+                  QLatin1Char(')');
+    }
+    result += QStringView(sheet).mid(done);
+    return result;
+}
+
+void setBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(widget->backgroundRole(), colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// StyleSheetSkin
+
+StyleSheetSkin::StyleSheetSkin(QObject* parent) : SkinFramework(parent) {}
+
+StyleSheetSkin::~StyleSheetSkin()
+{
+    if (m_watching)
+        qApp->removeEventFilter(this);
+}
+
+QString StyleSheetSkin::readSkinFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw Failure(skinFileFailure(path, QStringLiteral("not found")));
+    if (!info.isFile())
+        throw Failure(skinFileFailure(path, QStringLiteral("is not a file")));
+    if (info.size() > MaximumFileSize)
+        throw Failure(skinFileFailure(path, QStringLiteral("is too large for a skin (%1 bytes; "
+                                                           "a skin has at most %2)")
+                                                .arg(info.size())
+                                                .arg(MaximumFileSize)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(
+            skinFileFailure(path, QStringLiteral("cannot be read: ") + file.errorString()));
+    QByteArray bytes = file.read(MaximumFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(
+            skinFileFailure(path, QStringLiteral("cannot be read: ") + file.errorString()));
+    if (bytes.size() > MaximumFileSize)
+        throw Failure(skinFileFailure(path, QStringLiteral("is too large for a skin")));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    if (bytes.contains('\0'))
+        throw Failure(skinFileFailure(path, QStringLiteral("is not a text file")));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        throw Failure(skinFileFailure(path, QStringLiteral("is not UTF-8 text")));
+    if (text.trimmed().isEmpty())
+        throw Failure(skinFileFailure(path, QStringLiteral("is empty")));
+    if (!isStyleSheet(text))
+        throw Failure(skinFileFailure(path, QStringLiteral("is not a valid Qt style sheet")));
+    return anchorUrls(text, info.absolutePath());
+}
+
+void StyleSheetSkin::LoadSkin(const QString& path, const QString& variantFile)
+{
+    QString sheet = readSkinFile(path);
+    if (!variantFile.isEmpty())
+        sheet += QLatin1Char('\n') + readSkinFile(variantFile);
+    m_styleSheet = sheet;
+    refresh();
+}
+
+void StyleSheetSkin::SetApplyOptions(qint32 options)
+{
+    m_options = options;
+    refresh();
+}
+
+void StyleSheetSkin::SetAutoApplyNewWindows(bool on)
+{
+    m_autoApplyNewWindows = on;
+    refresh();
+}
+
+void StyleSheetSkin::SetEnabled(bool on)
+{
+    m_enabled = on;
+    refresh();
+}
+
+void StyleSheetSkin::ApplyWindow(quintptr windowHandle)
+{
+    QWidget* window = QWidget::find(WId(windowHandle));
+    if (!window)
+        throw Failure(QStringLiteral("Invalid window handle"));
+    if (m_styleSheet.isEmpty())
+        throw Failure(QStringLiteral("No skin is loaded"));
+    if (m_window && m_window != window && m_windowSkinned)
+        m_window->setStyleSheet(QString());
+    m_windowSkinned = false;
+    m_window = window;
+    refresh();
+}
+
+void StyleSheetSkin::skin(QWidget* window)
+{
+    if (window->styleSheet() != m_styleSheet)
+        window->setStyleSheet(m_styleSheet);
+}
+
+void StyleSheetSkin::refresh()
+{
+    if (!m_window)
+        return;
+    const bool drawn = m_enabled && !m_styleSheet.isEmpty();
+    if (drawn && (m_options & SkinApplyWindow)) {
+        skin(m_window);
+        m_windowSkinned = true;
+    } else if (m_windowSkinned) {
+        m_window->setStyleSheet(QString());
+        m_windowSkinned = false;
+    }
+
+    m_laterWindows.removeAll(nullptr);
+    for (const QPointer<QWidget>& later : std::as_const(m_laterWindows)) {
+        if (drawn)
+            skin(later);
+        else
+            later->setStyleSheet(QString());
+    }
+
+    const bool watch = drawn && m_autoApplyNewWindows;
+    if (watch && !m_watching)
+        qApp->installEventFilter(this);
+    else if (!watch && m_watching)
+        qApp->removeEventFilter(this);
+    m_watching = watch;
+}
+
+bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* window = static_cast<QWidget*>(watched);
+        const Qt::WindowType type = window->windowType();
+        if (window->isWindow() && !window->parentWidget() && window != m_window &&
+            type != Qt::ToolTip && type != Qt::Popup && window->styleSheet().isEmpty()) {
+            skin(window);
+            m_laterWindows.removeAll(nullptr);
+            m_laterWindows.append(window);
+        }
+    }
+    return false;
+}
+
+SkinFramework* StyleSheetSkinFactory::create(QWidget* window)
+{
+    return new StyleSheetSkin(window);
+}
+
+// ---------------------------------------------------------------------------
+// ApplySkin
+
+namespace Main {
+
+QString SkinFilePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/x/o.cjs");
+}
+
+// Lists the skin file's name in its folder, asking for ordinary files only:
+// no folders, no hidden entries, no devices, pipes or sockets.
+bool SkinFileIsPresent(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folderPath = info.absolutePath();
+    const QFileInfo folder(folderPath);
+    if (folder.isDir() && !folder.isReadable())
+        throw Failure(QStringLiteral("Skin folder %1 cannot be listed: permission denied")
+                          .arg(QDir::toNativeSeparators(folderPath)));
+    const QStringList names =
+        QDir(folderPath).entryList({info.fileName()}, QDir::Files | QDir::CaseSensitive);
+    if (!names.contains(info.fileName()))
+        return false;
+
+    // File managers hide the names listed in a ".hidden" file of the folder.
+    QFile hiddenList(folderPath + QStringLiteral("/.hidden"));
+    if (QFileInfo(hiddenList).isFile() && hiddenList.open(QIODevice::ReadOnly)) {
+        const QString listed = QString::fromUtf8(hiddenList.read(64 * 1024));
+        for (QStringView line : QStringView(listed).split(QLatin1Char('\n'))) {
+            if (line.trimmed() == info.fileName())
+                return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// The window's skinning component, made the first time it is needed.
+SkinFramework& SkinFramework1(Form1& form)
+{
+    const QString name = QStringLiteral("SkinFramework1");
+    if (auto* existing = form.findChild<SkinFramework*>(name, Qt::FindDirectChildrenOnly))
+        return *existing;
+    SkinFactory* factory = form.services().skin;
+    SkinFramework* component = factory ? factory->create(&form) : nullptr;
+    if (!component)
+        throw Failure(QStringLiteral("The skinning component is not available"));
+    component->setObjectName(name);
+    return *component;
+}
+
+} // namespace
+
+void ApplySkin(Form1& form)
+{
+    const QString programFolder = form.services().programFolder;
+
+    if (!SkinFileIsPresent(SkinFilePath(programFolder)))
+        return;
+
+    // Button face: the face colour of push buttons.
+    const QColor buttonFace = QApplication::palette().color(QPalette::Active, QPalette::Button);
+    setBackground(&form, buttonFace);
+
+    // Labels, frames, check boxes and option buttons take the window's colour.
+    // This window has none of them; the rule holds for any that are added.
+    for (QWidget* control : form.findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control) ||
+            qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
+            setBackground(control, buttonFace);
+    }
+
+    SkinFramework& skin = SkinFramework1(form);
+    skin.LoadSkin(SkinFilePath(programFolder), QString());
+    skin.SetApplyOptions(skin.ApplyOptions() | SkinFramework::SkinApplyWindow);
+    skin.SetAutoApplyNewWindows(true);
+    skin.SetEnabled(true);
+    skin.ApplyWindow(quintptr(form.winId()));
+}
+
+} // namespace Main

@@ -1,0 +1,534 @@
+#include "gui/Form1.h"
+
+#include "core/base/Failure.h"
+#include "core/base/Maker.h"
+#include "core/files/SettingsStore.h"
+#include "core/files/StoredCodeList.h"
+#include "features/ClipboardCopy.h"
+#include "features/CodeListEditing.h"
+#include "features/Help.h"
+#include "features/Main.h"
+#include "features/ResultClearing.h"
+#include "features/SpreadsheetExport.h"
+#include "features/TextExport.h"
+#include "features/TextFileImport.h"
+#include "features/ValidationRun.h"
+#include "features/host/Procedure.h"
+#include "gui/Appearance.h"
+#include "gui/ListView.h"
+#include "gui/ProgressBar.h"
+#include "gui/PushButton.h"
+#include "gui/Twips.h"
+#include "gui/platform/CursorFile.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QImageReader>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+#include <optional>
+
+namespace {
+
+const QString ListToolTip = QStringLiteral("Double-click item to remove it. Move | line to right "
+                                           "and out of window to reveal full names.");
+
+const QString StoreApplication = QLatin1String(Maker::CompanyName);
+const QString StoreSection = QLatin1String(Maker::ProductName);
+const QString StoreKey = QStringLiteral("UPC Codes");
+
+// System colours of the window's controls.
+QColor buttonText()
+{
+    return QApplication::palette().color(QPalette::Active, QPalette::ButtonText);
+}
+
+void place(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+                         Twips::toPixels(height));
+}
+
+QFont arialBold(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      Host(services), CommonDialog1(fileDialog())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    layOut();
+    setLists(ListView1->model(), ListView2->model(), ListView3->model());
+    connectHandlers();
+}
+
+Form1::~Form1() = default;
+
+void Form1::layOut()
+{
+    setFixedSize(Twips::toPixels(8040), Twips::toPixels(9900));
+    setFont(arialBold(9));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::white);
+    setPalette(background);
+    setAutoFillBackground(true);
+    setMouseTracking(true);
+
+    auto makeButton = [this](const char* name, const char* caption) {
+        auto* button = new PushButton(QString::fromUtf8(caption), this);
+        button->setObjectName(QLatin1String(name));
+        button->setFont(arialBold(11.25));
+        QPalette colours = button->palette();
+        colours.setColor(QPalette::Button, Qt::white);
+        colours.setColor(QPalette::ButtonText, buttonText());
+        button->setPalette(colours);
+        return button;
+    };
+    auto makeList = [this](const char* name) {
+        auto* list = new ListView(this);
+        list->setObjectName(QLatin1String(name));
+        list->setToolTip(ListToolTip);
+        return list;
+    };
+
+    PushButton5 = makeButton("PushButton5", "Help");
+    ListView1 = makeList("ListView1");
+    PushButton6 = makeButton("PushButton6", "Add UPC Number or Numbers");
+    PushButton3 = makeButton("PushButton3", "Load UPCs From Text File");
+    PushButton1 = makeButton("PushButton1", "Clear List");
+    PushButton12 = makeButton("PushButton12", "Load Sample/Example UPCs");
+    PushButton17 = makeButton("PushButton17", "Start Validating");
+    ListView2 = makeList("ListView2");
+    PushButton4 = makeButton("PushButton4", "Save Results As Text File");
+    PushButton13 = makeButton("PushButton13", "Save Results As Excel File");
+    PushButton10 = makeButton("PushButton10", "Copy Results To Clipboard");
+    PushButton2 = makeButton("PushButton2", "Clear Results");
+    ListView3 = makeList("ListView3");
+    PushButton8 = makeButton("PushButton8", "Save Results As Text File");
+    PushButton7 = makeButton("PushButton7", "Save Results As Excel File");
+    PushButton11 = makeButton("PushButton11", "Copy Results To Clipboard");
+    PushButton9 = makeButton("PushButton9", "Clear Results");
+    ProgressBar1 = new ProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->SetText(QStringLiteral("Progress Bar"));
+    ProgressBar1->setFont(arialBold(11.25));
+    {
+        QPalette colours = ProgressBar1->palette();
+        colours.setColor(QPalette::Window, Qt::white);
+        colours.setColor(QPalette::Base, Qt::white);
+        colours.setColor(QPalette::Text, buttonText());
+        colours.setColor(QPalette::WindowText, buttonText());
+        ProgressBar1->setPalette(colours);
+    }
+
+    place(PushButton5, 120, 120, 7800, 405);
+    place(ListView1, 120, 630, 7800, 1635);
+    place(PushButton6, 120, 2355, 3840, 405);
+    place(PushButton3, 4080, 2355, 3840, 405);
+    place(PushButton1, 120, 2865, 3840, 405);
+    place(PushButton12, 4080, 2865, 3840, 405);
+    place(PushButton17, 120, 3375, 7800, 405);
+    place(ListView2, 120, 3870, 7800, 1635);
+    place(PushButton4, 120, 5595, 3840, 405);
+    place(PushButton13, 4080, 5595, 3840, 405);
+    place(PushButton10, 120, 6105, 3840, 405);
+    place(PushButton2, 4080, 6105, 3840, 405);
+    place(ListView3, 135, 6630, 7800, 1635);
+    place(PushButton8, 120, 8350, 3840, 405);
+    place(PushButton7, 4080, 8350, 3840, 405);
+    place(PushButton11, 120, 8860, 3840, 405);
+    place(PushButton9, 4080, 8860, 3840, 405);
+    place(ProgressBar1, 120, 9380, 7800, 405);
+
+    // Keyboard order: the three lists, then the buttons; "Help" is the
+    // fourteenth stop and "Load Sample/Example UPCs" the last button.
+    const QWidget* order[] = {ListView1,    ListView2,    ListView3,   PushButton6,  PushButton3,
+                              PushButton1,  PushButton17, PushButton4, PushButton13, PushButton2,
+                              PushButton8,  PushButton7,  PushButton9, PushButton5,  PushButton10,
+                              PushButton11, PushButton12, ProgressBar1};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
+
+void Form1::connectHandlers()
+{
+    const std::pair<PushButton*, void (Form1::*)()> clicks[] = {
+        {PushButton1, &Form1::PushButton1_Click},   {PushButton2, &Form1::PushButton2_Click},
+        {PushButton3, &Form1::PushButton3_Click},   {PushButton4, &Form1::PushButton4_Click},
+        {PushButton5, &Form1::PushButton5_Click},   {PushButton6, &Form1::PushButton6_Click},
+        {PushButton7, &Form1::PushButton7_Click},   {PushButton8, &Form1::PushButton8_Click},
+        {PushButton9, &Form1::PushButton9_Click},   {PushButton10, &Form1::PushButton10_Click},
+        {PushButton11, &Form1::PushButton11_Click}, {PushButton12, &Form1::PushButton12_Click},
+        {PushButton13, &Form1::PushButton13_Click}, {PushButton17, &Form1::PushButton17_Click},
+    };
+    for (const auto& [button, handler] : clicks) {
+        connect(button, &QPushButton::clicked, this, handler);
+        connect(button, &PushButton::MouseMove, this, &Form1::PushButton_MouseMove);
+    }
+    for (ListView* list : {ListView1, ListView2, ListView3})
+        connect(list, &ListView::MouseMove, this, &Form1::ListView_MouseMove);
+    connect(ListView1, &ListView::DblClick, this, &Form1::ListView1_DblClick);
+    connect(ListView2, &ListView::DblClick, this, &Form1::ListView2_DblClick);
+    connect(ListView3, &ListView::DblClick, this, &Form1::ListView3_DblClick);
+    connect(ListView1, &ListView::KeyDown, this, &Form1::ListView1_KeyDown);
+    connect(ListView2, &ListView::KeyDown, this, &Form1::ListView2_KeyDown);
+    connect(ListView3, &ListView::KeyDown, this, &Form1::ListView3_KeyDown);
+    connect(ListView1, &ListView::ContextMenu, this, &Form1::ListView1_ContextMenu);
+    connect(ListView2, &ListView::ContextMenu, this, &Form1::ListView2_ContextMenu);
+    connect(ListView3, &ListView::ContextMenu, this, &Form1::ListView3_ContextMenu);
+    // Only the code list takes drops. The files are loaded after the drop has
+    // returned, so that the program they came from is not kept waiting.
+    ListView1->SetAcceptsDrops(true);
+    connect(ListView1, &ListView::Dropped, this, &Form1::ListView1_OLEDragDrop,
+            Qt::QueuedConnection);
+}
+
+void Form1::Form_Load()
+{
+    Procedure p(prompts(), procedureTag("Form1", "Form_Load"));
+
+    p.step(102, [&] { Main::ApplySkin(*this); });
+    p.step(106, [&] { setWindowTitle(QLatin1String(Maker::ProductName)); });
+    p.step(106, [&] { setWindowIcon(QIcon(QStringLiteral(":/quorvane/quorvane.png"))); });
+    p.step(106, [&] { Main::SetApplicationTitle(); });
+    const QString cursorPath = m_services.programFolder + QStringLiteral("/HAND-M.CUR");
+    if (p.when(108, [&] { return Main::FileExists(cursorPath); }))
+        p.step(110, [&] { loadMouseIcon(cursorPath); });
+    p.step(112, [&] {
+        Main::OpenHomePageOccasionally(*m_services.random, *m_services.urlOpener,
+                                       m_services.secondsSinceMidnight());
+    });
+    p.step(130, [&] { ListView1->AddColumnHeader(QStringLiteral("UPC Codes")); });
+    p.step(132, [&] { ListView1->SetColumnWidth(1, 7000); });
+    p.step(134, [&] { ListView2->AddColumnHeader(QStringLiteral(" Valid Codes")); });
+    p.step(136, [&] { ListView2->SetColumnWidth(1, 7000); });
+    p.step(138, [&] { ListView3->AddColumnHeader(QStringLiteral("Invalid Codes")); });
+    p.step(140, [&] { ListView3->SetColumnWidth(1, 7000); });
+
+    // The code list of the last close. A restoring step that fails leaves its
+    // count up, and the close then keeps the stored file aside rather than
+    // replace it with a list that lacks what could not be restored.
+    auto restoring = [this](auto body) {
+        return [this, body] {
+            ++m_unrestoredSteps;
+            body();
+            --m_unrestoredSteps;
+        };
+    };
+    // The stored text is cut into pieces straight from its bytes, a part at a
+    // time, and the pieces go into the list in batches.
+    QByteArray stored;
+    p.step(142, restoring([&] {
+               stored = m_services.settings->readUtf8(StoreApplication, StoreSection, StoreKey)
+                            .value_or(QByteArray());
+           }));
+    if (p.endsIf(144, [&] { return stored.isEmpty(); }))
+        return;
+    ListModel& codes = ListView1->model();
+    std::optional<StoredCodeList::Utf8Split> pieces;
+    p.step(146, restoring([&] { pieces.emplace(stored); }));
+    bool reserved = false;
+    // A part that cannot be cut ends the restoring there, with one report.
+    for (bool more = pieces.has_value(); more;) {
+        more = false;
+        p.step(146, restoring([&] { more = pieces->next(); }));
+        if (!more)
+            break;
+        p.step(152, restoring([&] {
+                   if (!reserved) {
+                       codes.reserve(pieces->mostPieces(), pieces->mostCharacters());
+                       reserved = true;
+                   }
+                   codes.appendMany(pieces->pieces());
+               }));
+    }
+    pieces.reset();
+    stored = QByteArray();
+    ListView1->Refresh();
+}
+
+void Form1::Form_QueryUnload()
+{
+    Procedure p(prompts(), procedureTag("Form1", "Form_QueryUnload"));
+
+    // The stored text goes from the list to the store a piece at a time, as
+    // UTF-8, without being built first. A stored list that start-up could not
+    // restore is moved aside first; when that fails, nothing is written. When
+    // the text cannot be written whole, the store keeps the value of the last
+    // close rather than an empty or partial list.
+    const ListModel& codes = ListView1->model();
+    p.step(110, [&] {
+        if (m_unrestoredSteps > 0) {
+            m_services.settings->keepAside(StoreApplication, StoreSection, StoreKey);
+            m_unrestoredSteps = 0;
+        }
+        m_services.settings->write(StoreApplication, StoreSection, StoreKey,
+                                   [&codes](const SettingsStore::ByteSink& write) {
+                                       StoredCodeList::writeUtf8(codes.items().texts(), write);
+                                   });
+    });
+    p.step(112, [&] { DoEvents(); });
+}
+
+void Form1::Form_Unload()
+{
+    if (m_services.endProgram)
+        m_services.endProgram(m_yieldDepth > 0);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    event->accept();
+    Form_Unload();
+}
+
+void Form1::loadMouseIcon(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(file.errorString());
+    const QByteArray bytes = file.readAll();
+    const auto hotspot = cursorHotspot(bytes);
+    QPixmap image;
+    if (!hotspot || !image.loadFromData(bytes, "CUR"))
+        throw Failure(QLatin1String(FailureText::InvalidPicture));
+    m_mouseIcon = QCursor(image, hotspot->x(), hotspot->y());
+}
+
+void Form1::SetMousePointer(int mode)
+{
+    m_mousePointer = mode;
+    switch (mode) {
+    case vbHourglass:
+        setCursor(Qt::WaitCursor);
+        break;
+    case vbCustom:
+        if (m_mouseIcon)
+            setCursor(*m_mouseIcon);
+        else
+            setCursor(Qt::ArrowCursor);
+        break;
+    default:
+        setCursor(Qt::ArrowCursor);
+        break;
+    }
+}
+
+void Form1::DoEvents()
+{
+    ++m_yieldDepth;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    --m_yieldDepth;
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::Form_MouseMove()
+{
+    if (m_mousePointer != vbHourglass)
+        SetMousePointer(vbDefault);
+}
+
+void Form1::ListView_MouseMove()
+{
+    if (m_mousePointer != vbHourglass)
+        SetMousePointer(vbDefault);
+}
+
+void Form1::PushButton_MouseMove()
+{
+    if (m_mousePointer != vbHourglass)
+        SetMousePointer(vbCustom);
+}
+
+double Form1::ProgressValue() const
+{
+    return ProgressBar1->Value();
+}
+
+void Form1::SetProgressValue(double value)
+{
+    ProgressBar1->SetValue(value);
+}
+
+const QString& Form1::ProgressText() const
+{
+    return ProgressBar1->Text();
+}
+
+void Form1::SetProgressText(const QString& text)
+{
+    ProgressBar1->SetText(text);
+}
+
+// The handlers: each hands its work to the feature that owns it.
+
+void Form1::PushButton6_Click()
+{
+    CodeListEditing::addTypedCodes(*this);
+}
+
+void Form1::PushButton3_Click()
+{
+    TextFileImport::loadCodesFromTextFiles(*this);
+}
+
+void Form1::PushButton1_Click()
+{
+    CodeListEditing::clearCodeList(*this);
+}
+
+void Form1::PushButton12_Click()
+{
+    CodeListEditing::addSampleCodes(*this);
+}
+
+void Form1::PushButton17_Click()
+{
+    ValidationRun::startValidating(*this);
+}
+
+void Form1::PushButton4_Click()
+{
+    TextExport::saveValidList(*this);
+}
+
+void Form1::PushButton13_Click()
+{
+    SpreadsheetExport::exportValidList(*this);
+}
+
+void Form1::PushButton10_Click()
+{
+    ClipboardCopy::copyValidList(*this);
+}
+
+void Form1::PushButton2_Click()
+{
+    ResultClearing::clearValidList(*this);
+}
+
+void Form1::PushButton8_Click()
+{
+    TextExport::saveInvalidList(*this);
+}
+
+void Form1::PushButton7_Click()
+{
+    SpreadsheetExport::exportInvalidList(*this);
+}
+
+void Form1::PushButton11_Click()
+{
+    ClipboardCopy::copyInvalidList(*this);
+}
+
+void Form1::PushButton9_Click()
+{
+    ResultClearing::clearInvalidList(*this);
+}
+
+void Form1::PushButton5_Click()
+{
+    Help::showHelp(*this);
+}
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
+{
+    return SpreadsheetExport::isSpreadsheetInstalled(*this);
+}
+
+void Form1::ListView1_DblClick()
+{
+    CodeListEditing::removeItem(*this, ListView1->model(), ListView1->SelectedItem());
+}
+
+void Form1::ListView2_DblClick()
+{
+    CodeListEditing::removeItem(*this, ListView2->model(), ListView2->SelectedItem());
+}
+
+void Form1::ListView3_DblClick()
+{
+    CodeListEditing::removeItem(*this, ListView3->model(), ListView3->SelectedItem());
+}
+
+void Form1::ListView1_KeyDown(int keyCode, int shift)
+{
+    CodeListEditing::listKeyDown(*this, ListView1->model(), ListView1->SelectedItem(), keyCode,
+                                 shift);
+}
+
+void Form1::ListView2_KeyDown(int keyCode, int shift)
+{
+    CodeListEditing::listKeyDown(*this, ListView2->model(), ListView2->SelectedItem(), keyCode,
+                                 shift);
+}
+
+void Form1::ListView3_KeyDown(int keyCode, int shift)
+{
+    CodeListEditing::listKeyDown(*this, ListView3->model(), ListView3->SelectedItem(), keyCode,
+                                 shift);
+}
+
+void Form1::ListView1_ContextMenu(const QPoint& globalPos)
+{
+    showListMenu(ListView1, globalPos);
+}
+
+void Form1::ListView2_ContextMenu(const QPoint& globalPos)
+{
+    showListMenu(ListView2, globalPos);
+}
+
+void Form1::ListView3_ContextMenu(const QPoint& globalPos)
+{
+    showListMenu(ListView3, globalPos);
+}
+
+void Form1::ListView1_OLEDragDrop(const QStringList& files, const QString& text)
+{
+    if (!files.isEmpty())
+        TextFileImport::loadDroppedFiles(*this, files);
+    else
+        CodeListEditing::addDroppedText(*this, text);
+}
+
+// Shows the menu the list's feature describes and carries out the chosen entry.
+void Form1::showListMenu(ListView* list, const QPoint& globalPos)
+{
+    QMenu menu(this);
+    for (const CodeListEditing::MenuEntry& entry :
+         CodeListEditing::listMenu(*this, list->model(), list->SelectedItem())) {
+        if (entry.text.isEmpty()) {
+            menu.addSeparator();
+            continue;
+        }
+        QString caption = entry.text;
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = menu.addAction(caption);
+        action->setData(int(entry.action));
+        action->setEnabled(entry.enabled);
+    }
+    const QAction* chosen = menu.exec(globalPos);
+    if (chosen)
+        CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(),
+                                       CodeListEditing::ListAction(chosen->data().toInt()));
+}

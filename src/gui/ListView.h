@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/list/ListModel.h"
+
+#include <QTableView>
+
+// A list of the window: a report-style list view with check boxes, one
+// selected item at most, and a header whose column can be dragged wider than
+// the list. Its items are its ListModel; the item operations here are the
+// model's (numbers from 1, "Index out of bounds" for one that does not exist).
+class ListView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DeleteKeyCode = 46;
+
+    explicit ListView(QWidget* parent = nullptr);
+
+    ListModel& model() { return m_model; }
+    const ListModel& model() const { return m_model; }
+
+    // Column headers.
+    void AddColumnHeader(const QString& text) { m_model.AddColumnHeader(text); }
+    void SetColumnWidth(int column, int twips);
+    int ColumnWidth(int column) const;
+    int ColumnCount() const { return m_model.ColumnCount(); }
+    QString HeaderText(int column) const { return m_model.HeaderText(column); }
+
+    // Items.
+    qsizetype ItemCount() const { return m_model.ItemCount(); }
+    void AppendItem(const QString& text) { m_model.AppendItem(text); }
+    void AppendItem(const QString& text, const QStringList& subItems)
+    {
+        m_model.AppendItem(text, subItems);
+    }
+    QString ItemText(qsizetype i) const { return m_model.ItemText(i); }
+    QString SubItem(qsizetype i, int column) const { return m_model.SubItem(i, column); }
+    bool Checked(qsizetype i) const { return m_model.Checked(i); }
+    void SetChecked(qsizetype i, bool checked) { m_model.SetChecked(i, checked); }
+    void RemoveItem(qsizetype i) { m_model.RemoveItem(i); }
+    void Clear() { m_model.Clear(); }
+
+    // The selected item's number, or 0 when none is selected.
+    qsizetype SelectedItem() const;
+    void SelectItem(qsizetype i);
+
+    // Shows every appended row now, instead of at the next frame.
+    void Refresh() { m_model.publish(); }
+
+    // Whether files and text dropped on the list are taken (see Dropped).
+    void SetAcceptsDrops(bool accepts);
+
+signals:
+    void DblClick();
+    // The key's code (Delete is 46, letters and digits their character's
+    // code; keys without a code 0) and the state of Shift (1), Ctrl (2) and
+    // Alt (4).
+    void KeyDown(int keyCode, int shift);
+    void MouseMove();
+    // The right-click menu is asked for, by the mouse or by the Menu key or
+    // Shift+F10, to show at `globalPos`.
+    void ContextMenu(const QPoint& globalPos);
+    // Something was dropped on the list: the local files among its addresses,
+    // or its text when it holds no local file.
+    void Dropped(const QStringList& files, const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPoint keyboardMenuPosition() const;
+
+    ListModel m_model;
+    bool m_acceptsDrops = false;
+};

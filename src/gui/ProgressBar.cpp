@@ -1,0 +1,65 @@
+#include "gui/ProgressBar.h"
+
+#include "core/base/Failure.h"
+
+#include <QPainter>
+#include <QStyleOptionProgressBar>
+#include <cmath>
+
+namespace {
+constexpr int FrameMilliseconds = 40;
+// The most characters of the text the bar draws; a longer text (a code of
+// millions of characters) would take many seconds to lay out at each frame.
+constexpr qsizetype MostCharactersDrawn = 1024;
+} // namespace
+
+ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent)
+{
+    m_frame.setSingleShot(true);
+    m_frame.setInterval(FrameMilliseconds);
+    connect(&m_frame, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+void ProgressBar::SetValue(double value)
+{
+    if (!std::isfinite(value) || value < 0 || value > 100)
+        throw Failure(QStringLiteral("Invalid property value"));
+    if (value == m_value)
+        return;
+    m_value = value;
+    scheduleRepaint();
+}
+
+void ProgressBar::SetText(const QString& text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    scheduleRepaint();
+}
+
+QSize ProgressBar::sizeHint() const
+{
+    return {200, fontMetrics().height() + 8};
+}
+
+void ProgressBar::scheduleRepaint()
+{
+    if (!m_frame.isActive())
+        m_frame.start();
+}
+
+void ProgressBar::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionProgressBar option;
+    option.initFrom(this);
+    option.state |= QStyle::State_Horizontal;
+    option.minimum = 0;
+    option.maximum = 1000;
+    option.progress = int(std::lround(m_value * 10));
+    option.text = m_text.size() > MostCharactersDrawn ? m_text.first(MostCharactersDrawn) : m_text;
+    option.textVisible = true;
+    option.textAlignment = Qt::AlignCenter;
+    style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
+}

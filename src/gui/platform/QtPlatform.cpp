@@ -1,0 +1,252 @@
+#include "gui/platform/QtPlatform.h"
+
+#include "core/base/Failure.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
+
+QString QtPrompts::displayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+void QtPrompts::messageBox(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void QtPrompts::errorReport(const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), displayText(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QString QtPrompts::inputBox(const QString& prompt, const QString& title)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Normal, QString(), &ok);
+    return ok ? text : QString();
+}
+
+QStringList QtFileDialogs::nameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts.at(i).isEmpty())
+            continue;
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file, with or without an extension.
+        patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        // The description names its patterns in parentheses already; Qt reads
+        // the patterns from there.
+        QString description = parts.at(i).trimmed();
+        static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)$"));
+        description.remove(trailingPatterns);
+        filters.append(description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+namespace {
+
+// Qt's own open dialog, in which a typed name need not exist: the import
+// itself says "File not found" for it and goes on with the others. The
+// desktop's dialog, and Qt's in its mode for existing files, would refuse it.
+class OpenDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    // The full paths chosen when the dialog was accepted, in the order given.
+    QStringList chosen;
+
+    void accept() override
+    {
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QStringList names = QtFileDialogs::typedNames(edit ? edit->text() : QString());
+        if (names.isEmpty()) {
+            QFileDialog::accept();
+            return;
+        }
+        QStringList paths;
+        for (const QString& name : names) {
+            const QString path = QtFileDialogs::typedPath(directory(), name);
+            if (QFileInfo(path).isDir()) {
+                if (names.size() == 1) {
+                    QFileDialog::accept(); // opens the folder
+                    return;
+                }
+                continue;
+            }
+            paths.append(path);
+        }
+        if (paths.isEmpty())
+            return;
+        chosen = paths;
+        QDialog::accept();
+    }
+};
+
+} // namespace
+
+QStringList QtFileDialogs::typedNames(const QString& text)
+{
+    // Several names are each put in double quotes: "a.txt" "b.txt".
+    if (!text.contains(QLatin1Char('"')))
+        return text.isEmpty() ? QStringList() : QStringList{text};
+    QStringList names;
+    const QStringList tokens = text.split(QLatin1Char('"'));
+    for (qsizetype i = 1; i < tokens.size(); i += 2)
+        if (!tokens.at(i).isEmpty())
+            names.append(tokens.at(i));
+    return names;
+}
+
+QString QtFileDialogs::typedPath(const QDir& folder, const QString& name)
+{
+    QString expanded = name;
+    if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/")))
+        expanded = QDir::homePath() + name.sliced(1);
+    return QDir::cleanPath(folder.absoluteFilePath(expanded));
+}
+
+QString QtFileDialogs::openAnswer(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return {};
+    if (paths.size() == 1)
+        return paths.first();
+    // Several files: their common folder, then each name below it, separated
+    // by NUL characters.
+    QString folder = QFileInfo(paths.first()).absolutePath();
+    auto holds = [](const QString& folder, const QString& path) {
+        return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder
+                                                                 : folder + QLatin1Char('/'));
+    };
+    while (!std::all_of(paths.begin(), paths.end(),
+                        [&](const QString& path) { return holds(folder, path); })) {
+        const QString up = QFileInfo(folder).absolutePath();
+        if (up == folder)
+            break;
+        folder = up;
+    }
+    const QDir dir(folder);
+    QString result = folder;
+    for (const QString& path : paths)
+        result += QChar(0) + dir.relativeFilePath(path);
+    return result;
+}
+
+QString QtFileDialogs::showOpen(const FileDialogRequest& request)
+{
+    OpenDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(nameFilters(request.filter));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (request.flags & FileDialogFlags::AllowMultiSelect) {
+        for (const char* view : {"listView", "treeView"})
+            if (auto* v = dialog.findChild<QAbstractItemView*>(QLatin1String(view)))
+                v->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
+    if (!request.fileName.isEmpty() && !request.fileName.contains(QChar(0)))
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    if (!dialog.chosen.isEmpty())
+        return openAnswer((request.flags & FileDialogFlags::AllowMultiSelect)
+                              ? dialog.chosen
+                              : dialog.chosen.first(1));
+    const QStringList files = dialog.selectedFiles();
+    return openAnswer(files);
+}
+
+QString QtFileDialogs::showSave(const FileDialogRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters(request.filter));
+    // Replacing an existing file is confirmed, as everywhere on this desktop.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    // After an import of several files the name is the folder and the file
+    // names joined by NUL characters: the dialog opens in that folder, with
+    // no name filled in.
+    if (request.fileName.contains(QChar(0)))
+        dialog.setDirectory(request.fileName.section(QChar(0), 0, 0));
+    else if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+bool QtClipboard::clear()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->clear(QClipboard::Clipboard);
+    return true;
+}
+
+bool QtClipboard::setText(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(text, QClipboard::Clipboard);
+    return clipboard->text(QClipboard::Clipboard) == text;
+}
+
+std::optional<QString> QtClipboard::text()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return std::nullopt;
+    return clipboard->text(QClipboard::Clipboard);
+}
+
+void XdgUrlOpener::openUrl(const QString& url)
+{
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {url}))
+        throw Failure(QStringLiteral("File not found"));
+}
+
+void StdRandomSource::seed(double seed)
+{
+    std::uint64_t bits = 0;
+    static_assert(sizeof bits == sizeof seed);
+    std::memcpy(&bits, &seed, sizeof bits);
+    m_engine.seed(bits);
+}
+
+double StdRandomSource::next()
+{
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine);
+}

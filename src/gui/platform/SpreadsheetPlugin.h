@@ -1,0 +1,28 @@
+#pragma once
+
+#include "features/host/Spreadsheet.h"
+#include "plugins/calc/CalcPluginInterface.h"
+
+#include <QString>
+#include <memory>
+
+// The spreadsheet application through the plugin. The plugin is loaded at the
+// first creation and stays loaded; a plugin that cannot be loaded is tried
+// again at the next creation.
+class PluginSpreadsheetServer : public SpreadsheetServer
+{
+public:
+    // `pluginFile` "" looks in the places of CalcPlugin::candidates.
+    explicit PluginSpreadsheetServer(CalcConnection connection = {}, QString pluginFile = {});
+    ~PluginSpreadsheetServer() override;
+
+    std::unique_ptr<Spreadsheet::Application> createApplication() override;
+    void endUnusedApplication() noexcept override;
+
+private:
+    std::unique_ptr<SpreadsheetServer> load() const;
+
+    CalcConnection m_connection;
+    QString m_pluginFile;
+    std::unique_ptr<SpreadsheetServer> m_server;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+// Inside the LibreOffice plugin: reaching the office, and LibreOffice's
+// failures as ours.
+
+#include "core/base/Failure.h"
+#include "plugins/calc/CalcPluginInterface.h"
+
+#include <QString>
+#include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/Reference.hxx>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <memory>
+#include <osl/process.h>
+#include <rtl/ustring.hxx>
+
+namespace Calc {
+
+inline QString toQString(const rtl::OUString& text)
+{
+    return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
+}
+
+inline rtl::OUString toOUString(const QString& text)
+{
+    return rtl::OUString(reinterpret_cast<const sal_Unicode*>(text.utf16()),
+                         sal_Int32(text.size()));
+}
+
+// The description of the UNO exception being handled: its message, or its
+// type's name when it has none.
+QString describeCaughtException(const com::sun::star::uno::Exception& e);
+
+// Runs a call into the office; whatever LibreOffice throws comes out as a
+// Failure with LibreOffice's own description.
+template <typename Call> auto calling(Call&& call) -> decltype(call())
+{
+    try {
+        return call();
+    } catch (const com::sun::star::uno::Exception& e) {
+        throw Failure(describeCaughtException(e));
+    } catch (const cppu::BootstrapException& e) {
+        throw Failure(toQString(e.getMessage()));
+    }
+}
+
+// soffice started for a connection. It either becomes the office, or hands
+// its arguments to the user's running office and ends with exit code 0.
+class Launch
+{
+public:
+    Launch(const QString& program, const QString& pipe);
+    ~Launch();
+    Launch(const Launch&) = delete;
+    Launch& operator=(const Launch&) = delete;
+
+    // Waits at most `milliseconds` for soffice to end; true when it has.
+    bool waitForEnd(int milliseconds);
+    int exitCode();
+    // Waits at most `milliseconds` for soffice to end, then kills it and
+    // every process it started, and removes what a killed office leaves
+    // behind: its pipe and its temporary folder.
+    void finish(int milliseconds);
+
+private:
+    oslProcess m_process = nullptr;
+    QString m_pipe;
+    qint64 m_startedAt = 0;
+};
+
+// The component context of the office, which is started or joined as the
+// connection says. Throws Failure when the office cannot be reached in time.
+// `started` receives the soffice this call starts, as soon as it runs, and
+// keeps it while it is the office; an soffice that handed its request to the
+// user's running office is let go.
+com::sun::star::uno::Reference<com::sun::star::uno::XComponentContext>
+connectToOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started);
+
+// Ends the office in `started` unless it holds a document: an office started
+// for an action that left nothing in it for the user. An office that holds a
+// document is the user's from then on. `started` is empty afterwards. Never
+// throws.
+void endUnusedOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started) noexcept;
+
+} // namespace Calc

@@ -1,0 +1,235 @@
+// The command-line checker against the window's own pieces: the lists it
+// writes are byte for byte the text export's table of the same list (the
+// export is proven equal to TextTable::fileText), read with the import's
+// reader and filed by CheckUPCCode.
+#include "cli/Checker.h"
+
+#include "core/base/Failure.h"
+#include "core/text/TextFileReader.h"
+#include "core/upc/UpcCheck.h"
+#include "support/QtPrinters.h"
+#include "support/TextTableReference.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray systemBytes(const QString& text)
+{
+    QStringEncoder encoder(QStringConverter::System);
+    return encoder.encode(text);
+}
+
+struct Result
+{
+    int status = -1;
+    QByteArray out, err;
+};
+
+class CheckerTest : public ::testing::Test
+{
+protected:
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    // Runs the checker with `input` on a pipe as standard input.
+    Result check(const QStringList& arguments, const QByteArray& input = {})
+    {
+        int in[2];
+        EXPECT_EQ(::pipe(in), 0);
+        EXPECT_LT(input.size(), 60000); // fits the pipe
+        EXPECT_EQ(::write(in[1], input.constData(), size_t(input.size())), input.size());
+        ::close(in[1]);
+        const QString outPath = dir.filePath("stdout"), errPath = dir.filePath("stderr");
+        const int out = ::open(QFile::encodeName(outPath), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(QFile::encodeName(errPath), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        Result r;
+        r.status = Checker::run(arguments, in[0], out, err);
+        ::close(in[0]);
+        ::close(out);
+        ::close(err);
+        r.out = readFile(outPath);
+        r.err = readFile(errPath);
+        return r;
+    }
+
+    // The two lists the window files the codes of a file into.
+    static std::pair<QStringList, QStringList> windowLists(const QString& path)
+    {
+        QStringList valid, invalid;
+        TextFileReader::readItems(path, [&](QString&& code) {
+            bool ok = false;
+            try {
+                ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Valid;
+            } catch (const Failure&) {
+            }
+            (ok ? valid : invalid).append(code);
+        });
+        return {valid, invalid};
+    }
+
+    static QByteArray exported(const QString& header, const QStringList& items)
+    {
+        TextTable::Table table;
+        table.headers = {header};
+        for (const QString& item : items)
+            table.rows.push_back({{item}, true});
+        return systemBytes(TextTable::fileText(table));
+    }
+
+    QTemporaryDir dir;
+};
+
+// Files of every line form and encoding the import reads: the lists equal the
+// text export of the window's lists, padded and plain, from a file and from a
+// pipe.
+TEST_F(CheckerTest, ListsAreTheWindowsExport)
+{
+    const QByteArray wide =
+        QByteArray("\xFF\xFE") +
+        QByteArray::fromRawData(reinterpret_cast<const char*>(u"712345678904\r\n1-2\r\n"), 38);
+    const std::vector<QByteArray> inputs = {
+        "012345678905\r\n712345678904\r\n279347895943\r\n12345\r\n",
+        "0-12345-67890-5\n\n  801927504622\n0123456789.5\nabc\n",
+        "012345678905\r712345678904\r\r0012345678905",
+        "012345678905\n\xC3\xA9"
+        "012345678905\n012345678900\n  a very long invalid code \n",
+        "\xEF\xBB\xBF"
+        "012345678905\r\n\xEF\xBB\xBF"
+        "012345678905\r\n",
+        "712345678904\r\n" + QByteArray("\x00\x31", 2) + "\r\n",
+        "",
+        wide,
+    };
+    for (const QByteArray& bytes : inputs) {
+        SCOPED_TRACE(bytes.toPercentEncoding().toStdString());
+        const QString input = write("codes.txt", bytes);
+        const auto [valid, invalid] = windowLists(input);
+        const QString v = dir.filePath("v.txt"), i = dir.filePath("i.txt");
+
+        Result r = check({"--valid", v, "--invalid", i, input});
+        EXPECT_EQ(r.status, invalid.isEmpty() ? 0 : 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, QStringLiteral("%1 codes: %2 valid, %3 invalid\n")
+                             .arg(valid.size() + invalid.size())
+                             .arg(valid.size())
+                             .arg(invalid.size())
+                             .toUtf8());
+        EXPECT_EQ(readFile(v), exported(" Valid Codes", valid));
+        EXPECT_EQ(readFile(i), exported("Invalid Codes", invalid));
+
+        // From a pipe, which cannot be read again, and as plain lists.
+        r = check({"--plain", "--valid", v, "--invalid=" + i, "-"}, bytes);
+        EXPECT_EQ(readFile(v), systemBytes(valid.join('\n') + (valid.isEmpty() ? "" : "\n")));
+        EXPECT_EQ(readFile(i), systemBytes(invalid.join('\n') + (invalid.isEmpty() ? "" : "\n")));
+    }
+}
+
+TEST_F(CheckerTest, ListsOfTheExportsOwnExamples)
+{
+    const QString input = write("codes.txt", "279347895943\n12345");
+    const QString v = dir.filePath("v.txt"), i = dir.filePath("i.txt");
+    EXPECT_EQ(check({"--valid", v, "--invalid", i, input}).status, 1);
+    EXPECT_EQ(readFile(v), " Valid Codes\t\r\n");
+    EXPECT_EQ(readFile(i), "Invalid Codes\t\r\n279347895943 \t\r\n12345        \t\r\n");
+    const Result r = check({"--valid", "-"}, "712345678904\r\n801927504622\r\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, " Valid Codes\t\r\n712345678904\t\r\n801927504622\t\r\n");
+}
+
+TEST_F(CheckerTest, ReportJsonAndSummary)
+{
+    const QByteArray codes = "012345678905\n012345678900\n\n0-12345-67890\n";
+    Result r = check({}, codes);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "012345678900\tCheck digit 0 is wrong, expected 5: 012345678905\n"
+                     "\tEmpty\n"
+                     "0-12345-67890\t11 digits, UPC-A has 12; check digit 5 completes it: "
+                     "012345678905\n"
+                     "\tEmpty\n"); // after the last LF, as the import reads it
+    EXPECT_EQ(r.err, "5 codes: 1 valid, 4 invalid\n");
+    r = check({"--skip-empty"}, codes);
+    EXPECT_EQ(r.err, "3 codes: 1 valid, 2 invalid\n");
+
+    r = check({"--json"}, codes + "\"\t\\");
+    EXPECT_EQ(r.status, 1);
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(r.out, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.constData();
+    EXPECT_EQ(json["codes"].toInt(), 5);
+    EXPECT_EQ(json["valid"].toInt(), 1);
+    EXPECT_EQ(json["invalid"].toInt(), 4);
+    const QJsonArray results = json["results"].toArray();
+    ASSERT_EQ(results.size(), 5);
+    EXPECT_EQ(results[0].toObject(), (QJsonObject{{"code", "012345678905"}, {"valid", true}}));
+    EXPECT_EQ(results[1].toObject()["fault"].toString(), "check-digit");
+    EXPECT_EQ(results[1].toObject()["corrected"].toString(), "012345678905");
+    EXPECT_EQ(results[4].toObject()["code"].toString(), "\"\t\\");
+
+    r = check({}, "012345678905\r\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "1 codes: 1 valid, 0 invalid\n");
+}
+
+TEST_F(CheckerTest, UsageAndFileErrors)
+{
+    struct Case
+    {
+        QStringList arguments;
+        QByteArray err;
+    };
+    const QString missing = dir.filePath("missing.txt");
+    const QString good = write("good.txt", "012345678905");
+    for (const Case& c : std::vector<Case>{
+             {{"--frobnicate"}, "quorvane-check: unknown option --frobnicate\n"},
+             {{"--valid"}, "quorvane-check: option --valid needs a file name\n"},
+             {{"--json", "--valid", "-"},
+              "quorvane-check: only one of --json, --valid - and "
+              "--invalid - can use standard output\n"},
+             {{missing, good},
+              "quorvane-check: " + QFile::encodeName(missing) +
+                  ": No such file or directory\n1 codes: 1 valid, 0 invalid\n"},
+             {{dir.path()},
+              "quorvane-check: " + QFile::encodeName(dir.path()) +
+                  ": Is a directory\n0 codes: 0 valid, 0 invalid\n"},
+             {{"--valid", dir.filePath("no/such/folder/v.txt"), good},
+              "quorvane-check: " + QFile::encodeName(dir.filePath("no/such/folder/v.txt"))},
+             {{"--plain", "--invalid", good, good},
+              "quorvane-check: " + QFile::encodeName(good) + ": is also an input file\n"},
+         }) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Result r = check(c.arguments);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.startsWith(c.err)) << r.err.constData();
+    }
+    EXPECT_EQ(readFile(good), "012345678905");
+
+    Result r = check({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.startsWith("Usage: quorvane-check [OPTIONS] [FILE...]\n"));
+    r = check({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.startsWith("quorvane-check (Quorvane) "));
+}
+
+} // namespace

@@ -1,0 +1,214 @@
+#include "core/list/ItemStore.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+// What a store should hold, kept the plain way.
+struct Item
+{
+    QString text;
+    QStringList subItems;
+    bool checked = true;
+};
+
+// Compares everything the store shows of every item with the plain list,
+// reading the texts both one by one and through the iteration.
+void expectHolds(const ItemStore& store, const std::vector<Item>& items)
+{
+    ASSERT_EQ(store.count(), qsizetype(items.size()));
+    EXPECT_EQ(store.isEmpty(), items.empty());
+    qsizetype i = 0;
+    for (QStringView text : store.texts()) {
+        ASSERT_LT(i, store.count());
+        EXPECT_EQ(text.toString(), items[size_t(i)].text) << "item " << i << " iterated";
+        ++i;
+    }
+    EXPECT_EQ(i, store.count());
+    for (i = 0; i < store.count(); ++i) {
+        const Item& item = items[size_t(i)];
+        EXPECT_EQ(store.text(i).toString(), item.text) << "item " << i;
+        EXPECT_EQ(store.checked(i), item.checked) << "item " << i;
+        EXPECT_EQ(store.subItems(i), item.subItems) << "item " << i;
+        for (qsizetype c = 0; c <= item.subItems.size(); ++c)
+            EXPECT_EQ(store.subItem(i, c), item.subItems.value(c)) << "item " << i << " col " << c;
+    }
+}
+
+const QString nul(1, QChar(0));
+
+// Texts that an offset mistake would show: different lengths, nothing at
+// all, NUL characters, surrogate pairs and a lone surrogate, a long one.
+QStringList awkwardTexts()
+{
+    return {"801927504622",
+            "",
+            nul,
+            "a" + nul + "b" + nul,
+            "",
+            QStringLiteral("\U0001F600 \u00e9"),
+            QString(1, QChar(0xD800)),
+            QString(70000, 'x') + "end",
+            "712345678904",
+            ""};
+}
+
+void fill(ItemStore& store, std::vector<Item>& items, const QStringList& texts)
+{
+    for (const QString& t : texts) {
+        store.append(t);
+        items.push_back({t, {}, true});
+    }
+}
+
+TEST(ItemStore, TextsOfAnyContentComeBackWhole)
+{
+    ItemStore store;
+    std::vector<Item> items;
+    fill(store, items, awkwardTexts());
+    const QString huge = QString(1 << 20, QChar(0x20AC));
+    fill(store, items, {huge});
+    expectHolds(store, items);
+
+    // An item made from another item's own text, while the buffer grows
+    // (from a small store too, whose old buffers are reused at once).
+    const auto copyOwnTexts = [](ItemStore& s, std::vector<Item>& expected) {
+        for (int i = 0; i < 300; ++i) {
+            const qsizetype from = i % 2 == 0 ? 0 : qsizetype(expected.size()) - 1;
+            s.append(s.text(from));
+            expected.push_back({expected[size_t(from)].text, {}, true});
+        }
+        expectHolds(s, expected);
+    };
+    copyOwnTexts(store, items);
+    ItemStore small;
+    std::vector<Item> smallItems;
+    fill(small, smallItems, {"801927504622"});
+    copyOwnTexts(small, smallItems);
+}
+
+TEST(ItemStore, ClearGivesTheMemoryBackAndTheStoreWorksAgain)
+{
+    ItemStore store;
+    for (int i = 0; i < 5000; ++i)
+        store.append(u"801927504622", i == 0 ? QStringList{"first's column"} : QStringList{});
+    store.setChecked(0, false);
+    store.clear();
+    EXPECT_EQ(store.bytesUsed(), 0);
+    std::vector<Item> items;
+    expectHolds(store, items);
+
+    // Nothing of the old items shows through: state, column, text.
+    store.append(u"x");
+    store.append(u"");
+    items = {{"x", {}, true}, {"", {}, true}};
+    expectHolds(store, items);
+    EXPECT_FALSE(store.hasSubItems());
+}
+
+TEST(ItemStore, ManyAtOnceEqualsOneByOneAndStaysSmall)
+{
+    // A batch onto a store whose count is not a word's multiple.
+    QStringList codes;
+    for (int i = 0; i < 100000; ++i)
+        codes.append(QStringLiteral("%1").arg(i, 12, 10, QChar('0')));
+    ItemStore many;
+    ItemStore single;
+    for (ItemStore* s : {&many, &single}) {
+        s->append(u"a");
+        s->append(u"");
+        s->append(u"c");
+        s->setChecked(1, false);
+    }
+    many.appendMany(codes);
+    many.appendMany(QStringList{});
+    for (const QString& code : codes)
+        single.append(code);
+    std::vector<Item> items = {{"a", {}, true}, {"", {}, false}, {"c", {}, true}};
+    for (const QString& code : codes)
+        items.push_back({code, {}, true});
+    expectHolds(many, items);
+    expectHolds(single, items);
+
+    // About 32 bytes a 12-character code, with room to grow.
+    EXPECT_LT(double(single.bytesUsed()) / double(single.count()), 50.0);
+    ItemStore reserved;
+    reserved.reserve(codes.size(), codes.size() * 12);
+    reserved.appendMany(codes);
+    EXPECT_LT(double(reserved.bytesUsed()) / double(reserved.count()), 33.0);
+}
+
+TEST(ItemStore, RandomEditsMatchAPlainList)
+{
+    std::mt19937 random(13);
+    const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    QStringList texts = awkwardTexts();
+    texts[7] = QString(300, 'y');
+    ItemStore store;
+    std::vector<Item> items;
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE(step);
+        const int n = int(items.size());
+        switch (pick(n > 0 ? 8 : 3)) {
+        case 0: {
+            const QString t = texts.at(pick(int(texts.size())));
+            store.append(t);
+            items.push_back({t, {}, true});
+            break;
+        }
+        case 1: {
+            const QStringList subItems =
+                pick(2) ? QStringList{"v", QString::number(step)} : QStringList{nul};
+            const QString t = QString::number(step);
+            store.append(t, subItems);
+            items.push_back({t, subItems, true});
+            break;
+        }
+        case 2: {
+            QStringList batch;
+            for (int k = pick(70); k > 0; --k)
+                batch.append(texts.at(pick(int(texts.size()))));
+            store.appendMany(batch);
+            for (const QString& t : batch)
+                items.push_back({t, {}, true});
+            break;
+        }
+        case 3:
+        case 4: {
+            const int at = pick(n);
+            store.remove(at);
+            items.erase(items.begin() + at);
+            break;
+        }
+        case 5: {
+            const int at = pick(n);
+            const bool checked = pick(2);
+            store.setChecked(at, checked);
+            items[size_t(at)].checked = checked;
+            break;
+        }
+        case 6: {
+            const bool checked = pick(2);
+            store.setAllChecked(checked);
+            for (Item& item : items)
+                item.checked = checked;
+            break;
+        }
+        case 7:
+            if (pick(40) == 0) {
+                store.clear();
+                items.clear();
+            }
+            break;
+        }
+        expectHolds(store, items);
+        if (testing::Test::HasFailure())
+            return;
+    }
+}
+
+} // namespace

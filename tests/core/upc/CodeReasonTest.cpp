@@ -1,0 +1,110 @@
+#include "core/upc/CodeReason.h"
+
+#include "core/base/Failure.h"
+#include "core/upc/UpcCheck.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using CodeReason::Explain;
+using CodeReason::Fault;
+
+namespace {
+
+struct Case
+{
+    const char16_t* code;
+    Fault fault;
+    const char16_t* reason;
+    const char16_t* corrected = u"";
+};
+
+class CodeReasonTest : public ::testing::TestWithParam<Case>
+{
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+};
+
+// Every case also carries the check's own verdict: valid exactly when the
+// check says "Valid", a type mismatch exactly when it fails.
+TEST_P(CodeReasonTest, ReasonAndVerdict)
+{
+    const Case& c = GetParam();
+    const QString code = QString::fromUtf16(c.code);
+    const CodeReason::Explanation e = Explain(code);
+    EXPECT_EQ(int(e.fault), int(c.fault));
+    EXPECT_EQ(e.reason, QString::fromUtf16(c.reason));
+    EXPECT_EQ(e.corrected, QString::fromUtf16(c.corrected));
+
+    try {
+        EXPECT_EQ(modUPCCode::CheckUPCCode(code) == modUPCCode::Valid, e.valid());
+        EXPECT_NE(e.fault, Fault::TypeMismatch);
+    } catch (const Failure&) {
+        EXPECT_EQ(e.fault, Fault::TypeMismatch);
+    }
+    if (!e.corrected.isEmpty()) {
+        EXPECT_EQ(modUPCCode::CheckUPCCode(e.corrected), modUPCCode::Valid);
+    }
+
+    bool ascii = true;
+    for (QChar ch : code)
+        ascii = ascii && ch.unicode() < 0x80;
+    if (ascii) {
+        const QByteArray bytes = code.toLatin1();
+        const int quick = CodeReason::QuickVerdict(bytes.constData(), size_t(bytes.size()));
+        if (quick >= 0) {
+            EXPECT_EQ(quick == 1, e.valid());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Valid, CodeReasonTest,
+                         ::testing::Values(Case{u"012345678905", Fault::None, u""},
+                                           Case{u" 0-12345-67890-5 ", Fault::None, u""},
+                                           Case{u"000000000000", Fault::None, u""}));
+
+INSTANTIATE_TEST_SUITE_P(Empty, CodeReasonTest,
+                         ::testing::Values(Case{u"", Fault::Empty, u"Empty"},
+                                           Case{u" - -", Fault::Empty,
+                                                u"No digits, only hyphens and blanks"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Character, CodeReasonTest,
+    ::testing::Values(
+        Case{u"01234567890X", Fault::Character,
+             u"\"X\" at position 12 is not a digit, hyphen or blank"},
+        Case{u"012345678905\t", Fault::Character,
+             u"U+0009 at position 13 is not a digit, hyphen or blank"},
+        Case{u"0-1\u00a02345678905", Fault::Character,
+             u"U+00A0 at position 4 is not a digit, hyphen or blank"},
+        Case{u"\U0001F600x1", Fault::Character,
+             u"\"\U0001F600\" (U+1F600) at position 1 is not a digit, hyphen or blank"},
+        Case{u"ab\U0001F600", Fault::Character,
+             u"\"a\" at position 1 is not a digit, hyphen or blank"},
+        Case{u"1.5", Fault::Character, u"\".\" at position 2 is not a digit, hyphen or blank"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Length, CodeReasonTest,
+    ::testing::Values(Case{u"0-12345-67890", Fault::Length,
+                           u"11 digits, UPC-A has 12; check digit 5 completes it: 012345678905",
+                           u"012345678905"},
+                      Case{u"0012345678905", Fault::Length, u"13 digits, UPC-A has 12"},
+                      Case{u"7", Fault::Length, u"1 digit, UPC-A has 12"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    CheckDigit, CodeReasonTest,
+    ::testing::Values(Case{u"012345678900", Fault::CheckDigit,
+                           u"Check digit 0 is wrong, expected 5: 012345678905", u"012345678905"},
+                      Case{u"2793-4789 5943", Fault::CheckDigit,
+                           u"Check digit 3 is wrong, expected 9: 279347895949", u"279347895949"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    TypeMismatch, CodeReasonTest,
+    ::testing::Values(
+        Case{u"0123456789.5", Fault::TypeMismatch,
+             u"Reads as a number, but \".\" at position 11 is not a digit (Type mismatch)"},
+        Case{u"+1234-5678905", Fault::TypeMismatch,
+             u"Reads as a number, but \"+\" at position 1 is not a digit (Type mismatch)"}));
+
+} // namespace

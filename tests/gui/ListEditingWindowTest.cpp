@@ -1,0 +1,257 @@
+#include "gui/Form1.h"
+#include "gui/ListView.h"
+#include "gui/PushButton.h"
+#include "support/ListItems.h"
+#include "support/ScriptedServices.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+// Editing the code list through the window: the selection, real keys and
+// double-clicks, the busy pointer, and the list kept from one start to the next.
+namespace {
+
+const QStringList& Samples = SampleCodes;
+
+class ListEditingWindowTest : public ::testing::Test
+{
+protected:
+    ScriptedServices script;
+    std::unique_ptr<Form1> form = script.loadForm();
+
+    QStringList typed(const QString& text)
+    {
+        script.inputAnswers.enqueue(text);
+        form->PushButton6->click();
+        return itemsOf(form->ListView1);
+    }
+
+    // Presses the key on the list; in the menu that opens, chooses `entry`
+    // (or closes it when `entry` is not there). Answers the entries shown,
+    // "-" for a separator and "(text)" for a disabled one.
+    static QStringList menuChoice(ListView* list, const QString& entry, Qt::Key key = Qt::Key_Menu,
+                                  Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            QAction* chosen = nullptr;
+            for (QAction* a : menu->actions()) {
+                shown.append(a->isSeparator() ? "-"
+                             : a->isEnabled() ? a->text()
+                                              : "(" + a->text() + ")");
+                if (a->text() == entry)
+                    chosen = a;
+            }
+            if (!chosen) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTest::keyClick(list, key, modifiers);
+        return shown;
+    }
+
+    // Drags the data onto the list and drops it there, as the desktop does.
+    static void drop(ListView* list, QMimeData& data)
+    {
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &drop);
+        if (drop.isAccepted()) {
+            EXPECT_EQ(drop.dropAction(), Qt::CopyAction); // a dropped file is never moved
+        }
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(ListEditingWindowTest, DeleteAndDoubleClickRemoveTheSelectedItemOfEachList)
+{
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
+        fill(list, {"a", "b", "c", "d"});
+        list->SelectItem(2);
+    }
+    form->ListView1_DblClick();
+    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(ListView::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
+        EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"})) << list->objectName().toStdString();
+
+    form->ListView2->SelectItem(3);
+    form->ListView2_DblClick();
+    form->ListView3->SelectItem(1);
+    form->ListView3_DblClick();
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"a", "c"}));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"c", "d"}));
+}
+
+TEST_F(ListEditingWindowTest, OtherKeysAndNoSelectionRemoveNothing)
+{
+    fill(form->ListView2, {"a", "b"});
+    form->ListView2->SelectItem(1);
+    form->ListView2_KeyDown('A', 0);
+    form->ListView2_KeyDown(8, 0); // Backspace
+    EXPECT_EQ(form->ListView2->ItemCount(), 2);
+
+    fill(form->ListView1, {"a", "b"});
+    form->ListView1_DblClick();
+    form->ListView1_KeyDown(ListView::DeleteKeyCode, 0);
+    EXPECT_EQ(form->ListView1->ItemCount(), 2);
+
+    form->ListView3_DblClick(); // an empty list
+    form->ListView3_KeyDown(ListView::DeleteKeyCode, 0);
+    EXPECT_EQ(form->ListView3->ItemCount(), 0);
+}
+
+TEST_F(ListEditingWindowTest, RealKeyPressesAndDoubleClicksReachTheHandlers)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    fill(form->ListView2, {"a", "b", "c"});
+    form->ListView2->SelectItem(2);
+    QTest::keyClick(form->ListView2, Qt::Key_Delete);
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"a", "c"}));
+    QTest::keyClick(form->ListView2, Qt::Key_X);
+    EXPECT_EQ(form->ListView2->ItemCount(), 2);
+
+    fill(form->ListView3, {"a", "b", "c"});
+    form->ListView3->SelectItem(3);
+    // A double-click on the empty area below the items removes the selected one.
+    QTest::mouseDClick(form->ListView3->viewport(), Qt::LeftButton, {},
+                       QPoint(10, form->ListView3->viewport()->height() - 3));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"a", "b"}));
+}
+
+TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAreAdded)
+{
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
+        fill(list, {"a", "b"});
+        list->SelectItem(1);
+    }
+    form->SetMousePointer(Form1::vbHourglass);
+    form->PushButton1->click();
+    form->ListView1_DblClick();
+    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_DblClick();
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
+        EXPECT_EQ(itemsOf(list), QStringList({"a", "b"}));
+
+    form->PushButton12->click();
+    EXPECT_EQ(itemsOf(form->ListView1), QStringList({"a", "b"}) + Samples);
+    EXPECT_EQ(typed("c"), QStringList({"a", "b"}) + Samples + QStringList({"c"}));
+    EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
+
+    form->SetMousePointer(Form1::vbDefault);
+    form->PushButton1->click();
+    EXPECT_EQ(form->ListView1->ItemCount(), 0);
+}
+
+TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+
+    fill(form->ListView3, {"801927504623", "1&2"});
+    form->ListView3->SelectItem(1);
+    const QStringList shown = menuChoice(form->ListView3, "Copy Corrected Code");
+    ASSERT_EQ(shown.size(), 9);
+    EXPECT_EQ(shown[0], "(Check digit 3 is wrong, expected 2: 801927504622)");
+    EXPECT_EQ(shown.mid(1), QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-",
+                                         "Copy Code", "Copy Corrected Code"}));
+    EXPECT_EQ(script.clipboardText, "801927504622");
+    menuChoice(form->ListView3, "Untick All", Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_FALSE(form->ListView3->Checked(1));
+    EXPECT_FALSE(form->ListView3->Checked(2));
+    // A reason naming "&" shows it as it is.
+    form->ListView3->SelectItem(2);
+    EXPECT_TRUE(menuChoice(form->ListView3, "Remove")[0].contains("\"&&\""));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
+
+    // The right mouse button opens the same menu.
+    fill(form->ListView2, {"801927504622"});
+    form->ListView2->SelectItem(1);
+    QStringList clicked;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                clicked.append(a->text());
+            menu->close();
+        }
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            form->ListView2->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(form->ListView2->viewport(), &click);
+    EXPECT_EQ(clicked, QStringList({"Remove", "", "Tick All", "Untick All", "", "Copy Code"}));
+
+    // Ctrl+V and "Paste Codes" on the code list; Ctrl+V elsewhere pastes nothing.
+    script.clipboardText = "801927504622\n012345678905\n";
+    script.clipboardHasText = true;
+    QTest::keyClick(form->ListView1, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(form->ListView2, Qt::Key_V, Qt::ControlModifier);
+    script.clipboardText = "712345678904";
+    menuChoice(form->ListView1, "Paste Codes");
+    EXPECT_EQ(itemsOf(form->ListView1),
+              QStringList({"801927504622", "012345678905", "712345678904"}));
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622"}));
+
+    // A dropped file is imported, dropped text pasted; the other lists take no drop.
+    const QString path = script.folder.write("dropped codes.txt", "a1\r\na2\r\n");
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(path)});
+    file.setText(path);
+    drop(form->ListView1, file);
+    QMimeData text;
+    text.setText("t1, t2\r\nt3");
+    drop(form->ListView1, text);
+    drop(form->ListView2, text);
+    drop(form->ListView3, file);
+    EXPECT_EQ(itemsOf(form->ListView1).mid(3), QStringList({"a1", "a2", "t1", "t2", "t3"}));
+    EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622"}));
+    EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
+    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_TRUE(script.errors().isEmpty());
+}
+
+// The code list as typed comes back at the next start, as the stored value allows.
+TEST_F(ListEditingWindowTest, CodeListComesBackAfterClosingAndStartingAgain)
+{
+    typed(" 801927504622 ,712345678904,712345678904");
+    fill(form->ListView1, {"  inner  blanks  ", "", "x||MySeparator23||y", "p||myseparator23||q"});
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(script.settings.read("Tarnwell", "Quorvane", "UPC Codes"),
+              "801927504622||MySeparator23||712345678904||MySeparator23||712345678904"
+              "||MySeparator23||  inner  blanks  ||MySeparator23||||MySeparator23||x"
+              "||MySeparator23||y||MySeparator23||p||myseparator23||q");
+    auto again = script.loadForm();
+    // The empty item is dropped and the separator inside an item splits it;
+    // duplicates and blanks stay, another letter case is plain text.
+    EXPECT_EQ(itemsOf(again->ListView1),
+              QStringList({"801927504622", "712345678904", "712345678904", "  inner  blanks  ", "x",
+                           "y", "p||myseparator23||q"}));
+    EXPECT_TRUE(script.errors().isEmpty());
+}
+
+TEST_F(ListEditingWindowTest, MoreThan32767CodesAreStoredAndRestoredWhole)
+{
+    for (int i = 0; i < 40000; ++i)
+        form->ListView1->AppendItem(QString::number(100000000000LL + i));
+    ASSERT_TRUE(form->close());
+    auto again = script.loadForm();
+    ASSERT_EQ(again->ListView1->ItemCount(), 40000);
+    EXPECT_EQ(again->ListView1->ItemText(1), "100000000000");
+    EXPECT_EQ(again->ListView1->ItemText(32768), "100000032767");
+    EXPECT_EQ(again->ListView1->ItemText(40000), "100000039999");
+}
+
+} // namespace
