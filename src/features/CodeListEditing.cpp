@@ -16,11 +16,6 @@ namespace {
 
 const QString TypedCodesPrompt = QStringLiteral("Enter UPC number or numbers (use commas): ");
 
-bool busy(const Host& host)
-{
-    return host.MousePointer() == Host::vbHourglass;
-}
-
 void appendPastedCodes(ListModel& codes, QStringView text)
 {
     PastedCodes::forEachCode(text, [&codes](QString&& code) { codes.AppendItem(code); });
@@ -73,7 +68,7 @@ void clearCodeList(Host& host)
     Procedure p(host.prompts(), procedureTag("Form1", "PushButton1_Click"));
 
     p.step(100, [&] {
-        if (host.MousePointer() != Host::vbHourglass)
+        if (!host.isBusy())
             host.codeList().Clear();
     });
 }
@@ -90,7 +85,7 @@ void listKeyDown(Host& host, ListModel& list, qsizetype selected, int keyCode, i
 
 void pasteCodes(Host& host)
 {
-    if (busy(host))
+    if (host.isBusy())
         return;
     Procedure p(host.prompts(), procedureTag("Form1", "ListView1_Paste"));
     std::optional<QString> text;
@@ -102,7 +97,7 @@ void pasteCodes(Host& host)
 
 void addDroppedText(Host& host, QStringView text)
 {
-    if (busy(host))
+    if (host.isBusy())
         return;
     Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
     p.step(100, [&] { appendPastedCodes(host.codeList(), text); });
@@ -110,7 +105,7 @@ void addDroppedText(Host& host, QStringView text)
 
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected)
 {
-    const bool idle = !busy(host);
+    const bool idle = !host.isBusy();
     const std::optional<QString> code = selectedText(list, selected);
     const bool hasItems = list.ItemCount() > 0;
     std::vector<MenuEntry> menu;
@@ -147,7 +142,7 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
         break;
     case ListAction::TickAll:
     case ListAction::UntickAll:
-        if (!busy(host))
+        if (!host.isBusy())
             list.SetAllChecked(action == ListAction::TickAll);
         break;
     case ListAction::CopyCode:
@@ -170,7 +165,7 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
 
 void removeItem(Host& host, ListModel& list, qsizetype selected)
 {
-    if (host.MousePointer() == Host::vbHourglass)
+    if (host.isBusy())
         return;
     if (list.ItemCount() == 0)
         return;

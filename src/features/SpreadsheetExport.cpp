@@ -55,7 +55,9 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
     const EndUnusedApplication endUnused(host);
     Procedure p(host.prompts(), procedureTag("Form1", handler));
 
-    if (p.endsIf(100, [&] { return !SpreadsheetExport::isSpreadsheetInstalled(host); })) {
+    if (p.endsIf(100, [&] {
+            return !SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled(host);
+        })) {
         p.step(176, [&] {
             host.prompts().messageBox(
                 QStringLiteral("Excel is not installed on this computer. You need to have it "
@@ -66,7 +68,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
     }
     if (p.endsIf(108, [&] { return list->ItemCount() == 0; }))
         return;
-    p.step(110, [&] { host.SetMousePointer(Host::vbHourglass); });
+    p.step(110, [&] { host.SetMousePointer(PointerMode::Hourglass); });
 
     // Without the application, or without a workbook in it, there is nowhere
     // to write: the failure is reported once and the export ends.
@@ -76,7 +78,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
     if (application)
         p.step(114, [&] { workbook = application->Workbooks()->Add(); });
     if (!workbook) {
-        p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
+        p.step(174, [&] { host.SetMousePointer(PointerMode::Default); });
         return;
     }
     auto cell = [&](int row, int column) { return workbook->ActiveSheet()->cells(row, column); };
@@ -121,7 +123,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
 
     p.step(170, [&] { workbook->ActiveSheet()->Columns()->Autofit(); });
     p.step(172, [&] { application->SetVisible(true); });
-    p.step(174, [&] { host.SetMousePointer(Host::vbDefault); });
+    p.step(174, [&] { host.SetMousePointer(PointerMode::Default); });
     // The workbook and the application are let go here; both stay open for
     // the user, and an application that shows nothing ends after them.
     workbook.reset();
@@ -130,7 +132,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
 
 } // namespace
 
-bool SpreadsheetExport::isSpreadsheetInstalled(Host& host)
+bool SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled(Host& host)
 {
     bool installed = true;
     try {

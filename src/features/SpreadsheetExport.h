@@ -12,6 +12,6 @@ void exportInvalidList(Host& host);
 
 // Whether the spreadsheet application can be started; shows its own message
 // when it cannot.
-bool isSpreadsheetInstalled(Host& host);
+bool SaveResultsAsExcelFileIsExcelInstalled(Host& host);
 
 } // namespace SpreadsheetExport

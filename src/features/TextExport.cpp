@@ -43,13 +43,13 @@ void saveListAsTextFile(Host& host, const ListModel& list, const char* handler)
     p.step(114, [&] { path = dialog.FileName; });
     if (p.endsIf(116, [&] { return path.isEmpty(); }))
         return;
-    p.step(118, [&] { host.SetMousePointer(Host::vbHourglass); });
+    p.step(118, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     p.step(120, [&] {
         PacedYield yield([&host] { host.DoEvents(); });
         Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, host.prompts(),
                                                            std::ref(yield));
     });
-    p.step(122, [&] { host.SetMousePointer(Host::vbDefault); });
+    p.step(122, [&] { host.SetMousePointer(PointerMode::Default); });
 }
 
 } // namespace

@@ -49,7 +49,7 @@ void TextFileImport::loadCodesFromTextFiles(Host& host)
         return;
     QStringList parts;
     p.step(112, [&] { parts = dialog.FileName.split(QChar(0)); });
-    p.step(114, [&] { host.SetMousePointer(Host::vbHourglass); });
+    p.step(114, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     if (p.when(116, [&] { return parts.size() == 1; })) {
         QString path;
         p.step(118, [&] { path = parts.at(0); });
@@ -67,18 +67,18 @@ void TextFileImport::loadCodesFromTextFiles(Host& host)
                    [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
         } // 136
     }
-    p.step(138, [&] { host.SetMousePointer(Host::vbDefault); });
+    p.step(138, [&] { host.SetMousePointer(PointerMode::Default); });
 }
 
 void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths)
 {
-    if (host.MousePointer() == Host::vbHourglass || paths.isEmpty())
+    if (host.isBusy() || paths.isEmpty())
         return;
     Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
-    p.step(100, [&] { host.SetMousePointer(Host::vbHourglass); });
+    p.step(100, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     for (qsizetype i = 0, n = p.count(102, [&] { return paths.size(); }); i < n; ++i)
         p.step(104, [&] {
             Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), paths.at(i));
         });
-    p.step(106, [&] { host.SetMousePointer(Host::vbDefault); });
+    p.step(106, [&] { host.SetMousePointer(PointerMode::Default); });
 }

@@ -71,7 +71,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
     if (!p.when(100, [&] { return codes.ItemCount() == 0; })) {
         p.step(102, [&] { valid.Clear(); });
         p.step(104, [&] { invalid.Clear(); });
-        p.step(106, [&] { host.SetMousePointer(Host::vbHourglass); });
+        p.step(106, [&] { host.SetMousePointer(PointerMode::Hourglass); });
         // The bound is taken once; the list is read afresh at every step.
         const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
         const auto positionGone = [&](qsizetype i) { return i > codes.ItemCount(); };
@@ -117,7 +117,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         // The bar passes through the last code's position and caption, as
         // after every code, before it is set to rest.
         progress.show();
-        p.step(128, [&] { host.SetMousePointer(Host::vbDefault); });
+        p.step(128, [&] { host.SetMousePointer(PointerMode::Default); });
         p.step(130, [&] { host.SetProgressValue(0); });
         p.step(132, [&] { host.SetProgressText(QStringLiteral("Progress Bar")); });
         p.step(134, [&] {

@@ -65,7 +65,7 @@ Form1::Form1(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      Host(services), CommonDialog1(fileDialog())
+      Host(services)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -308,20 +308,20 @@ void Form1::loadMouseIcon(const QString& path)
     m_mouseIcon = QCursor(image, hotspot->x(), hotspot->y());
 }
 
-void Form1::SetMousePointer(int mode)
+void Form1::SetMousePointer(PointerMode mode)
 {
     m_mousePointer = mode;
     switch (mode) {
-    case vbHourglass:
+    case PointerMode::Hourglass:
         setCursor(Qt::WaitCursor);
         break;
-    case vbCustom:
+    case PointerMode::Custom:
         if (m_mouseIcon)
             setCursor(*m_mouseIcon);
         else
             setCursor(Qt::ArrowCursor);
         break;
-    default:
+    case PointerMode::Default:
         setCursor(Qt::ArrowCursor);
         break;
     }
@@ -342,20 +342,20 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
 
 void Form1::Form_MouseMove()
 {
-    if (m_mousePointer != vbHourglass)
-        SetMousePointer(vbDefault);
+    if (!isBusy())
+        SetMousePointer(PointerMode::Default);
 }
 
 void Form1::ListView_MouseMove()
 {
-    if (m_mousePointer != vbHourglass)
-        SetMousePointer(vbDefault);
+    if (!isBusy())
+        SetMousePointer(PointerMode::Default);
 }
 
 void Form1::PushButton_MouseMove()
 {
-    if (m_mousePointer != vbHourglass)
-        SetMousePointer(vbCustom);
+    if (!isBusy())
+        SetMousePointer(PointerMode::Custom);
 }
 
 double Form1::ProgressValue() const
@@ -448,11 +448,6 @@ void Form1::PushButton9_Click()
 void Form1::PushButton5_Click()
 {
     Help::showHelp(*this);
-}
-
-bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
-{
-    return SpreadsheetExport::isSpreadsheetInstalled(*this);
 }
 
 void Form1::ListView1_DblClick()

@@ -31,8 +31,8 @@ public:
     void Form_Unload();
 
     // Host
-    int MousePointer() const override { return m_mousePointer; }
-    void SetMousePointer(int mode) override;
+    PointerMode MousePointer() const override { return m_mousePointer; }
+    void SetMousePointer(PointerMode mode) override;
     double ProgressValue() const override;
     void SetProgressValue(double value) override;
     const QString& ProgressText() const override;
@@ -41,10 +41,6 @@ public:
 
     // The custom pointer image, when the hand cursor file was loaded.
     const std::optional<QCursor>& MouseIcon() const { return m_mouseIcon; }
-
-    // Whether the spreadsheet application can be started; shows its own
-    // message when it cannot.
-    bool SaveResultsAsExcelFileIsExcelInstalled();
 
     // Code list editing and import.
     void PushButton6_Click();
@@ -102,7 +98,6 @@ public:
     PushButton* PushButton13;
     PushButton* PushButton17;
     ProgressBar* ProgressBar1;
-    CommonDialog& CommonDialog1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,7 +109,7 @@ private:
     void loadMouseIcon(const QString& path);
     void showListMenu(ListView* list, const QPoint& globalPos);
 
-    int m_mousePointer = vbDefault;
+    PointerMode m_mousePointer = PointerMode::Default;
     std::optional<QCursor> m_mouseIcon;
     int m_yieldDepth = 0;
     // Restoring steps of start-up that failed: the stored file was not

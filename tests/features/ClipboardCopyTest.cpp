@@ -261,12 +261,12 @@ TEST_F(ClearResultsTest, ClearingTheInvalidListEmptiesOnlyIt)
 
 TEST_F(ClearResultsTest, ClearingDoesNotWaitForTheBusyPointer)
 {
-    host.SetMousePointer(Host::vbHourglass);
+    host.SetMousePointer(PointerMode::Hourglass);
     ResultClearing::clearInvalidList(host);
     ResultClearing::clearValidList(host);
     EXPECT_EQ(host.valid.ItemCount(), 0);
     EXPECT_EQ(host.invalid.ItemCount(), 0);
-    EXPECT_EQ(host.MousePointer(), Host::vbHourglass);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Hourglass);
 }
 
 TEST_F(ClearResultsTest, ClearingAnEmptyListShowsNothing)

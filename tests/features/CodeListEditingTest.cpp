@@ -134,7 +134,7 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
               QStringList({"(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}));
 
     // While a long action shows the busy pointer, only the copies are offered.
-    host.SetMousePointer(Host::vbHourglass);
+    host.SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(menu(host.codes, 1), QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-",
                                                 "Copy Code", "(Paste Codes)"}));
     EXPECT_EQ(menu(host.invalid, 1).mid(7), QStringList({"Copy Code", "Copy Corrected Code"}));
@@ -159,7 +159,7 @@ TEST_F(CodeListEditingTest, MenuActionsRemoveTickAndCopyButOnlyCopyWhileBusy)
     EXPECT_EQ(itemsOf(host.invalid), QStringList({"801927504623", "12345"}));
 
     script.log.clear();
-    host.SetMousePointer(Host::vbHourglass);
+    host.SetMousePointer(PointerMode::Hourglass);
     choose(host.invalid, 1, Action::Remove);
     choose(host.invalid, 1, Action::UntickAll);
     choose(host.invalid, 2, Action::CopyCode);

@@ -91,25 +91,25 @@ TEST_F(TextExportTest, TheDialogOffersTheNameOfItsLastUse)
 
 TEST_F(TextExportTest, CancellingWritesNothingAndLeavesThePointerAlone)
 {
-    host.SetMousePointer(Host::vbCustom);
+    host.SetMousePointer(PointerMode::Custom);
     host.valid.AppendItem("712345678904");
     script.saveAnswers.enqueue(QString());
     TextExport::saveValidList(host);
     EXPECT_EQ(script.log, QStringList{DialogLine});
-    EXPECT_EQ(host.MousePointer(), Host::vbCustom);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Custom);
     EXPECT_TRUE(entries(out.path()).isEmpty());
     EXPECT_TRUE(script.errors().isEmpty());
 }
 
 TEST_F(TextExportTest, ThePointerIsBusyDuringTheSaveAndDefaultAfter)
 {
-    host.SetMousePointer(Host::vbCustom);
+    host.SetMousePointer(PointerMode::Custom);
     host.valid.AppendItem("712345678904");
-    int during = -1;
+    std::optional<PointerMode> during;
     atFirstYield([&] { during = host.MousePointer(); });
     saveValid();
-    EXPECT_EQ(during, Host::vbHourglass);
-    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+    EXPECT_EQ(during, PointerMode::Hourglass);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Default);
 }
 
 // The file, byte for byte ----------------------------------------------------------------
@@ -190,7 +190,7 @@ TEST_F(TextExportTest, AFolderThatDoesNotExistIsReportedOnceAndTheSaveEnds)
     saveValid("no such folder/valid.txt");
     EXPECT_EQ(reports(), at(SaveProcedure, {136}));
     EXPECT_EQ(descriptions(script.errors()), QStringList{"No such file or directory"});
-    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Default);
     EXPECT_TRUE(entries(out.path()).isEmpty());
 }
 
@@ -215,7 +215,7 @@ TEST_F(TextExportTest, AReadOnlyFileIsReportedOnceAndLeftAsItWas)
     EXPECT_EQ(descriptions(script.errors()), QStringList{"Permission denied"});
     EXPECT_EQ(TempFolder::read(target), "keep me\r\n");
     EXPECT_EQ(entries(out.path()), QStringList{"locked.txt"});
-    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Default);
 }
 
 TEST_F(TextExportTest, ADiskFilledPartWayIsReportedOnceAndKeepsTheOldFile)
@@ -358,16 +358,16 @@ TEST_F(TextExportTest, AResultListClearedDuringASaveThroughItsButtonIsReported)
     for (const char* code : {"712345678904", "801927504622", "12345"})
         host.valid.AppendItem(code);
     // "Clear Results" is clicked while the save yields, busy pointer or not.
-    int pointerThen = -1;
+    std::optional<PointerMode> pointerThen;
     atFirstYield([&] {
         pointerThen = host.MousePointer();
         ResultClearing::clearValidList(host);
     });
     EXPECT_EQ(saveValid(), " Valid Codes\t\r\n");
-    EXPECT_EQ(pointerThen, Host::vbHourglass);
+    EXPECT_EQ(pointerThen, PointerMode::Hourglass);
     EXPECT_EQ(host.valid.ItemCount(), 0);
     EXPECT_EQ(reports(), at(SaveProcedure, {116}));
-    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Default);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ protected:
     {
         script.openAnswers.enqueue(answer);
         TextFileImport::loadCodesFromTextFiles(host);
-        EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+        EXPECT_EQ(host.MousePointer(), PointerMode::Default);
         return itemsOf(host.codes);
     }
 
@@ -59,11 +59,11 @@ TEST_F(TextFileImportTest, OpensTheDialogWithItsSettingsEveryTime)
 TEST_F(TextFileImportTest, CancellingChangesNothing)
 {
     host.codes.AppendItem("kept");
-    host.SetMousePointer(Host::vbCustom);
+    host.SetMousePointer(PointerMode::Custom);
     script.openAnswers.enqueue(QString());
     TextFileImport::loadCodesFromTextFiles(host);
     EXPECT_EQ(itemsOf(host.codes), QStringList({"kept"}));
-    EXPECT_EQ(host.MousePointer(), Host::vbCustom);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Custom);
     EXPECT_EQ(script.log, QStringList({OpenDialog}));
 }
 
@@ -196,13 +196,13 @@ TEST_F(TextFileImportTest, DroppedFilesLoadInTurnUnderTheBusyPointerWithTheImpor
     const QString b = files.write("b.txt", "\xEF\xBB\xBF"
                                            "b1\nb2");
     ASSERT_TRUE(QDir().mkpath(files.file("folder.txt")));
-    int pointerWhileLoading = -1;
+    PointerMode pointerWhileLoading = PointerMode::Default;
     script.whileMessageShows = [&](const QString&) { pointerWhileLoading = host.MousePointer(); };
     TextFileImport::loadDroppedFiles(host,
                                      {b, files.file("gone.txt"), files.file("folder.txt"), a});
     EXPECT_EQ(itemsOf(host.codes), QStringList({"kept", "b1", "b2", "a1", "a2"}));
-    EXPECT_EQ(pointerWhileLoading, Host::vbHourglass);
-    EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+    EXPECT_EQ(pointerWhileLoading, PointerMode::Hourglass);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Default);
     ASSERT_EQ(script.log.size(), 2);
     EXPECT_EQ(script.log[0], NotFound);
     EXPECT_EQ(
@@ -212,10 +212,10 @@ TEST_F(TextFileImportTest, DroppedFilesLoadInTurnUnderTheBusyPointerWithTheImpor
     EXPECT_EQ(host.fileDialog().FileName, "");
 
     // Nothing while a long action shows the busy pointer.
-    host.SetMousePointer(Host::vbHourglass);
+    host.SetMousePointer(PointerMode::Hourglass);
     TextFileImport::loadDroppedFiles(host, {a});
     EXPECT_EQ(host.codes.ItemCount(), 5);
-    EXPECT_EQ(host.MousePointer(), Host::vbHourglass);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Hourglass);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ struct AtYield
 {
     double value;
     QString caption;
-    int pointer;
+    PointerMode pointer;
 };
 
 class ValidationRunTest : public ::testing::Test
@@ -57,7 +57,7 @@ protected:
 
     void expectAtRest()
     {
-        EXPECT_EQ(host.MousePointer(), Host::vbDefault);
+        EXPECT_EQ(host.MousePointer(), PointerMode::Default);
         EXPECT_EQ(host.ProgressValue(), 0);
         EXPECT_EQ(host.ProgressText(), "Progress Bar");
     }
@@ -111,12 +111,12 @@ TEST_F(ValidationRunTest, AnEmptyCodeListLeavesEverythingAsItWas)
 {
     fill(host.valid, {"old valid"});
     fill(host.invalid, {"old invalid"});
-    host.SetMousePointer(Host::vbCustom);
+    host.SetMousePointer(PointerMode::Custom);
     run();
     EXPECT_EQ(script.log, QStringList({"message|Quorvane|No UPC codes added."}));
     EXPECT_EQ(itemsOf(host.valid), QStringList({"old valid"}));
     EXPECT_EQ(itemsOf(host.invalid), QStringList({"old invalid"}));
-    EXPECT_EQ(host.MousePointer(), Host::vbCustom);
+    EXPECT_EQ(host.MousePointer(), PointerMode::Custom);
     EXPECT_EQ(host.ProgressText(), "Progress Bar");
 }
 
@@ -132,7 +132,7 @@ TEST_F(ValidationRunTest, TheBarShowsEachCodeWhileTheBusyPointerShows)
     for (int k = 0; k < 4; ++k) {
         EXPECT_DOUBLE_EQ(seen->at(k).value, values[k]);
         EXPECT_EQ(seen->at(k).caption, captions[k]);
-        EXPECT_EQ(seen->at(k).pointer, Host::vbHourglass);
+        EXPECT_EQ(seen->at(k).pointer, PointerMode::Hourglass);
     }
     // The code with backslashes is checked and filed whole.
     EXPECT_EQ(itemsOf(host.invalid), QStringList({"C:\\list\\012345678905", "abc\\", "x"}));

@@ -152,7 +152,7 @@ TEST_F(Form1Test, StartsWithoutCursorFileSilently)
     EXPECT_TRUE(script.log.isEmpty());
     EXPECT_FALSE(form->MouseIcon().has_value());
     form->PushButton_MouseMove();
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Custom);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -184,24 +184,24 @@ TEST_F(Form1Test, PointerFeedback)
 {
     installCursor(shippedCursor());
     auto form = script.loadForm();
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
     form->PushButton_MouseMove();
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Custom);
     // The progress bar has no handler: the hand stays until the background or a list.
     QTest::mouseMove(form->ProgressBar1);
-    EXPECT_EQ(form->MousePointer(), Form1::vbCustom);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Custom);
     form->ListView_MouseMove();
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
     form->PushButton_MouseMove();
     form->Form_MouseMove();
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
 
-    form->SetMousePointer(Form1::vbHourglass);
+    form->SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
     form->PushButton_MouseMove();
     form->ListView_MouseMove();
     form->Form_MouseMove();
-    EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Hourglass);
 }
 
 TEST_F(Form1Test, RealMouseOnTheListsAndTheirParts)
@@ -220,7 +220,7 @@ TEST_F(Form1Test, RealMouseOnTheListsAndTheirParts)
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(over, &move);
         EXPECT_EQ(form->MousePointer(),
-                  over == form->PushButton17 ? Form1::vbCustom : Form1::vbDefault)
+                  over == form->PushButton17 ? PointerMode::Custom : PointerMode::Default)
             << qPrintable(over->metaObject()->className());
     }
     // A double-click removes the item under it; one on the empty area below

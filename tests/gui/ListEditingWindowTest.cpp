@@ -139,7 +139,7 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
         fill(list, {"a", "b"});
         list->SelectItem(1);
     }
-    form->SetMousePointer(Form1::vbHourglass);
+    form->SetMousePointer(PointerMode::Hourglass);
     form->PushButton1->click();
     form->ListView1_DblClick();
     form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
@@ -150,9 +150,9 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
     form->PushButton12->click();
     EXPECT_EQ(itemsOf(form->ListView1), QStringList({"a", "b"}) + Samples);
     EXPECT_EQ(typed("c"), QStringList({"a", "b"}) + Samples + QStringList({"c"}));
-    EXPECT_EQ(form->MousePointer(), Form1::vbHourglass);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Hourglass);
 
-    form->SetMousePointer(Form1::vbDefault);
+    form->SetMousePointer(PointerMode::Default);
     form->PushButton1->click();
     EXPECT_EQ(form->ListView1->ItemCount(), 0);
 }
@@ -219,7 +219,7 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     EXPECT_EQ(itemsOf(form->ListView1).mid(3), QStringList({"a1", "a2", "t1", "t2", "t3"}));
     EXPECT_EQ(itemsOf(form->ListView2), QStringList({"801927504622"}));
     EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
-    EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
     EXPECT_TRUE(script.errors().isEmpty());
 }
 

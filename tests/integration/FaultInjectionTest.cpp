@@ -65,7 +65,7 @@ protected:
         EXPECT_EQ(itemsOf(form->ListView1), codes);
         EXPECT_EQ(itemsOf(form->ListView2), valid);
         EXPECT_EQ(itemsOf(form->ListView3), invalid);
-        EXPECT_EQ(form->MousePointer(), Form1::vbDefault);
+        EXPECT_EQ(form->MousePointer(), PointerMode::Default);
     }
 
     // The one error report, from the given procedure and line.

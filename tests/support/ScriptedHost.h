@@ -15,8 +15,8 @@ public:
     explicit ScriptedHost(const Services& services);
     ~ScriptedHost();
 
-    int MousePointer() const override { return pointer; }
-    void SetMousePointer(int mode) override { pointer = mode; }
+    PointerMode MousePointer() const override { return pointer; }
+    void SetMousePointer(PointerMode mode) override { pointer = mode; }
     double ProgressValue() const override { return value; }
     void SetProgressValue(double v) override;
     const QString& ProgressText() const override { return text; }
@@ -27,7 +27,7 @@ public:
     ListModel codes;
     ListModel valid;
     ListModel invalid;
-    int pointer = vbDefault;
+    PointerMode pointer = PointerMode::Default;
     double value = 0;
     QString text = QStringLiteral("Progress Bar");
     int yields = 0;

@@ -15,9 +15,6 @@ namespace PastedCodes {
 // typed codes are; pieces left empty are skipped.
 template <typename Take> void forEachCode(QStringView text, Take&& take);
 
-// The codes of the text, in order.
-QStringList split(QStringView text);
-
 } // namespace PastedCodes
 
 template <typename Take> void PastedCodes::forEachCode(QStringView text, Take&& take)

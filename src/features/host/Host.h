@@ -10,14 +10,18 @@
 //
 // The lists are reached directly (no virtual call per item): a host hands
 // its three models over once, when it has made them.
+// The window's pointer modes, with the numbers the window gives them. The
+// hourglass is the busy pointer: the one busy marker of a long action.
+enum class PointerMode
+{
+    Default = 0,
+    Hourglass = 11,
+    Custom = 99, // the hand image
+};
+
 class Host
 {
 public:
-    // Pointer modes of the window.
-    static constexpr int vbDefault = 0;
-    static constexpr int vbHourglass = 11;
-    static constexpr int vbCustom = 99;
-
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
@@ -33,8 +37,12 @@ public:
     const Services& services() const { return m_services; }
     Prompts& prompts() const { return *m_services.prompts; }
 
-    virtual int MousePointer() const = 0;
-    virtual void SetMousePointer(int mode) = 0;
+    virtual PointerMode MousePointer() const = 0;
+    virtual void SetMousePointer(PointerMode mode) = 0;
+
+    // Whether a long action is under way: it shows the busy pointer, and
+    // single-item removal, "Clear List" and the pointer feedback wait for it.
+    bool isBusy() const { return MousePointer() == PointerMode::Hourglass; }
 
     // The progress bar: a position from 0 to 100 (another throws Failure
     // "Invalid property value") and the text drawn on it.

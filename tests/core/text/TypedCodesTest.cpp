@@ -44,8 +44,11 @@ TEST(PastedCodes, OneCodePerLineAndPieceWithEmptyPiecesSkipped)
         // Tabs and blanks inside stay, as in typed codes.
         {"0 12345 67890 5\t\n\t712345678904", {"0 12345 67890 5\t", "\t712345678904"}},
     };
-    for (const auto& [text, codes] : cases)
-        EXPECT_EQ(PastedCodes::split(text), codes) << text.toStdString();
+    for (const auto& [text, codes] : cases) {
+        QStringList taken;
+        PastedCodes::forEachCode(text, [&taken](QString&& code) { taken.append(code); });
+        EXPECT_EQ(taken, codes) << text.toStdString();
+    }
 }
 
 TEST(FilePath, CollapsesDoubledSlashesOnThisPlatform)

@@ -117,7 +117,7 @@ protected:
 
 TEST_F(SpreadsheetExportTest, ProbeStartsTheApplicationAndLetsItGoAtOnce)
 {
-    EXPECT_TRUE(SpreadsheetExport::isSpreadsheetInstalled(*host));
+    EXPECT_TRUE(SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled(*host));
     EXPECT_EQ(spreadsheet.log, QStringList({"createApplication", "release Application1"}));
     EXPECT_TRUE(script.log.isEmpty());
 }
@@ -125,7 +125,7 @@ TEST_F(SpreadsheetExportTest, ProbeStartsTheApplicationAndLetsItGoAtOnce)
 TEST_F(SpreadsheetExportTest, ProbeWithoutTheApplicationShowsItsMessageAndAnswersFalse)
 {
     spreadsheet.creationsThatSucceed = 0;
-    EXPECT_FALSE(SpreadsheetExport::isSpreadsheetInstalled(*host));
+    EXPECT_FALSE(SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled(*host));
     EXPECT_EQ(script.log, QStringList({message(ProbeMessage)}));
     EXPECT_TRUE(script.errors().isEmpty());
 }
@@ -138,13 +138,13 @@ TEST_F(SpreadsheetExportTest, WithoutTheApplicationBothHandlersShowTwoMessagesAn
         spreadsheet.log.clear();
         spreadsheet.creationsThatSucceed = 0;
         fill(*h, {"012345678905"});
-        host->SetMousePointer(Host::vbCustom);
+        host->SetMousePointer(PointerMode::Custom);
 
         click(*h);
 
         EXPECT_EQ(script.log, QStringList({message(ProbeMessage), message(HandlerMessage)}));
         EXPECT_EQ(spreadsheet.log, QStringList({"createApplication"}));
-        EXPECT_EQ(host->MousePointer(), Host::vbCustom);
+        EXPECT_EQ(host->MousePointer(), PointerMode::Custom);
         EXPECT_EQ(list(*h)->ItemCount(), 1);
     }
 }
@@ -166,13 +166,13 @@ TEST_F(SpreadsheetExportTest, EmptyListEndsSilentlyAfterTheProbe)
     for (const Handler* h : {&ValidList, &InvalidList}) {
         SCOPED_TRACE(h->name);
         spreadsheet.log.clear();
-        host->SetMousePointer(Host::vbCustom);
+        host->SetMousePointer(PointerMode::Custom);
 
         click(*h);
 
         EXPECT_EQ(spreadsheet.log, QStringList({"createApplication", "release Application1"}));
         EXPECT_TRUE(script.log.isEmpty());
-        EXPECT_EQ(host->MousePointer(), Host::vbCustom);
+        EXPECT_EQ(host->MousePointer(), PointerMode::Custom);
         EXPECT_TRUE(spreadsheet.workbooks.empty());
         spreadsheet.applications.clear();
     }
@@ -204,7 +204,7 @@ TEST_F(SpreadsheetExportTest, ValidListCallSequenceWithAnUncheckedFirstItem)
              << "release Application2";
     EXPECT_EQ(spreadsheet.log, expected);
     EXPECT_TRUE(script.log.isEmpty());
-    EXPECT_EQ(host->MousePointer(), Host::vbDefault);
+    EXPECT_EQ(host->MousePointer(), PointerMode::Default);
 }
 
 TEST_F(SpreadsheetExportTest, InvalidListFormatsTheRowsFirstCellBeforeItsColumnLoop)
@@ -329,8 +329,8 @@ TEST_F(SpreadsheetExportTest,
 TEST_F(SpreadsheetExportTest, PointerIsBusyFromBeforeTheApplicationStartsUntilTheEnd)
 {
     fill(ValidList, {"012345678905"});
-    host->SetMousePointer(Host::vbCustom);
-    QList<std::pair<QString, int>> calls;
+    host->SetMousePointer(PointerMode::Custom);
+    QList<std::pair<QString, PointerMode>> calls;
     spreadsheet.onCall = [&](const QString& line) { calls.append({line, host->MousePointer()}); };
 
     click(ValidList);
@@ -338,11 +338,11 @@ TEST_F(SpreadsheetExportTest, PointerIsBusyFromBeforeTheApplicationStartsUntilTh
     // The probe runs before the pointer is set; every later call sees the busy pointer.
     ASSERT_GT(calls.size(), 2);
     EXPECT_EQ(calls.first(),
-              std::make_pair(QStringLiteral("createApplication"), int(Host::vbCustom)));
+              std::make_pair(QStringLiteral("createApplication"), PointerMode::Custom));
     for (qsizetype k = 1; k < calls.size(); ++k)
-        EXPECT_EQ(calls[k].second, Host::vbHourglass) << calls[k].first.toStdString();
+        EXPECT_EQ(calls[k].second, PointerMode::Hourglass) << calls[k].first.toStdString();
     EXPECT_EQ(calls.last().first, "Application2.Visible = true");
-    EXPECT_EQ(host->MousePointer(), Host::vbDefault);
+    EXPECT_EQ(host->MousePointer(), PointerMode::Default);
 }
 
 // --- Failures -----------------------------------------------------------------------------------
@@ -357,7 +357,7 @@ TEST_F(SpreadsheetExportTest,
         spreadsheet.applications.clear();
         spreadsheet.creationsThatSucceed = 1;
         fill(*h, {"012345678905", "712345678904"});
-        int pointerAtCreation = -1;
+        std::optional<PointerMode> pointerAtCreation;
         spreadsheet.onCall = [&](const QString&) { pointerAtCreation = host->MousePointer(); };
 
         click(*h);
@@ -368,8 +368,8 @@ TEST_F(SpreadsheetExportTest,
             reportStart(*h, 112, QStringLiteral("The spreadsheet application cannot be started"))));
         EXPECT_EQ(spreadsheet.log,
                   QStringList({"createApplication", "release Application1", "createApplication"}));
-        EXPECT_EQ(pointerAtCreation, Host::vbHourglass);
-        EXPECT_EQ(host->MousePointer(), Host::vbDefault);
+        EXPECT_EQ(pointerAtCreation, PointerMode::Hourglass);
+        EXPECT_EQ(host->MousePointer(), PointerMode::Default);
     }
 }
 
@@ -388,7 +388,7 @@ TEST_F(SpreadsheetExportTest, WorkbookThatCannotBeAddedIsReportedOnceAndTheAppli
               QStringList({"createApplication", "Application2.Workbooks",
                            "Application2.Workbooks.Add", "release Application2"}));
     EXPECT_FALSE(spreadsheet.applications.back().visible);
-    EXPECT_EQ(host->MousePointer(), Host::vbDefault);
+    EXPECT_EQ(host->MousePointer(), PointerMode::Default);
 }
 
 struct StepFailure
@@ -442,7 +442,7 @@ TEST_F(SpreadsheetExportTest, FailingStepIsReportedWithItsLineAndTheExportGoesOn
         EXPECT_TRUE(recorder.log.contains("Workbook1.ActiveSheet.Columns.Autofit"));
         EXPECT_EQ(recorder.log.mid(recorder.log.size() - 2),
                   QStringList({"release Workbook1", "release Application2"}));
-        EXPECT_EQ(window.MousePointer(), Host::vbDefault);
+        EXPECT_EQ(window.MousePointer(), PointerMode::Default);
     }
 }
 
@@ -471,7 +471,7 @@ TEST_F(SpreadsheetExportTest, ListClearedDuringTheExportReportsEachMissingItemAn
         // The checked-state test fails, so its guarded steps run and fail in turn.
         EXPECT_EQ(lines, QList<int>({144, 156, 144, 156}));
         EXPECT_TRUE(spreadsheet.applications.back().visible);
-        EXPECT_EQ(host->MousePointer(), Host::vbDefault);
+        EXPECT_EQ(host->MousePointer(), PointerMode::Default);
         EXPECT_EQ(cell(2, 1)->value, QString());
         spreadsheet.onCall = nullptr;
     }

@@ -103,7 +103,7 @@ TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndLeavesNoSofficeRunnin
         form.Form_Load();
         scripted.log.clear();
         form.ListView2->AppendItem(QStringLiteral("012345678905"));
-        form.SetMousePointer(Form1::vbCustom);
+        form.SetMousePointer(PointerMode::Custom);
 
         form.PushButton13_Click();
         if (savedTemporary.isNull())
@@ -114,7 +114,7 @@ TEST(CalcPluginWithoutOffice, HandlerShowsTheTwoMessagesAndLeavesNoSofficeRunnin
         ASSERT_EQ(scripted.log.size(), 2);
         EXPECT_TRUE(scripted.log[0].endsWith("to use this software without error."));
         EXPECT_TRUE(scripted.log[1].endsWith("to use this feature."));
-        EXPECT_EQ(form.MousePointer(), Form1::vbCustom);
+        EXPECT_EQ(form.MousePointer(), PointerMode::Custom);
         // A process that ended has no command line (nor a /proc entry once
         // it is reaped).
         const QByteArray pid = TempFolder::read(soffice.file("pid")).trimmed();

@@ -70,7 +70,7 @@ TEST(SpreadsheetPlugin, WithoutAUsablePluginTheHandlerShowsTheTwoMessagesAndNoth
         form.Form_Load();
         script.log.clear();
         form.ListView3->AppendItem(QStringLiteral("12345"));
-        form.SetMousePointer(Form1::vbCustom);
+        form.SetMousePointer(PointerMode::Custom);
 
         form.PushButton7_Click();
 
@@ -82,7 +82,7 @@ TEST(SpreadsheetPlugin, WithoutAUsablePluginTheHandlerShowsTheTwoMessagesAndNoth
                                "message|" + title +
                                    "|Excel is not installed on this computer. You need to have it "
                                    "installed to use this feature."}));
-        EXPECT_EQ(form.MousePointer(), Form1::vbCustom);
+        EXPECT_EQ(form.MousePointer(), PointerMode::Custom);
     }
 }
 
