@@ -2,8 +2,6 @@
 
 #include "core/base/Failure.h"
 #include "core/base/Maker.h"
-#include "core/files/SettingsStore.h"
-#include "core/files/StoredCodeList.h"
 #include "features/ClipboardCopy.h"
 #include "features/CodeListEditing.h"
 #include "features/Help.h"
@@ -34,10 +32,6 @@ namespace {
 
 const QString ListToolTip = QStringLiteral("Double-click item to remove it. Move | line to right "
                                            "and out of window to reveal full names.");
-
-const QString StoreApplication = QLatin1String(Maker::CompanyName);
-const QString StoreSection = QLatin1String(Maker::ProductName);
-const QString StoreKey = QStringLiteral("UPC Codes");
 
 // System colours of the window's controls.
 QColor buttonText()
@@ -217,68 +211,14 @@ void Form1::Form_Load()
     p.step(138, [&] { ListView3->AddColumnHeader(QStringLiteral("Invalid Codes")); });
     p.step(140, [&] { ListView3->SetColumnWidth(1, 7000); });
 
-    // The code list of the last close. A restoring step that fails leaves its
-    // count up, and the close then keeps the stored file aside rather than
-    // replace it with a list that lacks what could not be restored.
-    auto restoring = [this](auto body) {
-        return [this, body] {
-            ++m_unrestoredSteps;
-            body();
-            --m_unrestoredSteps;
-        };
-    };
-    // The stored text is cut into pieces straight from its bytes, a part at a
-    // time, and the pieces go into the list in batches.
-    QByteArray stored;
-    p.step(142, restoring([&] {
-               stored = m_services.settings->readUtf8(StoreApplication, StoreSection, StoreKey)
-                            .value_or(QByteArray());
-           }));
-    if (p.endsIf(144, [&] { return stored.isEmpty(); }))
-        return;
-    ListModel& codes = ListView1->model();
-    std::optional<StoredCodeList::Utf8Split> pieces;
-    p.step(146, restoring([&] { pieces.emplace(stored); }));
-    bool reserved = false;
-    // A part that cannot be cut ends the restoring there, with one report.
-    for (bool more = pieces.has_value(); more;) {
-        more = false;
-        p.step(146, restoring([&] { more = pieces->next(); }));
-        if (!more)
-            break;
-        p.step(152, restoring([&] {
-                   if (!reserved) {
-                       codes.reserve(pieces->mostPieces(), pieces->mostCharacters());
-                       reserved = true;
-                   }
-                   codes.appendMany(pieces->pieces());
-               }));
-    }
-    pieces.reset();
-    stored = QByteArray();
-    ListView1->Refresh();
+    m_storedCodes.restore(*this, p);
 }
 
 void Form1::Form_QueryUnload()
 {
     Procedure p(prompts(), procedureTag("Form1", "Form_QueryUnload"));
 
-    // The stored text goes from the list to the store a piece at a time, as
-    // UTF-8, without being built first. A stored list that start-up could not
-    // restore is moved aside first; when that fails, nothing is written. When
-    // the text cannot be written whole, the store keeps the value of the last
-    // close rather than an empty or partial list.
-    const ListModel& codes = ListView1->model();
-    p.step(110, [&] {
-        if (m_unrestoredSteps > 0) {
-            m_services.settings->keepAside(StoreApplication, StoreSection, StoreKey);
-            m_unrestoredSteps = 0;
-        }
-        m_services.settings->write(StoreApplication, StoreSection, StoreKey,
-                                   [&codes](const SettingsStore::ByteSink& write) {
-                                       StoredCodeList::writeUtf8(codes.items().texts(), write);
-                                   });
-    });
+    p.step(110, [&] { m_storedCodes.store(*this); });
     p.step(112, [&] { DoEvents(); });
 }
 

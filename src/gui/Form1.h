@@ -1,6 +1,6 @@
 #pragma once
 
-#include "features/host/CommonDialog.h"
+#include "features/CodeListStore.h"
 #include "features/host/Host.h"
 #include "features/host/Services.h"
 
@@ -112,7 +112,5 @@ private:
     PointerMode m_mousePointer = PointerMode::Default;
     std::optional<QCursor> m_mouseIcon;
     int m_yieldDepth = 0;
-    // Restoring steps of start-up that failed: the stored file was not
-    // restored whole and must not be replaced at the close.
-    int m_unrestoredSteps = 0;
+    CodeListStore m_storedCodes;
 };
