@@ -266,7 +266,7 @@ bool SkinFileIsPresent(const QString& path)
     // File managers hide the names listed in a ".hidden" file of the folder.
     QFile hiddenList(folderPath + QStringLiteral("/.hidden"));
     if (QFileInfo(hiddenList).isFile() && hiddenList.open(QIODevice::ReadOnly)) {
-        const QString listed = QString::fromUtf8(hiddenList.read(64 * 1024));
+        const QString listed = QString::fromUtf8(hiddenList.read(qint64(64) * 1024));
         for (QStringView line : QStringView(listed).split(QLatin1Char('\n'))) {
             if (line.trimmed() == info.fileName())
                 return false;

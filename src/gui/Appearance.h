@@ -71,7 +71,7 @@ class StyleSheetSkin : public SkinFramework
 
 public:
     // The largest skin file that is read.
-    static constexpr qint64 MaximumFileSize = 4 * 1024 * 1024;
+    static constexpr qint64 MaximumFileSize = qint64(4) * 1024 * 1024;
 
     explicit StyleSheetSkin(QObject* parent = nullptr);
     ~StyleSheetSkin() override;

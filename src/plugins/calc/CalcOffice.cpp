@@ -100,13 +100,13 @@ QString processPipeName()
 // the program folder of the runtime this plugin runs on.
 QString sofficePath()
 {
-    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    QString onPath = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (!onPath.isEmpty())
         return onPath;
     OUString folder;
     if (osl::FileBase::getSystemPathFromFileURL(runtimeFolderUrl(), folder) ==
         osl::FileBase::E_None) {
-        const QString beside = toQString(folder) + QStringLiteral("/soffice");
+        QString beside = toQString(folder) + QStringLiteral("/soffice");
         if (QFileInfo(beside).isExecutable())
             return beside;
     }
@@ -184,6 +184,7 @@ Launch::Launch(const QString& program, const QString& pipe)
         OUString("--nologo"), OUString("--nodefault"), OUString("--norestore"),
         OUString("--nolockcheck"), OUString("--accept=pipe,name=" + toOUString(pipe) + ";urp;")};
     std::vector<rtl_uString*> data;
+    data.reserve(arguments.size());
     for (OUString& argument : arguments)
         data.push_back(argument.pData);
     switch (osl_executeProcess(url.pData, data.data(), sal_uInt32(data.size()),

@@ -68,7 +68,7 @@ class CalcCell : public Spreadsheet::Cell
 {
 public:
     CalcCell(std::shared_ptr<Document> document, Reference<table::XCell> cell)
-        : m_document(std::move(document)), m_cell(std::move(cell))
+        : m_document(document), m_cell(cell)
     {}
 
     void SetNumberFormat(const QString& format) override
@@ -97,7 +97,7 @@ private:
 class CalcColumns : public Spreadsheet::Columns
 {
 public:
-    explicit CalcColumns(Reference<beans::XPropertySet> columns) : m_columns(std::move(columns)) {}
+    explicit CalcColumns(Reference<beans::XPropertySet> columns) : m_columns(columns) {}
 
     void Autofit() override
     {
@@ -112,7 +112,7 @@ class CalcSheet : public Spreadsheet::Sheet
 {
 public:
     CalcSheet(std::shared_ptr<Document> document, Reference<sheet::XSpreadsheet> sheet)
-        : m_document(std::move(document)), m_sheet(std::move(sheet))
+        : m_document(document), m_sheet(sheet)
     {}
 
     std::unique_ptr<Spreadsheet::Cell> cells(int row, int column) override
@@ -169,7 +169,7 @@ class CalcWorkbooks : public Spreadsheet::Workbooks
 {
 public:
     CalcWorkbooks(Reference<frame::XDesktop2> desktop, std::shared_ptr<Made> made)
-        : m_desktop(std::move(desktop)), m_made(std::move(made))
+        : m_desktop(desktop), m_made(made)
     {}
 
     std::unique_ptr<Spreadsheet::Workbook> Add() override
