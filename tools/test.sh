@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   1. the test suite (ctest) on the normal build, with warnings as errors, and
-#      clang-tidy on the core library;
+#   1. the test suite (ctest) on the normal build, with warnings as errors,
+#      the layers' include direction, and clang-tidy on every library;
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. each fuzzer for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
@@ -17,7 +17,10 @@ cmake --preset dev -DQUORVANE_WERROR=ON
 cmake --build --preset dev -j"$jobs"
 ctest --preset dev -j"$jobs"
 
-echo "== clang-tidy on the core library"
+echo "== the layers' include direction"
+tools/check-layers.sh
+
+echo "== clang-tidy on every library and program"
 tools/clang-tidy.sh build
 
 echo "== build and test with the sanitizers"
