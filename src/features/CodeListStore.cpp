@@ -41,17 +41,22 @@ void CodeListStore::restore(Host& host, Procedure& p)
     std::optional<StoredCodeList::Utf8Split> pieces;
     p.step(146, restoring([&] { pieces.emplace(stored); }));
     bool reserved = false;
+    // A part that cannot be cut, or whose codes cannot be taken (no memory
+    // left for them), ends the restoring there with its one report; the codes
+    // taken before it stay.
     for (bool more = pieces.has_value(); more;) {
         more = false;
         p.step(146, restoring([&] { more = pieces->next(); }));
         if (!more)
             break;
+        more = false;
         p.step(152, restoring([&] {
                    if (!reserved) {
                        codes.reserve(pieces->mostPieces(), pieces->mostCharacters());
                        reserved = true;
                    }
                    codes.appendMany(pieces->pieces());
+                   more = true;
                }));
     }
     codes.publish();
