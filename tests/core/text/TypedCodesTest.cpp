@@ -41,8 +41,10 @@ TEST(PastedCodes, OneCodePerLineAndPieceWithEmptyPiecesSkipped)
         {" 801927504622 ,, 012345678905,\n ,712345678904 , ", column},
         {"", {}},
         {" , \r\n ", {}},
-        // Tabs and blanks inside stay, as in typed codes.
-        {"0 12345 67890 5\t\n\t712345678904", {"0 12345 67890 5\t", "\t712345678904"}},
+        // Cells of a row copied from a spreadsheet: a TAB separates as a comma
+        // does, and a trailing TAB adds nothing; blanks inside stay.
+        {"801927504622\t012345678905\t\n712345678904\t\n", column},
+        {"0 12345 67890 5\t\n\t712345678904", {"0 12345 67890 5", "712345678904"}},
     };
     for (const auto& [text, codes] : cases) {
         QStringList taken;
