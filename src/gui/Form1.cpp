@@ -12,7 +12,9 @@
 #include "features/TextFileImport.h"
 #include "features/ValidationRun.h"
 #include "features/host/Procedure.h"
+#include "gui/Accessible.h"
 #include "gui/Appearance.h"
+#include "gui/Contrast.h"
 #include "gui/ListView.h"
 #include "gui/ProgressBar.h"
 #include "gui/PushButton.h"
@@ -26,6 +28,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <QShortcut>
 #include <optional>
 
 namespace {
@@ -61,6 +64,7 @@ Form1::Form1(const Services& services, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       Host(services)
 {
+    installAccessibleInterfaces();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     layOut();
@@ -74,8 +78,12 @@ void Form1::layOut()
 {
     setFixedSize(Twips::toPixels(8040), Twips::toPixels(9900));
     setFont(arialBold(9));
+    // Wherever the window sets a colour it sets the text colour that goes with
+    // it: the desktop's own where it reads on white, black or white otherwise.
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::white);
+    background.setColor(QPalette::WindowText,
+                        Contrast::readableOn(Qt::white, background.color(QPalette::WindowText)));
     setPalette(background);
     setAutoFillBackground(true);
     setMouseTracking(true);
@@ -86,30 +94,31 @@ void Form1::layOut()
         button->setFont(arialBold(11.25));
         QPalette colours = button->palette();
         colours.setColor(QPalette::Button, Qt::white);
-        colours.setColor(QPalette::ButtonText, buttonText());
+        colours.setColor(QPalette::ButtonText, Contrast::readableOn(Qt::white, buttonText()));
         button->setPalette(colours);
         return button;
     };
-    auto makeList = [this](const char* name) {
+    auto makeList = [this](const char* name, const char* accessibleName) {
         auto* list = new ListView(this);
         list->setObjectName(QLatin1String(name));
         list->setToolTip(ListToolTip);
+        list->setAccessibleName(QLatin1String(accessibleName));
         return list;
     };
 
     PushButton5 = makeButton("PushButton5", "Help");
-    ListView1 = makeList("ListView1");
+    ListView1 = makeList("ListView1", "UPC Codes");
     PushButton6 = makeButton("PushButton6", "Add UPC Number or Numbers");
     PushButton3 = makeButton("PushButton3", "Load UPCs From Text File");
     PushButton1 = makeButton("PushButton1", "Clear List");
     PushButton12 = makeButton("PushButton12", "Load Sample/Example UPCs");
     PushButton17 = makeButton("PushButton17", "Start Validating");
-    ListView2 = makeList("ListView2");
+    ListView2 = makeList("ListView2", "Valid Codes");
     PushButton4 = makeButton("PushButton4", "Save Results As Text File");
     PushButton13 = makeButton("PushButton13", "Save Results As Excel File");
     PushButton10 = makeButton("PushButton10", "Copy Results To Clipboard");
     PushButton2 = makeButton("PushButton2", "Clear Results");
-    ListView3 = makeList("ListView3");
+    ListView3 = makeList("ListView3", "Invalid Codes");
     PushButton8 = makeButton("PushButton8", "Save Results As Text File");
     PushButton7 = makeButton("PushButton7", "Save Results As Excel File");
     PushButton11 = makeButton("PushButton11", "Copy Results To Clipboard");
@@ -122,10 +131,18 @@ void Form1::layOut()
         QPalette colours = ProgressBar1->palette();
         colours.setColor(QPalette::Window, Qt::white);
         colours.setColor(QPalette::Base, Qt::white);
-        colours.setColor(QPalette::Text, buttonText());
-        colours.setColor(QPalette::WindowText, buttonText());
+        const QColor text = Contrast::readableOn(Qt::white, buttonText());
+        colours.setColor(QPalette::Text, text);
+        colours.setColor(QPalette::WindowText, text);
         ProgressBar1->setPalette(colours);
     }
+
+    // The buttons that stand under both result lists, told apart for a screen
+    // reader by the list they work on.
+    for (PushButton* button : {PushButton4, PushButton13, PushButton10, PushButton2})
+        button->setAccessibleDescription(QStringLiteral("valid codes"));
+    for (PushButton* button : {PushButton8, PushButton7, PushButton11, PushButton9})
+        button->setAccessibleDescription(QStringLiteral("invalid codes"));
 
     place(PushButton5, 120, 120, 7800, 405);
     place(ListView1, 120, 630, 7800, 1635);
@@ -182,6 +199,17 @@ void Form1::connectHandlers()
     connect(ListView1, &ListView::ContextMenu, this, &Form1::ListView1_ContextMenu);
     connect(ListView2, &ListView::ContextMenu, this, &Form1::ListView2_ContextMenu);
     connect(ListView3, &ListView::ContextMenu, this, &Form1::ListView3_ContextMenu);
+    // Keys for the commonest buttons; each clicks its button, so it does what
+    // a click does, the busy pointer's refusals included.
+    const std::pair<QKeySequence, PushButton*> keys[] = {
+        {QKeySequence(Qt::Key_F1), PushButton5},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), PushButton3},
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), PushButton17},
+        {QKeySequence(Qt::CTRL | Qt::Key_Enter), PushButton17},
+    };
+    for (const auto& [key, button] : keys)
+        connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
+
     // Only the code list takes drops. The files are loaded after the drop has
     // returned, so that the program they came from is not kept waiting.
     ListView1->SetAcceptsDrops(true);

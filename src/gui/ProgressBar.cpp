@@ -2,6 +2,7 @@
 
 #include "core/base/Failure.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyleOptionProgressBar>
 #include <cmath>
@@ -28,6 +29,10 @@ void ProgressBar::SetValue(double value)
         return;
     m_value = value;
     scheduleRepaint();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, m_value);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ProgressBar::SetText(const QString& text)
@@ -36,6 +41,10 @@ void ProgressBar::SetText(const QString& text)
         return;
     m_text = text;
     scheduleRepaint();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize ProgressBar::sizeHint() const
