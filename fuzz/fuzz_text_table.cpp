@@ -1,19 +1,20 @@
-// The text table of any list whose texts hold no line break or TAB: the file
-// has the header line and one line per checked row, every line exactly the
-// padded widths with a TAB per cell; the clipboard text has one line per
-// checked row, none ending in a blank, nor in a TAB unless its last cell is
-// blank, each the start of the row's padded line.
-#include "support/TextTableReference.h"
+// The text table of any list held still, in both layouts and handed on in
+// blocks of any size, against a small model of its own: every block ends a
+// line, and the blocks together are the model's text.
+#include "core/text/TextTable.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
 QString textOf(const uint8_t*& p, const uint8_t* end)
 {
     // A length byte, then that many characters from a small alphabet with
-    // blanks, so that trailing blanks and equal widths come up often.
-    static const char16_t Alphabet[] = u" 0123456789-x\u00e9\u20ac ";
+    // blanks, TABs and line breaks, so that trailing blanks and equal widths
+    // come up often.
+    static const char16_t Alphabet[] = u" 0123456789-x\t\r\n\u00e9\u20ac ";
     QString text;
     if (p == end)
         return text;
@@ -23,62 +24,83 @@ QString textOf(const uint8_t*& p, const uint8_t* end)
     return text;
 }
 
+struct Row
+{
+    QStringList cells;
+    bool checked;
+};
+
+// The table as the layouts describe it, line by line.
+QString model(TextTable::Layout layout, const QStringList& headers, const std::vector<Row>& rows)
+{
+    const bool file = layout == TextTable::Layout::File;
+    std::vector<qsizetype> widths;
+    for (qsizetype c = 0; c < headers.size(); ++c) {
+        qsizetype w = file ? headers[c].size() : 0;
+        for (const Row& row : rows)
+            w = std::max(w, row.cells.value(c).size());
+        widths.push_back(w);
+    }
+    auto line = [&](const QStringList& cells) {
+        QString text;
+        for (qsizetype c = 0; c < headers.size(); ++c)
+            text += cells.value(c).leftJustified(widths[size_t(c)]) + QLatin1Char('\t');
+        if (!file) {
+            text.chop(1);
+            while (text.endsWith(QLatin1Char(' ')))
+                text.chop(1);
+        }
+        return text + QStringLiteral("\r\n");
+    };
+    QString text = file ? line(headers) : QString();
+    for (const Row& row : rows)
+        if (row.checked)
+            text += line(row.cells);
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const uint8_t* p = data;
     const uint8_t* const end = data + size;
-    if (p == end)
+    if (end - p < 2)
         return 0;
     const int columns = *p++ % 4 + 1;
-    TextTable::Table table;
+    const qsizetype blockChars = *p++ % 64 + 1;
+    QStringList headers;
     for (int c = 0; c < columns; ++c)
-        table.headers.append(textOf(p, end));
-    qsizetype checked = 0;
-    while (p != end && table.rows.size() < 64) {
-        TextTable::Row row;
-        row.checked = *p++ & 1;
+        headers.append(textOf(p, end));
+    std::vector<Row> rows;
+    ItemStore items;
+    while (p != end && rows.size() < 64) {
+        Row row{{}, bool(*p++ & 1)};
         const int cells = p == end ? 0 : *p++ % (columns + 1);
         for (int c = 0; c < cells; ++c)
             row.cells.append(textOf(p, end));
-        checked += row.checked;
-        table.rows.push_back(row);
+        items.append(row.cells.value(0), row.cells.mid(1));
+        items.setChecked(items.count() - 1, row.checked);
+        rows.push_back(row);
     }
 
-    const std::vector<qsizetype> widths = TextTable::columnWidths(table, true);
-    qsizetype lineLength = 0;
-    for (qsizetype w : widths)
-        lineLength += w + 1;
-    const QStringList fileLines = TextTable::fileText(table).split(QStringLiteral("\r\n"));
-    if (fileLines.size() != checked + 2 || !fileLines.last().isEmpty())
-        std::abort();
-    for (qsizetype i = 0; i + 1 < fileLines.size(); ++i)
-        if (fileLines[i].size() != lineLength || fileLines[i].count(QLatin1Char('\t')) != columns)
-            std::abort();
-
-    const QString clipboard = TextTable::clipboardText(table);
-    if (checked == 0) {
-        if (!clipboard.isEmpty())
-            std::abort();
-        return 0;
-    }
-    QStringList clipLines = clipboard.split(QStringLiteral("\r\n"));
-    if (clipLines.size() != checked + 1 || !clipLines.last().isEmpty())
-        std::abort();
-    clipLines.removeLast();
-    const std::vector<qsizetype> itemWidths = TextTable::columnWidths(table, false);
-    qsizetype line = 0;
-    for (const TextTable::Row& row : table.rows) {
-        if (!row.checked)
-            continue;
-        QString padded;
-        for (int c = 1; c <= columns; ++c)
-            TextTable::appendCell(padded, table.cell(row, c), itemWidths[size_t(c - 1)]);
-        const QString& copied = clipLines[line++];
-        const bool lastCellBlank = table.cell(row, columns).trimmed().isEmpty();
-        if (copied.endsWith(QLatin1Char(' ')) ||
-            (copied.endsWith(QLatin1Char('\t')) && !lastCellBlank) || !padded.startsWith(copied))
+    for (const TextTable::Layout layout : {TextTable::Layout::File, TextTable::Layout::Clipboard}) {
+        QString written;
+        TextTable::Output out(
+            [&](QStringView block) {
+                if (!block.endsWith(u"\r\n"))
+                    std::abort();
+                written += block;
+            },
+            blockChars);
+        TextTable::StoreSource source(headers, items);
+        const TextTable::Widths widths = TextTable::measureWidths(
+            source, layout, [] {}, TextTable::PassFailuresOn{});
+        TextTable::writeLines(
+            source, layout, widths, out, [] {}, TextTable::PassFailuresOn{});
+        out.flush();
+        const QString want = model(layout, headers, rows);
+        if (written != want || TextTable::tableText(layout, headers, items) != want)
             std::abort();
     }
     return 0;

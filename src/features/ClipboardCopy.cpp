@@ -1,6 +1,5 @@
 #include "features/ClipboardCopy.h"
 
-#include "core/base/Failure.h"
 #include "core/base/PacedYield.h"
 #include "core/text/TextTable.h"
 #include "features/Main.h"
@@ -8,7 +7,7 @@
 #include "features/host/Platform.h"
 #include "features/host/Procedure.h"
 
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -18,16 +17,6 @@ const QString CopiedMessage =
     QStringLiteral("Results have been copied to the clipboard.") + QStringLiteral("\r\r") +
     QStringLiteral("Click a text area where you normally type and press Ctrl+V to paste the "
                    "clipboard.");
-
-// Calls `use` with the cell of item i in column c: the item's text (not
-// copied), or its sub-item c - 1.
-template <typename Use> void withCell(const ListModel& lv, qsizetype i, int c, Use&& use)
-{
-    if (c == 1)
-        use(lv.ItemView(i));
-    else
-        use(QStringView(lv.SubItem(i, c)));
-}
 
 void copyListToClipboard(Host& host, const ListModel& list, const char* handler)
 {
@@ -72,39 +61,14 @@ void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipb
     if (lv.ItemCount() == 0)
         return;
 
-    std::vector<qsizetype> widths;
-    for (int c = 1, columns = lv.ColumnCount(); c <= columns; ++c) {
-        qsizetype w = 0;
-        for (qsizetype i = 1, items = lv.ItemCount(); i <= items; ++i) {
-            doEvents();
-            withCell(lv, i, c, [&w](QStringView text) { w = TextTable::wider(w, text); });
-        }
-        widths.push_back(w);
-    }
-
-    // Room for every line at once (at most each cell's width and a TAB, and a
-    // line end), so that the text does not grow by copying itself; what is
-    // left over goes back at the end.
-    QString text;
-    qsizetype line = 2;
-    for (const qsizetype w : widths)
-        line += w + 1;
-    text.reserve(lv.ItemCount() * line);
-    for (qsizetype i = 1, items = lv.ItemCount(); i <= items; ++i) {
-        doEvents();
-        if (!lv.Checked(i))
-            continue;
-        for (int c = 1, columns = lv.ColumnCount(); c <= columns; ++c) {
-            doEvents();
-            if (size_t(c) > widths.size())
-                throw Failure(QStringLiteral("Subscript out of range"));
-            withCell(lv, i, c, [&](QStringView cell) {
-                TextTable::appendCell(text, cell, widths[size_t(c - 1)]);
-            });
-        }
-        TextTable::closeClipboardLine(text);
-    }
-
+    TextTable::ListSource source(lv);
+    const TextTable::Widths widths = TextTable::measureWidths(
+        source, TextTable::Layout::Clipboard, doEvents, TextTable::PassFailuresOn{});
+    TextTable::Output out;
+    TextTable::writeLines(source, TextTable::Layout::Clipboard, widths, out, doEvents,
+                          TextTable::PassFailuresOn{});
+    QString text = std::move(out.text());
+    // The room reserved for the longest lines goes back.
     text.squeeze();
 
     ClearClipboardWithRetries(clipboard);

@@ -9,7 +9,7 @@
 #include "features/host/Procedure.h"
 
 #include <memory>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -19,14 +19,77 @@ constexpr qint32 SaveDialogFlags = 2621953;
 static_assert(SaveDialogFlags == (FileDialogFlags::ReadOnly | FileDialogFlags::AllowMultiSelect |
                                   FileDialogFlags::Explorer | FileDialogFlags::LongNames));
 
-// The width of column c; a column the width pass did not see (one added
-// during the save) fails.
-template <typename Widths> auto& widthOf(Widths& widths, int c)
+// The numbered step of each phase of the table's walk: column 1 is the
+// item's text, a later column its sub-item.
+constexpr int lineOf(TextTable::At at)
 {
-    if (c < 1 || size_t(c) > widths.size())
-        throw Failure(QStringLiteral("Subscript out of range"));
-    return widths[size_t(c - 1)];
+    using TextTable::Phase;
+    const bool text = at.column == 1;
+    switch (at.phase) {
+    case Phase::MeasureColumns:
+        return 102;
+    case Phase::HeaderLonger:
+        return 106;
+    case Phase::TakeHeaderWidth:
+        return 108;
+    case Phase::MeasureItems:
+        return 110;
+    case Phase::MeasureYield:
+        return 112;
+    case Phase::CellLonger:
+        return text ? 116 : 120;
+    case Phase::TakeCellWidth:
+        return text ? 118 : 122;
+    case Phase::KeepWidth:
+        return 128;
+    case Phase::HeaderColumns:
+        return 138;
+    case Phase::HeaderYield:
+        return 140;
+    case Phase::HeaderFits:
+        return 142;
+    case Phase::PadHeader:
+        return 144;
+    case Phase::AppendHeader:
+        return 146;
+    case Phase::WriteHeader:
+        return 150;
+    case Phase::RowItems:
+        return 152;
+    case Phase::RowYield:
+        return 154;
+    case Phase::RowChecked:
+        return 158;
+    case Phase::RowColumns:
+        return 160;
+    case Phase::CellYield:
+        return 162;
+    case Phase::CellFits:
+        return text ? 166 : 172;
+    case Phase::PadCell:
+        return text ? 168 : 174;
+    case Phase::AppendCell:
+        return text ? 170 : 176;
+    case Phase::WriteRow:
+        return 180;
+    }
+    return 0;
 }
+
+// Runs each phase of the walk as its numbered step of the procedure.
+struct NumberedSteps
+{
+    Procedure& p;
+
+    template <typename Body> void step(TextTable::At at, Body&& body)
+    {
+        p.step(lineOf(at), std::forward<Body>(body));
+    }
+    template <typename T, typename Body> T value(TextTable::At at, T fallback, Body&& body)
+    {
+        return p.value(lineOf(at), fallback, std::forward<Body>(body));
+    }
+};
 
 void saveListAsTextFile(Host& host, const ListModel& list, const char* handler)
 {
@@ -72,45 +135,12 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
                                                   const FileSystemObject& files)
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
-    std::vector<qsizetype> widths;
-    // Whether item i has gone from the list (cleared or shortened while the
-    // window processed its events). Reading it failed and was reported once;
-    // the walk of the items ends there rather than reporting each item after
-    // it.
-    auto vanished = [&lv](qsizetype i) { return i > lv.ItemCount(); };
+    NumberedSteps steps{p};
+    TextTable::ListSource source(lv);
 
-    // The widths: each column's longest text among its header and the cells
-    // of every item, checked or not.
-    p.step(100, [&] { widths.clear(); });
-    for (int c = 1, columns = p.count(102, [&] { return lv.ColumnCount(); }); c <= columns; ++c) {
-        qsizetype w = 0;
-        p.step(104, [&] { w = 0; });
-        if (p.when(106, [&] { return w < lv.HeaderText(c).size(); }))
-            p.step(108, [&] { w = lv.HeaderText(c).size(); });
-        const qsizetype items = p.value(110, qsizetype(0), [&] { return lv.ItemCount(); });
-        for (qsizetype i = 1; i <= items; ++i) {
-            p.step(112, doEvents);
-            if (p.when(114, [&] { return c == 1; })) {
-                if (p.when(116, [&] { return w < lv.ItemView(i).size(); })) {
-                    if (vanished(i))
-                        break;
-                    p.step(118, [&] { w = lv.ItemView(i).size(); });
-                }
-            } else {
-                if (p.when(120, [&] { return w < lv.SubItem(i, c).size(); })) {
-                    if (vanished(i))
-                        break;
-                    p.step(122, [&] { w = lv.SubItem(i, c).size(); });
-                }
-            }
-        }
-        p.step(126, [&] { widths.resize(size_t(c)); });
-        p.step(128, [&] { widthOf(widths, c) = w; });
-    }
+    const TextTable::Widths widths =
+        TextTable::measureWidths(source, TextTable::Layout::File, doEvents, steps);
 
-    // The writing.
-    QString line;
-    p.step(132, [&] { line.truncate(0); });
     std::unique_ptr<FileSystemObject> fso;
     p.step(134, [&] { fso = std::make_unique<FileSystemObject>(files); });
     std::unique_ptr<TextStream> ts;
@@ -124,61 +154,15 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
     if (!ts)
         return;
 
-    for (int c = 1, columns = p.count(138, [&] { return lv.ColumnCount(); }); c <= columns; ++c) {
-        p.step(140, doEvents);
-        if (p.when(142, [&] { return TextTable::fits(widthOf(widths, c), lv.HeaderText(c)); }))
-            p.step(144, [&] {
-                TextTable::appendPaddedCell(line, lv.HeaderText(c), widthOf(widths, c));
-            });
-        else
-            p.step(146, [&] { TextTable::appendUnpaddedCell(line, lv.HeaderText(c)); });
-    }
-    p.step(150, [&] { ts->WriteLine(line); });
     // A write the file refused (a full disk) leaves nothing worth going on
     // for; the target keeps what it held.
-    if (ts->Broken())
+    TextTable::Output out(TextTable::streamSink(*ts));
+    if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, doEvents, steps))
         return;
-
-    const qsizetype items = p.value(152, qsizetype(0), [&] { return lv.ItemCount(); });
-    for (qsizetype i = 1; i <= items; ++i) {
-        p.step(154, doEvents);
-        p.step(156, [&] { line.truncate(0); });
-        if (!p.when(158, [&] { return lv.Checked(i); }))
-            continue;
-        if (vanished(i))
-            break;
-        bool gone = false;
-        for (int c = 1, columns = p.count(160, [&] { return lv.ColumnCount(); });
-             c <= columns && !gone; ++c) {
-            p.step(162, doEvents);
-            if (p.when(164, [&] { return c == 1; })) {
-                if (p.when(166,
-                           [&] { return TextTable::fits(widthOf(widths, c), lv.ItemView(i)); })) {
-                    if (!(gone = vanished(i)))
-                        p.step(168, [&] {
-                            TextTable::appendPaddedCell(line, lv.ItemView(i), widthOf(widths, c));
-                        });
-                } else
-                    p.step(170, [&] { TextTable::appendUnpaddedCell(line, lv.ItemView(i)); });
-            } else {
-                if (p.when(172,
-                           [&] { return TextTable::fits(widthOf(widths, c), lv.SubItem(i, c)); })) {
-                    if (!(gone = vanished(i)))
-                        p.step(174, [&] {
-                            TextTable::appendPaddedCell(line, lv.SubItem(i, c), widthOf(widths, c));
-                        });
-                } else
-                    p.step(176, [&] { TextTable::appendUnpaddedCell(line, lv.SubItem(i, c)); });
-            }
-        }
-        // An item that went while its cells were read leaves no line.
-        if (gone)
-            break;
-        p.step(180, [&] { ts->WriteLine(line); });
-        if (ts->Broken())
-            return;
-    }
-    p.step(184, [&] { ts->Close(); });
+    p.step(184, [&] {
+        out.flush();
+        ts->Close();
+    });
     p.step(186, [&] { ts.reset(); });
     p.step(188, [&] { fso.reset(); });
 }

@@ -1,14 +1,14 @@
 // The command-line checker against the window's own pieces: the lists it
 // writes are byte for byte the text export's table of the same list (the
-// export is proven equal to TextTable::fileText), read with the import's
+// export writes through the same TextTable), read with the import's
 // reader and filed by CheckUPCCode.
 #include "cli/Checker.h"
 
 #include "core/base/Failure.h"
 #include "core/text/TextFileReader.h"
+#include "core/text/TextTable.h"
 #include "core/upc/UpcCheck.h"
 #include "support/QtPrinters.h"
-#include "support/TextTableReference.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -89,11 +89,9 @@ protected:
 
     static QByteArray exported(const QString& header, const QStringList& items)
     {
-        TextTable::Table table;
-        table.headers = {header};
-        for (const QString& item : items)
-            table.rows.push_back({{item}, true});
-        return systemBytes(TextTable::fileText(table));
+        ItemStore store;
+        store.appendMany(items);
+        return systemBytes(TextTable::tableText(TextTable::Layout::File, {header}, store));
     }
 
     QTemporaryDir dir;

@@ -200,21 +200,6 @@ TEST_F(ListDuringCopy, AnItemThatVanishedEndsTheCopyWithAFailure)
     EXPECT_EQ(script.clipboardAttempts, 0);
 }
 
-TEST_F(ListDuringCopy, TheTextMatchesTheTableForRandomLists)
-{
-    QRandomGenerator random(20210831);
-    for (int round = 0; round < 100; ++round) {
-        const TextTable::Table table = randomTable(random);
-        ListModel fresh;
-        fill(fresh, table);
-        script.clipboardText = "untouched";
-        Main::CopyListviewProperlySpacedToClipboard(fresh, script, [] {});
-        ASSERT_EQ(script.clipboardText,
-                  table.rows.empty() ? QString("untouched") : TextTable::clipboardText(table))
-            << "round " << round;
-    }
-}
-
 // Clearing ----------------------------------------------------------------------------
 
 class ClearResultsTest : public ClipboardCopyTest

@@ -339,20 +339,6 @@ TEST_F(ListDuringSave, AnItemThatVanishedIsReportedOnceAndEndsTheSave)
     }
 }
 
-TEST_F(ListDuringSave, TheFileMatchesTheTableForRandomLists)
-{
-    QRandomGenerator random(20210831);
-    for (int round = 0; round < 100; ++round) {
-        const TextTable::Table table = randomTable(random);
-        ListModel fresh;
-        fill(fresh, table);
-        Main::SaveListviewProperlySpacedWithoutProgressBar(fresh, path, script, [] {});
-        ASSERT_EQ(TempFolder::read(path), systemBytes(TextTable::fileText(table)))
-            << "round " << round;
-    }
-    EXPECT_TRUE(script.errors().isEmpty());
-}
-
 TEST_F(TextExportTest, AResultListClearedDuringASaveThroughItsButtonIsReported)
 {
     for (const char* code : {"712345678904", "801927504622", "12345"})

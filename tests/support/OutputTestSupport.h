@@ -2,11 +2,10 @@
 
 #include "core/list/ListModel.h"
 #include "support/ScriptedServices.h"
-#include "support/TextTableReference.h"
 
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringEncoder>
+#include <vector>
 
 // Helpers shared by the text export and clipboard tests.
 namespace OutputTest {
@@ -46,41 +45,29 @@ inline QString blanks(int n)
     return QString(n, QLatin1Char(' '));
 }
 
+// A list to fill: column headers, and rows with one text per column
+// (missing cells are empty) and a check mark.
+struct Row
+{
+    QStringList cells;
+    bool checked = true;
+};
+
+struct Table
+{
+    QStringList headers;
+    std::vector<Row> rows;
+};
+
 // Fills a list with a table's headers and rows.
-inline void fill(ListModel& list, const TextTable::Table& table)
+inline void fill(ListModel& list, const Table& table)
 {
     for (const QString& header : table.headers)
         list.AddColumnHeader(header);
-    for (const TextTable::Row& row : table.rows) {
+    for (const Row& row : table.rows) {
         list.AppendItem(row.cells.value(0), row.cells.mid(1));
         list.SetChecked(list.ItemCount(), row.checked);
     }
-}
-
-// A random table: 1 to 3 columns, up to 6 rows, texts of up to 14 characters
-// drawn from digits, letters, blanks, TABs and a few non-ASCII characters;
-// rows may lack their later cells.
-inline TextTable::Table randomTable(QRandomGenerator& random)
-{
-    static const QString alphabet = QStringLiteral("0123456789 AbZ -\t\u00e9\u00df\u4e2d");
-    auto text = [&] {
-        QString t;
-        for (int n = int(random.bounded(15)); n > 0; --n)
-            t += alphabet.at(random.bounded(int(alphabet.size())));
-        return t;
-    };
-    TextTable::Table table;
-    for (int c = int(random.bounded(1, 4)); c > 0; --c)
-        table.headers.append(text());
-    for (int r = int(random.bounded(7)); r > 0; --r) {
-        TextTable::Row row;
-        const int cells = int(random.bounded(1, int(table.headers.size()) + 1));
-        for (int c = 0; c < cells; ++c)
-            row.cells.append(text());
-        row.checked = random.bounded(4) != 0;
-        table.rows.push_back(row);
-    }
-    return table;
 }
 
 } // namespace OutputTest

@@ -1,29 +1,46 @@
 #include "core/text/TextTable.h"
 
-#include "core/base/Failure.h"
+#include "core/files/TextStream.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QStringEncoder>
 
 namespace TextTable {
 
-void appendPaddedCell(QString& line, QStringView text, qsizetype width)
+Output::Output(Sink sink, qsizetype blockChars) : m_sink(std::move(sink)), m_block(blockChars)
 {
-    line.append(text);
-    if (width > text.size())
-        line.append(QString(width - text.size(), QLatin1Char(' ')));
-    line.append(QLatin1Char('\t'));
+    // Room for a block and the line that completes it, mostly.
+    m_text.reserve(m_block + 1024);
 }
 
-void appendUnpaddedCell(QString& line, QStringView text)
+void Output::reserveLines(qsizetype lines, const Widths& widths)
 {
-    line.append(text);
-    line.append(QLatin1Char('\t'));
+    if (m_sink)
+        return;
+    // At most each cell's width and a TAB, and a line end: the text does not
+    // grow by copying itself.
+    qsizetype line = 2;
+    for (const qsizetype w : widths)
+        line += w + 1;
+    m_text.reserve(m_text.size() + lines * line);
 }
 
-void appendCell(QString& line, QStringView text, qsizetype width)
+void Output::flush()
 {
-    if (fits(width, text))
-        appendPaddedCell(line, text, width);
-    else
-        appendUnpaddedCell(line, text);
+    if (m_text.isEmpty())
+        return;
+    m_sink(m_text);
+    m_text.truncate(0);
+}
+
+Sink streamSink(TextStream& stream)
+{
+    return [&stream](QStringView block) {
+        // The block's own text, without a copy, less the CR LF that
+        // WriteLine puts back.
+        stream.WriteLine(QString::fromRawData(block.data(), block.size() - 2));
+    };
 }
 
 void closeClipboardLine(QString& text)
@@ -36,6 +53,47 @@ void closeClipboardLine(QString& text)
         --end;
     text.truncate(end);
     text.append(QStringLiteral("\r\n"));
+}
+
+namespace {
+
+void writeWhole(Layout layout, const QStringList& headers, const ItemStore& items, Output& out)
+{
+    StoreSource source(headers, items);
+    const Widths widths = measureWidths(
+        source, layout, [] {}, PassFailuresOn{});
+    writeLines(
+        source, layout, widths, out, [] {}, PassFailuresOn{});
+}
+
+} // namespace
+
+void writeTable(Layout layout, const QStringList& headers, const ItemStore& items, const Sink& sink)
+{
+    Output out(sink);
+    writeWhole(layout, headers, items, out);
+    out.flush();
+}
+
+void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
+                QIODevice& device)
+{
+    // One encoder for the whole text, reusing one buffer.
+    QStringEncoder encoder(QStringConverter::System);
+    QByteArray bytes;
+    writeTable(layout, headers, items, [&](QStringView block) {
+        bytes.resize(encoder.requiredSpace(block.size()));
+        const qint64 size = encoder.appendToBuffer(bytes.data(), block) - bytes.constData();
+        if (device.write(bytes.constData(), size) != size)
+            throw Failure(device.errorString());
+    });
+}
+
+QString tableText(Layout layout, const QStringList& headers, const ItemStore& items)
+{
+    Output out;
+    writeWhole(layout, headers, items, out);
+    return std::move(out.text());
 }
 
 } // namespace TextTable

@@ -1,40 +1,364 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include "core/base/Failure.h"
+#include "core/list/ListModel.h"
 
-// The padded text table that the text export and the clipboard copy make of a
-// list: each cell is its text, blanks up to its column's width and a TAB.
-// These are the pieces both use, one per step.
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+#include <vector>
+
+class QIODevice;
+class TextStream;
+
+// The padded text table a list is written as: the text export's file and the
+// clipboard copy's text.
+//
+// Columns are the list's headers in order and rows its items in order, both
+// numbered from 1; an item's cell in column 1 is its text, in a column c > 1
+// its sub-item c - 1. Only checked items become lines.
+//
+// File layout: a header line, then one line per checked item. A column's
+// width is the longest of its header and all its cells, checked or not. Each
+// cell is its text, blanks up to its column's width, and a TAB; each line ends
+// with CR LF. Nothing is trimmed, quoted or escaped.
+//
+// Clipboard layout: no header line, and widths from the cells alone. Each line
+// is built as above, then loses its last character (its last cell's TAB) and
+// the blanks before it, and ends with CR LF.
+//
+// A text longer than its column's width (the list grew while it was walked)
+// is followed by its TAB alone.
 namespace TextTable {
 
-// Whether a text fits its column's width and so gets blanks after it. A text
-// longer than the width (the list changed since the widths were taken) does
-// not.
+enum class Layout
+{
+    File,
+    Clipboard
+};
+
+using Widths = std::vector<qsizetype>;
+
+// Where a table's text goes, a line at a time: each line is appended to
+// text(). With a sink, the text is handed on whenever a line ends and it holds
+// a block's worth, and by flush(), so that every block ends with a line's CR
+// LF; without one, the whole text stays.
+using Sink = std::function<void(QStringView block)>;
+
+class Output
+{
+public:
+    static constexpr qsizetype BlockChars = qsizetype(64) * 1024;
+
+    Output() = default;
+    explicit Output(Sink sink, qsizetype blockChars = BlockChars);
+
+    QString& text() { return m_text; }
+    // Room for `lines` lines of the given widths, when the whole text stays.
+    void reserveLines(qsizetype lines, const Widths& widths);
+    void lineEnded()
+    {
+        if (m_sink && m_text.size() >= m_block)
+            flush();
+    }
+    // Hands on what is held.
+    void flush();
+
+private:
+    Sink m_sink;
+    qsizetype m_block = BlockChars;
+    QString m_text;
+};
+
+// A sink that writes each block to a text file as one WriteLine (which adds
+// the block's closing CR LF itself).
+Sink streamSink(TextStream& stream);
+
+// The pieces of a line -----------------------------------------------------
+
+// Whether a text fits its column's width, and so gets blanks after it.
 inline bool fits(qsizetype width, QStringView text)
 {
     return width >= text.size();
 }
 
-// The greater of a width and a text's length.
-inline qsizetype wider(qsizetype width, QStringView text)
+// The text, blanks as many as the width exceeds its length, and a TAB.
+inline void appendPaddedCell(QString& line, QStringView text, qsizetype width)
 {
-    return width < text.size() ? text.size() : width;
+    line.append(text);
+    if (width > text.size())
+        line.resize(line.size() + width - text.size(), QLatin1Char(' '));
+    line.append(QLatin1Char('\t'));
 }
 
-// Appends the text, blanks as many as the width exceeds the text's length
-// (none when it does not), and a TAB.
-void appendPaddedCell(QString& line, QStringView text, qsizetype width);
+// The text and a TAB.
+inline void appendUnpaddedCell(QString& line, QStringView text)
+{
+    line.append(text);
+    line.append(QLatin1Char('\t'));
+}
 
-// Appends the text and a TAB.
-void appendUnpaddedCell(QString& line, QStringView text);
+// Padded when the text fits the width, else unpadded.
+inline void appendCell(QString& line, QStringView text, qsizetype width)
+{
+    if (fits(width, text))
+        appendPaddedCell(line, text, width);
+    else
+        appendUnpaddedCell(line, text);
+}
 
-// Appends a cell: padded when the text fits the width, else unpadded.
-void appendCell(QString& line, QStringView text, qsizetype width);
-
-// Ends a line of the clipboard text: drops the last character (the TAB of the
-// last cell), then every blank at the end of the text, and appends CR LF.
-// Throws Failure when there is no character to drop.
+// Ends a clipboard line: drops the last character of the text, then every
+// blank at its end, and appends CR LF. Throws Failure when there is no
+// character to drop.
 void closeClipboardLine(QString& text);
+
+// Table sources ----------------------------------------------------------------
+//
+// A source answers at the moment it is asked, and throws Failure for an item
+// or column that does not exist:
+//     int columns();  qsizetype items();  QStringView header(int c);
+//     QStringView cell(qsizetype i, int c);  // valid until the next call
+//     bool checked(qsizetype i);
+
+// A list that may change while it is walked: every answer is read from it.
+class ListSource
+{
+public:
+    explicit ListSource(const ListModel& list) : m_list(list) {}
+
+    int columns() const { return m_list.ColumnCount(); }
+    qsizetype items() const { return m_list.ItemCount(); }
+    QStringView header(int c) const { return m_list.HeaderText(c); }
+    QStringView cell(qsizetype i, int c)
+    {
+        if (c == 1)
+            return m_list.ItemView(i);
+        m_subItem = m_list.SubItem(i, c);
+        return m_subItem;
+    }
+    bool checked(qsizetype i) const { return m_list.Checked(i); }
+
+private:
+    const ListModel& m_list;
+    QString m_subItem;
+};
+
+// Headers and items held still.
+class StoreSource
+{
+public:
+    StoreSource(const QStringList& headers, const ItemStore& items)
+        : m_headers(headers), m_items(items)
+    {}
+
+    int columns() const { return int(m_headers.size()); }
+    qsizetype items() const { return m_items.count(); }
+    QStringView header(int c) const { return m_headers.at(c - 1); }
+    QStringView cell(qsizetype i, int c)
+    {
+        if (c == 1)
+            return m_items.text(i - 1);
+        m_subItem = m_items.subItem(i - 1, c - 2);
+        return m_subItem;
+    }
+    bool checked(qsizetype i) const { return m_items.checked(i - 1); }
+
+private:
+    const QStringList& m_headers;
+    const ItemStore& m_items;
+    QString m_subItem;
+};
+
+// The walk ---------------------------------------------------------------------
+//
+// The table is written in two walks over a source: measureWidths, then
+// writeLines. Every read of the source, every change and every yield to the
+// window is one phase, run through a step policy:
+//     template <typename Body> void step(At at, Body&& body);
+//     template <typename T, typename Body> T value(At at, T fallback, Body&& body);
+// A policy may let a failure pass on, or report it and go on: a step then
+// counts as done, a test as passed (the steps it guards run), a count as no
+// rounds. A line that cannot be written ends the walk.
+//
+// Loop bounds are taken when each loop starts, and the source is read afresh
+// at each phase. An item that has gone when it is read (the list was cleared
+// or shortened at a yield) ends its walk there: the item loop of the column
+// being measured, or the writing of the lines (no line of it is written).
+
+enum class Phase
+{
+    // The widths, column by column.
+    MeasureColumns,  // count: the columns
+    HeaderLonger,    // test: the header is longer than the width so far (file)
+    TakeHeaderWidth, //   the width becomes the header's length
+    MeasureItems,    // count: the items
+    MeasureYield,    // yield, once per item of each column
+    CellLonger,      // test: the cell is longer than the width so far
+    TakeCellWidth,   //   the width becomes the cell's length
+    KeepWidth,       // the column's width is kept
+
+    // The header line (file).
+    HeaderColumns, // count: the columns
+    HeaderYield,   // yield, once per column
+    HeaderFits,    // test: the header fits its width
+    PadHeader,     //   the header padded
+    AppendHeader,  //   else the header alone
+    WriteHeader,   // the line ended and written
+
+    // The lines of the checked items.
+    RowItems,   // count: the items
+    RowYield,   // yield, once per item
+    RowChecked, // test: the item is checked
+    RowColumns, // count: the columns
+    CellYield,  // yield, once per column of a checked item
+    CellFits,   // test: the cell fits its width
+    PadCell,    //   the cell padded
+    AppendCell, //   else the cell alone
+    WriteRow,   // the line ended and written
+};
+
+// A phase, and the column it works on (0 for none).
+struct At
+{
+    Phase phase;
+    int column = 0;
+};
+
+// The policy that runs each phase as it is and lets every failure pass on.
+struct PassFailuresOn
+{
+    template <typename Body> void step(At, Body&& body) { body(); }
+    template <typename T, typename Body> T value(At, T, Body&& body) { return body(); }
+};
+
+// The column widths. `pace` is called at each yield point.
+template <typename Source, typename Pace, typename Policy>
+Widths measureWidths(Source& source, Layout layout, Pace&& pace, Policy&& policy)
+{
+    Widths widths;
+    const int columns =
+        policy.value(At{Phase::MeasureColumns}, 0, [&] { return source.columns(); });
+    for (int c = 1; c <= columns; ++c) {
+        qsizetype w = 0;
+        if (layout == Layout::File && policy.value(At{Phase::HeaderLonger, c}, true,
+                                                   [&] { return w < source.header(c).size(); }))
+            policy.step(At{Phase::TakeHeaderWidth, c}, [&] { w = source.header(c).size(); });
+        const qsizetype items =
+            policy.value(At{Phase::MeasureItems, c}, qsizetype(0), [&] { return source.items(); });
+        for (qsizetype i = 1; i <= items; ++i) {
+            policy.step(At{Phase::MeasureYield, c}, pace);
+            if (policy.value(At{Phase::CellLonger, c}, true,
+                             [&] { return w < source.cell(i, c).size(); })) {
+                if (i > source.items())
+                    break;
+                policy.step(At{Phase::TakeCellWidth, c}, [&] { w = source.cell(i, c).size(); });
+            }
+        }
+        policy.step(At{Phase::KeepWidth, c}, [&] { widths.push_back(w); });
+    }
+    return widths;
+}
+
+// The lines, into `out`: the header line (file layout), then the lines of the
+// checked items. False when a line could not be written. `pace` is called at
+// each yield point.
+template <typename Source, typename Pace, typename Policy>
+bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out, Pace&& pace,
+                Policy&& policy)
+{
+    QString& text = out.text();
+    auto width = [&widths](int c) {
+        if (c < 1 || size_t(c) > widths.size())
+            throw Failure(QStringLiteral("Subscript out of range"));
+        return widths[size_t(c - 1)];
+    };
+    // Appends cell c: padded when it fits its width, else with its TAB alone.
+    // False, appending nothing, when the cell's item has gone. The last cell
+    // of a clipboard line gets no blanks: they would go with its TAB.
+    auto putCell = [&](int c, bool last, Phase fitsTest, Phase pad, Phase append, auto read,
+                       auto gone) {
+        if (policy.value(At{fitsTest, c}, true, [&] {
+                const qsizetype w = width(c);
+                return fits(w, read());
+            })) {
+            if (gone())
+                return false;
+            policy.step(At{pad, c}, [&] {
+                const qsizetype w = width(c);
+                appendPaddedCell(text, read(), last && layout == Layout::Clipboard ? 0 : w);
+            });
+        } else {
+            policy.step(At{append, c}, [&] { appendUnpaddedCell(text, read()); });
+        }
+        return true;
+    };
+    auto endLine = [&](Phase write) {
+        return policy.value(At{write}, false, [&] {
+            if (layout == Layout::File)
+                text.append(QStringLiteral("\r\n"));
+            else
+                closeClipboardLine(text);
+            out.lineEnded();
+            return true;
+        });
+    };
+
+    if (layout == Layout::File) {
+        const int columns =
+            policy.value(At{Phase::HeaderColumns}, 0, [&] { return source.columns(); });
+        for (int c = 1; c <= columns; ++c) {
+            policy.step(At{Phase::HeaderYield, c}, pace);
+            putCell(
+                c, c == columns, Phase::HeaderFits, Phase::PadHeader, Phase::AppendHeader,
+                [&] { return source.header(c); }, [] { return false; });
+        }
+        if (!endLine(Phase::WriteHeader))
+            return false;
+    }
+
+    const qsizetype items =
+        policy.value(At{Phase::RowItems}, qsizetype(0), [&] { return source.items(); });
+    out.reserveLines(items, widths);
+    auto gone = [&](qsizetype i) { return i > source.items(); };
+    for (qsizetype i = 1; i <= items; ++i) {
+        policy.step(At{Phase::RowYield}, pace);
+        if (!policy.value(At{Phase::RowChecked}, true, [&] { return source.checked(i); }))
+            continue;
+        if (gone(i))
+            break;
+        const qsizetype lineStart = text.size();
+        bool complete = true;
+        const int columns =
+            policy.value(At{Phase::RowColumns}, 0, [&] { return source.columns(); });
+        for (int c = 1; c <= columns && complete; ++c) {
+            policy.step(At{Phase::CellYield, c}, pace);
+            complete = putCell(
+                c, c == columns, Phase::CellFits, Phase::PadCell, Phase::AppendCell,
+                [&] { return source.cell(i, c); }, [&] { return gone(i); });
+        }
+        if (!complete) {
+            text.truncate(lineStart);
+            break;
+        }
+        if (!endLine(Phase::WriteRow))
+            return false;
+    }
+    return true;
+}
+
+// Whole tables of a list held still ------------------------------------------------
+
+// Writes the table to a sink. Lets the sink's failures pass on.
+void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
+                const Sink& sink);
+
+// Writes the table to a device in the system's encoding, with no byte-order
+// mark. Throws Failure with the device's reason when it refuses a write.
+void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
+                QIODevice& device);
+
+// The table as one text.
+QString tableText(Layout layout, const QStringList& headers, const ItemStore& items);
 
 } // namespace TextTable
