@@ -1,22 +1,76 @@
 #include "gui/platform/SingleInstance.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 const QByteArray Request = "raise\n";
 const QByteArray Answer = "raised\n";
 
 // The longest socket path the system takes (sockaddr_un), with room to spare.
 constexpr qsizetype MaxSocketPath = 100;
+
+// A request is one line of at most this many bytes, ...
+constexpr qint64 MaxRequest = 4096;
+// ... which arrives whole within this time after connecting.
+constexpr auto RequestTime = 3s;
+// Clients served at once; a further one pushes out the one served longest.
+constexpr qsizetype MaxClients = 8;
+// The least time one attempt to reach the running copy gets.
+constexpr auto LeastAskTime = 100ms;
+
+// Whether the process at the other end runs as this user: the runtime
+// folder's socket admits no one else, but the abstract namespace, or a
+// socket in the shared temporary folder, admits anyone.
+bool peerIsThisUser(const QLocalSocket& socket)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) ==
+               0 &&
+           peer.uid == ::geteuid();
+}
+
+// Hangs up on a client and lets it go; it no longer counts as served.
+void dismiss(QLocalSocket* client)
+{
+    client->abort();
+    client->setParent(nullptr);
+    client->deleteLater();
+}
+
+// Sends the request and reads the answer before the deadline.
+bool exchange(QLocalSocket& socket, const QDeadlineTimer& deadline)
+{
+    auto left = [&deadline] { return int(std::max<qint64>(deadline.remainingTime(), 1)); };
+    socket.setReadBufferSize(MaxRequest);
+    socket.write(Request);
+    if (!socket.waitForBytesWritten(left()))
+        return false;
+    while (!socket.canReadLine())
+        if (socket.bytesAvailable() >= MaxRequest || deadline.hasExpired() ||
+            !socket.waitForReadyRead(left()))
+            return false;
+    return socket.readLine() == Answer;
+}
 
 } // namespace
 
@@ -34,18 +88,22 @@ QString SingleInstance::lockPath() const
     return m_folder + QStringLiteral("/.lock");
 }
 
+QString SingleInstance::serverName(const QString& storeFolder, uint userId)
+{
+    QString folder = QFileInfo(storeFolder).canonicalFilePath();
+    if (folder.isEmpty())
+        folder = QDir(storeFolder).absolutePath();
+    return QStringLiteral("quorvane-%1-%2")
+        .arg(userId)
+        .arg(QString::fromLatin1(
+            QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256)
+                .toHex()
+                .left(16)));
+}
+
 QString SingleInstance::serverPath() const
 {
-    QString folder = QFileInfo(m_folder).canonicalFilePath();
-    if (folder.isEmpty())
-        folder = QDir(m_folder).absolutePath();
-    const QString name =
-        QStringLiteral("quorvane-%1-%2")
-            .arg(::getuid())
-            .arg(QString::fromLatin1(
-                QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256)
-                    .toHex()
-                    .left(16)));
+    const QString name = serverName(m_folder, ::getuid());
     // The user's own runtime folder; the temporary folder when that is
     // missing or too deep for a socket's name.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -56,63 +114,127 @@ QString SingleInstance::serverPath() const
 
 SingleInstance::Start SingleInstance::start(std::chrono::milliseconds patience)
 {
+    const QDeadlineTimer deadline(patience);
     // Without the store's folder there is nowhere to lock, and nothing that a
     // second copy could write over.
     if (!QDir().mkpath(m_folder))
-        return Start::First;
-    const QDeadlineTimer deadline(patience);
-    while (true) {
-        // A lock whose owner process is gone is removed by the attempt itself.
-        if (m_lock.tryLock(0)) {
+        return startWithoutLock(deadline);
+    // A lock whose owner process is gone is removed by the attempt itself
+    // where the folder can be written.
+    while (!m_lock.tryLock(0)) {
+        if (m_lock.error() != QLockFile::LockFailedError)
+            return startWithoutLock(
+                deadline); // the folder cannot be written: neither can the store
+        if (askToRaise(deadline))
+            return Start::Raised;
+        if (lockOwnerIsGone()) {
+            // Also a lock that tells no owner (unreadable, say, or from
+            // another boot) and that no process holds.
+            if (m_lock.removeStaleLockFile() || !QFileInfo::exists(lockPath()) ||
+                !lockOwnerIsGone())
+                continue;
+            // It cannot be removed, so the folder cannot be written: start
+            // as where no lock can be made.
             listen();
             return Start::First;
         }
-        if (m_lock.error() != QLockFile::LockFailedError)
-            return Start::First; // the folder cannot be written: neither can the store
-        const auto left = std::chrono::milliseconds(deadline.remainingTime());
-        if (askToRaise(std::max(left, std::chrono::milliseconds(100))))
-            return Start::Raised;
-        // No answer: a lock file no process holds open any more (unreadable,
-        // say, or from another boot) is stale too. One that its owner still
-        // holds is never removed.
-        if (m_lock.removeStaleLockFile())
-            continue;
         if (deadline.hasExpired())
             return Start::Unreachable;
         QThread::msleep(100);
     }
+    listen();
+    return Start::First;
+}
+
+SingleInstance::Start SingleInstance::startWithoutLock(const QDeadlineTimer& deadline)
+{
+    if (askToRaise(deadline))
+        return Start::Raised;
+    listen();
+    return Start::First;
+}
+
+bool SingleInstance::lockOwnerIsGone() const
+{
+    // The owner holds the lock file locked for as long as it runs; the
+    // system lets go of that lock when the owner ends, however it ends.
+    const int file = ::open(QFile::encodeName(lockPath()).constData(), O_RDONLY | O_CLOEXEC);
+    if (file < 0 && errno == ENOENT)
+        return true;
+    if (file >= 0) {
+        const int held = ::flock(file, LOCK_SH | LOCK_NB);
+        const int error = errno;
+        ::close(file);
+        if (held == 0)
+            return true;
+        if (error == EWOULDBLOCK)
+            return false;
+    }
+    // A file system without such locks: the owner's process id and host
+    // name in the file tell.
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    return m_lock.getLockInfo(&pid, &host, &program) && pid > 0 &&
+           (host.isEmpty() || host == QSysInfo::machineHostName()) && ::kill(pid_t(pid), 0) != 0 &&
+           errno == ESRCH;
 }
 
 void SingleInstance::listen()
 {
-    const QString path = serverPath();
-    // Whatever socket is there was left by a copy that is gone: this one
-    // holds the lock.
-    QLocalServer::removeServer(path);
     m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                if (socket->readLine() == Request) {
-                    emit raiseRequested();
-                    socket->write(Answer);
-                    socket->flush();
-                }
-                socket->disconnectFromServer();
-            });
-        }
+        while (QLocalSocket* client = m_server->nextPendingConnection())
+            serve(client);
     });
-    if (!m_server->listen(path)) {
-        // Later copies will find this one unreachable and say so.
-        qWarning("Quorvane: cannot listen on %s: %s", qPrintable(path),
-                 qPrintable(m_server->errorString()));
-        delete m_server;
-        m_server = nullptr;
+    // Whatever socket is there was left by a copy that is gone, or that does
+    // not answer.
+    const QString path = serverPath();
+    QLocalServer::removeServer(path);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (m_server->listen(path))
+        return;
+    const QString cannot = m_server->errorString();
+    // No socket can be made in that folder (it is read-only, say): the
+    // abstract namespace needs none.
+    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    if (m_server->listen(serverName(m_folder, ::getuid())))
+        return;
+    // Later copies will find this one unreachable and say so.
+    qWarning("Quorvane: cannot listen on %s: %s; nor in the abstract namespace: %s",
+             qPrintable(path), qPrintable(cannot), qPrintable(m_server->errorString()));
+    delete m_server;
+    m_server = nullptr;
+}
+
+void SingleInstance::serve(QLocalSocket* client)
+{
+    if (!peerIsThisUser(*client)) {
+        dismiss(client);
+        return;
     }
+    const QList<QLocalSocket*> served =
+        m_server->findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly);
+    if (served.size() > MaxClients)
+        dismiss(served.first());
+    // Holds no more than one request's bytes; more, or a request that is
+    // not whole in time, and the client is dropped.
+    client->setReadBufferSize(MaxRequest);
+    QTimer::singleShot(RequestTime, client, [client] { dismiss(client); });
+    connect(client, &QLocalSocket::disconnected, client, [client] { dismiss(client); });
+    connect(client, &QLocalSocket::readyRead, client, [this, client] {
+        if (!client->canReadLine()) {
+            if (client->bytesAvailable() >= MaxRequest)
+                dismiss(client);
+            return;
+        }
+        if (client->readLine() == Request) {
+            emit raiseRequested();
+            client->write(Answer);
+            client->flush();
+        }
+        client->disconnectFromServer();
+    });
 }
 
 void SingleInstance::stopListening()
@@ -121,19 +243,23 @@ void SingleInstance::stopListening()
         m_server->close();
 }
 
-bool SingleInstance::askToRaise(std::chrono::milliseconds timeout) const
+bool SingleInstance::askToRaise(const QDeadlineTimer& patience) const
 {
-    const QDeadlineTimer deadline(timeout);
-    auto left = [&deadline] { return int(std::max<qint64>(deadline.remainingTime(), 1)); };
-    QLocalSocket socket;
-    socket.connectToServer(serverPath());
-    if (!socket.waitForConnected(left()))
-        return false;
-    socket.write(Request);
-    if (!socket.waitForBytesWritten(left()))
-        return false;
-    while (!socket.canReadLine())
-        if (deadline.hasExpired() || !socket.waitForReadyRead(left()))
-            return false;
-    return socket.readLine() == Answer;
+    const QDeadlineTimer deadline(
+        std::max<std::chrono::nanoseconds>(patience.remainingTimeAsDuration(), LeastAskTime));
+    // Where the running copy listens: the runtime folder, or else the
+    // abstract namespace.
+    const std::pair<QString, QLocalSocket::SocketOptions> places[] = {
+        {serverPath(), QLocalSocket::NoOptions},
+        {serverName(m_folder, ::getuid()), QLocalSocket::AbstractNamespaceOption},
+    };
+    for (const auto& [name, options] : places) {
+        QLocalSocket socket;
+        socket.setSocketOptions(options);
+        socket.connectToServer(name);
+        if (socket.waitForConnected(int(std::max<qint64>(deadline.remainingTime(), 1))) &&
+            peerIsThisUser(socket))
+            return exchange(socket, deadline);
+    }
+    return false;
 }

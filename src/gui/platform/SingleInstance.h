@@ -1,19 +1,29 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <chrono>
 
 class QLocalServer;
+class QLocalSocket;
 
 // One running copy of the program per stored code list. The copy that runs
 // holds a lock file beside the store, `<store folder>/.lock`, and listens on
 // a local socket named after the user and the store folder,
-// `<runtime folder>/quorvane-<user id>-<hash of the store folder>`. A copy
-// started while another runs asks that one to come to the front and ends.
-// A lock left by a copy that is gone (it crashed, or was killed) is taken
-// over.
+// `quorvane-<user id>-<hash of the store folder>`: in the user's runtime
+// folder, or, where no socket can be made there, in the abstract socket
+// namespace, which needs no folder. A copy started while another runs asks
+// that one to come to the front and ends.
+//
+// A lock whose owner is gone (it crashed, or was killed) never keeps a start
+// out: it is taken over, or, where the folder cannot be written and so the
+// lock cannot be removed, the start goes on without a lock, as it does
+// wherever no lock can be made.
+//
+// A request is one short line that must arrive whole within a few seconds;
+// a client that sends more, or is too slow, or is another user, is dropped.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -21,8 +31,8 @@ class SingleInstance : public QObject
 public:
     enum class Start
     {
-        // This copy runs. It holds the lock, or the store's folder cannot
-        // hold one (and so cannot be written by any copy either).
+        // This copy runs. It holds the lock, or no lock can be held in the
+        // store's folder (and so no copy can write the store either).
         First,
         // Another copy runs and has come to the front.
         Raised,
@@ -43,15 +53,21 @@ public:
     void stopListening();
 
     QString lockPath() const;
+    // The socket's place in the runtime folder.
     QString serverPath() const;
+    // The name the copy of the given user listens under.
+    static QString serverName(const QString& storeFolder, uint userId);
 
 signals:
     // Another copy was started: bring the window to the front.
     void raiseRequested();
 
 private:
+    Start startWithoutLock(const QDeadlineTimer& deadline);
+    bool lockOwnerIsGone() const;
     void listen();
-    bool askToRaise(std::chrono::milliseconds timeout) const;
+    void serve(QLocalSocket* client);
+    bool askToRaise(const QDeadlineTimer& deadline) const;
 
     QString m_folder;
     QLockFile m_lock;
