@@ -46,8 +46,7 @@ QString characterName(QStringView code, qsizetype at)
         ucs = QChar::surrogateToUcs4(code[at].unicode(), code[at + 1].unicode());
     if (ucs > 0x20 && ucs < 0x7F)
         return QLatin1Char('"') + QChar(char16_t(ucs)) + QLatin1Char('"');
-    const QString number =
-        QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
+    QString number = QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
     if (QChar::isPrint(ucs) && !QChar::isSpace(ucs) && QChar::category(ucs) != QChar::Other_Format)
         return QLatin1Char('"') + QString::fromUcs4(&ucs, 1) + QStringLiteral("\" (") + number +
                QLatin1Char(')');
