@@ -32,6 +32,16 @@ template <typename Char> std::optional<bool> checkDigitCorrect(const Char* code,
     return WeightedSum(code, Length) % 10 == 0;
 }
 
+QStringView viewOf(const char16_t* text, qsizetype size)
+{
+    return QStringView(text, size);
+}
+
+QLatin1StringView viewOf(const char* text, qsizetype size)
+{
+    return QLatin1StringView(text, size);
+}
+
 // A character as UTF-16: Latin-1 maps one to one.
 char16_t utf16(char16_t c)
 {
@@ -41,32 +51,6 @@ char16_t utf16(char16_t c)
 char16_t utf16(char c)
 {
     return char16_t(static_cast<unsigned char>(c));
-}
-
-template <typename Char> Verdict check(const Char* code, qsizetype size)
-{
-    // Hyphens and spaces are removed; more than twelve other characters are
-    // never valid.
-    Char normalised[Length];
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const Char c = code[i];
-        if (c == Char('-') || c == Char(' '))
-            continue;
-        if (n == Length)
-            return Verdict::NotValid;
-        normalised[n++] = c;
-    }
-    if (n != Length)
-        return Verdict::NotValid;
-    if (const std::optional<bool> correct = checkDigitCorrect(normalised, n))
-        return *correct ? Verdict::Valid : Verdict::NotValid;
-    // Twelve characters that are no digit string: a number among them gets as
-    // far as the check digit, whose conversion of its first non-digit fails.
-    char16_t text[Length];
-    for (int p = 0; p < Length; ++p)
-        text[p] = utf16(normalised[p]);
-    return IsNumeric(QStringView(text, Length)) ? Verdict::TypeMismatch : Verdict::NotValid;
 }
 
 bool parsesAsNumber(QStringView text, const QLocale& locale)
@@ -121,21 +105,26 @@ const NumberSymbols& symbolsOf(const QLocale& locale)
     return symbols;
 }
 
-} // namespace
-
-bool IsNumeric(QStringView text, const QLocale& locale)
+// What the characters alone tell: no number when empty or without a digit
+// (this keeps "inf" and "nan" out), a number when all are ASCII digits.
+std::optional<bool> numberByCharacters(QStringView text)
 {
     if (text.isEmpty())
         return false;
     if (allAsciiDigits(text))
         return true;
-    // A number has at least one digit: this keeps "inf" and "nan" out.
     bool hasDigit = false;
     for (QChar c : text)
         hasDigit = hasDigit || c.isDigit();
     if (!hasDigit)
         return false;
+    return std::nullopt;
+}
 
+// Whether a text the characters leave undecided reads as a number in the
+// locale.
+bool readsAsNumberIn(QStringView text, const QLocale& locale)
+{
     const NumberSymbols& symbols = symbolsOf(locale);
     if (symbols.lettersDecide)
         for (QChar c : text)
@@ -165,6 +154,46 @@ bool IsNumeric(QStringView text, const QLocale& locale)
         }
     }
     return parsesAsNumber(QStringView(without.constData(), without.size()), locale);
+}
+
+template <typename Char> Verdict check(const Char* code, qsizetype size)
+{
+    // Hyphens and spaces are removed; more than twelve other characters are
+    // never valid.
+    Char normalised[Length];
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const Char c = code[i];
+        if (c == Char('-') || c == Char(' '))
+            continue;
+        if (n == Length)
+            return Verdict::NotValid;
+        normalised[n++] = c;
+    }
+    if (n != Length)
+        return Verdict::NotValid;
+    if (const std::optional<bool> correct = IsCheckDigitCorrect(viewOf(normalised, n)))
+        return *correct ? Verdict::Valid : Verdict::NotValid;
+    // Twelve characters that are no digit string: a number among them gets as
+    // far as the check digit, whose conversion of its first non-digit fails.
+    char16_t text[Length];
+    for (int p = 0; p < Length; ++p)
+        text[p] = utf16(normalised[p]);
+    return IsNumeric(QStringView(text, Length)) ? Verdict::TypeMismatch : Verdict::NotValid;
+}
+
+} // namespace
+
+bool IsNumeric(QStringView text, const QLocale& locale)
+{
+    const std::optional<bool> number = numberByCharacters(text);
+    return number ? *number : readsAsNumberIn(text, locale);
+}
+
+bool IsNumeric(QStringView text)
+{
+    const std::optional<bool> number = numberByCharacters(text);
+    return number ? *number : readsAsNumberIn(text, QLocale());
 }
 
 std::optional<bool> IsCheckDigitCorrect(QStringView code)

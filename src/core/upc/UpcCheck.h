@@ -48,7 +48,10 @@ Verdict CheckUPCCode(QLatin1StringView code);
 std::optional<bool> IsCheckDigitCorrect(QStringView code);
 std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code);
 
-// Whether the text reads as a number in the user's locale (QLocale()).
-bool IsNumeric(QStringView text, const QLocale& locale = QLocale());
+// Whether the text reads as a number in the locale; without one, in the
+// user's locale (QLocale()), which is looked up only when the characters of
+// the text leave it open.
+bool IsNumeric(QStringView text, const QLocale& locale);
+bool IsNumeric(QStringView text);
 
 } // namespace modUPCCode
