@@ -133,7 +133,9 @@ int main(int argc, char** argv)
     std::printf("%lld items in the valid list (filled in %.3f s; first %s, \"%s\")\n",
                 static_cast<long long>(items), double(fill.nsecsElapsed()) / 1e9,
                 qPrintable(valid.ItemText(1)),
-                qPrintable(modUPCCode::CheckUPCCode(valid.ItemText(1))));
+                modUPCCode::CheckUPCCode(valid.ItemText(1)) == modUPCCode::Verdict::Valid
+                    ? "Valid"
+                    : "Not Valid");
 
     // Save Results As Text File, through the button's handler.
     const QString path = script.folder.file(QStringLiteral("valid.txt"));

@@ -3,7 +3,6 @@
 // input can be read again (a file) or not (a pipe), ASCII or not; its padded
 // lists equal the text export's table of those lists.
 #include "cli/Checker.h"
-#include "core/base/Failure.h"
 #include "core/text/TextFileReader.h"
 #include "core/upc/UpcCheck.h"
 #include "support/TextTableReference.h"
@@ -57,11 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
          },
          [&](qint64 offset) { at = size_t(offset); }},
         [&](QString&& code) {
-            bool ok = false;
-            try {
-                ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Valid;
-            } catch (const Failure&) {
-            }
+            const bool ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
             (ok ? validTable : invalidTable).rows.push_back({{code}, true});
             QByteArray& list = ok ? wantValid : wantInvalid;
             list += encoder.encode(code);

@@ -1,9 +1,8 @@
 // The reason of a code always carries CheckUPCCode's verdict: valid exactly
-// when CheckUPCCode says "Valid", a type mismatch exactly when it fails, and
+// when CheckUPCCode says Valid, a type mismatch exactly when it says so, and
 // a reason of one line for every code that is not valid. The quick verdict on
 // ASCII bytes agrees wherever it decides.
 #include "FuzzInput.h"
-#include "core/base/Failure.h"
 #include "core/upc/CodeReason.h"
 #include "core/upc/UpcCheck.h"
 
@@ -17,13 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bytes ? QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1))
               : utf16Text(data, size);
 
-    bool mismatch = false;
-    bool valid = false;
-    try {
-        valid = modUPCCode::CheckUPCCode(code) == modUPCCode::Valid;
-    } catch (const Failure&) {
-        mismatch = true;
-    }
+    const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code);
+    const bool valid = verdict == modUPCCode::Verdict::Valid;
+    const bool mismatch = verdict == modUPCCode::Verdict::TypeMismatch;
     const CodeReason::Explanation why = CodeReason::Explain(code);
     if (why.valid() != valid)
         std::abort();
@@ -32,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!why.valid() &&
         (why.reason.isEmpty() || why.reason.contains(u'\n') || why.reason.contains(u'\r')))
         std::abort();
-    if (!why.corrected.isEmpty() && modUPCCode::CheckUPCCode(why.corrected) != modUPCCode::Valid)
+    if (!why.corrected.isEmpty() &&
+        modUPCCode::CheckUPCCode(why.corrected) != modUPCCode::Verdict::Valid)
         std::abort();
 
     if (bytes) {

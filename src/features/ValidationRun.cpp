@@ -96,18 +96,14 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 progress.show();
                 p.step(116, [&] { yield.yieldNow(); });
             }
-            // A code the check fails on gets no verdict and so goes to the
-            // invalid list; a verdict never carries over from another code.
-            const QString* verdict = nullptr;
-            p.step(118, [&] {
-                try {
-                    verdict = &modUPCCode::CheckUPCCode(code);
-                } catch (...) {
-                    progress.show(); // the report shows the bar at this code
-                    throw;
-                }
-            });
-            if (p.when(120, [&] { return verdict && *verdict == modUPCCode::Valid; }))
+            // A code the check cannot answer for is reported, with the bar at
+            // it, and goes to the invalid list.
+            const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code); // 118
+            if (verdict == modUPCCode::Verdict::TypeMismatch) {
+                progress.show();
+                p.report(QLatin1String(FailureText::TypeMismatch), 118);
+            }
+            if (p.when(120, [&] { return verdict == modUPCCode::Verdict::Valid; }))
                 p.step(122, [&] { valid.AppendItem(codes.ItemView(i)); });
             else
                 p.step(124, [&] { invalid.AppendItem(codes.ItemView(i)); });

@@ -4,7 +4,6 @@
 // reader and filed by CheckUPCCode.
 #include "cli/Checker.h"
 
-#include "core/base/Failure.h"
 #include "core/text/TextFileReader.h"
 #include "core/text/TextTable.h"
 #include "core/upc/UpcCheck.h"
@@ -77,11 +76,7 @@ protected:
     {
         QStringList valid, invalid;
         TextFileReader::readItems(path, [&](QString&& code) {
-            bool ok = false;
-            try {
-                ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Valid;
-            } catch (const Failure&) {
-            }
+            const bool ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
             (ok ? valid : invalid).append(code);
         });
         return {valid, invalid};

@@ -1,8 +1,5 @@
 #include "core/upc/CodeReason.h"
 
-#include "core/upc/UpcCheck.h"
-
-#include <QVarLengthArray>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -19,15 +16,6 @@ bool isDigit(char16_t c)
 bool isSeparator(char16_t c)
 {
     return c == u'-' || c == u' ';
-}
-
-// The weighted sum of twelve digits; a multiple of ten when the code is valid.
-int weightedSum(const char* digits)
-{
-    int sum = 0;
-    for (int p = 0; p < 12; ++p)
-        sum += (digits[p] - '0') * (p % 2 == 0 && p < 11 ? 3 : 1);
-    return sum;
 }
 
 void append(DigitsReason& r, const char* text, std::size_t size)
@@ -56,9 +44,9 @@ QString characterName(QStringView code, qsizetype at)
     char32_t ucs = code[at].unicode();
     if (QChar::isHighSurrogate(ucs) && at + 1 < code.size() && code[at + 1].isLowSurrogate())
         ucs = QChar::surrogateToUcs4(code[at].unicode(), code[at + 1].unicode());
-    QString number = QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
     if (ucs > 0x20 && ucs < 0x7F)
         return QLatin1Char('"') + QChar(char16_t(ucs)) + QLatin1Char('"');
+    QString number = QStringLiteral("U+%1").arg(qulonglong(ucs), 4, 16, QLatin1Char('0')).toUpper();
     if (QChar::isPrint(ucs) && !QChar::isSpace(ucs) && QChar::category(ucs) != QChar::Other_Format)
         return QLatin1Char('"') + QString::fromUcs4(&ucs, 1) + QStringLiteral("\" (") + number +
                QLatin1Char(')');
@@ -80,10 +68,7 @@ qsizetype positionOf(QStringView code, qsizetype at)
 
 int CompletingDigit(const char* digits)
 {
-    int sum = 0;
-    for (int p = 0; p < 11; ++p)
-        sum += (digits[p] - '0') * (p % 2 == 0 ? 3 : 1);
-    return (10 - sum % 10) % 10;
+    return modUPCCode::CheckDigitFor(digits);
 }
 
 DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
@@ -109,7 +94,7 @@ DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
         }
         return r;
     }
-    if (weightedSum(digits) % 10 != 0) {
+    if (modUPCCode::WeightedSum(digits, 12) % 10 != 0) {
         r.fault = Fault::CheckDigit;
         std::memcpy(r.corrected, digits, 11);
         r.corrected[11] = char('0' + CompletingDigit(digits));
@@ -140,38 +125,36 @@ DigitsReason ReasonOfDigitCode(const char* code, std::size_t size)
 
 Explanation Explain(QStringView code)
 {
-    QVarLengthArray<char16_t, 32> normalised;
-    qsizetype firstOther = -1; // the first character that is no digit or separator
+    const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code);
+    Explanation e;
+    if (verdict == modUPCCode::Verdict::Valid)
+        return e;
+
+    char digits[12];
+    std::size_t count = 0;
     for (qsizetype i = 0; i < code.size(); ++i) {
         const char16_t c = code[i].unicode();
         if (isSeparator(c))
             continue;
-        if (!isDigit(c) && firstOther < 0)
-            firstOther = i;
-        normalised.append(c);
-    }
-
-    Explanation e;
-    if (firstOther >= 0) {
-        const QString what = characterName(code, firstOther) + QStringLiteral(" at position ") +
-                             QString::number(positionOf(code, firstOther));
-        // Twelve characters that read as a number reach the check digit's
-        // conversion, which fails on the first one that is no digit.
-        if (normalised.size() == 12 &&
-            modUPCCode::IsNumeric(QStringView(normalised.constData(), normalised.size()))) {
-            e.fault = Fault::TypeMismatch;
-            e.reason = QStringLiteral("Reads as a number, but ") + what +
-                       QStringLiteral(" is not a digit (Type mismatch)");
-        } else {
-            e.fault = Fault::Character;
-            e.reason = what + QStringLiteral(" is not a digit, hyphen or blank");
+        if (!isDigit(c)) {
+            const QString what = characterName(code, i) + QStringLiteral(" at position ") +
+                                 QString::number(positionOf(code, i));
+            if (verdict == modUPCCode::Verdict::TypeMismatch) {
+                e.fault = Fault::TypeMismatch;
+                e.reason = QStringLiteral("Reads as a number, but ") + what +
+                           QStringLiteral(" is not a digit (Type mismatch)");
+            } else {
+                e.fault = Fault::Character;
+                e.reason = what + QStringLiteral(" is not a digit, hyphen or blank");
+            }
+            return e;
         }
-        return e;
+        if (count < 12)
+            digits[count] = char(c);
+        ++count;
     }
-    char digits[12];
-    for (qsizetype i = 0; i < normalised.size() && i < 12; ++i)
-        digits[i] = char(normalised[i]);
-    const DigitsReason r = ReasonOfDigits(digits, std::size_t(normalised.size()), code.isEmpty());
+    // Digits, hyphens and blanks only, and not valid by the same sum.
+    const DigitsReason r = ReasonOfDigits(digits, count, code.isEmpty());
     e.fault = r.fault;
     e.reason = QString::fromLatin1(r.reason, qsizetype(r.reasonSize));
     if (r.hasCorrected)

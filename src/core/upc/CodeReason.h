@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/upc/UpcCheck.h"
+
 #include <QString>
 #include <QStringView>
 #include <cstddef>
@@ -29,9 +31,9 @@ struct Explanation
 
 // The verdict and its reason, by the check's own rules: hyphens and blanks
 // are removed, then the numeric test, the length and the check digit decide.
-// The verdict always equals CheckUPCCode's; where CheckUPCCode fails with
-// "Type mismatch" (and so files the code as not valid), the fault is
-// TypeMismatch. Positions count characters of the code as given, from 1.
+// The verdict always equals CheckUPCCode's: the fault is None exactly for a
+// Valid code and TypeMismatch exactly for a TypeMismatch. Positions count characters of the code as
+// given, from 1.
 Explanation Explain(QStringView code);
 
 // The reason of a code that holds nothing but digits, hyphens and blanks, in
@@ -61,20 +63,19 @@ int CompletingDigit(const char* digits);
 // blank is in it and the full rules must decide.
 inline int QuickVerdict(const char* code, std::size_t size)
 {
-    int digits = 0;
-    int sum = 0; // odd positions weigh 3, even ones and the check digit 1
+    char digits[12];
+    std::size_t count = 0;
     for (std::size_t i = 0; i < size; ++i) {
-        const unsigned c = static_cast<unsigned char>(code[i]);
-        const unsigned d = c - '0';
-        if (d <= 9) {
-            if (digits < 12)
-                sum += (digits % 2 == 0 && digits < 11) ? int(d) * 3 : int(d);
-            ++digits;
+        const char c = code[i];
+        if (c >= '0' && c <= '9') {
+            if (count < 12)
+                digits[count] = c;
+            ++count;
         } else if (c != '-' && c != ' ') {
             return -1;
         }
     }
-    return digits == 12 && sum % 10 == 0 ? 1 : 0;
+    return count == 12 && modUPCCode::WeightedSum(digits, 12) % 10 == 0 ? 1 : 0;
 }
 
 } // namespace CodeReason

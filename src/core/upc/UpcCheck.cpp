@@ -1,25 +1,56 @@
 #include "core/upc/UpcCheck.h"
 
-#include "core/base/Failure.h"
-
+#include <QString>
 #include <QVarLengthArray>
-#include <array>
 
 namespace modUPCCode {
 
 namespace {
 
-bool isAsciiDigit(QChar c)
+constexpr int Length = 12;
+
+template <typename Char> bool isAsciiDigit(Char c)
 {
-    return c.unicode() >= u'0' && c.unicode() <= u'9';
+    return c >= Char('0') && c <= Char('9');
 }
 
 bool allAsciiDigits(QStringView text)
 {
     for (QChar c : text)
-        if (!isAsciiDigit(c))
+        if (!isAsciiDigit(c.unicode()))
             return false;
     return true;
+}
+
+template <typename Char> std::optional<bool> checkDigitCorrect(const Char* code, qsizetype size)
+{
+    if (size < Length)
+        return std::nullopt;
+    for (int p = 0; p < Length; ++p)
+        if (!isAsciiDigit(code[p]))
+            return std::nullopt;
+    return WeightedSum(code, Length) % 10 == 0;
+}
+
+QStringView viewOf(const char16_t* text, qsizetype size)
+{
+    return QStringView(text, size);
+}
+
+QLatin1StringView viewOf(const char* text, qsizetype size)
+{
+    return QLatin1StringView(text, size);
+}
+
+// A character as UTF-16: Latin-1 maps one to one.
+char16_t utf16(char16_t c)
+{
+    return c;
+}
+
+char16_t utf16(char c)
+{
+    return char16_t(static_cast<unsigned char>(c));
 }
 
 bool parsesAsNumber(QStringView text, const QLocale& locale)
@@ -29,75 +60,160 @@ bool parsesAsNumber(QStringView text, const QLocale& locale)
     return ok;
 }
 
-} // namespace
+bool isAsciiLetter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
-bool IsNumeric(QStringView text, const QLocale& locale)
+// What IsNumeric needs to know of the locale last asked about on this thread,
+// so that asking again builds no text.
+struct NumberSymbols
+{
+    QLocale locale;
+    QString currency;
+    QString group;
+    // The letters, in lower case, that a number in the locale may hold: the
+    // exponent's and those of the locale's symbols. Any other ASCII letter
+    // makes a text no number, since the conversion takes letters as they are
+    // and reads no word but "inf" and "nan"; those two cannot remain of a
+    // text with a digit unless the currency symbol holds one, and then
+    // `lettersDecide` is false.
+    QString letters;
+    bool lettersDecide = false;
+    bool filled = false;
+};
+
+NumberSymbols symbolsFor(const QLocale& locale)
+{
+    NumberSymbols s{
+        locale, locale.currencySymbol(), locale.groupSeparator(), QStringLiteral("e"), true, true};
+    for (const QString& symbol : {s.currency, s.group, locale.decimalPoint(), locale.negativeSign(),
+                                  locale.positiveSign(), locale.exponential(), locale.percent()})
+        for (QChar c : symbol)
+            if (isAsciiLetter(c.unicode()))
+                s.letters += c.toLower();
+    for (QChar c : s.currency)
+        s.lettersDecide = s.lettersDecide && !c.isDigit();
+    return s;
+}
+
+const NumberSymbols& symbolsOf(const QLocale& locale)
+{
+    thread_local NumberSymbols symbols;
+    if (!symbols.filled || !(symbols.locale == locale))
+        symbols = symbolsFor(locale);
+    return symbols;
+}
+
+// What the characters alone tell: no number when empty or without a digit
+// (this keeps "inf" and "nan" out), a number when all are ASCII digits.
+std::optional<bool> numberByCharacters(QStringView text)
 {
     if (text.isEmpty())
         return false;
     if (allAsciiDigits(text))
         return true;
-    // A number has at least one digit: this keeps "inf" and "nan" out.
     bool hasDigit = false;
     for (QChar c : text)
         hasDigit = hasDigit || c.isDigit();
     if (!hasDigit)
         return false;
+    return std::nullopt;
+}
 
-    QString t = text.trimmed().toString();
-    const QString currency = locale.currencySymbol();
+// Whether a text the characters leave undecided reads as a number in the
+// locale.
+bool readsAsNumberIn(QStringView text, const QLocale& locale)
+{
+    const NumberSymbols& symbols = symbolsOf(locale);
+    if (symbols.lettersDecide)
+        for (QChar c : text)
+            if (isAsciiLetter(c.unicode()) && !symbols.letters.contains(c.toLower()))
+                return false;
+    QStringView t = text.trimmed();
+    const QStringView currency = symbols.currency;
     if (!currency.isEmpty()) {
         if (t.startsWith(currency))
-            t = t.mid(currency.size()).trimmed();
+            t = t.sliced(currency.size()).trimmed();
         else if (t.endsWith(currency))
-            t = t.left(t.size() - currency.size()).trimmed();
+            t = t.chopped(currency.size()).trimmed();
     }
     if (parsesAsNumber(t, locale))
         return true;
     // Thousands separators are accepted wherever they stand.
-    const QString group = locale.groupSeparator();
-    if (!group.isEmpty() && t.contains(group)) {
-        t.remove(group);
-        return parsesAsNumber(t, locale);
+    const QStringView group = symbols.group;
+    if (group.isEmpty() || !t.contains(group))
+        return false;
+    QVarLengthArray<char16_t, 64> without;
+    for (qsizetype i = 0; i < t.size();) {
+        if (t.sliced(i).startsWith(group)) {
+            i += group.size();
+        } else {
+            without.append(t[i].unicode());
+            ++i;
+        }
     }
-    return false;
+    return parsesAsNumber(QStringView(without.constData(), without.size()), locale);
 }
 
-bool IsCheckDigitCorrect(QStringView code)
+template <typename Char> Verdict check(const Char* code, qsizetype size)
 {
-    constexpr int Length = 12;
-    std::array<qint16, Length> digits{};
-    for (int p = 0; p < Length; ++p) {
-        if (p >= code.size() || !isAsciiDigit(code[p]))
-            throw Failure(QLatin1String(FailureText::TypeMismatch));
-        digits[p] = qint16(code[p].unicode() - u'0');
+    // Hyphens and spaces are removed; more than twelve other characters are
+    // never valid.
+    Char normalised[Length];
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const Char c = code[i];
+        if (c == Char('-') || c == Char(' '))
+            continue;
+        if (n == Length)
+            return Verdict::NotValid;
+        normalised[n++] = c;
     }
-    int odd = 0;
-    for (int p = 0; p < 11; p += 2)
-        odd += digits[p];
-    int even = 0;
-    for (int p = 1; p < 10; p += 2)
-        even += digits[p];
-    const int total = odd * 3 + even + digits[11];
-    return total % 10 == 0;
+    if (n != Length)
+        return Verdict::NotValid;
+    if (const std::optional<bool> correct = IsCheckDigitCorrect(viewOf(normalised, n)))
+        return *correct ? Verdict::Valid : Verdict::NotValid;
+    // Twelve characters that are no digit string: a number among them gets as
+    // far as the check digit, whose conversion of its first non-digit fails.
+    char16_t text[Length];
+    for (int p = 0; p < Length; ++p)
+        text[p] = utf16(normalised[p]);
+    return IsNumeric(QStringView(text, Length)) ? Verdict::TypeMismatch : Verdict::NotValid;
 }
 
-const QString& CheckUPCCode(QStringView code)
-{
-    QVarLengthArray<QChar, 32> normalised;
-    normalised.reserve(code.size());
-    for (QChar c : code)
-        if (c != u'-' && c != u' ')
-            normalised.append(c);
-    const QStringView text(normalised.constData(), normalised.size());
+} // namespace
 
-    // Only a twelve-character text can pass, and twelve plain digits read as a
-    // number in every locale: the locale is asked about the others alone.
-    if (text.size() != 12)
-        return NotValid;
-    if (!allAsciiDigits(text) && !IsNumeric(text))
-        return NotValid;
-    return IsCheckDigitCorrect(text) ? Valid : NotValid;
+bool IsNumeric(QStringView text, const QLocale& locale)
+{
+    const std::optional<bool> number = numberByCharacters(text);
+    return number ? *number : readsAsNumberIn(text, locale);
+}
+
+bool IsNumeric(QStringView text)
+{
+    const std::optional<bool> number = numberByCharacters(text);
+    return number ? *number : readsAsNumberIn(text, QLocale());
+}
+
+std::optional<bool> IsCheckDigitCorrect(QStringView code)
+{
+    return checkDigitCorrect(code.utf16(), code.size());
+}
+
+std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code)
+{
+    return checkDigitCorrect(code.data(), code.size());
+}
+
+Verdict CheckUPCCode(QStringView code)
+{
+    return check(code.utf16(), code.size());
+}
+
+Verdict CheckUPCCode(QLatin1StringView code)
+{
+    return check(code.data(), code.size());
 }
 
 } // namespace modUPCCode

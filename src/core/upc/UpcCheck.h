@@ -1,29 +1,57 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QLocale>
-#include <QString>
+#include <QStringView>
+#include <optional>
 
 // The UPC-A check of one code.
 namespace modUPCCode {
 
-inline const QString Valid = QStringLiteral("Valid");
-inline const QString NotValid = QStringLiteral("Not Valid");
-
-// "Valid" when the code, with hyphens and spaces removed, is twelve digits
-// with a correct check digit; otherwise "Not Valid". A twelve-character code
-// that reads as a number but holds other characters than digits (a decimal
-// point, a plus sign, ...) throws Failure "Type mismatch".
-const QString& CheckUPCCode(QStringView code);
-inline const QString& CheckUPCCode(const QString& code)
+enum class Verdict
 {
-    return CheckUPCCode(QStringView(code));
+    Valid,        // twelve digits with a correct check digit
+    NotValid,     // every other code that gets an answer
+    TypeMismatch, // twelve characters that read as a number but are no digit
+                  // string: the check digit cannot be worked out
+};
+
+// The weighted sum of the first `count` (at most twelve) digits of a code, each
+// one of the characters '0' to '9': the digits at the odd positions 1, 3, ...,
+// 11 weigh 3, the others and the check digit 1. Twelve digits are a valid code
+// when the sum is a multiple of ten.
+template <typename Char> constexpr int WeightedSum(const Char* digits, int count)
+{
+    int sum = 0;
+    for (int p = 0; p < count; ++p)
+        sum += (int(digits[p]) - '0') * (p % 2 == 0 && p < 11 ? 3 : 1);
+    return sum;
 }
 
-// True when the weighted digit sum of the twelve-character code is a multiple
-// of ten. Throws Failure "Type mismatch" for a character that is no digit.
-bool IsCheckDigitCorrect(QStringView code);
+// The check digit that completes eleven digits.
+template <typename Char> constexpr int CheckDigitFor(const Char* digits)
+{
+    return (10 - WeightedSum(digits, 11) % 10) % 10;
+}
 
-// Whether the text reads as a number in the user's locale (QLocale()).
-bool IsNumeric(QStringView text, const QLocale& locale = QLocale());
+// Valid when the code, with hyphens and spaces removed, is twelve digits with a
+// correct check digit. Twelve characters that read as a number in the user's
+// locale but hold other characters than digits (a decimal point, a plus sign,
+// ...) are a TypeMismatch; every other code is NotValid. The locale is asked
+// only about such twelve characters. The Latin-1 form checks bytes by the same
+// rules, as the same text in UTF-16.
+Verdict CheckUPCCode(QStringView code);
+Verdict CheckUPCCode(QLatin1StringView code);
+
+// Whether the weighted sum of the first twelve characters is a multiple of ten;
+// no answer when there are fewer or one of them is no digit '0' to '9'.
+std::optional<bool> IsCheckDigitCorrect(QStringView code);
+std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code);
+
+// Whether the text reads as a number in the locale; without one, in the
+// user's locale (QLocale()), which is looked up only when the characters of
+// the text leave it open.
+bool IsNumeric(QStringView text, const QLocale& locale);
+bool IsNumeric(QStringView text);
 
 } // namespace modUPCCode

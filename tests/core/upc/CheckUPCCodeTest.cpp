@@ -1,117 +1,135 @@
-#include "core/base/Failure.h"
 #include "core/upc/UpcCheck.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
+namespace modUPCCode {
+void PrintTo(Verdict verdict, std::ostream* os)
+{
+    const char* names[] = {"Valid", "NotValid", "TypeMismatch"};
+    *os << names[int(verdict)];
+}
+} // namespace modUPCCode
+
 using modUPCCode::CheckUPCCode;
 using modUPCCode::IsCheckDigitCorrect;
 using modUPCCode::IsNumeric;
+using modUPCCode::Verdict;
 
 namespace {
 
-class CheckUPCCodeTest : public ::testing::Test
+static_assert(modUPCCode::WeightedSum("012345678905", 12) == 90);
+static_assert(modUPCCode::WeightedSum(u"279347895943", 12) == 134);
+static_assert(modUPCCode::CheckDigitFor("01234567890") == 5);
+
+const QLocale Us(QLocale::English, QLocale::UnitedStates);
+const QLocale German(QLocale::German, QLocale::Germany);
+
+struct Case
+{
+    const char16_t* code;
+    Verdict verdict;
+    const QLocale* locale = &Us;
+};
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << QString::fromUtf16(c.code).toStdString() << " in " << c.locale->name().toStdString();
+}
+
+class CheckUPCCodeTest : public ::testing::TestWithParam<Case>
 {
 protected:
-    void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void SetUp() override { QLocale::setDefault(*GetParam().locale); }
     void TearDown() override { QLocale::setDefault(QLocale::system()); }
 };
 
-TEST_F(CheckUPCCodeTest, KnownCodes)
+// Every code gets the same verdict as UTF-16 text and, where it is Latin-1, as
+// bytes.
+TEST_P(CheckUPCCodeTest, Verdict)
 {
-    EXPECT_EQ(CheckUPCCode("012345678905"), "Valid");
-    EXPECT_EQ(CheckUPCCode("712345678904"), "Valid");
-    EXPECT_EQ(CheckUPCCode("801927504622"), "Valid");
-    EXPECT_EQ(CheckUPCCode("279347895943"), "Not Valid"); // total 134
-    EXPECT_EQ(CheckUPCCode("012345678900"), "Not Valid"); // total 85
-    EXPECT_EQ(CheckUPCCode("000000000000"), "Valid");
-}
-
-TEST_F(CheckUPCCodeTest, HyphensAndSpacesAnywhereAreIgnored)
-{
-    EXPECT_EQ(CheckUPCCode("0-12345-67890-5"), "Valid");
-    EXPECT_EQ(CheckUPCCode("0 12345 67890 5"), "Valid");
-    EXPECT_EQ(CheckUPCCode("   012345678905  "), "Valid");
-    EXPECT_EQ(CheckUPCCode("-0--1234 5678-905 -"), "Valid");
-}
-
-TEST_F(CheckUPCCodeTest, WrongLengthsAndNonNumbersAreNotValid)
-{
-    EXPECT_EQ(CheckUPCCode("01234567890"), "Not Valid");   // check digit missing
-    EXPECT_EQ(CheckUPCCode("0012345678905"), "Not Valid"); // EAN-13
-    EXPECT_EQ(CheckUPCCode(""), "Not Valid");
-    EXPECT_EQ(CheckUPCCode("- - -"), "Not Valid");
-    EXPECT_EQ(CheckUPCCode("abcdefghijkl"), "Not Valid");
-    EXPECT_EQ(CheckUPCCode("01234567890X"), "Not Valid");
-}
-
-TEST_F(CheckUPCCodeTest, TabsAreNeverRemoved)
-{
-    EXPECT_EQ(CheckUPCCode("\t012345678905"), "Not Valid");
-    EXPECT_EQ(CheckUPCCode("012345678905\t"), "Not Valid");
-}
-
-TEST_F(CheckUPCCodeTest, TwelveCharacterNumbersWithOtherCharactersRaiseTypeMismatch)
-{
-    for (const char* code :
-         {"0123456789.5", "+12345678905", "1,234,567,89", "1234567890e5", "$12345678905"}) {
-        SCOPED_TRACE(code);
-        try {
-            CheckUPCCode(QString::fromUtf8(code));
-            ADD_FAILURE() << "no failure raised";
-        } catch (const Failure& failure) {
-            EXPECT_EQ(failure.description(), "Type mismatch");
-        }
+    const QString code = QString::fromUtf16(GetParam().code);
+    EXPECT_EQ(CheckUPCCode(code), GetParam().verdict);
+    bool latin1 = true;
+    for (QChar c : code)
+        latin1 = latin1 && c.unicode() < 0x100;
+    if (latin1) {
+        const QByteArray bytes = code.toLatin1();
+        EXPECT_EQ(CheckUPCCode(QLatin1StringView(bytes)), GetParam().verdict);
     }
 }
 
-TEST_F(CheckUPCCodeTest, TheCallersTextIsNotChanged)
+INSTANTIATE_TEST_SUITE_P(
+    Digits, CheckUPCCodeTest,
+    ::testing::Values(Case{u"012345678905", Verdict::Valid}, Case{u"712345678904", Verdict::Valid},
+                      Case{u"801927504622", Verdict::Valid}, Case{u"036000291452", Verdict::Valid},
+                      Case{u"000000000000", Verdict::Valid},
+                      Case{u"279347895943", Verdict::NotValid}, // total 134
+                      Case{u"012345678900", Verdict::NotValid}, // total 85
+                      Case{u"01234567890", Verdict::NotValid},  // check digit missing
+                      Case{u"0012345678905", Verdict::NotValid} // EAN-13
+                      ));
+
+INSTANTIATE_TEST_SUITE_P(HyphensAndSpacesAnywhere, CheckUPCCodeTest,
+                         ::testing::Values(Case{u"0-12345-67890-5", Verdict::Valid},
+                                           Case{u"0 12345 67890 5", Verdict::Valid},
+                                           Case{u"   012345678905  ", Verdict::Valid},
+                                           Case{u"-0--1234 5678-905 -", Verdict::Valid},
+                                           Case{u"0-12345-67890-0", Verdict::NotValid},
+                                           Case{u"", Verdict::NotValid},
+                                           Case{u"- - -", Verdict::NotValid}));
+
+// Tabs, no-break spaces and letters stay: no number, or one of the wrong length.
+INSTANTIATE_TEST_SUITE_P(OtherCharacters, CheckUPCCodeTest,
+                         ::testing::Values(Case{u"\t012345678905", Verdict::NotValid},
+                                           Case{u"012345678905\t", Verdict::NotValid},
+                                           Case{u"0\u00a012345678905", Verdict::NotValid},
+                                           Case{u"abcdefghijkl", Verdict::NotValid},
+                                           Case{u"01234567890X", Verdict::NotValid},
+                                           Case{u"01234567890\u00e9", Verdict::NotValid},
+                                           Case{u"01234567890\u0665", Verdict::NotValid},
+                                           Case{u"0123456789.50", Verdict::NotValid},
+                                           Case{u"1.5", Verdict::NotValid}));
+
+// Twelve characters that read as a number in the locale but are no digits.
+INSTANTIATE_TEST_SUITE_P(Numbers, CheckUPCCodeTest,
+                         ::testing::Values(Case{u"0123456789.5", Verdict::TypeMismatch},
+                                           Case{u"+12345678905", Verdict::TypeMismatch},
+                                           Case{u"+1234-5678905", Verdict::TypeMismatch},
+                                           Case{u"1,234,567,89", Verdict::TypeMismatch},
+                                           Case{u"1234567890e5", Verdict::TypeMismatch},
+                                           Case{u"$12345678905", Verdict::TypeMismatch},
+                                           Case{u"12345678905\u20ac", Verdict::NotValid},
+                                           Case{u"12345678905\u20ac", Verdict::TypeMismatch,
+                                                &German},
+                                           Case{u"$12345678905", Verdict::NotValid, &German},
+                                           Case{u"0123456789,5", Verdict::TypeMismatch, &German}));
+
+TEST(IsNumeric, FollowsTheLocale)
 {
-    const QString code = QStringLiteral("0-12345-67890-5");
-    CheckUPCCode(code);
-    EXPECT_EQ(code, "0-12345-67890-5");
+    const QString longNumber = QString(300, u'0') + u'1';
+    for (const char16_t* text : {u"0", u"+5", u"1.5", u"1,234", u"1e5", u"$12"})
+        EXPECT_TRUE(IsNumeric(text, Us)) << QString::fromUtf16(text).toStdString();
+    EXPECT_TRUE(IsNumeric(longNumber, Us));
+    for (const char16_t* text : {u"", u"abc", u"inf", u"nan", u"12a"})
+        EXPECT_FALSE(IsNumeric(text, Us)) << QString::fromUtf16(text).toStdString();
+    for (const char16_t* text : {u"1,5", u"1.234", u"12\u20ac"})
+        EXPECT_TRUE(IsNumeric(text, German)) << QString::fromUtf16(text).toStdString();
 }
 
-TEST_F(CheckUPCCodeTest, NumericTestFollowsTheLocale)
+TEST(IsCheckDigitCorrect, AnswersForTwelveDigitsOnly)
 {
-    const QLocale us(QLocale::English, QLocale::UnitedStates);
-    EXPECT_TRUE(IsNumeric(u"0", us));
-    EXPECT_TRUE(
-        IsNumeric(u"00000000000000000000000000000000000000000000000000000000000000000000"
-                  u"0000000000000000000000000000000000000000000000000000000000000000000000"
-                  u"000000000000000000000000000000000000000000000000000000000000000000000000"
-                  u"000000000000000000000000000000000000000000000000000000000000000000000000"
-                  u"000000000000000000000000000000000000000000000000000000000000000000000000"
-                  u"1",
-                  us));
-    EXPECT_TRUE(IsNumeric(u"+5", us));
-    EXPECT_TRUE(IsNumeric(u"1.5", us));
-    EXPECT_TRUE(IsNumeric(u"1,234", us));
-    EXPECT_TRUE(IsNumeric(u"1e5", us));
-    EXPECT_TRUE(IsNumeric(u"$12", us));
-    EXPECT_FALSE(IsNumeric(u"", us));
-    EXPECT_FALSE(IsNumeric(u"abc", us));
-    EXPECT_FALSE(IsNumeric(u"inf", us));
-    EXPECT_FALSE(IsNumeric(u"nan", us));
-    EXPECT_FALSE(IsNumeric(u"12a", us));
-
-    const QLocale german(QLocale::German, QLocale::Germany);
-    EXPECT_TRUE(IsNumeric(u"1,5", german));
-    EXPECT_TRUE(IsNumeric(u"1.234", german));
-    EXPECT_TRUE(IsNumeric(u"12\u20ac", german));
-}
-
-TEST_F(CheckUPCCodeTest, CheckDigitSum)
-{
-    EXPECT_TRUE(IsCheckDigitCorrect(u"012345678905"));
-    EXPECT_FALSE(IsCheckDigitCorrect(u"279347895943"));
-    EXPECT_THROW(IsCheckDigitCorrect(u"01234567890"), Failure);       // one character short
-    EXPECT_THROW(IsCheckDigitCorrect(u"01234567890\u0665"), Failure); // not an ASCII digit
+    EXPECT_EQ(IsCheckDigitCorrect(u"012345678905"), true);
+    EXPECT_EQ(IsCheckDigitCorrect(u"279347895943"), false);
+    EXPECT_EQ(IsCheckDigitCorrect(QLatin1StringView("012345678905")), true);
+    EXPECT_EQ(IsCheckDigitCorrect(u"01234567890"), std::nullopt);
+    EXPECT_EQ(IsCheckDigitCorrect(u"01234567890\u0665"), std::nullopt);
+    EXPECT_EQ(IsCheckDigitCorrect(u"0123456789.5"), std::nullopt);
 }
 
 // Every 12-digit code whose last digit is the one the sum calls for is valid,
 // and no other last digit is.
-TEST_F(CheckUPCCodeTest, AgreesWithTheCheckDigitFormula)
+TEST(CheckUPCCode, AgreesWithTheCheckDigitFormula)
 {
     quint64 state = 12345;
     for (int round = 0; round < 2000; ++round) {
@@ -127,7 +145,7 @@ TEST_F(CheckUPCCodeTest, AgreesWithTheCheckDigitFormula)
         const int check = (10 - (odd * 3 + even) % 10) % 10;
         for (int last = 0; last < 10; ++last) {
             const QString full = code + QChar(u'0' + last);
-            EXPECT_EQ(CheckUPCCode(full), last == check ? "Valid" : "Not Valid")
+            EXPECT_EQ(CheckUPCCode(full), last == check ? Verdict::Valid : Verdict::NotValid)
                 << qPrintable(full);
         }
     }
