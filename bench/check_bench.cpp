@@ -1,5 +1,7 @@
-// Times quorvane-check (beside this program) on generated codes, about a
-// tenth valid and some written with hyphens or blanks:
+// Times quorvane-check (beside this program) on generated codes: by default
+// the realistic mix of MixedCodes.h (a tenth valid; wrong check digits, wrong
+// lengths, EAN forms, letters, separators, non-ASCII), with --digits-only the
+// digits-only codes of earlier figures, with --codes FILE the codes of a file:
 //   - a million codes from a file: plain lists, the padded lists, the report;
 //   - the same with a plain C++ loop that reads, checks and writes the two
 //     lists, for comparison;
@@ -7,7 +9,9 @@
 //     1.4 GB file), plain lists.
 // Prints the time, the codes a second and the checker's peak memory. Every
 // file it writes is in a temporary folder, removed at the end.
-//   check_bench [millions for the pipe run, default 100]
+//   check_bench [--digits-only] [--codes FILE] [millions for the pipe run, default 100]
+#include "MixedCodes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,33 +32,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+MixedCodes::Mix mix = MixedCodes::Mix::Realistic;
+
 // Codes n from `first` on, each followed by CR LF, appended to `out`.
 void makeCodes(std::string& out, quint64 first, quint64 n)
 {
     for (quint64 k = first; k < first + n; ++k) {
-        quint64 x = (k + 1) * 0x9E3779B97F4A7C15ull;
-        x ^= x >> 29;
-        char d[12];
-        int sum = 0;
-        for (int p = 0; p < 11; ++p) {
-            d[p] = char('0' + (x % 10));
-            x /= 10;
-            sum += (d[p] - '0') * (p % 2 == 0 ? 3 : 1);
-        }
-        d[11] = k % 10 == 0 ? char('0' + (10 - sum % 10) % 10) : char('0' + (x % 10));
-        if (k % 20 == 7) {
-            out.append(d, 1)
-                .append("-")
-                .append(d + 1, 5)
-                .append("-")
-                .append(d + 6, 5)
-                .append("-")
-                .append(d + 11, 1);
-        } else if (k % 20 == 13) {
-            out.append(" ").append(d, 12);
-        } else {
-            out.append(d, 12);
-        }
+        MixedCodes::appendCode(out, k, mix);
         out.append("\r\n");
     }
 }
@@ -197,7 +181,17 @@ void print(const char* what, double codes, const Outcome& o)
 
 int main(int argc, char** argv)
 {
-    const quint64 millions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100;
+    quint64 millions = 100;
+    std::string codesFile;
+    for (int a = 1; a < argc; ++a) {
+        const std::string arg = argv[a];
+        if (arg == "--digits-only")
+            mix = MixedCodes::Mix::DigitsOnly;
+        else if (arg == "--codes" && a + 1 < argc)
+            codesFile = argv[++a];
+        else
+            millions = std::strtoull(argv[a], nullptr, 10);
+    }
     const std::string checker =
         QFileInfo(QFile::symLinkTarget("/proc/self/exe")).absolutePath().toStdString() +
         "/quorvane-check";
@@ -207,26 +201,37 @@ int main(int argc, char** argv)
     }
     std::signal(SIGPIPE, SIG_IGN);
     QTemporaryDir dir;
-    const std::string in = QDir(dir.path()).filePath("codes.txt").toStdString();
+    const std::string in =
+        codesFile.empty() ? QDir(dir.path()).filePath("codes.txt").toStdString() : codesFile;
     const std::string v = QDir(dir.path()).filePath("valid.txt").toStdString();
     const std::string i = QDir(dir.path()).filePath("invalid.txt").toStdString();
     const std::string out = QDir(dir.path()).filePath("stdout.txt").toStdString();
-    {
+    double count = 1e6;
+    if (codesFile.empty()) {
         std::string codes;
         makeCodes(codes, 0, 1000000);
         QFile f(QString::fromStdString(in));
         if (!f.open(QIODevice::WriteOnly))
             return 1;
         f.write(codes.data(), qint64(codes.size()));
+    } else {
+        QFile f(QString::fromStdString(in));
+        if (!f.open(QIODevice::ReadOnly))
+            return 1;
+        count = double(f.readAll().count('\n'));
     }
-    std::printf("quorvane-check, 1M codes from a file (%s)\n", checker.c_str());
-    print("plain C++ loop, two lists (for comparison)", 1e6, plainLoop(in, v, i));
-    print("--plain --valid --invalid", 1e6,
+    std::printf("quorvane-check, %.0f %s codes from a file (%s)\n", count,
+                !codesFile.empty()                   ? "given"
+                : mix == MixedCodes::Mix::DigitsOnly ? "digits-only"
+                                                     : "mixed",
+                checker.c_str());
+    print("plain C++ loop, two lists (for comparison)", count, plainLoop(in, v, i));
+    print("--plain --valid --invalid", count,
           runProgram({checker, "--plain", "--valid", v, "--invalid", i, in}, out));
-    print("--valid --invalid (padded, as the window)", 1e6,
+    print("--valid --invalid (padded, as the window)", count,
           runProgram({checker, "--valid", v, "--invalid", i, in}, out));
-    print("report of the invalid codes on stdout", 1e6, runProgram({checker, in}, out));
-    print("--json on stdout", 1e6, runProgram({checker, "--json", in}, out));
+    print("report of the invalid codes on stdout", count, runProgram({checker, in}, out));
+    print("--json on stdout", count, runProgram({checker, "--json", in}, out));
 
     if (millions > 0) {
         std::printf("quorvane-check, %lluM codes made on the fly through a pipe\n",
