@@ -69,7 +69,7 @@ namespace Main {
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts,
                                                   const std::function<void()>& doEvents,
-                                                  const FileSystemObject& files)
+                                                  const TextFileMaker& files)
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
     std::vector<qsizetype> widths;
@@ -111,8 +111,8 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
     // The writing.
     QString line;
     p.step(132, [&] { line.truncate(0); });
-    std::unique_ptr<FileSystemObject> fso;
-    p.step(134, [&] { fso = std::make_unique<FileSystemObject>(files); });
+    std::unique_ptr<TextFileMaker> fso;
+    p.step(134, [&] { fso = std::make_unique<TextFileMaker>(files); });
     std::unique_ptr<TextStream> ts;
     p.step(136, [&] {
         if (!fso)
