@@ -118,7 +118,8 @@ std::unique_ptr<SafeFile> SafeFile::openExisting(const QString& path, const Rule
     const QFileInfo target(path);
     if (rules.existing == Existing::ReplaceUnlessReadOnly && readOnly(target))
         throw Failure(QStringLiteral("Permission denied"));
-    if (rules.maker || !folderRefusesWriting(QFileInfo(target.canonicalFilePath()).absolutePath()))
+    if (rules.maker || !rules.inPlaceAllowed ||
+        !folderRefusesWriting(QFileInfo(target.canonicalFilePath()).absolutePath()))
         return nullptr;
     // Opened without waiting, and checked once open, so that nothing else put
     // there meanwhile can block the write.

@@ -45,7 +45,10 @@ public:
     {
         Existing existing = Existing::ReplaceUnlessReadOnly;
         Others others = Others::Refuse;
-        SaveFileMaker maker;     // none: the plain one (and a file may be written in place)
+        SaveFileMaker maker; // none: the plain one
+        // Whether a file that cannot be replaced (its folder may not be
+        // written) is written in place; never with a maker of one's own.
+        bool inPlaceAllowed = true;
         int standardOutput = -1; // with WriteStraight, the descriptor `-` names
         // Asked when a signal cuts a wait for a pipe or device short: true ends
         // the open or write with the failure "Interrupted system call".

@@ -144,6 +144,7 @@ void SettingsStore::write(const QString& application, const QString& section, co
         throw Failure(QStringLiteral("Path/File access error"));
     SafeFile::Rules rules;
     rules.existing = SafeFile::Existing::Replace;
+    rules.inPlaceAllowed = false; // replaced in one step, or not at all
     const std::unique_ptr<SafeFile> file = SafeFile::open(path, rules);
     // Let go uncommitted when producing fails: the stored file stays as it was.
     produce([&file](QByteArrayView bytes) { file->write(bytes); });

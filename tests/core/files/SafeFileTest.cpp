@@ -29,8 +29,12 @@ protected:
     QStringList names() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden); }
 
     TempFolder folder;
-    SafeFile::Rules straight{
-        SafeFile::Existing::ReplaceUnlessReadOnly, SafeFile::Others::WriteStraight, {}, -1, {}};
+    SafeFile::Rules straight{SafeFile::Existing::ReplaceUnlessReadOnly,
+                             SafeFile::Others::WriteStraight,
+                             {},
+                             true,
+                             -1,
+                             {}};
 };
 
 // The target keeps what it held until commit; a file let go or failed leaves
