@@ -157,7 +157,8 @@ template <typename View> void BasicLineSplitter<View>::feed(View text)
     const Char* start = p;
     while (p != end) {
         const char16_t c = unitOf(*p);
-        if (c != u'\r' && c != u'\n') {
+        // Most characters are above CR: one comparison lets them pass.
+        if (c > u'\r' || (c != u'\r' && c != u'\n')) {
             ++p;
             continue;
         }
