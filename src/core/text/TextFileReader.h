@@ -136,6 +136,9 @@ struct Reading
 void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
 
+// The description of the failure of a line beyond the bound.
+QString lineTooLong(quint64 line, qsizetype bound);
+
 // Windows-1252 text as characters; the five bytes it leaves undefined become
 // the control characters of the same number.
 QString fromWindows1252(QByteArrayView bytes);
