@@ -130,9 +130,10 @@ struct Reading
     qsizetype longestLine = 0;
 };
 
-// The same, handing the items of the source's ASCII lines on as their bytes
-// (`ascii`) and those of any other line as decoded text (`text`), each batch
-// in order.
+// The same, with the items that are known to be ASCII handed on as their
+// bytes (`ascii`): those read before the first other byte, and, from a source
+// that cannot seek, every ASCII line; all others as decoded text (`text`).
+// Batches come in the order of their items.
 void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
 
