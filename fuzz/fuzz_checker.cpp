@@ -1,16 +1,17 @@
 // quorvane-check files every line of its input as the window would: its plain
-// lists equal the import reader's items filed by CheckUPCCode, whether the
-// input can be read again (a file) or not (a pipe), ASCII or not; its padded
-// lists equal the text export's table of those lists.
+// lists equal the import reader's items filed by CheckUPCCode when the input
+// can be read again (a file), and the streaming rule's items when it cannot
+// (a pipe); its padded lists equal the text export's table of those lists.
+// Every run is in memory: the input on a memory file or a pipe, the lists on
+// standard output, a memory file (files on disk would be synced each run).
 #include "cli/Checker.h"
+#include "core/list/ItemStore.h"
 #include "core/text/TextFileReader.h"
+#include "core/text/TextTable.h"
 #include "core/upc/UpcCheck.h"
-#include "support/TextTableReference.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -18,12 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 int memoryFile(const uint8_t* data, size_t size)
 {
@@ -33,59 +28,97 @@ int memoryFile(const uint8_t* data, size_t size)
     return fd;
 }
 
+int pipeOf(const uint8_t* data, size_t size)
+{
+    int ends[2];
+    if (::pipe(ends) != 0 || ::write(ends[1], data, size) != ssize_t(size))
+        std::abort();
+    ::close(ends[1]);
+    return ends[0];
+}
+
+// The lines of a pipe: after a mark as a file; otherwise each line that is
+// not ASCII as UTF-8 until one is not valid UTF-8, then as Windows-1252.
+QStringList streamedItems(const QByteArray& bytes, const QStringList& asFile)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
+        bytes.startsWith("\xFE\xFF"))
+        return asFile;
+    QStringList items;
+    bool windows = false;
+    TextFileReader::BasicLineSplitter<QLatin1StringView> lines(
+        [&](const std::vector<QLatin1StringView>& batch) {
+            for (const QLatin1StringView line : batch) {
+                const QByteArrayView raw(line.data(), line.size());
+                windows = windows || !raw.isValidUtf8();
+                items.append(windows ? TextFileReader::fromWindows1252(raw)
+                                     : QString::fromUtf8(raw));
+            }
+        });
+    lines.feed(QLatin1StringView(bytes));
+    lines.finish();
+    return items;
+}
+
+struct Lists
+{
+    QByteArray plain[2]; // valid, invalid
+    QByteArray padded[2];
+};
+
+Lists listsOf(const QStringList& items)
+{
+    Lists lists;
+    ItemStore tables[2];
+    QStringEncoder plain(QStringConverter::System, QStringConverter::Flag::Stateless);
+    for (const QString& code : items) {
+        const bool ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
+        const int list = ok ? 0 : 1;
+        tables[list].append(code);
+        lists.plain[list] += plain.encode(code) + '\n';
+    }
+    QStringEncoder file(QStringConverter::System);
+    const QStringList headers[2] = {{" Valid Codes"}, {"Invalid Codes"}};
+    for (int list = 0; list < 2; ++list)
+        lists.padded[list] =
+            file.encode(TextTable::tableText(TextTable::Layout::File, headers[list], tables[list]));
+    return lists;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 16384)
         return 0; // fits a pipe
-    static QTemporaryDir dir;
-    const QString valid = dir.filePath("valid.txt"), invalid = dir.filePath("invalid.txt");
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     // What the window files the lines into.
-    QByteArray wantValid, wantInvalid;
-    TextTable::Table validTable{{" Valid Codes"}, {}}, invalidTable{{"Invalid Codes"}, {}};
-    QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
-    size_t at = 0;
-    TextFileReader::readItems(
-        {[&](char* to, qsizetype room) -> qsizetype {
-             const size_t n = std::min(size - at, size_t(room));
-             std::memcpy(to, data + at, n);
-             at += n;
-             return qsizetype(n);
-         },
-         [&](qint64 offset) { at = size_t(offset); }},
-        [&](QString&& code) {
-            const bool ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
-            (ok ? validTable : invalidTable).rows.push_back({{code}, true});
-            QByteArray& list = ok ? wantValid : wantInvalid;
-            list += encoder.encode(code);
-            list += '\n';
-        },
-        4096);
+    QStringList asFile;
+    {
+        qsizetype at = 0;
+        TextFileReader::readItems(
+            {[&](char* to, qsizetype room) -> qsizetype {
+                 const qsizetype n = std::min(bytes.size() - at, room);
+                 std::memcpy(to, bytes.constData() + at, size_t(n));
+                 at += n;
+                 return n;
+             },
+             [&](qint64 offset) { at = qsizetype(offset); }},
+            [&](QString&& code) { asFile.append(code); }, 4096);
+    }
+    const Lists file = listsOf(asFile), stream = listsOf(streamedItems(bytes, asFile));
 
-    // Plain lists from a file and from a pipe; each padded list on standard
-    // output (a file would be synced to disk on every run).
-    QStringEncoder file(QStringConverter::System);
-    const QByteArray padded[2] = {file.encode(TextTable::fileText(validTable)),
-                                  file.encode(TextTable::fileText(invalidTable))};
-    for (int round = 0; round < 4; ++round) {
-        const bool pipe = round == 1;
-        int in;
-        if (pipe) {
-            int ends[2];
-            if (::pipe(ends) != 0 || ::write(ends[1], data, size) != ssize_t(size))
-                std::abort();
-            ::close(ends[1]);
-            in = ends[0];
-        } else {
-            in = memoryFile(data, size);
-        }
+    for (int round = 0; round < 8; ++round) {
+        const bool pipe = round % 2 == 1;
+        const int list = (round / 2) % 2;
+        const bool plain = round >= 4;
+        const Lists& want = pipe ? stream : file;
+        const int in = pipe ? pipeOf(data, size) : memoryFile(data, size);
         const int out = memoryFile(nullptr, 0), err = memoryFile(nullptr, 0);
-        const QStringList arguments =
-            round == 2   ? QStringList{"--valid", "-", "-"}
-            : round == 3 ? QStringList{"--invalid", "-", "-"}
-                         : QStringList{"--plain", "--valid", valid, "--invalid", invalid, "-"};
+        QStringList arguments{list == 0 ? "--valid" : "--invalid", "-", "-"};
+        if (plain)
+            arguments.prepend("--plain");
         const int status = Checker::run(arguments, in, out, err);
         QByteArray written(qsizetype(::lseek(out, 0, SEEK_END)), '\0');
         if (::pread(out, written.data(), size_t(written.size()), 0) != written.size())
@@ -93,14 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ::close(in);
         ::close(out);
         ::close(err);
-        if (status != (wantInvalid.isEmpty() ? 0 : 1))
+        if (status != (want.plain[1].isEmpty() ? 0 : 1))
             std::abort();
-        if (round >= 2) {
-            if (written != padded[round - 2])
-                std::abort();
-        } else if (readAll(valid) != wantValid || readAll(invalid) != wantInvalid) {
+        if (written != (plain ? want.plain[list] : want.padded[list]))
             std::abort();
-        }
     }
     return 0;
 }

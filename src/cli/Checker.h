@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/Interruption.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,8 @@ inline constexpr int Trouble = 2; // a usage or file error
 // Runs the checker with its arguments (without the program's name) on the
 // given descriptors for standard input, output and error; answers the exit
 // status. Nothing is printed on standard output but what the options ask.
+// The files it writes take their targets' places only when the run has
+// succeeded (status 0 or 1).
 int run(const QStringList& arguments, int in, int out, int err);
 
 } // namespace Checker

@@ -65,7 +65,7 @@ void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& 
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts,
                                                   const std::function<void()>& doEvents,
-                                                  const FileSystemObject& files = {});
+                                                  const TextFileMaker& files = {});
 
 // ClipboardCopy.cpp
 // Puts the checked items of a list on the clipboard as text: one line per

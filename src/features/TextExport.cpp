@@ -132,7 +132,7 @@ namespace Main {
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts,
                                                   const std::function<void()>& doEvents,
-                                                  const FileSystemObject& files)
+                                                  const TextFileMaker& files)
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
     NumberedSteps steps{p};
@@ -141,8 +141,8 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
     const TextTable::Widths widths =
         TextTable::measureWidths(source, TextTable::Layout::File, doEvents, steps);
 
-    std::unique_ptr<FileSystemObject> fso;
-    p.step(134, [&] { fso = std::make_unique<FileSystemObject>(files); });
+    std::unique_ptr<TextFileMaker> fso;
+    p.step(134, [&] { fso = std::make_unique<TextFileMaker>(files); });
     std::unique_ptr<TextStream> ts;
     p.step(136, [&] {
         if (!fso)

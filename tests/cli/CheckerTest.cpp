@@ -21,6 +21,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QByteArray readFile(const QString& path)
 {
     QFile f(path);
@@ -182,6 +184,17 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "1 codes: 1 valid, 0 invalid\n");
+}
+
+// A pipe is read once, a line at a time: UTF-8 while every line so far was,
+// then Windows-1252; a file is read as a whole, as the window reads it.
+TEST_F(CheckerTest, APipeSettlesItsEncodingLineByLine)
+{
+    const QByteArray bytes = "caf\xC3\xA9\nx\xE9\n\xC3\xA9";
+    Result r = check({"--plain", "--invalid", "-"}, bytes);
+    EXPECT_EQ(r.out, systemBytes(u"caf\u00E9\nx\u00E9\n\u00C3\u00A9\n"_s));
+    r = check({"--plain", "--invalid", "-", write("codes.txt", bytes)});
+    EXPECT_EQ(r.out, systemBytes(u"caf\u00C3\u00A9\nx\u00E9\n\u00C3\u00A9\n"_s));
 }
 
 TEST_F(CheckerTest, UsageAndFileErrors)

@@ -30,9 +30,9 @@ private:
     qint64 m_room;
 };
 
-inline FileSystemObject fullDisk(qint64 room)
+inline TextFileMaker fullDisk(qint64 room)
 {
-    return FileSystemObject([room](const QString& path) -> std::unique_ptr<QSaveFile> {
+    return TextFileMaker([room](const QString& path) -> std::unique_ptr<QSaveFile> {
         return std::make_unique<FullDiskSaveFile>(path, room);
     });
 }

@@ -42,6 +42,8 @@ public:
 
     int fd() const { return m_fd; }
     bool isOpen() const { return m_fd >= 0; }
+    // Gives the descriptor up, to be closed by its taker.
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd = -1;

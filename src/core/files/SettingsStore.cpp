@@ -2,11 +2,11 @@
 
 #include "core/base/Failure.h"
 #include "core/files/FileHandle.h"
+#include "core/files/SafeFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstdio>
@@ -142,20 +142,13 @@ void SettingsStore::write(const QString& application, const QString& section, co
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("Path/File access error"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(file.errorString());
-    try {
-        produce([&file](QByteArrayView bytes) {
-            if (file.write(bytes.data(), bytes.size()) != bytes.size())
-                throw Failure(file.errorString());
-        });
-    } catch (...) {
-        file.cancelWriting();
-        throw;
-    }
-    if (!file.commit())
-        throw Failure(file.errorString());
+    SafeFile::Rules rules;
+    rules.existing = SafeFile::Existing::Replace;
+    rules.inPlaceAllowed = false; // replaced in one step, or not at all
+    const std::unique_ptr<SafeFile> file = SafeFile::open(path, rules);
+    // Let go uncommitted when producing fails: the stored file stays as it was.
+    produce([&file](QByteArrayView bytes) { file->write(bytes); });
+    file->commit();
 }
 
 QString SettingsStore::keepAside(const QString& application, const QString& section,

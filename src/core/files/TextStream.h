@@ -1,26 +1,24 @@
 #pragma once
 
+#include "core/files/SafeFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringEncoder>
-#include <functional>
 #include <memory>
 
-class QFileDevice;
-class QSaveFile;
-
 // A text file being written, line by line, in the system's encoding with no
-// byte-order mark; every line is closed by CR LF.
-//
-// A file is written beside its target under a temporary name and put in the
-// target's place by Close, in one step: until then the target keeps what it
-// held, and a stream let go without Close (a failure part-way, a full disk)
-// leaves it untouched. Only a file the user may write in a folder they may
-// not write in is written in place. A target that is no regular file (a pipe,
-// a device, a socket) is refused before anything is opened.
+// byte-order mark; every line is closed by CR LF. It is written through a
+// SafeFile: until Close the target keeps what it held, and a stream let go
+// without Close (a failure part-way, a full disk) leaves it untouched. A
+// target that is no regular file (a pipe, a device, a socket) is refused
+// before anything is opened.
+class Failure;
+
 class TextStream
 {
 public:
+    explicit TextStream(std::unique_ptr<SafeFile> file);
     ~TextStream();
     TextStream(const TextStream&) = delete;
     TextStream& operator=(const TextStream&) = delete;
@@ -37,30 +35,25 @@ public:
     bool Broken() const { return !m_failure.isEmpty(); }
 
 private:
-    friend class FileSystemObject;
-    explicit TextStream(std::unique_ptr<QFileDevice> file);
-
     void put(QStringView text);
     void flush();
-    [[noreturn]] void fail(const QString& description);
+    [[noreturn]] void fail(const Failure& failure);
 
-    std::unique_ptr<QFileDevice> m_file;
+    std::unique_ptr<SafeFile> m_file;
     QStringEncoder m_encoder;
     QByteArray m_buffer;
     QString m_failure;
     bool m_closed = false;
 };
 
-// Makes text files (the program's own small file-system object).
-class FileSystemObject
+// Makes the window's text files.
+class TextFileMaker
 {
 public:
-    // Makes the file that holds a replacement before it takes its target's
-    // place; tests put a failing one in.
-    using SaveFileMaker = std::function<std::unique_ptr<QSaveFile>(const QString& path)>;
+    using SaveFileMaker = SafeFile::SaveFileMaker;
 
-    FileSystemObject() = default;
-    explicit FileSystemObject(SaveFileMaker maker) : m_maker(std::move(maker)) {}
+    TextFileMaker() = default;
+    explicit TextFileMaker(SaveFileMaker maker) : m_maker(std::move(maker)) {}
 
     // Starts a text file at `path`. An existing file is replaced only when
     // `overwrite` is true and the file is not read-only (no write permission

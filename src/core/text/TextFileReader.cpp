@@ -75,9 +75,7 @@ qsizetype openCharacter(const char* bytes, qsizetype length)
     return 0;
 }
 
-} // namespace
-
-static BatchSink oneAtATime(const ItemSink& item)
+BatchSink oneAtATime(const ItemSink& item)
 {
     return [item](const std::vector<QStringView>& items) {
         for (const QStringView text : items)
@@ -85,68 +83,13 @@ static BatchSink oneAtATime(const ItemSink& item)
     };
 }
 
-LineSplitter::LineSplitter(const ItemSink& item) : m_items(oneAtATime(item)) {}
+} // namespace
 
-void LineSplitter::handOn()
-{
-    if (m_batch.empty())
-        return;
-    m_items(m_batch);
-    m_batch.clear();
-}
+LineSplitter::LineSplitter(const ItemSink& item) : BasicLineSplitter(oneAtATime(item)) {}
 
-void LineSplitter::feed(QStringView text)
+QString lineTooLong(quint64 line, qsizetype bound)
 {
-    const QChar* p = text.data();
-    const QChar* const end = p + text.size();
-    if (p == end)
-        return;
-    if (m_afterCR && *p == u'\n')
-        ++p; // the LF of a CR LF
-    m_afterCR = false;
-    const QChar* start = p;
-    while (p != end) {
-        const char16_t c = p->unicode();
-        if (c != u'\r' && c != u'\n') {
-            ++p;
-            continue;
-        }
-        if (m_pending.isEmpty()) {
-            m_batch.emplace_back(start, p - start);
-        } else {
-            // Only the first item of a piece can have begun in an earlier one.
-            m_pending.append(start, p - start);
-            m_completed = std::exchange(m_pending, QString());
-            m_batch.emplace_back(m_completed);
-        }
-        ++p;
-        if (c == u'\r') {
-            m_openedByLF = false;
-            if (p == end)
-                m_afterCR = true;
-            else if (*p == u'\n')
-                ++p;
-        } else {
-            m_openedByLF = true;
-        }
-        start = p;
-    }
-    handOn();
-    m_completed = QString();
-    if (start != end)
-        m_pending.append(start, end - start);
-}
-
-void LineSplitter::finish()
-{
-    if (!m_pending.isEmpty() || m_openedByLF) {
-        m_completed = std::exchange(m_pending, QString());
-        m_batch.emplace_back(m_completed);
-        handOn();
-        m_completed = QString();
-    }
-    m_afterCR = false;
-    m_openedByLF = false;
+    return QStringLiteral("line %1 is longer than %2 characters").arg(line).arg(bound);
 }
 
 QString fromWindows1252(QByteArrayView bytes)
@@ -156,126 +99,313 @@ QString fromWindows1252(QByteArrayView bytes)
     return text;
 }
 
-void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)
-{
-    readItems(source, oneAtATime(item), chunkBytes);
-}
+namespace {
 
-void readItems(const ByteSource& source, const BatchSink& item, qsizetype chunkBytes)
+// One reading of a source, from its byte-order mark to its end.
+class Reader
 {
+public:
+    Reader(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
+           const Reading& reading);
+    void run();
+
+private:
     enum class Mode
     {
         Ascii,
         Utf8,
         Windows1252,
-        Utf16
-    };
-    Mode mode = Mode::Ascii;
-    Decoder utf8(QStringConverter::Utf8);
-    std::unique_ptr<Decoder> utf16;
-    LineSplitter splitter(item);
-
-    // The bytes at hand start at `offset` in the file; a read appends to them.
-    std::vector<char> bytes(size_t(2 * chunkBytes + 4));
-    std::vector<QChar> text(
-        size_t(std::max(utf8.requiredSpace(qsizetype(bytes.size())), qsizetype(bytes.size()))));
-    qsizetype length = 0;
-    qint64 offset = 0;
-    bool end = false;
-    auto fill = [&] {
-        const qsizetype n = source.read(bytes.data() + length, chunkBytes);
-        if (n <= 0)
-            end = true;
-        else
-            length += n;
-    };
-    // Lets go of the first `used` bytes at hand.
-    auto drop = [&](qsizetype used) {
-        std::memmove(bytes.data(), bytes.data() + used, size_t(length - used));
-        length -= used;
-        offset += used;
-    };
-    auto feed = [&](const QChar* stop) { splitter.feed(QStringView(text.data(), stop)); };
-    auto decode = [&](QStringDecoder& decoder, qsizetype used) {
-        feed(decoder.appendToBuffer(text.data(), QByteArrayView(bytes.data(), used)));
-        drop(used);
-    };
-    // Whether the bytes from those at hand to the end of the file are UTF-8.
-    auto restIsUtf8 = [&] {
-        while (true) {
-            const qsizetype open = end ? 0 : openCharacter(bytes.data(), length);
-            if (!QByteArrayView(bytes.data(), length - open).isValidUtf8())
-                return false;
-            if (end)
-                return true;
-            drop(length - open);
-            fill();
-        }
+        Utf16,
+        Streaming
     };
 
-    // The byte-order mark.
-    while (length < 3 && !end)
+    void fill();
+    void drop(qsizetype used);
+    void feedText(const QChar* stop) { m_text.feed(QStringView(m_chars.data(), stop)); }
+    void decode(QStringDecoder& decoder, qsizetype used);
+    bool restIsUtf8();
+    void readMark();
+    void step();
+    void readAscii();
+    void readUtf8();
+    void settle();
+    void rawLines(const std::vector<QLatin1StringView>& lines);
+    void handAscii(const std::vector<QLatin1StringView>& items);
+    void handDecoded(QLatin1StringView line, quint64 number);
+
+    const ByteSource& m_source;
+    const AsciiBatchSink& m_ascii;
+    const BatchSink& m_textSink;
+    qsizetype m_chunk;
+    qsizetype m_longest;
+    Mode m_mode = Mode::Ascii;
+    bool m_bytesActive;     // the bytes' splitter holds the state, else the text's
+    bool m_windows = false; // streaming: a line was no valid UTF-8
+    Decoder m_utf8{QStringConverter::Utf8};
+    std::unique_ptr<Decoder> m_utf16;
+    LineSplitter m_text;
+    BasicLineSplitter<QLatin1StringView> m_bytes;
+
+    // The bytes at hand start at `m_offset` in the source; a read appends.
+    std::vector<char> m_raw;
+    std::vector<QChar> m_chars;
+    qsizetype m_length = 0;
+    qint64 m_offset = 0;
+    bool m_end = false;
+
+    // Streaming: the ASCII lines of a batch not handed on yet, and the text of
+    // the others.
+    std::vector<QLatin1StringView> m_asciiRun;
+    QString m_line;
+    QString m_scratch;
+    std::vector<QStringView> m_views;
+};
+
+Reader::Reader(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
+               const Reading& reading)
+    : m_source(source), m_ascii(ascii), m_textSink(text), m_chunk(reading.chunkBytes),
+      m_longest(reading.longestLine), m_bytesActive(bool(ascii)), m_text(text),
+      m_bytes([this](const std::vector<QLatin1StringView>& lines) { rawLines(lines); }),
+      m_raw(size_t(2 * m_chunk + 4))
+{
+    m_chars.resize(
+        size_t(std::max(m_utf8.requiredSpace(qsizetype(m_raw.size())), qsizetype(m_raw.size()))));
+    m_text.setLongest(m_longest, m_longest);
+    m_bytes.setLongest(m_longest, m_longest);
+}
+
+void Reader::fill()
+{
+    const qsizetype n = m_source.read(m_raw.data() + m_length, m_chunk);
+    if (n <= 0)
+        m_end = true;
+    else
+        m_length += n;
+}
+
+// Lets go of the first `used` bytes at hand.
+void Reader::drop(qsizetype used)
+{
+    std::memmove(m_raw.data(), m_raw.data() + used, size_t(m_length - used));
+    m_length -= used;
+    m_offset += used;
+}
+
+void Reader::decode(QStringDecoder& decoder, qsizetype used)
+{
+    feedText(decoder.appendToBuffer(m_chars.data(), QByteArrayView(m_raw.data(), used)));
+    drop(used);
+}
+
+// Whether the bytes from those at hand to the end of the source are UTF-8.
+bool Reader::restIsUtf8()
+{
+    while (true) {
+        const qsizetype open = m_end ? 0 : openCharacter(m_raw.data(), m_length);
+        if (!QByteArrayView(m_raw.data(), m_length - open).isValidUtf8())
+            return false;
+        if (m_end)
+            return true;
+        drop(m_length - open);
         fill();
-    const QByteArrayView start(bytes.data(), length);
+    }
+}
+
+void Reader::readMark()
+{
+    while (m_length < 3 && !m_end)
+        fill();
+    const QByteArrayView start(m_raw.data(), m_length);
     if (start.startsWith("\xEF\xBB\xBF")) {
-        mode = Mode::Utf8;
+        m_mode = Mode::Utf8;
         drop(3);
     } else if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")) {
-        mode = Mode::Utf16;
-        utf16 = std::make_unique<Decoder>(start.startsWith("\xFF") ? QStringConverter::Utf16LE
-                                                                   : QStringConverter::Utf16BE);
+        m_mode = Mode::Utf16;
+        m_utf16 = std::make_unique<Decoder>(start.startsWith("\xFF") ? QStringConverter::Utf16LE
+                                                                     : QStringConverter::Utf16BE);
         drop(2);
+    } else {
+        return;
     }
+    if (m_bytesActive) {
+        m_text.continueFrom(m_bytes);
+        m_bytesActive = false;
+    }
+}
 
+void Reader::run()
+{
+    readMark();
     while (true) {
-        switch (mode) {
-        case Mode::Ascii: {
-            // ASCII reads alike in every encoding here: it is handed on at
-            // once. At the first other byte the encoding is settled, and the
-            // file is read again from there.
-            const qsizetype ascii = asciiPrefix(bytes.data(), length);
-            decode(utf8, ascii);
-            if (length == 0)
-                break;
-            const qint64 from = offset;
-            mode = restIsUtf8() ? Mode::Utf8 : Mode::Windows1252;
-            source.seek(from);
-            offset = from;
-            length = 0;
-            end = false;
-            break;
-        }
-        case Mode::Utf8: {
-            // Each read is decoded up to its last ASCII byte, where the
-            // decoder stands between two characters; the bytes after it wait
-            // for the next read. Handed a malformed character in two calls,
-            // the decoder may drop the valid bytes after it, so that the items
-            // would depend on where a read ended.
-            qsizetype cut = length;
-            if (!end) {
-                while (cut > 0 && static_cast<unsigned char>(bytes[size_t(cut - 1)]) >= 0x80)
-                    --cut;
-                if (length - cut >= chunkBytes)
-                    cut = length; // a whole piece without ASCII: no better place to cut
-            }
-            decode(utf8, cut);
-            break;
-        }
-        case Mode::Windows1252:
-            feed(windows1252(bytes.data(), length, text.data()));
-            drop(length);
-            break;
-        case Mode::Utf16:
-            decode(*utf16, length);
-            break;
-        }
-        if (end)
+        step();
+        if (m_end)
             break;
         fill();
     }
-    if (utf8.insideCharacter() || (utf16 && utf16->insideCharacter()))
-        splitter.feed(QStringView(u"\uFFFD"));
-    splitter.finish();
+    if (m_utf8.insideCharacter() || (m_utf16 && m_utf16->insideCharacter()))
+        m_text.feed(QStringView(u"\uFFFD"));
+    if (m_bytesActive)
+        m_bytes.finish();
+    else
+        m_text.finish();
+}
+
+void Reader::step()
+{
+    switch (m_mode) {
+    case Mode::Ascii:
+        readAscii();
+        break;
+    case Mode::Utf8:
+        readUtf8();
+        break;
+    case Mode::Windows1252:
+        feedText(windows1252(m_raw.data(), m_length, m_chars.data()));
+        drop(m_length);
+        break;
+    case Mode::Utf16:
+        decode(*m_utf16, m_length);
+        break;
+    case Mode::Streaming:
+        // CR and LF are never part of another character in UTF-8 or
+        // Windows-1252: the raw lines are cut first, and each one decoded.
+        m_bytes.feed(QLatin1StringView(m_raw.data(), m_length));
+        drop(m_length);
+        break;
+    }
+}
+
+// ASCII reads alike in every encoding here: it is handed on at once. At the
+// first other byte the encoding is settled.
+void Reader::readAscii()
+{
+    const qsizetype ascii = asciiPrefix(m_raw.data(), m_length);
+    if (m_bytesActive) {
+        m_bytes.feed(QLatin1StringView(m_raw.data(), ascii));
+        drop(ascii);
+    } else {
+        decode(m_utf8, ascii);
+    }
+    if (m_length > 0)
+        settle();
+}
+
+// A source read again decides on the whole of its rest and goes back there;
+// one read once goes on line by line.
+void Reader::settle()
+{
+    if (!m_source.seek) {
+        if (!m_bytesActive)
+            m_bytes.continueFrom(m_text);
+        m_bytesActive = true;
+        // A raw line of this many bytes is longer than the bound in any
+        // decoding (UTF-8 takes at most three bytes for one character).
+        m_bytes.setLongest(m_longest * 3, m_longest);
+        m_mode = Mode::Streaming;
+        step();
+        return;
+    }
+    if (m_bytesActive)
+        m_text.continueFrom(m_bytes);
+    m_bytesActive = false;
+    const qint64 from = m_offset;
+    m_mode = restIsUtf8() ? Mode::Utf8 : Mode::Windows1252;
+    m_source.seek(from);
+    m_offset = from;
+    m_length = 0;
+    m_end = false;
+}
+
+// Each read is decoded up to its last ASCII byte, where the decoder stands
+// between two characters; the bytes after it wait for the next read. Handed a
+// malformed character in two calls, the decoder may drop the valid bytes after
+// it, so that the items would depend on where a read ended.
+void Reader::readUtf8()
+{
+    qsizetype cut = m_length;
+    if (!m_end) {
+        while (cut > 0 && static_cast<unsigned char>(m_raw[size_t(cut - 1)]) >= 0x80)
+            --cut;
+        if (m_length - cut >= m_chunk)
+            cut = m_length; // a whole piece without ASCII: no better place to cut
+    }
+    decode(m_utf8, cut);
+}
+
+// The raw lines of the bytes' splitter: while the source is ASCII, its items;
+// when streaming, each ASCII line as it is and any other one decoded.
+void Reader::rawLines(const std::vector<QLatin1StringView>& lines)
+{
+    if (m_mode != Mode::Streaming) {
+        handAscii(lines);
+        return;
+    }
+    const quint64 first = m_bytes.itemsBefore() + 1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const QLatin1StringView line = lines[i];
+        if (asciiPrefix(line.data(), line.size()) == line.size()) {
+            if (m_longest > 0 && line.size() > m_longest)
+                throw Failure(lineTooLong(first + i, m_longest));
+            m_asciiRun.push_back(line);
+            continue;
+        }
+        handAscii(m_asciiRun);
+        m_asciiRun.clear();
+        handDecoded(line, first + i);
+    }
+    handAscii(m_asciiRun);
+    m_asciiRun.clear();
+}
+
+void Reader::handAscii(const std::vector<QLatin1StringView>& items)
+{
+    if (items.empty())
+        return;
+    if (m_ascii) {
+        m_ascii(items);
+        return;
+    }
+    m_scratch.resize(0);
+    for (const QLatin1StringView item : items)
+        m_scratch.append(item);
+    m_views.clear();
+    qsizetype at = 0;
+    for (const QLatin1StringView item : items) {
+        m_views.emplace_back(m_scratch.constData() + at, item.size());
+        at += item.size();
+    }
+    m_textSink(m_views);
+}
+
+void Reader::handDecoded(QLatin1StringView line, quint64 number)
+{
+    const QByteArrayView bytes(line.data(), line.size());
+    m_windows = m_windows || !bytes.isValidUtf8();
+    m_line = m_windows ? fromWindows1252(bytes) : QString::fromUtf8(bytes);
+    if (m_longest > 0 && m_line.size() > m_longest)
+        throw Failure(lineTooLong(number, m_longest));
+    m_views.assign(1, QStringView(m_line));
+    m_textSink(m_views);
+}
+
+} // namespace
+
+void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
+               const Reading& reading)
+{
+    Reader(source, ascii, text, reading).run();
+}
+
+void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)
+{
+    readItems(source, oneAtATime(item), chunkBytes);
+}
+
+void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes)
+{
+    Reading reading;
+    reading.chunkBytes = chunkBytes;
+    readItems(source, {}, items, reading);
 }
 
 void readItems(const QString& path, const ItemSink& item)

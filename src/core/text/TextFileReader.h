@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <limits>
 #include <vector>
 
 // Reading a text file of codes: one item per line.
@@ -20,29 +23,61 @@ using ItemSink = std::function<void(QString&& item)>;
 // Takes the items of a piece of text together, in order, without a copy of
 // their own: the views are valid only during the call.
 using BatchSink = std::function<void(const std::vector<QStringView>& items)>;
+// The same for the items of a piece of ASCII text, as its own bytes.
+using AsciiBatchSink = std::function<void(const std::vector<QLatin1StringView>& items)>;
 
-// Cuts text that arrives in pieces into items. Items are handed on as soon as
-// their end is seen, those of one piece in one batch; a separator split
-// between two pieces (CR | LF) counts once.
-class LineSplitter
+// Cuts text that arrives in pieces into items, by the line rule above: of
+// characters (QStringView) or of bytes (QLatin1StringView, whose items are
+// then the bytes of each line). Items are handed on as soon as their end is
+// seen, those of one piece in one batch; a separator split between two pieces
+// (CR | LF) counts once.
+template <typename View> class BasicLineSplitter
 {
 public:
-    explicit LineSplitter(BatchSink items) : m_items(std::move(items)) {}
-    explicit LineSplitter(const ItemSink& item);
+    using Batch = std::vector<View>;
+    using Sink = std::function<void(const Batch& items)>;
 
-    void feed(QStringView text);
+    explicit BasicLineSplitter(Sink items) : m_items(std::move(items)) {}
+
+    void feed(View text);
     // The end of the text: hands on the last item, when there is one.
     void finish();
 
-private:
-    void handOn();
+    // An item longer than `units` fails with Failure "line N is longer than
+    // `named` characters"; the items before it have been handed on.
+    void setLongest(qsizetype units, qsizetype named);
+    // The items handed on before the batch being handed on.
+    quint64 itemsBefore() const { return m_handed; }
 
-    BatchSink m_items;
-    std::vector<QStringView> m_batch; // the items of the piece being fed
-    QString m_pending;                // the item whose end has not been seen yet
-    QString m_completed;              // the pending item ended in this piece
-    bool m_afterCR = false;           // the last character fed was a CR
+    // Goes on where `other` stopped (an item begun there, a CR at its end),
+    // as long as what it holds of an item is ASCII; `other` is left empty.
+    template <typename Other> void continueFrom(BasicLineSplitter<Other>& other);
+
+private:
+    template <typename> friend class BasicLineSplitter;
+    using Text = std::conditional_t<std::is_same_v<View, QStringView>, QString, QByteArray>;
+
+    void handOn();
+    void add(View item);
+    [[noreturn]] void tooLong();
+
+    Sink m_items;
+    Batch m_batch;          // the items of the piece being fed
+    Text m_pending;         // the item whose end has not been seen yet
+    Text m_completed;       // the pending item ended in this piece
+    bool m_afterCR = false; // the last character fed was a CR
     bool m_openedByLF = false;
+    quint64 m_handed = 0;
+    qsizetype m_longest = std::numeric_limits<qsizetype>::max();
+    qsizetype m_named = 0;
+};
+
+// The splitter of characters, which can also hand its items on one at a time.
+class LineSplitter : public BasicLineSplitter<QStringView>
+{
+public:
+    explicit LineSplitter(BatchSink items) : BasicLineSplitter(std::move(items)) {}
+    explicit LineSplitter(const ItemSink& item);
 };
 
 // The size of the pieces read and decoded at a time.
@@ -64,7 +99,8 @@ void readItems(const QString& path, const BatchSink& items);
 // The bytes of a file from any source: `read` fills the buffer (at most the
 // size asked for) and answers the number of bytes read, 0 at the end; `seek`
 // goes back to an offset from the start that has been read before. Both throw
-// Failure on an error.
+// Failure on an error. A source without `seek` (a pipe) is read once, as it
+// streams (see below).
 struct ByteSource
 {
     std::function<qsizetype(char* buffer, qsizetype size)> read;
@@ -75,8 +111,34 @@ struct ByteSource
 // handed on as they are read while the file holds only ASCII; from its first
 // other byte on, the rest is checked for UTF-8 first and then read again from
 // there, so no item handed on ever depends on the encoding.
+//
+// A source that cannot seek is never read twice. Its encoding is settled as
+// far as it is known when each line ends: after a UTF-16 or UTF-8 mark as
+// above; otherwise each line that is not ASCII is read as UTF-8 while every
+// such line so far has been valid UTF-8, and the first that is not, and every
+// line after it, as Windows-1252. Only a source whose valid UTF-8 lines come
+// before its first invalid one reads differently from a file.
 void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
 void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes = ChunkBytes);
+
+// How a source is read.
+struct Reading
+{
+    qsizetype chunkBytes = ChunkBytes;
+    // A line longer than this many characters fails with Failure "line N is
+    // longer than M characters" before more of it is held; 0: no bound.
+    qsizetype longestLine = 0;
+};
+
+// The same, with the items that are known to be ASCII handed on as their
+// bytes (`ascii`): those read before the first other byte, and, from a source
+// that cannot seek, every ASCII line; all others as decoded text (`text`).
+// Batches come in the order of their items.
+void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
+               const Reading& reading);
+
+// The description of the failure of a line beyond the bound.
+QString lineTooLong(quint64 line, qsizetype bound);
 
 // Windows-1252 text as characters; the five bytes it leaves undefined become
 // the control characters of the same number.

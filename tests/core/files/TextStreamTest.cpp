@@ -48,7 +48,7 @@ class TextStreamTest : public ::testing::Test
 {
 protected:
     TempFolder folder;
-    FileSystemObject fso;
+    TextFileMaker fso;
 };
 
 // Writing ---------------------------------------------------------------------
@@ -248,7 +248,7 @@ TEST(TextStreamKilled, AKilledProcessLeavesTheOldFile)
     const QString path = folder + QStringLiteral("/out.txt");
     EXPECT_EXIT(
         {
-            auto ts = FileSystemObject().CreateTextFile(path, true);
+            auto ts = TextFileMaker().CreateTextFile(path, true);
             for (int i = 0; i < 50'000; ++i)
                 ts->WriteLine(QStringLiteral("a line of the new file"));
             std::raise(SIGKILL);

@@ -196,6 +196,94 @@ TEST(ReadItems, AFailingReadKeepsTheItemsBeforeIt)
     EXPECT_EQ(items, QStringList({"a", "b"}));
 }
 
+// The items of bytes read with the ASCII lines handed on as bytes: "a:" marks
+// those, "t:" the decoded ones. Without `seekable`, the source streams.
+QStringList splitItems(const QByteArray& bytes, bool seekable, qsizetype step,
+                       qsizetype longest = 0)
+{
+    QStringList items;
+    qsizetype at = 0;
+    TextFileReader::ByteSource source;
+    source.read = [&](char* buffer, qsizetype size) {
+        const qsizetype n = std::min({size, step, bytes.size() - at});
+        std::memcpy(buffer, bytes.constData() + at, size_t(n));
+        at += n;
+        return n;
+    };
+    if (seekable)
+        source.seek = [&](qint64 offset) { at = qsizetype(offset); };
+    TextFileReader::Reading reading;
+    reading.chunkBytes = 8;
+    reading.longestLine = longest;
+    TextFileReader::readItems(
+        source,
+        [&](const std::vector<QLatin1StringView>& batch) {
+            for (const QLatin1StringView item : batch)
+                items.append("a:" + QString(item));
+        },
+        [&](const std::vector<QStringView>& batch) {
+            for (const QStringView item : batch)
+                items.append("t:" + item.toString());
+        },
+        reading);
+    return items;
+}
+
+// A file: its ASCII lines up to the first other byte come as bytes, the rest
+// as the window reads it. A stream: every ASCII line as bytes, each other line
+// UTF-8 until one is not, then Windows-1252.
+TEST(ReadItems, AsciiLinesComeAsBytesAndAStreamSettlesLineByLine)
+{
+    const struct
+    {
+        QByteArray bytes;
+        QStringList file, stream;
+    } cases[] = {
+        {"a\r\nb\nc\xC3\xA9\r\nd",
+         {"a:a", "a:b", u"t:c\u00E9"_s, "t:d"},
+         {"a:a", "a:b", u"t:c\u00E9"_s, "a:d"}},
+        {"\xC3\xA9\nx\xE9\n\xC3\xA9\nz\n",
+         {u"t:\u00C3\u00A9"_s, u"t:x\u00E9"_s, u"t:\u00C3\u00A9"_s, "t:z", "t:"},
+         {u"t:\u00E9"_s, u"t:x\u00E9"_s, u"t:\u00C3\u00A9"_s, "a:z", "a:"}},
+        {"\xEF\xBB\xBF"
+         "a\xE9\r\n",
+         {u"t:a\uFFFD"_s},
+         {u"t:a\uFFFD"_s}},
+        {QByteArray("\xFF\xFE"
+                    "c\0\r\0",
+                    6),
+         {"t:c"},
+         {"t:c"}},
+    };
+    for (const auto& c : cases) {
+        for (qsizetype step = 1; step < 9; ++step) {
+            EXPECT_EQ(splitItems(c.bytes, true, step), c.file)
+                << c.bytes.toHex(' ').constData() << " step " << step;
+            EXPECT_EQ(splitItems(c.bytes, false, step), c.stream)
+                << c.bytes.toHex(' ').constData() << " step " << step;
+        }
+    }
+}
+
+TEST(ReadItems, ALineBeyondTheBoundFailsWithItsNumber)
+{
+    for (const QByteArray& bytes : {QByteArray("12345\nabcdef\n"),
+                                    QByteArray("12345\n\xC3\xA9\xC3\xA9\xC3\xA9"
+                                               "abcd"),
+                                    QByteArray("\xFF\xFE"
+                                               "1\0\n\0a\0b\0c\0d\0e\0f\0",
+                                               18)}) {
+        for (const bool seekable : {true, false}) {
+            try {
+                splitItems(bytes, seekable, 3, 5);
+                ADD_FAILURE() << "no failure: " << bytes.toHex(' ').constData();
+            } catch (const Failure& failure) {
+                EXPECT_EQ(failure.description(), "line 2 is longer than 5 characters");
+            }
+        }
+    }
+}
+
 TEST_F(TextFileReaderTest, ReadsAFileWithItsLineRules)
 {
     EXPECT_EQ(itemsOfFile(write("crlf.txt", "801927504622\r\n012345678905\r\n712345678904\r\n")),

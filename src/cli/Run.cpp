@@ -1,0 +1,229 @@
+#include "cli/Run.h"
+
+#include "cli/Checker.h"
+#include "cli/Input.h"
+#include "cli/Interruption.h"
+#include "cli/Report.h"
+#include "core/files/FileHandle.h"
+#include "core/upc/CodeReason.h"
+
+#include <QFile>
+#include <algorithm>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Checker {
+
+namespace {
+
+QByteArray local(const QString& text)
+{
+    return text.toLocal8Bit();
+}
+
+// What a regular file is, to tell when two names are the same file.
+struct Identity
+{
+    dev_t device;
+    ino_t inode;
+    bool operator==(const Identity&) const = default;
+};
+
+std::optional<Identity> identityOf(int fd, const QString& path)
+{
+    struct stat info;
+    const int result =
+        path == QLatin1String("-") ? ::fstat(fd, &info) : ::stat(QFile::encodeName(path), &info);
+    if (result != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return Identity{info.st_dev, info.st_ino};
+}
+
+} // namespace
+
+Run::Run(const Options& options, int in, int out, int err)
+    : m_options(options), m_in(in), m_outFd(out), m_err(err)
+{}
+
+void Run::error(const QString& name, const QString& reason)
+{
+    m_trouble = true;
+    const QByteArray line = QByteArray(Program) + ": " + local(name) + ": " + local(reason) + "\n";
+    [[maybe_unused]] const ssize_t n = ::write(m_err, line.constData(), size_t(line.size()));
+}
+
+// An output that is also an input (by another name, a link, or standard
+// input) would lose the codes it held: it is refused before anything opens.
+bool Run::outputIsAnInput()
+{
+    std::vector<Identity> inputs;
+    for (const QString& file : m_options.inputs()) {
+        if (const std::optional<Identity> input = identityOf(m_in, file))
+            inputs.push_back(*input);
+    }
+    for (const QString& path : {m_options.valid, m_options.invalid}) {
+        if (path.isEmpty() || path == QLatin1String("-"))
+            continue;
+        const std::optional<Identity> target = identityOf(-1, path);
+        if (target && std::find(inputs.begin(), inputs.end(), *target) != inputs.end()) {
+            error(path, QStringLiteral("is also an input file"));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every output is opened (and so checked) before any is written; none of
+// them touches its target yet.
+void Run::openOutputs()
+{
+    m_report = !m_options.json && m_options.valid.isEmpty() && m_options.invalid.isEmpty();
+    if (m_report || m_options.json)
+        m_out = std::make_unique<Output>(openOutput(QStringLiteral("-"), m_outFd),
+                                         outputName(QStringLiteral("-")));
+    auto open = [&](ListOutput& list, const QString& path, const char* header) {
+        if (!path.isEmpty())
+            list.open(std::make_unique<Output>(openOutput(path, m_outFd), outputName(path)), header,
+                      m_options.plain);
+    };
+    open(m_valid, m_options.valid, " Valid Codes");
+    open(m_invalid, m_options.invalid, "Invalid Codes");
+    if (m_options.json)
+        Report::jsonStart(*m_out);
+}
+
+// A code read as ASCII bytes: the quick verdict and the reason of a code of
+// digits, hyphens and blanks need no text; any other code goes to the full
+// rules.
+void Run::code(QLatin1StringView code)
+{
+    if (code.isEmpty() && m_options.skipEmpty)
+        return;
+    ++m_codes;
+    const int quick = CodeReason::QuickVerdict(code.data(), size_t(code.size()));
+    if (quick == 1) {
+        ++m_validCount;
+        m_valid.add(code);
+        if (m_options.json)
+            Report::jsonValid(*m_out, m_codes == 1, code);
+        return;
+    }
+    if (quick == 0) {
+        m_invalid.add(code);
+        if (!m_report && !m_options.json)
+            return;
+        const CodeReason::DigitsReason why =
+            CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
+        if (m_report)
+            Report::invalid(*m_out, code, why);
+        if (m_options.json)
+            Report::jsonRecord(*m_out, m_codes == 1, code, why);
+        return;
+    }
+    m_text = code;
+    explained(m_text);
+}
+
+void Run::code(QStringView code)
+{
+    if (code.isEmpty() && m_options.skipEmpty)
+        return;
+    ++m_codes;
+    explained(code);
+}
+
+void Run::explained(QStringView code)
+{
+    const CodeReason::Explanation why = CodeReason::Explain(code);
+    if (why.valid()) {
+        ++m_validCount;
+        m_valid.add(code);
+    } else {
+        m_invalid.add(code);
+        if (m_report)
+            Report::invalid(*m_out, code, why);
+    }
+    if (m_options.json)
+        Report::jsonRecord(*m_out, m_codes == 1, code, why);
+}
+
+// One input; a file that cannot be read is reported and the others go on.
+void Run::readOne(const QString& file)
+{
+    const bool standard = file == QLatin1String("-");
+    try {
+        const FileHandle opened(standard ? -1 : openInput(file));
+        Checker::readInput(
+            standard ? m_in : opened.fd(),
+            [this](const std::vector<QLatin1StringView>& codes) {
+                for (const QLatin1StringView c : codes)
+                    code(c);
+                stopIfInterrupted();
+            },
+            [this](const std::vector<QStringView>& codes) {
+                for (const QStringView c : codes)
+                    code(c);
+                stopIfInterrupted();
+            });
+    } catch (const OutputFailure&) {
+        throw;
+    } catch (const Failure& failure) {
+        error(standard ? QStringLiteral("standard input") : file, failure.description());
+    }
+}
+
+void Run::readInputs()
+{
+    for (const QString& file : m_options.inputs())
+        readOne(file);
+}
+
+// The ends of the outputs; the files take their targets' places only when
+// the whole run has succeeded.
+void Run::finish()
+{
+    if (m_options.json)
+        Report::jsonEnd(*m_out, m_codes, m_validCount);
+    if (m_out)
+        m_out->flush();
+    m_valid.finish();
+    m_invalid.finish();
+    if (m_trouble)
+        return;
+    m_valid.commit();
+    m_invalid.commit();
+}
+
+int Run::go()
+{
+    if (outputIsAnInput())
+        return Trouble;
+    try {
+        openOutputs();
+    } catch (const OutputFailure& failure) {
+        if (interruption() == 0)
+            error(failure.name(), failure.description());
+        return Trouble;
+    }
+    try {
+        readInputs();
+        finish();
+    } catch (const OutputFailure& failure) {
+        if (interruption() == 0)
+            error(failure.name(), failure.description());
+    } catch (const Interrupted&) {
+    }
+    if (interruption() != 0)
+        return Trouble;
+
+    const QByteArray summary = QByteArray::number(m_codes) +
+                               " codes: " + QByteArray::number(m_validCount) + " valid, " +
+                               QByteArray::number(m_codes - m_validCount) + " invalid\n";
+    [[maybe_unused]] const ssize_t n = ::write(m_err, summary.constData(), size_t(summary.size()));
+    if (m_trouble)
+        return Trouble;
+    return m_validCount == m_codes ? AllValid : SomeInvalid;
+}
+
+} // namespace Checker

@@ -1,0 +1,237 @@
+#include "core/files/SafeFile.h"
+
+#include "core/base/Failure.h"
+#include "core/files/FileHandle.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool readOnly(const QFileInfo& file)
+{
+    constexpr auto anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !file.isWritable() || !(file.permissions() & anyWrite);
+}
+
+// What went wrong with the file: its own description, or, where it has none
+// that names the cause, the system's text for `error`.
+QString describe(const QFileDevice& file, int error)
+{
+    QString text = file.errorString();
+    if (!text.isEmpty() && text != QLatin1String("Unknown error"))
+        return text;
+    return error != 0 ? systemErrorText(error) : text;
+}
+
+// Whether this process may not create files in the folder.
+bool folderRefusesWriting(const QString& folder)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0 &&
+           errno == EACCES;
+}
+
+// A file-size limit makes a write fail with EFBIG instead of ending the process.
+void ignoreFileSizeSignal()
+{
+    static const bool ignored = [] {
+        struct sigaction now = {};
+        if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+            std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
+
+// Opens `path` with `flags`, waiting as long as it takes (a pipe waits for its
+// reader) unless a signal that `interrupted` reports cuts the wait short.
+int openWaiting(const QByteArray& path, int flags, const std::function<bool()>& interrupted)
+{
+    while (true) {
+        const int fd = ::open(path.constData(), flags);
+        if (fd >= 0)
+            return fd;
+        if (errno != EINTR || (interrupted && interrupted()))
+            throw systemFailure(errno);
+    }
+}
+
+} // namespace
+
+SafeFile::SafeFile(Kind kind, int fd, bool owned, std::function<bool()> interrupted)
+    : m_kind(kind), m_fd(fd), m_owned(owned), m_interrupted(std::move(interrupted))
+{}
+
+SafeFile::SafeFile(std::unique_ptr<QSaveFile> file)
+    : m_kind(Kind::Replacement), m_save(std::move(file))
+{}
+
+// A file let go without commit discards the temporary file (QSaveFile does so
+// when it is destroyed uncommitted).
+SafeFile::~SafeFile()
+{
+    if (m_owned && m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::unique_ptr<SafeFile> SafeFile::open(const QString& path, const Rules& rules)
+{
+    ignoreFileSizeSignal();
+    const bool straightAllowed = rules.others == Others::WriteStraight;
+    if (straightAllowed && rules.standardOutput >= 0 && path == QLatin1String("-"))
+        return std::unique_ptr<SafeFile>(
+            new SafeFile(Kind::Straight, rules.standardOutput, false, rules.interrupted));
+    // Looked at before anything is opened: opening a pipe or a device could
+    // wait for ever.
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+        if (rules.existing == Existing::Keep)
+            throw Failure(QStringLiteral("File already exists"));
+        if (!S_ISREG(info.st_mode) && !straightAllowed)
+            throw Failure(QLatin1String(FailureText::NotARegularFile));
+        std::unique_ptr<SafeFile> file =
+            S_ISREG(info.st_mode) ? openExisting(path, rules) : openStraight(path, rules);
+        if (file)
+            return file;
+    }
+    std::unique_ptr<QSaveFile> file =
+        rules.maker ? rules.maker(path) : std::make_unique<QSaveFile>(path);
+    // Unbuffered: the writer gathers its pieces itself, and each write's
+    // failure is seen with its reason.
+    errno = 0;
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Failure(describe(*file, errno));
+    return std::unique_ptr<SafeFile>(new SafeFile(std::move(file)));
+}
+
+// An existing regular file: refused when read-only; written in place when no
+// file can be made beside it; else none (it is replaced).
+std::unique_ptr<SafeFile> SafeFile::openExisting(const QString& path, const Rules& rules)
+{
+    const QFileInfo target(path);
+    if (rules.existing == Existing::ReplaceUnlessReadOnly && readOnly(target))
+        throw Failure(QStringLiteral("Permission denied"));
+    if (rules.maker || !rules.inPlaceAllowed ||
+        !folderRefusesWriting(QFileInfo(target.canonicalFilePath()).absolutePath()))
+        return nullptr;
+    // Opened without waiting, and checked once open, so that nothing else put
+    // there meanwhile can block the write.
+    FileHandle file(
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat info;
+    if (!file.isOpen() || ::fstat(file.fd(), &info) != 0)
+        throw systemFailure(errno);
+    if (!S_ISREG(info.st_mode))
+        throw Failure(QLatin1String(FailureText::NotARegularFile));
+    const int flags = ::fcntl(file.fd(), F_GETFL);
+    if (flags == -1 || ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) == -1)
+        throw systemFailure(errno);
+    return std::unique_ptr<SafeFile>(new SafeFile(Kind::InPlace, file.release(), true, {}));
+}
+
+// A pipe or a device, opened for writing as it is; none when it has become a
+// regular file meanwhile.
+std::unique_ptr<SafeFile> SafeFile::openStraight(const QString& path, const Rules& rules)
+{
+    FileHandle file(
+        openWaiting(QFile::encodeName(path), O_WRONLY | O_CLOEXEC | O_NOCTTY, rules.interrupted));
+    struct stat info;
+    if (::fstat(file.fd(), &info) != 0)
+        throw systemFailure(errno);
+    if (S_ISREG(info.st_mode))
+        return nullptr;
+    return std::unique_ptr<SafeFile>(
+        new SafeFile(Kind::Straight, file.release(), true, rules.interrupted));
+}
+
+void SafeFile::check() const
+{
+    if (!m_failure.isEmpty())
+        throw Failure(m_failure);
+    if (m_done)
+        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+}
+
+void SafeFile::write(QByteArrayView bytes)
+{
+    check();
+    if (m_kind != Kind::Replacement) {
+        emptyInPlace();
+        writeDescriptor(bytes);
+        return;
+    }
+    // A write cut short (a file-size limit, a disk filling up) is tried again
+    // with the rest, which then fails with the reason.
+    for (qsizetype at = 0; at < bytes.size();) {
+        errno = 0;
+        const qint64 written = m_save->write(bytes.data() + at, bytes.size() - at);
+        if (written <= 0)
+            fail(describe(*m_save, errno));
+        at += written;
+    }
+}
+
+void SafeFile::writeDescriptor(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, left);
+        if (n > 0) {
+            p += n;
+            left -= size_t(n);
+        } else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted())) {
+            fail(systemErrorText(n == 0 ? EIO : errno));
+        }
+    }
+}
+
+void SafeFile::emptyInPlace()
+{
+    if (m_kind != Kind::InPlace || m_emptied)
+        return;
+    if (::ftruncate(m_fd, 0) != 0)
+        fail(systemErrorText(errno));
+    m_emptied = true;
+}
+
+void SafeFile::commit()
+{
+    check();
+    if (m_kind == Kind::Replacement) {
+        m_done = true;
+        errno = 0;
+        if (!m_save->commit())
+            fail(describe(*m_save, errno));
+        return;
+    }
+    emptyInPlace();
+    m_done = true;
+    if (m_owned && ::close(std::exchange(m_fd, -1)) != 0)
+        fail(systemErrorText(errno));
+}
+
+void SafeFile::discard()
+{
+    m_done = true;
+    if (m_save)
+        m_save->cancelWriting();
+    if (m_owned && m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+}
+
+void SafeFile::fail(const QString& description)
+{
+    m_failure = description.isEmpty() ? QStringLiteral("Device I/O error") : description;
+    // A replacement that failed is never put in the target's place.
+    if (m_save)
+        m_save->cancelWriting();
+    throw Failure(m_failure);
+}

@@ -1,0 +1,144 @@
+// The line rule of TextFileReader.h, over characters or over bytes.
+#include "core/base/Failure.h"
+#include "core/text/TextFileReader.h"
+
+#include <type_traits>
+#include <utility>
+
+namespace TextFileReader {
+
+namespace {
+
+char16_t unitOf(QChar c)
+{
+    return c.unicode();
+}
+char16_t unitOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+void appendTo(QString& text, QStringView piece)
+{
+    text.append(piece);
+}
+void appendTo(QByteArray& text, QLatin1StringView piece)
+{
+    text.append(piece.data(), piece.size());
+}
+void appendTo(QString& text, const QByteArray& ascii)
+{
+    text.append(QLatin1StringView(ascii));
+}
+void appendTo(QByteArray& text, const QString& ascii)
+{
+    text.append(ascii.toLatin1());
+}
+
+} // namespace
+
+template <typename View> void BasicLineSplitter<View>::setLongest(qsizetype units, qsizetype named)
+{
+    m_longest = units > 0 ? units : std::numeric_limits<qsizetype>::max();
+    m_named = named;
+}
+
+template <typename View> void BasicLineSplitter<View>::handOn()
+{
+    if (m_batch.empty())
+        return;
+    m_items(m_batch);
+    m_handed += m_batch.size();
+    m_batch.clear();
+}
+
+template <typename View> void BasicLineSplitter<View>::tooLong()
+{
+    handOn();
+    throw Failure(lineTooLong(m_handed + 1, m_named));
+}
+
+template <typename View> void BasicLineSplitter<View>::add(View item)
+{
+    if (item.size() > m_longest)
+        tooLong();
+    m_batch.push_back(item);
+}
+
+template <typename View> void BasicLineSplitter<View>::feed(View text)
+{
+    using Char = std::remove_cv_t<std::remove_pointer_t<decltype(text.data())>>;
+    const Char* p = text.data();
+    const Char* const end = p + text.size();
+    if (p == end)
+        return;
+    if (m_afterCR && unitOf(*p) == u'\n')
+        ++p; // the LF of a CR LF
+    m_afterCR = false;
+    const Char* start = p;
+    while (p != end) {
+        const char16_t c = unitOf(*p);
+        // Most characters are above CR: one comparison lets them pass.
+        if (c > u'\r' || (c != u'\r' && c != u'\n')) {
+            ++p;
+            continue;
+        }
+        if (m_pending.isEmpty()) {
+            add(View(start, p - start));
+        } else {
+            // Only the first item of a piece can have begun in an earlier one.
+            appendTo(m_pending, View(start, p - start));
+            m_completed = std::exchange(m_pending, Text());
+            add(View(m_completed));
+        }
+        ++p;
+        if (c == u'\r') {
+            m_openedByLF = false;
+            if (p == end)
+                m_afterCR = true;
+            else if (unitOf(*p) == u'\n')
+                ++p;
+        } else {
+            m_openedByLF = true;
+        }
+        start = p;
+    }
+    handOn();
+    m_completed = Text();
+    if (start != end) {
+        appendTo(m_pending, View(start, end - start));
+        if (m_pending.size() > m_longest)
+            tooLong();
+    }
+}
+
+template <typename View> void BasicLineSplitter<View>::finish()
+{
+    if (!m_pending.isEmpty() || m_openedByLF) {
+        m_completed = std::exchange(m_pending, Text());
+        add(View(m_completed));
+        handOn();
+        m_completed = Text();
+    }
+    m_afterCR = false;
+    m_openedByLF = false;
+}
+
+template <typename View>
+template <typename Other>
+void BasicLineSplitter<View>::continueFrom(BasicLineSplitter<Other>& other)
+{
+    m_pending = Text();
+    appendTo(m_pending, other.m_pending);
+    m_afterCR = std::exchange(other.m_afterCR, false);
+    m_openedByLF = std::exchange(other.m_openedByLF, false);
+    m_handed = other.m_handed;
+    other.m_pending = {};
+}
+
+template class BasicLineSplitter<QStringView>;
+template class BasicLineSplitter<QLatin1StringView>;
+template void BasicLineSplitter<QStringView>::continueFrom(BasicLineSplitter<QLatin1StringView>&);
+template void BasicLineSplitter<QLatin1StringView>::continueFrom(BasicLineSplitter<QStringView>&);
+
+} // namespace TextFileReader
