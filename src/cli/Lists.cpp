@@ -2,31 +2,7 @@
 
 #include "core/text/TextTable.h"
 
-#include <algorithm>
-
 namespace Checker {
-
-namespace {
-
-// The padded table of a list, line by line as the text export writes it.
-void writePadded(Output& out, const QString& header, const ItemStore& items, qsizetype width)
-{
-    width = std::max(width, header.size());
-    QString line;
-    auto writeLine = [&] {
-        out.text(line);
-        out.put("\r\n");
-    };
-    TextTable::appendCell(line, header, width);
-    writeLine();
-    for (QStringView item : items.texts()) {
-        line.truncate(0);
-        TextTable::appendCell(line, item, width);
-        writeLine();
-    }
-}
-
-} // namespace
 
 void ListOutput::open(std::unique_ptr<Output> output, const char* header, bool plain)
 {
@@ -44,15 +20,16 @@ void ListOutput::addHeld(QLatin1StringView code)
 void ListOutput::addHeld(QStringView code)
 {
     m_items.append(code);
-    m_width = std::max(m_width, code.size());
 }
 
 void ListOutput::finish()
 {
     if (!m_output)
         return;
+    // The padded table, as "Save Results As Text File" writes it.
     if (!m_plain)
-        writePadded(*m_output, m_header, m_items, m_width);
+        TextTable::writeTable(TextTable::Layout::File, {m_header}, m_items,
+                              [this](QStringView block) { m_output->text(block); });
     m_output->flush();
 }
 

@@ -48,7 +48,6 @@ private:
     bool m_plain = false;
     ItemStore m_items; // the padded list: the store the window's lists use
     QString m_scratch; // reused, so a code of bytes costs no allocation
-    qsizetype m_width = 0;
 };
 
 } // namespace Checker

@@ -6,6 +6,7 @@
 #include "cli/Report.h"
 #include "core/files/FileHandle.h"
 #include "core/upc/CodeReason.h"
+#include "core/upc/UpcCheck.h"
 
 #include <QFile>
 #include <algorithm>
@@ -93,36 +94,40 @@ void Run::openOutputs()
         Report::jsonStart(*m_out);
 }
 
-// A code read as ASCII bytes: the quick verdict and the reason of a code of
-// digits, hyphens and blanks need no text; any other code goes to the full
-// rules.
+// A code read as ASCII bytes is checked as it stands; the reason of an
+// invalid code of digits, hyphens and blanks needs no text either, and any
+// other one goes to the full rules.
 void Run::code(QLatin1StringView code)
 {
     if (code.isEmpty() && m_options.skipEmpty)
         return;
     ++m_codes;
-    const int quick = CodeReason::QuickVerdict(code.data(), size_t(code.size()));
-    if (quick == 1) {
+    if (modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid) {
         ++m_validCount;
         m_valid.add(code);
         if (m_options.json)
             Report::jsonValid(*m_out, m_codes == 1, code);
         return;
     }
-    if (quick == 0) {
+    if (!m_report && !m_options.json) {
         m_invalid.add(code);
-        if (!m_report && !m_options.json)
-            return;
-        const CodeReason::DigitsReason why =
-            CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
-        if (m_report)
-            Report::invalid(*m_out, code, why);
-        if (m_options.json)
-            Report::jsonRecord(*m_out, m_codes == 1, code, why);
         return;
     }
-    m_text = code;
-    explained(m_text);
+    const bool digitCode = std::all_of(code.begin(), code.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '-' || c == ' ';
+    });
+    if (!digitCode) {
+        m_text = code;
+        explained(m_text);
+        return;
+    }
+    m_invalid.add(code);
+    const CodeReason::DigitsReason why =
+        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
+    if (m_report)
+        Report::invalid(*m_out, code, why);
+    if (m_options.json)
+        Report::jsonRecord(*m_out, m_codes == 1, code, why);
 }
 
 void Run::code(QStringView code)

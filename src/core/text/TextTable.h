@@ -99,15 +99,6 @@ inline void appendUnpaddedCell(QString& line, QStringView text)
     line.append(QLatin1Char('\t'));
 }
 
-// Padded when the text fits the width, else unpadded.
-inline void appendCell(QString& line, QStringView text, qsizetype width)
-{
-    if (fits(width, text))
-        appendPaddedCell(line, text, width);
-    else
-        appendUnpaddedCell(line, text);
-}
-
 // Ends a clipboard line: drops the last character of the text, then every
 // blank at its end, and appends CR LF. Throws Failure when there is no
 // character to drop.
