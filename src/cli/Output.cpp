@@ -35,7 +35,17 @@ void Output::text(QStringView text)
     // start of the next.
     static thread_local QStringEncoder encoder(QStringConverter::System,
                                                QStringConverter::Flag::Stateless);
-    put(encoder.encode(text));
+    // Encoded straight into the buffer when it has room, as a short text
+    // always does; a long one goes through a text of its own.
+    const qsizetype most = encoder.requiredSpace(text.size());
+    if (size_t(most) > Capacity - m_used)
+        flush();
+    if (size_t(most) > Capacity) {
+        put(encoder.encode(text));
+        return;
+    }
+    char* const start = m_buffer.get() + m_used;
+    m_used += size_t(encoder.appendToBuffer(start, text) - start);
 }
 
 void Output::out(const char* bytes, size_t size)

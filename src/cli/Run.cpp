@@ -135,6 +135,13 @@ void Run::code(QStringView code)
     if (code.isEmpty() && m_options.skipEmpty)
         return;
     ++m_codes;
+    // The reason is worked out only where it is shown.
+    if (!m_report && !m_options.json) {
+        const bool valid = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
+        m_validCount += valid;
+        (valid ? m_valid : m_invalid).add(code);
+        return;
+    }
     explained(code);
 }
 

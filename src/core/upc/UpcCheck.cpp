@@ -32,16 +32,6 @@ template <typename Char> std::optional<bool> checkDigitCorrect(const Char* code,
     return WeightedSum(code, Length) % 10 == 0;
 }
 
-QStringView viewOf(const char16_t* text, qsizetype size)
-{
-    return QStringView(text, size);
-}
-
-QLatin1StringView viewOf(const char* text, qsizetype size)
-{
-    return QLatin1StringView(text, size);
-}
-
 // A character as UTF-16: Latin-1 maps one to one.
 char16_t utf16(char16_t c)
 {
@@ -60,11 +50,6 @@ bool parsesAsNumber(QStringView text, const QLocale& locale)
     return ok;
 }
 
-bool isAsciiLetter(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
 // What IsNumeric needs to know of the locale last asked about on this thread,
 // so that asking again builds no text.
 struct NumberSymbols
@@ -72,28 +57,29 @@ struct NumberSymbols
     QLocale locale;
     QString currency;
     QString group;
-    // The letters, in lower case, that a number in the locale may hold: the
-    // exponent's and those of the locale's symbols. Any other ASCII letter
-    // makes a text no number, since the conversion takes letters as they are
-    // and reads no word but "inf" and "nan"; those two cannot remain of a
-    // text with a digit unless the currency symbol holds one, and then
-    // `lettersDecide` is false.
-    QString letters;
-    bool lettersDecide = false;
+    // The characters, in lower case, that a number in the locale may hold
+    // besides digits and white space: those of the locale's symbols, the
+    // exponent's "e", and the ASCII signs and separators. Any other character
+    // makes a text no number, since the conversion takes no character outside
+    // the locale's own and reads no word but "inf" and "nan"; those two
+    // cannot remain of a text with a digit unless the currency symbol holds
+    // one, and then `charactersDecide` is false.
+    QString characters;
+    bool charactersDecide = false;
     bool filled = false;
 };
 
 NumberSymbols symbolsFor(const QLocale& locale)
 {
     NumberSymbols s{
-        locale, locale.currencySymbol(), locale.groupSeparator(), QStringLiteral("e"), true, true};
+        locale, locale.currencySymbol(), locale.groupSeparator(), QStringLiteral("e+-.,"), true,
+        true};
     for (const QString& symbol : {s.currency, s.group, locale.decimalPoint(), locale.negativeSign(),
                                   locale.positiveSign(), locale.exponential(), locale.percent()})
         for (QChar c : symbol)
-            if (isAsciiLetter(c.unicode()))
-                s.letters += c.toLower();
+            s.characters += c.toLower();
     for (QChar c : s.currency)
-        s.lettersDecide = s.lettersDecide && !c.isDigit();
+        s.charactersDecide = s.charactersDecide && !c.isDigit();
     return s;
 }
 
@@ -126,9 +112,9 @@ std::optional<bool> numberByCharacters(QStringView text)
 bool readsAsNumberIn(QStringView text, const QLocale& locale)
 {
     const NumberSymbols& symbols = symbolsOf(locale);
-    if (symbols.lettersDecide)
+    if (symbols.charactersDecide)
         for (QChar c : text)
-            if (isAsciiLetter(c.unicode()) && !symbols.letters.contains(c.toLower()))
+            if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower()))
                 return false;
     QStringView t = text.trimmed();
     const QStringView currency = symbols.currency;
@@ -159,21 +145,30 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
 template <typename Char> Verdict check(const Char* code, qsizetype size)
 {
     // Hyphens and spaces are removed; more than twelve other characters are
-    // never valid.
+    // never valid. Whether the rest are all digits is seen on the way, so a
+    // digit string goes straight to its check digit.
     Char normalised[Length];
     qsizetype n = 0;
+    bool digits = true;
+    DigitSum sum;
     for (qsizetype i = 0; i < size; ++i) {
         const Char c = code[i];
-        if (c == Char('-') || c == Char(' '))
-            continue;
+        const unsigned digit = unsigned(utf16(c)) - u'0';
+        if (digit > 9) {
+            if (c == Char('-') || c == Char(' '))
+                continue;
+            digits = false;
+        } else {
+            sum.add(int(digit));
+        }
         if (n == Length)
             return Verdict::NotValid;
         normalised[n++] = c;
     }
     if (n != Length)
         return Verdict::NotValid;
-    if (const std::optional<bool> correct = IsCheckDigitCorrect(viewOf(normalised, n)))
-        return *correct ? Verdict::Valid : Verdict::NotValid;
+    if (digits)
+        return sum.sum % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
     // Twelve characters that are no digit string: a number among them gets as
     // far as the check digit, whose conversion of its first non-digit fails.
     char16_t text[Length];

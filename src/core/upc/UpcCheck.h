@@ -16,16 +16,29 @@ enum class Verdict
                   // string: the check digit cannot be worked out
 };
 
-// The weighted sum of the first `count` (at most twelve) digits of a code, each
-// one of the characters '0' to '9': the digits at the odd positions 1, 3, ...,
-// 11 weigh 3, the others and the check digit 1. Twelve digits are a valid code
-// when the sum is a multiple of ten.
-template <typename Char> constexpr int WeightedSum(const Char* digits, int count)
+// The weighted sum of a code's digits, taken one digit at a time from the
+// first: the digits at the odd positions 1, 3, ..., 11 weigh 3, the others and
+// the check digit 1. Twelve digits are a valid code when the sum is a multiple
+// of ten.
+struct DigitSum
 {
     int sum = 0;
+    int count = 0;
+    constexpr void add(int digit)
+    {
+        sum += (count % 2 == 0 && count < 11) ? 3 * digit : digit;
+        ++count;
+    }
+};
+
+// The weighted sum of the first `count` (at most twelve) digits of a code, each
+// one of the characters '0' to '9'.
+template <typename Char> constexpr int WeightedSum(const Char* digits, int count)
+{
+    DigitSum s;
     for (int p = 0; p < count; ++p)
-        sum += (int(digits[p]) - '0') * (p % 2 == 0 && p < 11 ? 3 : 1);
-    return sum;
+        s.add(int(digits[p]) - '0');
+    return s.sum;
 }
 
 // The check digit that completes eleven digits.
