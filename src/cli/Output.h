@@ -83,7 +83,7 @@ public:
 private:
     void out(const char* bytes, size_t size);
 
-    static constexpr size_t Capacity = 256 * 1024;
+    static constexpr size_t Capacity = size_t(256) * 1024;
     std::unique_ptr<SafeFile> m_file;
     QString m_name;
     std::unique_ptr<char[]> m_buffer;
