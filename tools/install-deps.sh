@@ -11,6 +11,7 @@ packages=(
     libreoffice-calc libreoffice-dev
     xvfb xauth libx11-dev libxfixes-dev
     dpkg-dev file
+    lintian desktop-file-utils appstream devscripts
     clang libclang-rt-14-dev clang-tidy
 )
 
