@@ -29,6 +29,14 @@ std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
     return std::nullopt;
 }
 
+// Whether "Copy Corrected Code" is offered for a code: when only its check
+// digit is wrong, and when it is another GTIN form of a UPC-A.
+bool offersCorrectedCode(const CodeReason::Explanation& why)
+{
+    return why.fault == CodeReason::Fault::CheckDigit ||
+           (why.gtin.toInt() != 0 && !why.corrected.isEmpty());
+}
+
 } // namespace
 
 namespace CodeListEditing {
@@ -123,7 +131,7 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
     menu.push_back({QStringLiteral("Untick All"), ListAction::UntickAll, idle && hasItems});
     menu.push_back({});
     menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code.has_value()});
-    if (why.fault == CodeReason::Fault::CheckDigit)
+    if (offersCorrectedCode(why))
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
     if (&list == &host.codeList())
@@ -152,7 +160,7 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
     case ListAction::CopyCorrectedCode:
         if (code) {
             const CodeReason::Explanation why = CodeReason::Explain(*code);
-            if (why.fault == CodeReason::Fault::CheckDigit)
+            if (offersCorrectedCode(why))
                 Main::SetClipboardTextWithRetries(*host.services().clipboard, why.corrected);
         }
         break;

@@ -172,6 +172,20 @@ TEST_F(CodeListEditingTest, MenuActionsRemoveTickAndCopyButOnlyCopyWhileBusy)
     EXPECT_EQ(script.log, QStringList({"clipboard-set|12345"}));
 }
 
+TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
+{
+    fill(host.invalid, {"0012345678905", "4006381333931"});
+    const QString why = CodeReason::Explain(QStringLiteral("0012345678905")).reason;
+    EXPECT_TRUE(why.contains("EAN-13 form of UPC-A 012345678905"));
+    EXPECT_EQ(menu(host.invalid, 1),
+              QStringList({"(" + why + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
+                           "Copy Code", "Copy Corrected Code"}));
+    EXPECT_EQ(menu(host.invalid, 2).mid(7), QStringList({"Copy Code"})); // no UPC-A form
+    choose(host.invalid, 1, Action::CopyCorrectedCode);
+    choose(host.invalid, 2, Action::CopyCorrectedCode);
+    EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
+}
+
 TEST_F(CodeListEditingTest, CtrlVShiftInsertAndTheMenuPasteTheClipboardsCodesIntoTheCodeListOnly)
 {
     fill(host.codes, {"kept"});

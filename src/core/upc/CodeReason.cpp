@@ -1,8 +1,11 @@
 #include "core/upc/CodeReason.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 namespace CodeReason {
 
@@ -64,6 +67,32 @@ qsizetype positionOf(QStringView code, qsizetype at)
     return position;
 }
 
+// For digits valid as another GTIN: which, and the UPC-A it is a form of (as
+// the corrected code) or that it has none. UPC-E comes before EAN-8.
+void appendGtinForms(DigitsReason& r, std::string_view digits)
+{
+    r.gtin = Gtin::ValidKinds(digits);
+    const char* separator = "; ";
+    for (const Gtin::GtinKind kind : {Gtin::GtinKind::UpcE, Gtin::GtinKind::Ean8,
+                                      Gtin::GtinKind::Ean13, Gtin::GtinKind::Gtin14}) {
+        if (!r.gtin.testFlag(kind))
+            continue;
+        append(r, separator);
+        separator = ", also ";
+        if (const std::optional<std::array<char, 12>> upcA = Gtin::UpcAOf(digits, kind)) {
+            std::memcpy(r.corrected, upcA->data(), upcA->size());
+            r.hasCorrected = true;
+            append(r, Gtin::KindName(kind));
+            append(r, " form of UPC-A ");
+            append(r, r.corrected, 12);
+        } else {
+            append(r, "a valid ");
+            append(r, Gtin::KindName(kind));
+            append(r, ", which has no UPC-A form");
+        }
+    }
+}
+
 } // namespace
 
 int CompletingDigit(const char* digits)
@@ -91,6 +120,8 @@ DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
             append(r, r.corrected + 11, 1);
             append(r, " completes it: ");
             append(r, r.corrected, 12);
+        } else if (count == 8 || count == 13 || count == 14) {
+            appendGtinForms(r, std::string_view(digits, count));
         }
         return r;
     }
@@ -111,12 +142,12 @@ DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
 
 DigitsReason ReasonOfDigitCode(const char* code, std::size_t size)
 {
-    char digits[12];
+    char digits[KeptDigits];
     std::size_t count = 0;
     for (std::size_t i = 0; i < size; ++i) {
         if (code[i] == '-' || code[i] == ' ')
             continue;
-        if (count < 12)
+        if (count < KeptDigits)
             digits[count] = code[i];
         ++count;
     }
@@ -130,7 +161,7 @@ Explanation Explain(QStringView code)
     if (verdict == modUPCCode::Verdict::Valid)
         return e;
 
-    char digits[12];
+    char digits[KeptDigits];
     std::size_t count = 0;
     for (qsizetype i = 0; i < code.size(); ++i) {
         const char16_t c = code[i].unicode();
@@ -149,7 +180,7 @@ Explanation Explain(QStringView code)
             }
             return e;
         }
-        if (count < 12)
+        if (count < KeptDigits)
             digits[count] = char(c);
         ++count;
     }
@@ -159,6 +190,7 @@ Explanation Explain(QStringView code)
     e.reason = QString::fromLatin1(r.reason, qsizetype(r.reasonSize));
     if (r.hasCorrected)
         e.corrected = QString::fromLatin1(r.corrected, 12);
+    e.gtin = r.gtin;
     return e;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/upc/Gtin.h"
 #include "core/upc/UpcCheck.h"
 
 #include <QString>
@@ -23,9 +24,12 @@ enum class Fault
 struct Explanation
 {
     Fault fault = Fault::None;
-    QString reason;    // one line; empty for a valid code
-    QString corrected; // the twelve digits that would be valid: for a wrong check
-                       // digit, and for eleven digits with the check digit added
+    QString reason;       // one line; empty for a valid code
+    QString corrected;    // the twelve digits that would be valid: for a wrong check
+                          // digit, for eleven digits with the check digit added, and
+                          // the UPC-A that another GTIN form of it stands for
+    Gtin::GtinKinds gtin; // for a length fault, the other GTIN kinds the digits
+                          // are valid as (EAN-8, UPC-E, EAN-13, GTIN-14)
     bool valid() const { return fault == Fault::None; }
 };
 
@@ -37,8 +41,11 @@ struct Explanation
 Explanation Explain(QStringView code);
 
 // The reason of a code that holds nothing but digits, hyphens and blanks, in
-// ASCII: `digits` holds its first min(count, 12) digits, `count` the number of
-// its digits, `empty` whether the code itself is empty.
+// ASCII: `digits` holds its first min(count, KeptDigits) digits, `count` the
+// number of its digits, `empty` whether the code itself is empty. Eight,
+// thirteen and fourteen digits with a correct GTIN check digit are named as the
+// GTIN they are, and `corrected` holds the UPC-A they are a form of, if any.
+constexpr std::size_t KeptDigits = 14;
 struct DigitsReason
 {
     Fault fault = Fault::None;
@@ -46,6 +53,7 @@ struct DigitsReason
     std::size_t reasonSize = 0;
     char corrected[12] = {};
     bool hasCorrected = false;
+    Gtin::GtinKinds gtin;
 };
 DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty);
 

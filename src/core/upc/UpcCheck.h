@@ -16,35 +16,41 @@ enum class Verdict
                   // string: the check digit cannot be worked out
 };
 
-// The weighted sum of a code's digits, taken one digit at a time from the
-// first: the digits at the odd positions 1, 3, ..., 11 weigh 3, the others and
-// the check digit 1. Twelve digits are a valid code when the sum is a multiple
-// of ten.
+// The weighted sum of the digits of a GTIN of `length` digits (eight for
+// EAN-8, twelve for UPC-A, thirteen for EAN-13, fourteen for GTIN-14), taken
+// one digit at a time from the first. Counted from the right, the check digit
+// weighs 1, the digit before it 3, then 1, 3, ... in turn; for UPC-A the
+// digits at the odd positions 1, 3, ..., 11 weigh 3. A code is valid when the
+// sum of all its digits is a multiple of ten.
 struct DigitSum
 {
+    int length = 12;
     int sum = 0;
     int count = 0;
     constexpr void add(int digit)
     {
-        sum += (count % 2 == 0 && count < 11) ? 3 * digit : digit;
+        sum += (length - count) % 2 == 0 ? 3 * digit : digit;
         ++count;
     }
 };
 
-// The weighted sum of the first `count` (at most twelve) digits of a code, each
-// one of the characters '0' to '9'.
-template <typename Char> constexpr int WeightedSum(const Char* digits, int count)
+// The same for the first `count` digits of a code, each one of the characters
+// '0' to '9'.
+template <typename Char> constexpr int WeightedSum(const Char* digits, int count, int length = 12)
 {
-    DigitSum s;
+    DigitSum s{length};
+    // Unrolled, since checking a code is mostly this loop.
+#pragma GCC unroll 14
     for (int p = 0; p < count; ++p)
         s.add(int(digits[p]) - '0');
     return s.sum;
 }
 
-// The check digit that completes eleven digits.
-template <typename Char> constexpr int CheckDigitFor(const Char* digits)
+// The check digit that completes the first `length` - 1 digits of a GTIN of
+// `length` digits: for UPC-A, eleven digits.
+template <typename Char> constexpr int CheckDigitFor(const Char* digits, int length = 12)
 {
-    return (10 - WeightedSum(digits, 11) % 10) % 10;
+    return (10 - WeightedSum(digits, length - 1, length) % 10) % 10;
 }
 
 // Valid when the code, with hyphens and spaces removed, is twelve digits with a

@@ -28,7 +28,8 @@ protected:
 
 // Every case also carries the check's own verdict: valid exactly when the
 // check says Valid, a type mismatch exactly when it says TypeMismatch. The
-// quick verdict on ASCII bytes agrees wherever it decides.
+// quick verdict on ASCII bytes agrees wherever it decides, and the reason of
+// ASCII digits, hyphens and blanks as bytes is the same.
 TEST_P(CodeReasonTest, ReasonAndVerdict)
 {
     const Case& c = GetParam();
@@ -53,6 +54,14 @@ TEST_P(CodeReasonTest, ReasonAndVerdict)
         const int quick = CodeReason::QuickVerdict(bytes.constData(), size_t(bytes.size()));
         if (quick >= 0) {
             EXPECT_EQ(quick == 1, e.valid());
+        }
+        if (quick == 0) {
+            const CodeReason::DigitsReason r =
+                CodeReason::ReasonOfDigitCode(bytes.constData(), size_t(bytes.size()));
+            EXPECT_EQ(int(r.fault), int(e.fault));
+            EXPECT_EQ(QLatin1StringView(r.reason, qsizetype(r.reasonSize)), e.reason);
+            EXPECT_EQ(r.hasCorrected ? QString::fromLatin1(r.corrected, 12) : QString(),
+                      e.corrected);
         }
     }
 }
@@ -85,8 +94,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{u"0-12345-67890", Fault::Length,
                            u"11 digits, UPC-A has 12; check digit 5 completes it: 012345678905",
                            u"012345678905"},
-                      Case{u"0012345678905", Fault::Length, u"13 digits, UPC-A has 12"},
+                      Case{u"0012345678900", Fault::Length, u"13 digits, UPC-A has 12"},
                       Case{u"7", Fault::Length, u"1 digit, UPC-A has 12"}));
+
+// Other GTIN forms (their check digits are worked out in GtinTest).
+INSTANTIATE_TEST_SUITE_P(
+    GtinForm, CodeReasonTest,
+    ::testing::Values(
+        Case{u"0012345678905", Fault::Length,
+             u"13 digits, UPC-A has 12; EAN-13 form of UPC-A 012345678905", u"012345678905"},
+        Case{u"0001-2345-6789-05", Fault::Length,
+             u"14 digits, UPC-A has 12; GTIN-14 form of UPC-A 012345678905", u"012345678905"},
+        Case{u"0 4252614", Fault::Length,
+             u"8 digits, UPC-A has 12; UPC-E form of UPC-A 042100005264", u"042100005264"},
+        Case{u"01234565", Fault::Length,
+             u"8 digits, UPC-A has 12; UPC-E form of UPC-A 012345000065, also a valid EAN-8, "
+             u"which has no UPC-A form",
+             u"012345000065"},
+        Case{u"96385074", Fault::Length,
+             u"8 digits, UPC-A has 12; a valid EAN-8, which has no UPC-A form"},
+        Case{u"4006381333931", Fault::Length,
+             u"13 digits, UPC-A has 12; a valid EAN-13, which has no UPC-A form"},
+        Case{u"10012345678902", Fault::Length,
+             u"14 digits, UPC-A has 12; a valid GTIN-14, which has no UPC-A form"}));
 
 INSTANTIATE_TEST_SUITE_P(
     CheckDigit, CodeReasonTest,

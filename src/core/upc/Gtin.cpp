@@ -1,0 +1,121 @@
+#include "core/upc/Gtin.h"
+
+#include "core/upc/UpcCheck.h"
+
+#include <algorithm>
+
+namespace Gtin {
+
+namespace {
+
+bool allDigits(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether digits '0' to '9' end in their check digit.
+bool checkDigitRight(std::string_view digits)
+{
+    const int length = int(digits.size());
+    return modUPCCode::WeightedSum(digits.data(), length, length) % 10 == 0;
+}
+
+// The ten digits between the number system and the check digit of a UPC-E's
+// UPC-A, by the last of its six middle digits: '1' to '6' stand for the middle
+// digit of that number, '0' for a zero.
+constexpr std::string_view Expansions[10] = {
+    "1260000345", "1260000345", "1260000345", "1230000045", "1234000005",
+    "1234500006", "1234500006", "1234500006", "1234500006", "1234500006",
+};
+
+} // namespace
+
+const char* KindName(GtinKind kind)
+{
+    switch (kind) {
+    case GtinKind::Ean8:
+        return "EAN-8";
+    case GtinKind::UpcE:
+        return "UPC-E";
+    case GtinKind::UpcA:
+        return "UPC-A";
+    case GtinKind::Ean13:
+        return "EAN-13";
+    case GtinKind::Gtin14:
+        return "GTIN-14";
+    }
+    return "";
+}
+
+std::optional<std::array<char, 12>> ExpandUpcE(std::string_view upcE)
+{
+    if (upcE.size() != 8 || !allDigits(upcE) || (upcE[0] != '0' && upcE[0] != '1'))
+        return std::nullopt;
+    std::array<char, 12> upcA{};
+    upcA[0] = upcE[0];
+    const std::string_view pattern = Expansions[upcE[6] - '0'];
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        upcA[i + 1] = pattern[i] == '0' ? '0' : upcE[std::size_t(pattern[i] - '0')];
+    upcA[11] = upcE[7];
+    return upcA;
+}
+
+GtinKinds ValidKinds(std::string_view digits)
+{
+    GtinKinds kinds;
+    if (!allDigits(digits))
+        return kinds;
+    switch (digits.size()) {
+    case 8:
+        if (checkDigitRight(digits))
+            kinds |= GtinKind::Ean8;
+        if (const auto upcA = ExpandUpcE(digits); upcA && checkDigitRight({upcA->data(), 12}))
+            kinds |= GtinKind::UpcE;
+        break;
+    case 12:
+        if (checkDigitRight(digits))
+            kinds |= GtinKind::UpcA;
+        break;
+    case 13:
+        if (checkDigitRight(digits))
+            kinds |= GtinKind::Ean13;
+        break;
+    case 14:
+        if (checkDigitRight(digits))
+            kinds |= GtinKind::Gtin14;
+        break;
+    default:
+        break;
+    }
+    return kinds;
+}
+
+std::optional<std::array<char, 14>> Gtin14Of(std::string_view digits, GtinKind kind)
+{
+    if (!ValidKinds(digits).testFlag(kind))
+        return std::nullopt;
+    std::optional<std::array<char, 12>> expanded;
+    if (kind == GtinKind::UpcE) {
+        expanded = ExpandUpcE(digits);
+        digits = {expanded->data(), expanded->size()};
+    }
+    std::array<char, 14> gtin14{};
+    const std::size_t zeros = gtin14.size() - digits.size();
+    std::fill_n(gtin14.begin(), zeros, '0');
+    std::copy(digits.begin(), digits.end(), gtin14.begin() + std::ptrdiff_t(zeros));
+    return gtin14;
+}
+
+std::optional<std::array<char, 12>> UpcAOf(std::string_view digits, GtinKind kind)
+{
+    if (kind == GtinKind::Ean8)
+        return std::nullopt;
+    const std::optional<std::array<char, 14>> gtin14 = Gtin14Of(digits, kind);
+    if (!gtin14 || (*gtin14)[0] != '0' || (*gtin14)[1] != '0')
+        return std::nullopt;
+    std::array<char, 12> upcA{};
+    std::copy(gtin14->begin() + 2, gtin14->end(), upcA.begin());
+    return upcA;
+}
+
+} // namespace Gtin
