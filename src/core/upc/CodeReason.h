@@ -66,24 +66,4 @@ const char* FaultName(Fault fault);
 // The check digit that completes eleven digits (each '0' to '9').
 int CompletingDigit(const char* digits);
 
-// The quick verdict for a code held as bytes, which the caller knows to be
-// ASCII: 1 valid, 0 not valid, -1 when a byte other than a digit, hyphen or
-// blank is in it and the full rules must decide.
-inline int QuickVerdict(const char* code, std::size_t size)
-{
-    char digits[12];
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        const char c = code[i];
-        if (c >= '0' && c <= '9') {
-            if (count < 12)
-                digits[count] = c;
-            ++count;
-        } else if (c != '-' && c != ' ') {
-            return -1;
-        }
-    }
-    return count == 12 && modUPCCode::WeightedSum(digits, 12) % 10 == 0 ? 1 : 0;
-}
-
 } // namespace CodeReason
