@@ -9,10 +9,12 @@ class Prompts;
 
 namespace TextFileImport {
 
-// The longest line the import takes: 64 Mi characters, far beyond any code,
-// so that a file without line ends holds at most about 0.4 GB while it is
-// read. A longer line ends the reading of its file with one error report.
-inline constexpr qsizetype LongestLine = qsizetype(64) * 1024 * 1024;
+// The longest line the import takes: 16 Mi characters, a million times a
+// code. Reading a file without line ends then holds at most about 40 MB, and
+// a line just within the bound goes into the list within a few tens of
+// milliseconds. A longer line ends the reading of its file with one error
+// report.
+inline constexpr qsizetype LongestLine = qsizetype(16) * 1024 * 1024;
 
 // How often the window handles its pending events while a file is read: at
 // most once a millisecond, as during the validation run.
@@ -32,8 +34,10 @@ struct Limits
 // While a file longer than a piece is read, the window handles its pending
 // events between two pieces, once their items are in the list. The busy
 // pointer keeps the list's own edits (removal, "Clear List", paste, drop)
-// away meanwhile; whatever else runs there (a validation run, another
-// import) finds the items read so far, and the import goes on appending.
+// away meanwhile. Whatever else runs there (a validation run, another import)
+// finds the items read so far, and the import goes on appending after what
+// it added; such an action ends with the default pointer, which takes the
+// guard away for the rest of the import, as it does during a validation run.
 void loadCodesFromTextFiles(Host& host, const Limits& limits = {});
 
 // Files dropped on the code list: each loaded in turn as the import loads a

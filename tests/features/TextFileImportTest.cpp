@@ -171,7 +171,7 @@ TEST_F(TextFileImportTest, AnUnreadableFileAmongSeveralIsReportedAtLine134AndThe
 
 TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
 {
-    const QByteArray line(6 * 1024 * 1024, '7');
+    const QByteArray line(qsizetype(6) * 1024 * 1024, '7');
     EXPECT_EQ(import(files.write("long.txt", "a\r\n" + line + "\r\nb")).size(), 3);
     EXPECT_EQ(host.codes.ItemText(2).size(), line.size());
     host.codes.publish();
@@ -185,7 +185,7 @@ TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
 // step that reads it; the items before it stay, and the next file is read.
 TEST_F(TextFileImportTest, ALineBeyondTheBoundIsReportedOnceAndTheNextFileIsRead)
 {
-    const TextFileImport::Limits limits{1024 * 1024};
+    const TextFileImport::Limits limits{qsizetype(1024) * 1024};
     const QString longFile = files.write("list/long.txt", "a1\r\n" + QByteArray(3 << 20, '7'));
     const QString next = files.write("list/c.txt", "c1\r\n");
     const QString tooLong = "line 2 is longer than 1048576 characters";
@@ -224,7 +224,7 @@ TEST_F(TextFileImportTest, ALineBeyondTheBoundIsReportedOnceAndTheNextFileIsRead
 TEST_F(TextFileImportTest, TheWindowRunsWhileALargeFileIsRead)
 {
     const QStringList first = {"801927504622", "012345678905"};
-    const QByteArray longLine(300 * 1024, '7');
+    const QByteArray longLine(qsizetype(300) * 1024, '7');
     const QString big =
         files.write("big.txt", first.join("\r\n").toLatin1() + "\r\n" + longLine + "\r\nlast");
     const QString other = files.write("other.txt", "279347895943\r\n");
