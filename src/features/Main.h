@@ -10,6 +10,9 @@ class ListModel;
 class Prompts;
 class RandomSource;
 class UrlOpener;
+namespace TextFileReader {
+struct Reading;
+}
 
 // The general procedures shared by the window's handlers. The small ones are
 // defined in Main.cpp; each larger one sits with the feature that calls it
@@ -39,10 +42,14 @@ QString FixDoubleBackslashes(const QString& path);
 
 // TextFileImport.cpp
 // Appends every line of a text file to a list, one item per line (see
-// TextFileReader). A path that does not exist shows "File not found" and adds
-// nothing. A file that cannot be read throws Failure; the items read before
-// the failure stay in the list.
-void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path);
+// TextFileReader), read as `reading` says: in pieces of its size, a line
+// longer than its bound failing, and its `betweenPieces` run between two
+// pieces once their items are in the list (the import lets the window run
+// there). A path that does not exist shows "File not found" and adds
+// nothing. A file that cannot be read, or a line beyond the bound, throws
+// Failure; the items read before the failure stay in the list.
+void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path,
+                              const TextFileReader::Reading& reading);
 
 // TextExport.cpp
 // Writes a list to the file `path` as a padded text table: a header line, then

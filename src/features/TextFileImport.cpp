@@ -1,5 +1,6 @@
 #include "features/TextFileImport.h"
 
+#include "core/base/PacedYield.h"
 #include "core/files/FilePath.h"
 #include "core/text/TextFileReader.h"
 #include "features/Main.h"
@@ -19,26 +20,59 @@ static_assert(OpenFlags == 2621953);
 const QString OpenTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
 const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
 
+// The size of the pieces a file is read in. The paced yield looks at the clock
+// at every 16th piece only, so the window waits at most for 16 pieces (about
+// 5 ms); smaller pieces read no slower.
+constexpr qsizetype PieceBytes = qsizetype(256) * 1024;
+
+// How one import reads its files: the bound on a line, and the window's turn
+// between two pieces of a file, paced over all the files of the import.
+class ImportReading
+{
+public:
+    ImportReading(Host& host, const TextFileImport::Limits& limits)
+        : m_yield([&host] { host.DoEvents(); }, limits.yieldIntervalNanoseconds)
+    {
+        m_reading.chunkBytes = PieceBytes;
+        m_reading.longestLine = limits.longestLine;
+        m_reading.betweenPieces = [this] { m_yield(); };
+    }
+    ImportReading(const ImportReading&) = delete;
+    ImportReading& operator=(const ImportReading&) = delete;
+
+    // LoadListviewFromTextFile into the code list.
+    void load(Host& host, const QString& path) const
+    {
+        Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path, m_reading);
+    }
+
+private:
+    PacedYield m_yield;
+    TextFileReader::Reading m_reading;
+};
+
 } // namespace
 
 namespace Main {
 
-void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path)
+void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path,
+                              const TextFileReader::Reading& reading)
 {
     if (!FileExists(path)) {
         prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
         return;
     }
     TextFileReader::readItems(
-        path, [&list](const std::vector<QStringView>& items) { list.appendMany(items); });
+        path, [&list](const std::vector<QStringView>& items) { list.appendMany(items); }, reading);
 }
 
 } // namespace Main
 
-void TextFileImport::loadCodesFromTextFiles(Host& host)
+void TextFileImport::loadCodesFromTextFiles(Host& host, const Limits& limits)
 {
     Procedure p(host.prompts(), procedureTag("Form1", "PushButton3_Click"));
     CommonDialog& dialog = host.fileDialog();
+    const ImportReading files(host, limits);
 
     p.step(100, [&] { dialog.FileName.clear(); });
     p.step(102, [&] { dialog.Flags = OpenFlags; });
@@ -53,7 +87,7 @@ void TextFileImport::loadCodesFromTextFiles(Host& host)
     if (p.when(116, [&] { return parts.size() == 1; })) {
         QString path;
         p.step(118, [&] { path = parts.at(0); });
-        p.step(120, [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
+        p.step(120, [&] { files.load(host, path); });
     } else if (p.when(122, [&] { return parts.size() >= 2; })) {
         QString folder;
         p.step(124, [&] { folder = parts.at(0); });
@@ -63,22 +97,20 @@ void TextFileImport::loadCodesFromTextFiles(Host& host)
             QString path;
             p.step(130, [&] { path = folder + QChar(FilePath::Separator) + parts.at(i); });
             p.step(132, [&] { path = Main::FixDoubleBackslashes(path); });
-            p.step(134,
-                   [&] { Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path); });
+            p.step(134, [&] { files.load(host, path); });
         } // 136
     }
     p.step(138, [&] { host.SetMousePointer(PointerMode::Default); });
 }
 
-void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths)
+void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths, const Limits& limits)
 {
     if (host.isBusy() || paths.isEmpty())
         return;
     Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
+    const ImportReading files(host, limits);
     p.step(100, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     for (qsizetype i = 0, n = p.count(102, [&] { return paths.size(); }); i < n; ++i)
-        p.step(104, [&] {
-            Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), paths.at(i));
-        });
+        p.step(104, [&] { files.load(host, paths.at(i)); });
     p.step(106, [&] { host.SetMousePointer(PointerMode::Default); });
 }

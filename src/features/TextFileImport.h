@@ -9,13 +9,40 @@ class Prompts;
 
 namespace TextFileImport {
 
+// The longest line the import takes: 16 Mi characters, a million times a
+// code. Reading a file without line ends then holds at most about 40 MB, and
+// a line just within the bound goes into the list within a few tens of
+// milliseconds. A longer line ends the reading of its file with one error
+// report.
+inline constexpr qsizetype LongestLine = qsizetype(16) * 1024 * 1024;
+
+// How often the window handles its pending events while a file is read: at
+// most once a millisecond, as during the validation run.
+inline constexpr qint64 YieldIntervalNanoseconds = 1'000'000;
+
+// How an import reads its files; tests take a small bound or let the window
+// run between every two pieces read (an interval of 0).
+struct Limits
+{
+    qsizetype longestLine = LongestLine;
+    qint64 yieldIntervalNanoseconds = YieldIntervalNanoseconds;
+};
+
 // "Load UPCs From Text File" (PushButton3): the open dialog, several files at
 // once; every line of each chosen file appended to the code list.
-void loadCodesFromTextFiles(Host& host);
+//
+// While a file longer than a piece is read, the window handles its pending
+// events between two pieces, once their items are in the list. The busy
+// pointer keeps the list's own edits (removal, "Clear List", paste, drop)
+// away meanwhile. Whatever else runs there (a validation run, another import)
+// finds the items read so far, and the import goes on appending after what
+// it added; such an action ends with the default pointer, which takes the
+// guard away for the rest of the import, as it does during a validation run.
+void loadCodesFromTextFiles(Host& host, const Limits& limits = {});
 
 // Files dropped on the code list: each loaded in turn as the import loads a
 // chosen file, with the same reports, under the busy pointer. Nothing while a
 // long action shows the busy pointer.
-void loadDroppedFiles(Host& host, const QStringList& paths);
+void loadDroppedFiles(Host& host, const QStringList& paths, const Limits& limits = {});
 
 } // namespace TextFileImport

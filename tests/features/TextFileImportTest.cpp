@@ -1,12 +1,16 @@
 #include "features/TextFileImport.h"
 
+#include "core/text/TextFileReader.h"
+#include "features/CodeListEditing.h"
 #include "features/Main.h"
+#include "features/ValidationRun.h"
 #include "support/ListItems.h"
 #include "support/ScriptedHost.h"
 
 #include <QDir>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,10 +35,10 @@ protected:
     ScriptedHost host{script.services()};
 
     // Picks the answer in the dialog and clicks "Load UPCs From Text File".
-    QStringList import(const QString& answer)
+    QStringList import(const QString& answer, const TextFileImport::Limits& limits = {})
     {
         script.openAnswers.enqueue(answer);
-        TextFileImport::loadCodesFromTextFiles(host);
+        TextFileImport::loadCodesFromTextFiles(host, limits);
         EXPECT_EQ(host.MousePointer(), PointerMode::Default);
         return itemsOf(host.codes);
     }
@@ -167,7 +171,7 @@ TEST_F(TextFileImportTest, AnUnreadableFileAmongSeveralIsReportedAtLine134AndThe
 
 TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
 {
-    const QByteArray line(6 * 1024 * 1024, '7');
+    const QByteArray line(qsizetype(6) * 1024 * 1024, '7');
     EXPECT_EQ(import(files.write("long.txt", "a\r\n" + line + "\r\nb")).size(), 3);
     EXPECT_EQ(host.codes.ItemText(2).size(), line.size());
     host.codes.publish();
@@ -177,13 +181,81 @@ TEST_F(TextFileImportTest, AVeryLongLineIsOneItemAndTheListDrawsOnlyItsStart)
     EXPECT_TRUE(QString(line).startsWith(drawn));
 }
 
+// A line beyond the bound ends the reading of its file with one report at the
+// step that reads it; the items before it stay, and the next file is read.
+TEST_F(TextFileImportTest, ALineBeyondTheBoundIsReportedOnceAndTheNextFileIsRead)
+{
+    const TextFileImport::Limits limits{qsizetype(1024) * 1024};
+    const QString longFile = files.write("list/long.txt", "a1\r\n" + QByteArray(3 << 20, '7'));
+    const QString next = files.write("list/c.txt", "c1\r\n");
+    const QString tooLong = "line 2 is longer than 1048576 characters";
+    const struct
+    {
+        std::function<void()> load;
+        QStringList items;
+        QString report;
+    } cases[] = {
+        {[&] { import(longFile, limits); }, {"a1"}, errorAt(tooLong, 120)},
+        {[&] {
+             import(several(files.file("list"), {"long.txt", "c.txt"}), limits);
+         },
+         {"a1", "c1"},
+         errorAt(tooLong, 134)},
+        {[&] {
+             TextFileImport::loadDroppedFiles(host, {longFile, next}, limits);
+         },
+         {"a1", "c1"},
+         errorAt(tooLong, 104).replace("PushButton3_Click", "ListView1_OLEDragDrop")},
+    };
+    for (const auto& c : cases) {
+        host.codes.Clear();
+        script.log.clear();
+        c.load();
+        EXPECT_EQ(itemsOf(host.codes), c.items);
+        EXPECT_EQ(script.errors(), QStringList({c.report}));
+        EXPECT_EQ(host.MousePointer(), PointerMode::Default);
+    }
+}
+
+// A file longer than a piece lets the window run while it is read, with the
+// items read so far in the list. The busy pointer keeps the list's own edits
+// away; a validation run there files the items read so far, another import
+// appends its own, and the first import goes on with the rest of its file.
+TEST_F(TextFileImportTest, TheWindowRunsWhileALargeFileIsRead)
+{
+    const QStringList first = {"801927504622", "012345678905"};
+    const QByteArray longLine(qsizetype(300) * 1024, '7');
+    const QString big =
+        files.write("big.txt", first.join("\r\n").toLatin1() + "\r\n" + longLine + "\r\nlast");
+    const QString other = files.write("other.txt", "279347895943\r\n");
+    script.clipboardText = "pasted";
+    script.clipboardHasText = true;
+    QStringList atYield;
+    host.atYield = [&](int k) {
+        if (k != 1)
+            return;
+        atYield = itemsOf(host.codes);
+        CodeListEditing::clearCodeList(host);
+        CodeListEditing::removeItem(host, host.codes, 1);
+        CodeListEditing::pasteCodes(host);
+        TextFileImport::loadDroppedFiles(host, {other});
+        ValidationRun::startValidating(host);
+        script.openAnswers.enqueue(other);
+        TextFileImport::loadCodesFromTextFiles(host);
+    };
+    EXPECT_EQ(import(big), first + QStringList({"279347895943", QString(longLine), "last"}));
+    EXPECT_EQ(atYield, first);
+    EXPECT_EQ(itemsOf(host.valid), first);
+    EXPECT_EQ(script.log, QStringList({OpenDialog, "message|Quorvane|Done.", OpenDialog}));
+}
+
 TEST_F(TextFileImportTest, LoadListviewFromTextFileFillsAnyList)
 {
     const QString path = files.write("codes.txt", "v1\nv2");
-    Main::LoadListviewFromTextFile(script, host.valid, path);
+    Main::LoadListviewFromTextFile(script, host.valid, path, {});
     EXPECT_EQ(itemsOf(host.valid), QStringList({"v1", "v2"}));
     EXPECT_EQ(host.codes.ItemCount(), 0);
-    Main::LoadListviewFromTextFile(script, host.valid, files.file("nothing.txt"));
+    Main::LoadListviewFromTextFile(script, host.valid, files.file("nothing.txt"), {});
     EXPECT_EQ(script.log, QStringList({NotFound}));
 }
 

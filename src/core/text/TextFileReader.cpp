@@ -138,6 +138,8 @@ private:
     const BatchSink& m_textSink;
     qsizetype m_chunk;
     qsizetype m_longest;
+    const std::function<void()>& m_betweenPieces;
+    bool m_pieceFilled = false; // the last read filled its piece
     Mode m_mode = Mode::Ascii;
     bool m_bytesActive;     // the bytes' splitter holds the state, else the text's
     bool m_windows = false; // streaming: a line was no valid UTF-8
@@ -164,7 +166,8 @@ private:
 Reader::Reader(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading)
     : m_source(source), m_ascii(ascii), m_textSink(text), m_chunk(reading.chunkBytes),
-      m_longest(reading.longestLine), m_bytesActive(bool(ascii)), m_text(text),
+      m_longest(reading.longestLine), m_betweenPieces(reading.betweenPieces),
+      m_bytesActive(bool(ascii)), m_text(text),
       m_bytes([this](const std::vector<QLatin1StringView>& lines) { rawLines(lines); }),
       m_raw(size_t(2 * m_chunk + 4))
 {
@@ -176,7 +179,10 @@ Reader::Reader(const ByteSource& source, const AsciiBatchSink& ascii, const Batc
 
 void Reader::fill()
 {
+    if (m_pieceFilled && m_betweenPieces)
+        m_betweenPieces();
     const qsizetype n = m_source.read(m_raw.data() + m_length, m_chunk);
+    m_pieceFilled = n == m_chunk;
     if (n <= 0)
         m_end = true;
     else
@@ -413,7 +419,12 @@ void readItems(const QString& path, const ItemSink& item)
     readItems(path, oneAtATime(item));
 }
 
-void readItems(const QString& path, const BatchSink& item)
+void readItems(const QString& path, const BatchSink& items)
+{
+    readItems(path, items, Reading());
+}
+
+void readItems(const QString& path, const BatchSink& items, const Reading& reading)
 {
     const QByteArray name = QFile::encodeName(path);
     // A pipe without a writer cannot block, and whatever is no regular file is
@@ -434,7 +445,7 @@ void readItems(const QString& path, const BatchSink& item)
                    if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
                        throw systemFailure(errno);
                }},
-              item);
+              {}, items, reading);
 }
 
 } // namespace TextFileReader

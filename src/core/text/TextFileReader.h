@@ -128,6 +128,11 @@ struct Reading
     // A line longer than this many characters fails with Failure "line N is
     // longer than M characters" before more of it is held; 0: no bound.
     qsizetype longestLine = 0;
+    // Runs before a read that follows one which filled its piece (so a source
+    // shorter than one piece never comes here), once the items of the bytes
+    // read so far are handed on: a window can handle its events there while
+    // a large file is read. What it throws ends the reading.
+    std::function<void()> betweenPieces;
 };
 
 // The same, with the items that are known to be ASCII handed on as their
@@ -136,6 +141,8 @@ struct Reading
 // Batches come in the order of their items.
 void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
+// A file, read as `reading` says.
+void readItems(const QString& path, const BatchSink& items, const Reading& reading);
 
 // The description of the failure of a line beyond the bound.
 QString lineTooLong(quint64 line, qsizetype bound);

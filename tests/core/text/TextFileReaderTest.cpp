@@ -284,6 +284,37 @@ TEST(ReadItems, ALineBeyondTheBoundFailsWithItsNumber)
     }
 }
 
+// The items handed on when `betweenPieces` runs, read 4 bytes at a time.
+QStringList itemsBetweenPieces(const QByteArray& bytes)
+{
+    QStringList items, seen;
+    qsizetype at = 0;
+    TextFileReader::Reading reading;
+    reading.chunkBytes = 4;
+    reading.betweenPieces = [&] { seen.append(items.join('|')); };
+    TextFileReader::readItems(
+        {[&](char* buffer, qsizetype size) {
+             const qsizetype n = std::min(size, bytes.size() - at);
+             std::memcpy(buffer, bytes.constData() + at, size_t(n));
+             at += n;
+             return n;
+         },
+         {}},
+        {},
+        [&](const std::vector<QStringView>& batch) {
+            for (const QStringView item : batch)
+                items.append(item.toString());
+        },
+        reading);
+    return seen;
+}
+
+TEST(ReadItems, BetweenPiecesRunsAfterEachFullPieceWithItsItemsHandedOn)
+{
+    EXPECT_EQ(itemsBetweenPieces("a\r\nbc\r\nd"), QStringList({"a", "a|bc"}));
+    EXPECT_EQ(itemsBetweenPieces("a\r\n"), QStringList());
+}
+
 TEST_F(TextFileReaderTest, ReadsAFileWithItsLineRules)
 {
     EXPECT_EQ(itemsOfFile(write("crlf.txt", "801927504622\r\n012345678905\r\n712345678904\r\n")),
