@@ -149,8 +149,10 @@ private:
     BasicLineSplitter<QLatin1StringView> m_bytes;
 
     // The bytes at hand start at `m_offset` in the source; a read appends.
-    std::vector<char> m_raw;
-    std::vector<QChar> m_chars;
+    // Room for the bytes at hand and for their text, left uninitialised:
+    // each is written before it is read.
+    QByteArray m_raw;
+    QString m_chars;
     qsizetype m_length = 0;
     qint64 m_offset = 0;
     bool m_end = false;
@@ -169,10 +171,9 @@ Reader::Reader(const ByteSource& source, const AsciiBatchSink& ascii, const Batc
       m_longest(reading.longestLine), m_betweenPieces(reading.betweenPieces),
       m_bytesActive(bool(ascii)), m_text(text),
       m_bytes([this](const std::vector<QLatin1StringView>& lines) { rawLines(lines); }),
-      m_raw(size_t(2 * m_chunk + 4))
+      m_raw(2 * m_chunk + 4, Qt::Uninitialized),
+      m_chars(std::max(m_utf8.requiredSpace(m_raw.size()), m_raw.size()), Qt::Uninitialized)
 {
-    m_chars.resize(
-        size_t(std::max(m_utf8.requiredSpace(qsizetype(m_raw.size())), qsizetype(m_raw.size()))));
     m_text.setLongest(m_longest, m_longest);
     m_bytes.setLongest(m_longest, m_longest);
 }
@@ -330,7 +331,7 @@ void Reader::readUtf8()
 {
     qsizetype cut = m_length;
     if (!m_end) {
-        while (cut > 0 && static_cast<unsigned char>(m_raw[size_t(cut - 1)]) >= 0x80)
+        while (cut > 0 && static_cast<unsigned char>(m_raw[cut - 1]) >= 0x80)
             --cut;
         if (m_length - cut >= m_chunk)
             cut = m_length; // a whole piece without ASCII: no better place to cut
