@@ -24,8 +24,11 @@ private:
     void openOutputs();
     void readInputs();
     void readOne(const QString& file);
-    void code(QLatin1StringView code);
-    void code(QStringView code);
+    template <typename View> void code(View code);
+    void hold();
+    void releaseHeld();
+    void checked(QLatin1StringView code);
+    void checked(QStringView code);
     void explained(QStringView code);
     void finish();
     void error(const QString& name, const QString& reason);
@@ -36,6 +39,7 @@ private:
     bool m_report = false;
     ListOutput m_valid, m_invalid;
     quint64 m_codes = 0, m_validCount = 0;
+    quint64 m_held = 0; // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
     QString m_text; // reused for a code of bytes the full rules decide
 };
