@@ -96,33 +96,30 @@ void Run::openOutputs()
 
 // Empty items wait until the next code or the end of the input: the one a
 // final LF opens is no line (unless the window's rule is asked for).
-template <typename View> void Run::code(View code)
+template <typename View> void Run::codes(const std::vector<View>& items)
 {
-    if (code.isEmpty()) {
-        hold();
-        return;
+    for (const View c : items) {
+        if (c.isEmpty()) {
+            m_held += m_options.skipEmpty ? 0 : 1;
+            continue;
+        }
+        if (m_held != 0)
+            releaseHeld();
+        code(c);
     }
-    if (m_held != 0)
-        releaseHeld();
-    checked(code);
-}
-
-void Run::hold()
-{
-    if (!m_options.skipEmpty)
-        ++m_held;
+    stopIfInterrupted();
 }
 
 void Run::releaseHeld()
 {
     for (; m_held > 0; --m_held)
-        checked(QLatin1StringView(""));
+        code(QLatin1StringView(""));
 }
 
 // A code read as ASCII bytes is checked as it stands; the reason of an
 // invalid code of digits, hyphens and blanks needs no text either, and any
 // other one goes to the full rules.
-void Run::checked(QLatin1StringView code)
+void Run::code(QLatin1StringView code)
 {
     ++m_codes;
     if (modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid) {
@@ -153,7 +150,7 @@ void Run::checked(QLatin1StringView code)
         Report::jsonRecord(*m_out, m_codes == 1, code, why);
 }
 
-void Run::checked(QStringView code)
+void Run::code(QStringView code)
 {
     ++m_codes;
     // The reason is worked out only where it is shown.
@@ -190,16 +187,8 @@ void Run::readOne(const QString& file)
         const FileHandle opened(standard ? -1 : openInput(file));
         endsWithLF = Checker::readInput(
             standard ? m_in : opened.fd(),
-            [this](const std::vector<QLatin1StringView>& codes) {
-                for (const QLatin1StringView c : codes)
-                    code(c);
-                stopIfInterrupted();
-            },
-            [this](const std::vector<QStringView>& codes) {
-                for (const QStringView c : codes)
-                    code(c);
-                stopIfInterrupted();
-            });
+            [this](const std::vector<QLatin1StringView>& items) { codes(items); },
+            [this](const std::vector<QStringView>& items) { codes(items); });
     } catch (const OutputFailure&) {
         throw;
     } catch (const Failure& failure) {

@@ -24,11 +24,10 @@ private:
     void openOutputs();
     void readInputs();
     void readOne(const QString& file);
-    template <typename View> void code(View code);
-    void hold();
+    template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
-    void checked(QLatin1StringView code);
-    void checked(QStringView code);
+    void code(QLatin1StringView code);
+    void code(QStringView code);
     void explained(QStringView code);
     void finish();
     void error(const QString& name, const QString& reason);
