@@ -37,7 +37,8 @@ struct Parsed
 // tools do: options and files in any order, bundled short options, long
 // options shortened to any unambiguous prefix, --name=value or --name value,
 // "--" ends the options and "-" is standard input. The first -h or -V shows
-// its text; usage errors are worded as getopt's own.
+// its text; usage errors are worded as getopt's own. getopt keeps global
+// state: one parse at a time.
 Parsed parse(const QStringList& arguments);
 
 } // namespace Checker
