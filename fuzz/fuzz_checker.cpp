@@ -1,7 +1,8 @@
-// quorvane-check files every line of its input as the window would: its plain
-// lists equal the import reader's items filed by CheckUPCCode when the input
-// can be read again (a file), and the streaming rule's items when it cannot
-// (a pipe); its padded lists equal the text export's table of those lists.
+// quorvane-check --window-lines files every line of its input as the window
+// would: its plain lists equal the import reader's items filed by
+// CheckUPCCode when the input can be read again (a file), and the streaming
+// rule's items when it cannot (a pipe); its padded lists equal the text
+// export's table of those lists.
 // Every run is in memory: the input on a memory file or a pipe, the lists on
 // standard output, a memory file (files on disk would be synced each run).
 #include "cli/Checker.h"
@@ -116,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const Lists& want = pipe ? stream : file;
         const int in = pipe ? pipeOf(data, size) : memoryFile(data, size);
         const int out = memoryFile(nullptr, 0), err = memoryFile(nullptr, 0);
-        QStringList arguments{list == 0 ? "--valid" : "--invalid", "-", "-"};
+        QStringList arguments{"--window-lines", list == 0 ? "--valid" : "--invalid", "-", "-"};
         if (plain)
             arguments.prepend("--plain");
         const int status = Checker::run(arguments, in, out, err);

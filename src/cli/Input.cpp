@@ -35,7 +35,7 @@ int openInput(const QString& path)
     }
 }
 
-void readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
+bool readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
                const TextFileReader::BatchSink& text)
 {
     TextFileReader::ByteSource source;
@@ -63,7 +63,7 @@ void readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
     TextFileReader::Reading reading;
     reading.chunkBytes = ChunkBytes;
     reading.longestLine = LongestLine;
-    TextFileReader::readItems(source, ascii, text, reading);
+    return TextFileReader::readItems(source, ascii, text, reading);
 }
 
 } // namespace Checker

@@ -12,8 +12,9 @@ inline constexpr qsizetype LongestLine = qsizetype(1024) * 1024;
 // Reads the input on descriptor `fd` through the line reader, a regular file
 // as the window reads it, anything else (a pipe, a device) once as it
 // streams; in memory bounded by the longest line. Throws Failure on a read
-// error or a line too long; Interrupted when a signal came.
-void readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
+// error or a line too long; Interrupted when a signal came. Answers whether
+// the input ended in a LF alone (see TextFileReader::readItems).
+bool readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
                const TextFileReader::BatchSink& text);
 
 // Opens the named input for reading (waiting for a pipe's writer). Throws

@@ -1,5 +1,8 @@
 #include "cli/Options.h"
 
+#include <getopt.h>
+#include <vector>
+
 #ifndef QUORVANE_VERSION
 #define QUORVANE_VERSION "1.0.0"
 #endif
@@ -15,70 +18,90 @@ With no FILE, or where FILE is -, reads standard input.
 By default writes one line per invalid code to standard output: the code, a
 TAB and the reason. A summary goes to standard error.
 
-  --valid FILE     write the valid codes to FILE
-  --invalid FILE   write the invalid codes to FILE
-                   (as Quorvane's "Save Results As Text File" writes them;
-                   FILE - is standard output; no report is then written)
-  --plain          write those files with one code per line instead
-  --json           write every code and its verdict as JSON instead of the
-                   report
-  --skip-empty     leave out empty lines (as read, a text ending in LF has
-                   an empty last line, which is no valid code)
-  -h, --help       show this help and end
-  -V, --version    show the version and end
+      --valid=FILE     write the valid codes to FILE
+      --invalid=FILE   write the invalid codes to FILE
+                       (as Quorvane's "Save Results As Text File" writes them;
+                       FILE - is standard output; no report is then written)
+      --plain          write those files with one code per line instead
+      --json           write every code and its verdict as JSON instead of the
+                       report
+      --skip-empty     leave out empty lines
+      --window-lines   read lines as the window does: a final LF adds one
+                       empty code
+  -q, --quiet          write no summary to standard error
+  -h, --help           show this help and end
+  -V, --version        show the version and end
+
+A line ends at LF, CR LF or CR; the line end of the last line adds no code,
+an empty line before it is an (invalid) empty code. Options may follow the
+files and be shortened to any unambiguous prefix; -- ends the options.
 
 Exit status: 0 when every code is valid, 1 when some are not, 2 on a usage
 or file error.
 )";
 
-bool isListOption(const QString& a)
+// The values of the options without a short form, beyond any character.
+enum : int
 {
-    return a == QLatin1String("--valid") || a == QLatin1String("--invalid") ||
-           a.startsWith(QLatin1String("--valid=")) || a.startsWith(QLatin1String("--invalid="));
-}
+    Valid = 256,
+    Invalid,
+    Plain,
+    Json,
+    SkipEmpty,
+    WindowLines
+};
 
-// --valid FILE, --valid=FILE and the same for --invalid; false on a usage
-// error, whose message is set.
-bool takeList(const QStringList& arguments, qsizetype& i, Options& o, QString& message)
+const option LongOptions[] = {
+    {"valid", required_argument, nullptr, Valid},
+    {"invalid", required_argument, nullptr, Invalid},
+    {"plain", no_argument, nullptr, Plain},
+    {"json", no_argument, nullptr, Json},
+    {"skip-empty", no_argument, nullptr, SkipEmpty},
+    {"window-lines", no_argument, nullptr, WindowLines},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The leading ':' makes getopt answer ':' for a missing argument.
+const char* const ShortOptions = ":hVq";
+
+QString longName(int value)
 {
-    const QString& a = arguments.at(i);
-    const qsizetype eq = a.indexOf(QLatin1Char('='));
-    const QString name = eq < 0 ? a : a.left(eq);
-    QString value;
-    if (eq >= 0)
-        value = a.mid(eq + 1);
-    else if (i + 1 < arguments.size())
-        value = arguments.at(++i);
-    if (value.isEmpty()) {
-        message = QStringLiteral("option %1 needs a file name").arg(name);
-        return false;
+    for (const option* o = LongOptions; o->name != nullptr; ++o) {
+        if (o->val == value)
+            return QStringLiteral("'--%1'").arg(QLatin1StringView(o->name));
     }
-    (name == QLatin1String("--valid") ? o.valid : o.invalid) = value;
-    return true;
-}
-
-// A flag without a value; false when `a` is none.
-bool takeFlag(const QString& a, Options& o)
-{
-    if (a == QLatin1String("--plain"))
-        o.plain = true;
-    else if (a == QLatin1String("--json"))
-        o.json = true;
-    else if (a == QLatin1String("--skip-empty"))
-        o.skipEmpty = true;
-    else
-        return false;
-    return true;
-}
-
-// The text of -h or -V, or nothing.
-QByteArray shownFor(const QString& a)
-{
-    if (a == QLatin1String("-h") || a == QLatin1String("--help"))
-        return Usage;
-    if (a == QLatin1String("-V") || a == QLatin1String("--version"))
-        return QByteArray(Program) + " (Quorvane) " + QUORVANE_VERSION + "\n";
     return {};
+}
+
+// getopt's own message for the error it answered `result` (':' or '?') to,
+// `word` being the argument it read last.
+QString errorOf(int result, const char* word)
+{
+    // Only long options take an argument.
+    if (result == ':')
+        return QStringLiteral("option %1 requires an argument").arg(longName(optopt));
+    if (optopt != 0) {
+        const QString known = longName(optopt);
+        if (!known.isEmpty())
+            return QStringLiteral("option %1 doesn't allow an argument").arg(known);
+        return QStringLiteral("invalid option -- '%1'").arg(QChar(optopt));
+    }
+    // A long option no name, or more than one, begins with.
+    const QByteArray given = QByteArray(word).mid(2);
+    const qsizetype equals = given.indexOf('=');
+    const QByteArray name = equals < 0 ? given : given.left(equals);
+    QString possibilities;
+    for (const option* o = LongOptions; o->name != nullptr; ++o) {
+        if (QByteArrayView(o->name).startsWith(name))
+            possibilities += QLatin1Char(' ') + longName(o->val);
+    }
+    const QString shown = QString::fromLocal8Bit(given);
+    if (possibilities.isEmpty())
+        return QStringLiteral("unrecognized option '--%1'").arg(shown);
+    return QStringLiteral("option '--%1' is ambiguous; possibilities:%2").arg(shown, possibilities);
 }
 
 // What the options together do not allow, or nothing.
@@ -98,25 +121,62 @@ QString conflictOf(const Options& o)
 
 Parsed parse(const QStringList& arguments)
 {
+    std::vector<QByteArray> words{QByteArray(Program)};
+    words.reserve(size_t(arguments.size()) + 1);
+    for (const QString& a : arguments)
+        words.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (QByteArray& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const int argc = int(words.size());
+
     Parsed parsed;
     Options o;
-    bool options = true;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        if (!options || a == QLatin1String("-") || !a.startsWith(QLatin1Char('-'))) {
-            o.files.append(a);
-        } else if (a == QLatin1String("--")) {
-            options = false;
-        } else if (!(parsed.shown = shownFor(a)).isEmpty()) {
+    optind = 0; // glibc starts afresh: a process may run the checker more than once
+    opterr = 0; // the messages go where the run's errors go
+    int c = 0;
+    while ((c = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            parsed.shown = Usage;
             return parsed;
-        } else if (isListOption(a)) {
-            if (!takeList(arguments, i, o, parsed.usageError))
+        case 'V':
+            parsed.shown = QByteArray(Program) + " (Quorvane) " + QUORVANE_VERSION + "\n";
+            return parsed;
+        case Valid:
+        case Invalid:
+            (c == Valid ? o.valid : o.invalid) = QString::fromLocal8Bit(optarg);
+            if (*optarg == '\0') {
+                parsed.usageError =
+                    QStringLiteral("option %1 requires a file name").arg(longName(c));
                 return parsed;
-        } else if (!takeFlag(a, o)) {
-            parsed.usageError = QStringLiteral("unknown option %1").arg(a);
+            }
+            break;
+        case Plain:
+            o.plain = true;
+            break;
+        case Json:
+            o.json = true;
+            break;
+        case SkipEmpty:
+            o.skipEmpty = true;
+            break;
+        case WindowLines:
+            o.windowLines = true;
+            break;
+        case 'q':
+            o.quiet = true;
+            break;
+        default:
+            parsed.usageError = errorOf(c, argv[size_t(optind - 1)]);
             return parsed;
         }
     }
+    // getopt has moved the options before the files.
+    for (int i = optind; i < argc; ++i)
+        o.files.append(QString::fromLocal8Bit(argv[size_t(i)]));
     parsed.usageError = conflictOf(o);
     if (parsed.usageError.isEmpty())
         parsed.options = std::move(o);

@@ -16,7 +16,9 @@ struct Options
     bool plain = false;
     bool json = false;
     bool skipEmpty = false;
-    QStringList files; // empty: standard input
+    bool quiet = false;       // no summary on standard error
+    bool windowLines = false; // a final LF adds one empty code, as in the window
+    QStringList files;        // empty: standard input
 
     // The inputs, standard input named "-".
     QStringList inputs() const { return files.isEmpty() ? QStringList{"-"} : files; }
@@ -31,6 +33,12 @@ struct Parsed
     QString usageError;
 };
 
+// Reads the arguments (without the program's name) with getopt_long, as GNU
+// tools do: options and files in any order, bundled short options, long
+// options shortened to any unambiguous prefix, --name=value or --name value,
+// "--" ends the options and "-" is standard input. The first -h or -V shows
+// its text; usage errors are worded as getopt's own. getopt keeps global
+// state: one parse at a time.
 Parsed parse(const QStringList& arguments);
 
 } // namespace Checker

@@ -94,13 +94,33 @@ void Run::openOutputs()
         Report::jsonStart(*m_out);
 }
 
+// Empty items wait until the next code or the end of the input: the one a
+// final LF opens is no line (unless the window's rule is asked for).
+template <typename View> void Run::codes(const std::vector<View>& items)
+{
+    for (const View c : items) {
+        if (c.isEmpty()) {
+            m_held += m_options.skipEmpty ? 0 : 1;
+            continue;
+        }
+        if (m_held != 0)
+            releaseHeld();
+        code(c);
+    }
+    stopIfInterrupted();
+}
+
+void Run::releaseHeld()
+{
+    for (; m_held > 0; --m_held)
+        code(QLatin1StringView(""));
+}
+
 // A code read as ASCII bytes is checked as it stands; the reason of an
 // invalid code of digits, hyphens and blanks needs no text either, and any
 // other one goes to the full rules.
 void Run::code(QLatin1StringView code)
 {
-    if (code.isEmpty() && m_options.skipEmpty)
-        return;
     ++m_codes;
     if (modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid) {
         ++m_validCount;
@@ -132,8 +152,6 @@ void Run::code(QLatin1StringView code)
 
 void Run::code(QStringView code)
 {
-    if (code.isEmpty() && m_options.skipEmpty)
-        return;
     ++m_codes;
     // The reason is worked out only where it is shown.
     if (!m_report && !m_options.json) {
@@ -164,25 +182,22 @@ void Run::explained(QStringView code)
 void Run::readOne(const QString& file)
 {
     const bool standard = file == QLatin1String("-");
+    bool endsWithLF = false;
     try {
         const FileHandle opened(standard ? -1 : openInput(file));
-        Checker::readInput(
+        endsWithLF = Checker::readInput(
             standard ? m_in : opened.fd(),
-            [this](const std::vector<QLatin1StringView>& codes) {
-                for (const QLatin1StringView c : codes)
-                    code(c);
-                stopIfInterrupted();
-            },
-            [this](const std::vector<QStringView>& codes) {
-                for (const QStringView c : codes)
-                    code(c);
-                stopIfInterrupted();
-            });
+            [this](const std::vector<QLatin1StringView>& items) { codes(items); },
+            [this](const std::vector<QStringView>& items) { codes(items); });
     } catch (const OutputFailure&) {
         throw;
     } catch (const Failure& failure) {
         error(standard ? QStringLiteral("standard input") : file, failure.description());
     }
+    // The line end of the last line opens no line of its own.
+    if (endsWithLF && !m_options.windowLines && m_held > 0)
+        --m_held;
+    releaseHeld();
 }
 
 void Run::readInputs()
@@ -232,7 +247,10 @@ int Run::go()
     const QByteArray summary = QByteArray::number(m_codes) +
                                " codes: " + QByteArray::number(m_validCount) + " valid, " +
                                QByteArray::number(m_codes - m_validCount) + " invalid\n";
-    [[maybe_unused]] const ssize_t n = ::write(m_err, summary.constData(), size_t(summary.size()));
+    if (!m_options.quiet) {
+        [[maybe_unused]] const ssize_t n =
+            ::write(m_err, summary.constData(), size_t(summary.size()));
+    }
     if (m_trouble)
         return Trouble;
     return m_validCount == m_codes ? AllValid : SomeInvalid;

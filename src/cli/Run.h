@@ -24,6 +24,8 @@ private:
     void openOutputs();
     void readInputs();
     void readOne(const QString& file);
+    template <typename View> void codes(const std::vector<View>& items);
+    void releaseHeld();
     void code(QLatin1StringView code);
     void code(QStringView code);
     void explained(QStringView code);
@@ -36,6 +38,7 @@ private:
     bool m_report = false;
     ListOutput m_valid, m_invalid;
     quint64 m_codes = 0, m_validCount = 0;
+    quint64 m_held = 0; // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
     QString m_text; // reused for a code of bytes the full rules decide
 };

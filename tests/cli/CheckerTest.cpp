@@ -9,6 +9,7 @@
 #include "core/upc/UpcCheck.h"
 #include "support/QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -94,9 +95,9 @@ protected:
     QTemporaryDir dir;
 };
 
-// Files of every line form and encoding the import reads: the lists equal the
-// text export of the window's lists, padded and plain, from a file and from a
-// pipe.
+// Files of every line form and encoding the import reads: with the window's
+// line rule, the lists equal the text export of the window's lists, padded and
+// plain, from a file and from a pipe.
 TEST_F(CheckerTest, ListsAreTheWindowsExport)
 {
     const QByteArray wide =
@@ -106,11 +107,8 @@ TEST_F(CheckerTest, ListsAreTheWindowsExport)
         "012345678905\r\n712345678904\r\n279347895943\r\n12345\r\n",
         "0-12345-67890-5\n\n  801927504622\n0123456789.5\nabc\n",
         "012345678905\r712345678904\r\r0012345678905",
-        "012345678905\n\xC3\xA9"
-        "012345678905\n012345678900\n  a very long invalid code \n",
-        "\xEF\xBB\xBF"
-        "012345678905\r\n\xEF\xBB\xBF"
-        "012345678905\r\n",
+        "012345678905\n\303\251012345678905\n012345678900\n  a very long invalid code \n",
+        "\357\273\277012345678905\r\n\357\273\277012345678905\r\n", // marks of UTF-8
         "712345678904\r\n" + QByteArray("\x00\x31", 2) + "\r\n",
         "",
         wide,
@@ -121,7 +119,7 @@ TEST_F(CheckerTest, ListsAreTheWindowsExport)
         const auto [valid, invalid] = windowLists(input);
         const QString v = dir.filePath("v.txt"), i = dir.filePath("i.txt");
 
-        Result r = check({"--valid", v, "--invalid", i, input});
+        Result r = check({"--window-lines", "--valid", v, "--invalid", i, input});
         EXPECT_EQ(r.status, invalid.isEmpty() ? 0 : 1);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, QStringLiteral("%1 codes: %2 valid, %3 invalid\n")
@@ -133,7 +131,7 @@ TEST_F(CheckerTest, ListsAreTheWindowsExport)
         EXPECT_EQ(readFile(i), exported("Invalid Codes", invalid));
 
         // From a pipe, which cannot be read again, and as plain lists.
-        r = check({"--plain", "--valid", v, "--invalid=" + i, "-"}, bytes);
+        r = check({"--window-lines", "--plain", "--valid", v, "--invalid=" + i, "-"}, bytes);
         EXPECT_EQ(readFile(v), systemBytes(valid.join('\n') + (valid.isEmpty() ? "" : "\n")));
         EXPECT_EQ(readFile(i), systemBytes(invalid.join('\n') + (invalid.isEmpty() ? "" : "\n")));
     }
@@ -159,11 +157,8 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(r.out, "012345678900\tCheck digit 0 is wrong, expected 5: 012345678905\n"
                      "\tEmpty\n"
                      "0-12345-67890\t11 digits, UPC-A has 12; check digit 5 completes it: "
-                     "012345678905\n"
-                     "\tEmpty\n"); // after the last LF, as the import reads it
-    EXPECT_EQ(r.err, "5 codes: 1 valid, 4 invalid\n");
-    r = check({"--skip-empty"}, codes);
-    EXPECT_EQ(r.err, "3 codes: 1 valid, 2 invalid\n");
+                     "012345678905\n");
+    EXPECT_EQ(r.err, "4 codes: 1 valid, 3 invalid\n");
 
     r = check({"--json"}, codes + "\"\t\\");
     EXPECT_EQ(r.status, 1);
@@ -179,11 +174,53 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(results[1].toObject()["fault"].toString(), "check-digit");
     EXPECT_EQ(results[1].toObject()["corrected"].toString(), "012345678905");
     EXPECT_EQ(results[4].toObject()["code"].toString(), "\"\t\\");
+}
 
-    r = check({}, "012345678905\r\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "1 codes: 1 valid, 0 invalid\n");
+// A line end ends a line, whatever its form: the last one adds no code, an
+// empty line before it is an empty code. --window-lines reads as the window
+// does, where a final LF adds one more.
+TEST_F(CheckerTest, LineEnds)
+{
+    const QByteArray one = "1 codes: 1 valid, 0 invalid\n";
+    const QByteArray wide =
+        QByteArray("\xFF\xFE") +
+        QByteArray::fromRawData(reinterpret_cast<const char*>(u"012345678905\n"), 26);
+    const struct
+    {
+        QByteArray input;
+        QStringList arguments;
+        QByteArray out, err;
+    } cases[] = {
+        {"012345678905\n", {}, "", one},
+        {"012345678905\r\n", {}, "", one},
+        {"012345678905\r", {}, "", one},
+        {"012345678905", {}, "", one},
+        {wide, {}, "", one},
+        {"\n", {}, "\n", "1 codes: 0 valid, 1 invalid\n"},
+        {"\xC3\xA9\n\n", {}, systemBytes(u"\u00E9\n\n"_s), "2 codes: 0 valid, 2 invalid\n"},
+        {"012345678905\n\n712345678904\r\n\r\n", {}, "\n\n", "4 codes: 2 valid, 2 invalid\n"},
+        {"012345678905\n\n712345678904\r\n\r\n",
+         {"--skip-empty"},
+         "",
+         "2 codes: 2 valid, 0 invalid\n"},
+        {"012345678905\n", {"--window-lines"}, "\n", "2 codes: 1 valid, 1 invalid\n"},
+        {"012345678905\r\n", {"--window-lines"}, "", one},
+        {"\xC3\xA9\n\n",
+         {"--window-lines"},
+         systemBytes(u"\u00E9\n\n\n"_s),
+         "3 codes: 0 valid, 3 invalid\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input.toPercentEncoding().toStdString() + " " +
+                     c.arguments.join(' ').toStdString());
+        const QStringList plain = c.arguments + QStringList{"--plain", "--invalid", "-"};
+        for (const Result& r :
+             {check(plain, c.input), check(plain + QStringList{write("c.txt", c.input)})}) {
+            EXPECT_EQ(r.status, c.out.isEmpty() ? 0 : 1);
+            EXPECT_EQ(r.out, c.out);
+            EXPECT_EQ(r.err, c.err);
+        }
+    }
 }
 
 // A pipe is read once, a line at a time: UTF-8 while every line so far was,
@@ -197,7 +234,7 @@ TEST_F(CheckerTest, APipeSettlesItsEncodingLineByLine)
     EXPECT_EQ(r.out, systemBytes(u"caf\u00C3\u00A9\nx\u00E9\n\u00C3\u00A9\n"_s));
 }
 
-TEST_F(CheckerTest, UsageAndFileErrors)
+TEST_F(CheckerTest, FileErrors)
 {
     struct Case
     {
@@ -207,11 +244,6 @@ TEST_F(CheckerTest, UsageAndFileErrors)
     const QString missing = dir.filePath("missing.txt");
     const QString good = write("good.txt", "012345678905");
     for (const Case& c : std::vector<Case>{
-             {{"--frobnicate"}, "quorvane-check: unknown option --frobnicate\n"},
-             {{"--valid"}, "quorvane-check: option --valid needs a file name\n"},
-             {{"--json", "--valid", "-"},
-              "quorvane-check: only one of --json, --valid - and "
-              "--invalid - can use standard output\n"},
              {{missing, good},
               "quorvane-check: " + QFile::encodeName(missing) +
                   ": No such file or directory\n1 codes: 1 valid, 0 invalid\n"},
@@ -229,13 +261,71 @@ TEST_F(CheckerTest, UsageAndFileErrors)
         EXPECT_TRUE(r.err.startsWith(c.err)) << r.err.constData();
     }
     EXPECT_EQ(readFile(good), "012345678905");
+}
 
-    Result r = check({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.startsWith("Usage: quorvane-check [OPTIONS] [FILE...]\n"));
-    r = check({"--version"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.startsWith("quorvane-check (Quorvane) "));
+// Options are read as GNU tools read them (getopt_long): in any order,
+// bundled, shortened, with = or apart, up to "--"; errors in getopt's words.
+TEST_F(CheckerTest, Options)
+{
+    const QString home = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    write("-x", "12\n");
+    write("c.txt", "012345678905\n12\n");
+    const QByteArray two = "2 codes: 1 valid, 1 invalid\n";
+    const QByteArray usage = "\nTry 'quorvane-check --help' for more information.\n";
+    const struct
+    {
+        QStringList arguments;
+        int status;
+        QByteArray out, err;
+    } cases[] = {
+        {{"-hV"}, 0, "Usage: quorvane-check [OPTIONS] [FILE...]\n", ""},
+        {{"-Vh"}, 0, "quorvane-check (Quorvane) ", ""},
+        {{"c.txt", "--he"}, 0, "Usage: ", ""},
+        {{"--jso", "c.txt"},
+         1,
+         "{\"results\":[\n{\"code\":\"012345678905\",\"valid\":true},\n{\"code\":\"12\",\"valid\":"
+         "false,\"fault\":\"length\",\"reason\":\"2 digits, UPC-A has "
+         "12\"}\n],\"codes\":2,\"valid\":"
+         "1,\"invalid\":1}\n",
+         two},
+        {{"c.txt", "--plain", "--inv", "-", "-q"}, 1, "12\n", ""},
+        {{"--pl", "--valid=-", "--quiet", "c.txt"}, 1, "012345678905\n", ""},
+        {{"-q", "--", "-x"}, 1, "12\t2 digits, UPC-A has 12\n", ""},
+        {{"-q", "-x"}, 2, "", "quorvane-check: invalid option -- 'x'" + usage},
+        {{"--v"},
+         2,
+         "",
+         "quorvane-check: option '--v' is ambiguous; possibilities: '--valid' '--version'" + usage},
+        {{"--frobnicate=1"}, 2, "", "quorvane-check: unrecognized option '--frobnicate=1'" + usage},
+        {{"c.txt", "--valid"},
+         2,
+         "",
+         "quorvane-check: option '--valid' requires an argument" + usage},
+        {{"--valid="}, 2, "", "quorvane-check: option '--valid' requires a file name" + usage},
+        {{"--json=yes"},
+         2,
+         "",
+         "quorvane-check: option '--json' doesn't allow an argument" + usage},
+        {{"--json", "--valid", "-"},
+         2,
+         "",
+         "quorvane-check: only one of --json, --valid - and --invalid - can use standard output" +
+             usage},
+        {{"--valid", "v.txt", "--invalid", "v.txt"},
+         2,
+         "",
+         "quorvane-check: --valid and --invalid name the same file" + usage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Result r = check(c.arguments);
+        EXPECT_EQ(r.status, c.status);
+        // Of the help and the version, their start.
+        EXPECT_EQ(c.status == 0 ? r.out.left(c.out.size()) : r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_TRUE(QDir::setCurrent(home));
 }
 
 } // namespace

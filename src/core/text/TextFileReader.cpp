@@ -107,7 +107,8 @@ class Reader
 public:
     Reader(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
            const Reading& reading);
-    void run();
+    // Answers whether the text ended in a LF alone.
+    bool run();
 
 private:
     enum class Mode
@@ -240,7 +241,7 @@ void Reader::readMark()
     }
 }
 
-void Reader::run()
+bool Reader::run()
 {
     readMark();
     while (true) {
@@ -251,10 +252,12 @@ void Reader::run()
     }
     if (m_utf8.insideCharacter() || (m_utf16 && m_utf16->insideCharacter()))
         m_text.feed(QStringView(u"\uFFFD"));
+    const bool endsWithLF = m_bytesActive ? m_bytes.endsWithLF() : m_text.endsWithLF();
     if (m_bytesActive)
         m_bytes.finish();
     else
         m_text.finish();
+    return endsWithLF;
 }
 
 void Reader::step()
@@ -397,10 +400,10 @@ void Reader::handDecoded(QLatin1StringView line, quint64 number)
 
 } // namespace
 
-void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
+bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading)
 {
-    Reader(source, ascii, text, reading).run();
+    return Reader(source, ascii, text, reading).run();
 }
 
 void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)

@@ -42,6 +42,9 @@ public:
     void feed(View text);
     // The end of the text: hands on the last item, when there is one.
     void finish();
+    // Before finish(): whether the text fed ends in a LF that is not part of a
+    // CR LF, so that the last item is the empty one it opens.
+    bool endsWithLF() const { return m_openedByLF && m_pending.isEmpty(); }
 
     // An item longer than `units` fails with Failure "line N is longer than
     // `named` characters"; the items before it have been handed on.
@@ -138,8 +141,9 @@ struct Reading
 // The same, with the items that are known to be ASCII handed on as their
 // bytes (`ascii`): those read before the first other byte, and, from a source
 // that cannot seek, every ASCII line; all others as decoded text (`text`).
-// Batches come in the order of their items.
-void readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
+// Batches come in the order of their items. Answers whether the text ended in
+// a LF alone, whose empty item came last.
+bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
 // A file, read as `reading` says.
 void readItems(const QString& path, const BatchSink& items, const Reading& reading);
