@@ -1,6 +1,7 @@
 #include "core/files/SafeFile.h"
 
 #include "core/base/Failure.h"
+#include "support/FailureOf.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
@@ -12,16 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString failureOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("(no failure)");
-}
 
 class SafeFileTest : public ::testing::Test
 {

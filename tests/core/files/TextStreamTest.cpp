@@ -1,6 +1,7 @@
 #include "core/files/TextStream.h"
 
 #include "core/base/Failure.h"
+#include "support/FailureOf.h"
 #include "support/FullDisk.h"
 #include "support/TempFolder.h"
 
@@ -13,16 +14,6 @@
 #include <optional>
 
 namespace {
-
-QString failureOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("(no failure)");
-}
 
 // A file's permissions for its owner, group and others (not those of this
 // process's user, which the superuser always has).
