@@ -116,54 +116,49 @@ void Run::releaseHeld()
         code(QLatin1StringView(""));
 }
 
-// A code read as ASCII bytes is checked as it stands; the reason of an
-// invalid code of digits, hyphens and blanks needs no text either, and any
-// other one goes to the full rules.
-void Run::code(QLatin1StringView code)
+// Only where a reason is shown is it worked out; otherwise the check alone
+// files the code.
+template <typename View> void Run::code(View code)
 {
     ++m_codes;
-    if (modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid) {
+    if (m_report || m_options.json) {
+        reported(code);
+        return;
+    }
+    const bool valid = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
+    m_validCount += valid;
+    (valid ? m_valid : m_invalid).add(code);
+}
+
+// A code of ASCII digits, hyphens and blanks gets its reason without a text
+// of its own; any other goes to the full rules.
+void Run::reported(QLatin1StringView code)
+{
+    const bool digitCode = std::all_of(code.begin(), code.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '-' || c == ' ';
+    });
+    if (!digitCode) {
+        m_text = code;
+        reported(QStringView(m_text));
+        return;
+    }
+    const CodeReason::DigitsReason why =
+        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
+    if (why.fault == CodeReason::Fault::None) {
         ++m_validCount;
         m_valid.add(code);
         if (m_options.json)
             Report::jsonValid(*m_out, m_codes == 1, code);
         return;
     }
-    if (!m_report && !m_options.json) {
-        m_invalid.add(code);
-        return;
-    }
-    const bool digitCode = std::all_of(code.begin(), code.end(), [](char c) {
-        return (c >= '0' && c <= '9') || c == '-' || c == ' ';
-    });
-    if (!digitCode) {
-        m_text = code;
-        explained(m_text);
-        return;
-    }
     m_invalid.add(code);
-    const CodeReason::DigitsReason why =
-        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
     if (m_report)
         Report::invalid(*m_out, code, why);
     if (m_options.json)
         Report::jsonRecord(*m_out, m_codes == 1, code, why);
 }
 
-void Run::code(QStringView code)
-{
-    ++m_codes;
-    // The reason is worked out only where it is shown.
-    if (!m_report && !m_options.json) {
-        const bool valid = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
-        m_validCount += valid;
-        (valid ? m_valid : m_invalid).add(code);
-        return;
-    }
-    explained(code);
-}
-
-void Run::explained(QStringView code)
+void Run::reported(QStringView code)
 {
     const CodeReason::Explanation why = CodeReason::Explain(code);
     if (why.valid()) {

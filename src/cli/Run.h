@@ -26,9 +26,9 @@ private:
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
-    void code(QLatin1StringView code);
-    void code(QStringView code);
-    void explained(QStringView code);
+    template <typename View> void code(View code);
+    void reported(QLatin1StringView code);
+    void reported(QStringView code);
     void finish();
     void error(const QString& name, const QString& reason);
 

@@ -5,7 +5,12 @@
 
 FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing)
 {
-    FileHandle file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    return openRegularFile(name, O_RDONLY, info, missing);
+}
+
+FileHandle openRegularFile(const QByteArray& name, int access, struct stat& info, bool* missing)
+{
+    FileHandle file(::open(name.constData(), access | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.isOpen()) {
         if (missing && (errno == ENOENT || errno == ENOTDIR)) {
             *missing = true;
@@ -21,7 +26,8 @@ FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* miss
         throw systemFailure(EISDIR);
     if (!S_ISREG(info.st_mode))
         throw Failure(QLatin1String(FailureText::NotARegularFile));
-    // A regular file never makes a read wait; reads from here on are plain.
+    // A regular file never makes a read or write wait; from here on they are
+    // plain.
     const int flags = ::fcntl(file.fd(), F_GETFL);
     if (flags == -1 || ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) == -1)
         throw systemFailure(errno);

@@ -56,3 +56,8 @@ private:
 // when `missing` is given, a path that names nothing sets it and answers a
 // handle that is not open instead.
 FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing = nullptr);
+
+// The same with the access mode `access` (O_RDONLY, O_WRONLY, ...): an existing
+// regular file opened without waiting and checked once open.
+FileHandle openRegularFile(const QByteArray& name, int access, struct stat& info,
+                           bool* missing = nullptr);

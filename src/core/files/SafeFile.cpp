@@ -123,16 +123,8 @@ std::unique_ptr<SafeFile> SafeFile::openExisting(const QString& path, const Rule
         return nullptr;
     // Opened without waiting, and checked once open, so that nothing else put
     // there meanwhile can block the write.
-    FileHandle file(
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info;
-    if (!file.isOpen() || ::fstat(file.fd(), &info) != 0)
-        throw systemFailure(errno);
-    if (!S_ISREG(info.st_mode))
-        throw Failure(QLatin1String(FailureText::NotARegularFile));
-    const int flags = ::fcntl(file.fd(), F_GETFL);
-    if (flags == -1 || ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) == -1)
-        throw systemFailure(errno);
+    FileHandle file = openRegularFile(QFile::encodeName(path), O_WRONLY, info);
     return std::unique_ptr<SafeFile>(new SafeFile(Kind::InPlace, file.release(), true, {}));
 }
 
