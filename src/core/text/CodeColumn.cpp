@@ -19,7 +19,7 @@ Count countBelow(const std::vector<QStringList>& rows, int column)
     Count count;
     const size_t from = rows.size() > 1 ? 1 : 0;
     for (size_t r = from; r < rows.size(); ++r) {
-        if (column >= rows[r].size())
+        if (column >= rows[r].size() || rows[r].at(column).isEmpty())
             continue;
         ++count.cells;
         count.codes += looksLikeCode(rows[r].at(column)) ? 1 : 0;
