@@ -19,7 +19,7 @@ constexpr qsizetype NamedCharacters = 30;
 
 QString ColumnDialog::columnName(int column, const std::vector<QStringList>& rows)
 {
-    const QString letters = CodeColumn::letters(column);
+    QString letters = CodeColumn::letters(column);
     if (rows.empty() || column >= rows.front().size())
         return letters;
     QString first = rows.front().at(column).simplified();
