@@ -188,7 +188,7 @@ TEST(QtColumnChooser, ShowsTheRowsProposesTheGuessAndIsUsedByKeyboard)
         QTest::keyClick(columns, Qt::Key_Down);
         selected = preview->selectedItems().value(0)->text();
         QTest::keyClick(modal->findChild<QCheckBox*>("header"), Qt::Key_Space);
-        QTest::keyClick(modal, Qt::Key_Return);
+        QTest::keyClick(columns, Qt::Key_Return);
     });
     EXPECT_EQ(chooser.chooseColumn("codes.csv", rows, {1, true}), (ColumnChoice{2, false}));
     EXPECT_EQ(names, QStringList({u"A \u2014 Name"_s, u"B \u2014 UPC"_s,
