@@ -28,6 +28,12 @@ TAB and the reason. A summary goes to standard error.
       --skip-empty     leave out empty lines
       --window-lines   read lines as the window does: a final LF adds one
                        empty code
+      --column=COLUMN  read CSV or TSV and check the cells of COLUMN: its
+                       number from 1, its letters (A, B, ... AA) or the text
+                       of its header; empty cells are left out
+      --separator=C    the separator of those fields (TAB: --separator=tab);
+                       by default TAB for *.tsv, else the one the first line
+                       shows of comma, semicolon and TAB
   -q, --quiet          write no summary to standard error
   -h, --help           show this help and end
   -V, --version        show the version and end
@@ -48,7 +54,9 @@ enum : int
     Plain,
     Json,
     SkipEmpty,
-    WindowLines
+    WindowLines,
+    Column,
+    Separator
 };
 
 const option LongOptions[] = {
@@ -58,6 +66,8 @@ const option LongOptions[] = {
     {"json", no_argument, nullptr, Json},
     {"skip-empty", no_argument, nullptr, SkipEmpty},
     {"window-lines", no_argument, nullptr, WindowLines},
+    {"column", required_argument, nullptr, Column},
+    {"separator", required_argument, nullptr, Separator},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -117,6 +127,25 @@ QString conflictOf(const Options& o)
     return {};
 }
 
+// Takes --column or --separator; answers a usage error, or "".
+QString columnOption(Options& o, int option, const QString& value)
+{
+    if (option == Column) {
+        if (value.trimmed().isEmpty())
+            return QStringLiteral("option %1 requires a column").arg(longName(option));
+        o.column = value;
+        return {};
+    }
+    if (value.compare(QLatin1String("tab"), Qt::CaseInsensitive) == 0 ||
+        value == QLatin1String("\\t"))
+        o.separator = QLatin1Char('\t');
+    else if (value.size() == 1 && value != QLatin1String("\""))
+        o.separator = value.at(0);
+    else
+        return QStringLiteral("option %1 takes one character or 'tab'").arg(longName(option));
+    return {};
+}
+
 } // namespace
 
 Parsed parse(const QStringList& arguments)
@@ -168,6 +197,12 @@ Parsed parse(const QStringList& arguments)
             break;
         case 'q':
             o.quiet = true;
+            break;
+        case Column:
+        case Separator:
+            parsed.usageError = columnOption(o, c, QString::fromLocal8Bit(optarg));
+            if (!parsed.usageError.isEmpty())
+                return parsed;
             break;
         default:
             parsed.usageError = errorOf(c, argv[size_t(optind - 1)]);

@@ -19,6 +19,10 @@ struct Options
     bool quiet = false;       // no summary on standard error
     bool windowLines = false; // a final LF adds one empty code, as in the window
     QStringList files;        // empty: standard input
+    // --column: the inputs are delimited text, and this column's cells the
+    // codes (see ColumnInput.h); --separator: theirs, else sniffed.
+    std::optional<QString> column;
+    QChar separator;
 
     // The inputs, standard input named "-".
     QStringList inputs() const { return files.isEmpty() ? QStringList{"-"} : files; }
