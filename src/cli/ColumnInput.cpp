@@ -6,6 +6,7 @@
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -49,7 +50,11 @@ private:
         bool byHeader = false;
         m_column =
             CodeColumn::named(m_name, m_first.empty() ? QStringList() : m_first.front(), &byHeader);
-        if (!m_column)
+        // A column past the end of every first row is a mistyped name, not
+        // a column of empty cells.
+        const auto holdsColumn = [this](const QStringList& row) { return *m_column < row.size(); };
+        if (!m_column ||
+            (!m_first.empty() && std::none_of(m_first.cbegin(), m_first.cend(), holdsColumn)))
             throw Failure(QStringLiteral("no column %1").arg(m_name));
         const bool header = byHeader || CodeColumn::headerAbove(m_first, *m_column);
         for (size_t r = header ? 1 : 0; r < m_first.size(); ++r)
