@@ -5,6 +5,7 @@
 #include "core/upc/CodeReason.h"
 #include "features/ClipboardCopy.h"
 #include "features/Main.h"
+#include "features/SpreadsheetFileExport.h"
 #include "features/host/Host.h"
 #include "features/host/Platform.h"
 #include "features/host/Procedure.h"
@@ -136,6 +137,11 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
     if (&list == &host.codeList())
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
+    if (&list != &host.codeList()) {
+        menu.push_back({});
+        menu.push_back({QStringLiteral("Save As Spreadsheet File\u2026"),
+                        ListAction::SaveAsSpreadsheetFile, idle});
+    }
     return menu;
 }
 
@@ -167,6 +173,10 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
     case ListAction::PasteCodes:
         if (&list == &host.codeList())
             pasteCodes(host);
+        break;
+    case ListAction::SaveAsSpreadsheetFile:
+        if (&list != &host.codeList())
+            SpreadsheetFileExport::saveList(host, list);
         break;
     }
 }

@@ -57,6 +57,7 @@ enum class ListAction
     CopyCode,
     CopyCorrectedCode,
     PasteCodes,
+    SaveAsSpreadsheetFile,
 };
 
 struct MenuEntry
@@ -70,7 +71,9 @@ struct MenuEntry
 // with its item `selected` (0: none): "Remove", "Tick All", "Untick All",
 // "Copy Code"; on the code list "Paste Codes"; on the invalid list first the
 // selected code's reason, and "Copy Corrected Code" when the only fault is
-// its check digit. While the busy pointer shows only the copies are enabled.
+// its check digit; on the valid and invalid lists "Save As Spreadsheet File…"
+// (SpreadsheetFileExport). While the busy pointer shows only the copies are
+// enabled.
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected);
 
 // Carries out a chosen entry of the menu on `list` and its item `selected`.
