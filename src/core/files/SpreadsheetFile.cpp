@@ -6,6 +6,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 #include <xlsxwriter.h>
 
 class SpreadsheetFile::Writer
@@ -112,10 +114,17 @@ public:
         startSheet();
     }
 
+    // A workbook let go unclosed: libxlsxwriter frees it but leaves each
+    // sheet's file of rows open.
     ~XlsxWriter() override
     {
-        if (m_book)
-            lxw_workbook_free(m_book);
+        if (!m_book)
+            return;
+        for (lxw_worksheet* sheet : m_sheets) {
+            if (sheet->optimize_tmpfile)
+                std::fclose(std::exchange(sheet->optimize_tmpfile, nullptr));
+        }
+        lxw_workbook_free(m_book);
     }
     XlsxWriter(const XlsxWriter&) = delete;
     XlsxWriter& operator=(const XlsxWriter&) = delete;
@@ -157,6 +166,7 @@ private:
         m_sheet = workbook_add_worksheet(m_book, nullptr);
         if (!m_sheet)
             throw Failure(QStringLiteral("The workbook could not be made: no temporary file"));
+        m_sheets.push_back(m_sheet);
         m_row = 0;
         m_widest = 0;
         put(m_header);
@@ -191,6 +201,7 @@ private:
     lxw_workbook* m_book = nullptr;
     lxw_format* m_text = nullptr;
     lxw_worksheet* m_sheet = nullptr;
+    std::vector<lxw_worksheet*> m_sheets;
     lxw_row_t m_row = 0;
     qsizetype m_widest = 0;
     QByteArray m_cell; // reused from row to row

@@ -14,6 +14,13 @@ namespace {
 
 using Format = SpreadsheetFile::Format;
 
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::System | QDir::NoDotAndDotDot)
+        .size();
+}
+
 class SpreadsheetFileTest : public ::testing::Test
 {
 protected:
@@ -74,6 +81,7 @@ TEST_F(SpreadsheetFileTest, FailuresLeaveTheOldFile)
     write(Format::Xlsx, book, {"012345678905", "00"});
     EXPECT_TRUE(TempFolder::read(book).startsWith("PK\x03\x04"));
 
+    const qsizetype descriptors = openDescriptors();
     const QString path = folder.write("old.csv", "OLD");
     SafeFile::Rules fullDisk;
     fullDisk.maker = [](const QString& p) { return std::make_unique<FullDiskSaveFile>(p, 100); };
@@ -91,6 +99,7 @@ TEST_F(SpreadsheetFileTest, FailuresLeaveTheOldFile)
     EXPECT_EQ(TempFolder::read(path), "OLD");
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({"codes.xlsx", "old.csv"}));
+    EXPECT_EQ(openDescriptors(), descriptors); // an abandoned workbook leaves no file open
 
     // A file once failed fails every later call alike.
     SpreadsheetFile file(Format::Xlsx, SafeFile::open(path, {}), "h");
