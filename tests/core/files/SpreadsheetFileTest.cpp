@@ -17,7 +17,7 @@ using Format = SpreadsheetFile::Format;
 qsizetype openDescriptors()
 {
     return QDir(QStringLiteral("/proc/self/fd"))
-        .entryList(QDir::System | QDir::NoDotAndDotDot)
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
         .size();
 }
 
