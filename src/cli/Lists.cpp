@@ -35,6 +35,8 @@ void ListOutput::finish()
 
 void ListOutput::commit()
 {
+    if (m_sheet)
+        m_sheet->commit();
     if (m_output)
         m_output->commit();
 }

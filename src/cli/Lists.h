@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Output.h"
+#include "cli/SpreadsheetLists.h"
 #include "core/list/ItemStore.h"
 
 #include <QLatin1StringView>
@@ -11,17 +12,20 @@ namespace Checker {
 
 // One of the two lists of codes, when it is written: plain, one code per
 // line as the codes come, or padded as the window's text export, held until
-// the end since its width depends on every code.
+// the end since its width depends on every code; or as a spreadsheet file.
 class ListOutput
 {
 public:
     // Nothing is written until it is opened.
     void open(std::unique_ptr<Output> output, const char* header, bool plain);
+    void open(std::unique_ptr<SpreadsheetList> sheet) { m_sheet = std::move(sheet); }
 
     void add(QLatin1StringView code)
     {
         if (m_plain)
             m_output->line(code.data(), size_t(code.size()));
+        else if (m_sheet)
+            m_sheet->add(code);
         else if (m_output)
             addHeld(code);
     }
@@ -30,6 +34,8 @@ public:
         if (m_plain) {
             m_output->text(code);
             m_output->put('\n');
+        } else if (m_sheet) {
+            m_sheet->add(code);
         } else if (m_output) {
             addHeld(code);
         }
@@ -44,6 +50,7 @@ private:
     void addHeld(QStringView code);
 
     std::unique_ptr<Output> m_output;
+    std::unique_ptr<SpreadsheetList> m_sheet;
     QString m_header;
     bool m_plain = false;
     ItemStore m_items; // the padded list: the store the window's lists use

@@ -23,6 +23,9 @@ TAB and the reason. A summary goes to standard error.
                        (as Quorvane's "Save Results As Text File" writes them;
                        FILE - is standard output; no report is then written)
       --plain          write those files with one code per line instead
+      --format=FORMAT  write those files as FORMAT: table (the default, as
+                       above), plain (as --plain), csv (RFC 4180, UTF-8) or
+                       xlsx (an Excel workbook; not to a terminal)
       --json           write every code and its verdict as JSON instead of the
                        report
       --skip-empty     leave out empty lines
@@ -52,6 +55,7 @@ enum : int
     Valid = 256,
     Invalid,
     Plain,
+    Format,
     Json,
     SkipEmpty,
     WindowLines,
@@ -63,6 +67,7 @@ const option LongOptions[] = {
     {"valid", required_argument, nullptr, Valid},
     {"invalid", required_argument, nullptr, Invalid},
     {"plain", no_argument, nullptr, Plain},
+    {"format", required_argument, nullptr, Format},
     {"json", no_argument, nullptr, Json},
     {"skip-empty", no_argument, nullptr, SkipEmpty},
     {"window-lines", no_argument, nullptr, WindowLines},
@@ -112,6 +117,22 @@ QString errorOf(int result, const char* word)
     if (possibilities.isEmpty())
         return QStringLiteral("unrecognized option '--%1'").arg(shown);
     return QStringLiteral("option '--%1' is ambiguous; possibilities:%2").arg(shown, possibilities);
+}
+
+// Takes the lists' format; the message of a usage error, or nothing.
+QString takeFormat(Options& o, const QString& format)
+{
+    o.plain = format == QLatin1String("plain");
+    o.spreadsheet.reset();
+    if (format == QLatin1String("csv"))
+        o.spreadsheet = SpreadsheetFile::Format::Csv;
+    else if (format == QLatin1String("xlsx"))
+        o.spreadsheet = SpreadsheetFile::Format::Xlsx;
+    else if (!o.plain && format != QLatin1String("table"))
+        return QStringLiteral("invalid argument '%1' for '--format'; valid arguments are "
+                              "table, plain, csv and xlsx")
+            .arg(format);
+    return {};
 }
 
 // What the options together do not allow, or nothing.
@@ -185,6 +206,12 @@ Parsed parse(const QStringList& arguments)
             break;
         case Plain:
             o.plain = true;
+            o.spreadsheet.reset();
+            break;
+        case Format:
+            parsed.usageError = takeFormat(o, QString::fromLocal8Bit(optarg));
+            if (!parsed.usageError.isEmpty())
+                return parsed;
             break;
         case Json:
             o.json = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/SpreadsheetFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -14,6 +16,8 @@ struct Options
 {
     QString valid, invalid; // empty: not written; "-": standard output
     bool plain = false;
+    // --format=csv or xlsx: the lists as spreadsheet files instead.
+    std::optional<SpreadsheetFile::Format> spreadsheet;
     bool json = false;
     bool skipEmpty = false;
     bool quiet = false;       // no summary on standard error

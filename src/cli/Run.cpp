@@ -85,7 +85,10 @@ void Run::openOutputs()
         m_out = std::make_unique<Output>(openOutput(QStringLiteral("-"), m_outFd),
                                          outputName(QStringLiteral("-")));
     auto open = [&](ListOutput& list, const QString& path, const char* header) {
-        if (!path.isEmpty())
+        if (!path.isEmpty() && m_options.spreadsheet)
+            list.open(
+                std::make_unique<SpreadsheetList>(*m_options.spreadsheet, path, m_outFd, header));
+        else if (!path.isEmpty())
             list.open(std::make_unique<Output>(openOutput(path, m_outFd), outputName(path)), header,
                       m_options.plain);
     };

@@ -5,6 +5,7 @@
 #include "core/upc/CodeReason.h"
 #include "features/ClipboardCopy.h"
 #include "features/Main.h"
+#include "features/SpreadsheetFileExport.h"
 #include "features/SpreadsheetFileImport.h"
 #include "features/host/Host.h"
 #include "features/host/Platform.h"
@@ -139,6 +140,10 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
         menu.push_back({QStringLiteral("Load Codes From Spreadsheet File\u2026"),
                         ListAction::LoadFromSpreadsheetFile, idle});
+    } else {
+        menu.push_back({});
+        menu.push_back({QStringLiteral("Save As Spreadsheet File\u2026"),
+                        ListAction::SaveAsSpreadsheetFile, idle});
     }
     return menu;
 }
@@ -175,6 +180,10 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
     case ListAction::LoadFromSpreadsheetFile:
         if (&list == &host.codeList())
             SpreadsheetFileImport::loadCodesFromSpreadsheetFile(host);
+        break;
+    case ListAction::SaveAsSpreadsheetFile:
+        if (&list != &host.codeList())
+            SpreadsheetFileExport::saveList(host, list);
         break;
     }
 }

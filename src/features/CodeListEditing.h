@@ -58,6 +58,7 @@ enum class ListAction
     CopyCorrectedCode,
     PasteCodes,
     LoadFromSpreadsheetFile,
+    SaveAsSpreadsheetFile,
 };
 
 struct MenuEntry
@@ -72,7 +73,9 @@ struct MenuEntry
 // "Copy Code"; on the code list "Paste Codes" and "Load Codes From
 // Spreadsheet File…"; on the invalid list first the
 // selected code's reason, and "Copy Corrected Code" when the only fault is
-// its check digit. While the busy pointer shows only the copies are enabled.
+// its check digit; on the valid and invalid lists "Save As Spreadsheet File…"
+// (SpreadsheetFileExport). While the busy pointer shows only the copies are
+// enabled.
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected);
 
 // Carries out a chosen entry of the menu on `list` and its item `selected`.

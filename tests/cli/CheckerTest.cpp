@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -135,6 +136,40 @@ TEST_F(CheckerTest, ListsAreTheWindowsExport)
         EXPECT_EQ(readFile(v), systemBytes(valid.join('\n') + (valid.isEmpty() ? "" : "\n")));
         EXPECT_EQ(readFile(i), systemBytes(invalid.join('\n') + (invalid.isEmpty() ? "" : "\n")));
     }
+}
+
+// --format=csv and xlsx: the lists as spreadsheet files (a workbook's cells
+// are read back in tests/integration), kept as they were when the run fails;
+// a workbook never goes to a terminal.
+TEST_F(CheckerTest, ListsAsSpreadsheetFiles)
+{
+    const QString input = write("codes.txt", "012345678905\n12\n\303\251,1\n=1+1\n");
+    const QString v = dir.filePath("v.csv"), i = dir.filePath("i.csv");
+    Result r = check({"--format=csv", "--valid", v, "--invalid", i, input});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readFile(v), "\xEF\xBB\xBF Valid Codes\r\n012345678905\r\n");
+    EXPECT_EQ(readFile(i), "\xEF\xBB\xBFInvalid Codes\r\n12\r\n\"\xC3\xA9,1\"\r\n'=1+1\r\n");
+
+    r = check({"--format=xlsx", "--valid=-", input});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.startsWith("PK\x03\x04"));
+    write("i.csv", "OLD");
+    r = check({"--format=csv", "--invalid", i, input, "missing.txt"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(readFile(i), "OLD");
+
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const int tty = ::open(::ptsname(terminal), O_WRONLY | O_NOCTTY);
+    const int err = ::open(QFile::encodeName(dir.filePath("err")), O_WRONLY | O_CREAT, 0600);
+    EXPECT_EQ(Checker::run({"--format=xlsx", "--valid=-", input}, -1, tty, err), 2);
+    ::close(tty);
+    ::close(terminal);
+    ::close(err);
+    EXPECT_EQ(readFile(dir.filePath("err")),
+              "quorvane-check: standard output: an Excel workbook is not written to a terminal\n");
 }
 
 TEST_F(CheckerTest, ListsOfTheExportsOwnExamples)
@@ -312,6 +347,17 @@ TEST_F(CheckerTest, Options)
          "",
          "quorvane-check: only one of --json, --valid - and --invalid - can use standard output" +
              usage},
+        {{"--format=ods"},
+         2,
+         "",
+         "quorvane-check: invalid argument 'ods' for '--format'; valid arguments are table, "
+         "plain, csv and xlsx" +
+             usage},
+        {{"c.txt", "--format=csv", "--plain", "--inv", "-", "-q"}, 1, "12\n", ""},
+        {{"c.txt", "--plain", "--format=csv", "--inv", "-", "-q"},
+         1,
+         "\xEF\xBB\xBFInvalid Codes\r\n12\r\n",
+         ""},
         {{"--valid", "v.txt", "--invalid", "v.txt"},
          2,
          "",

@@ -11,6 +11,8 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QStringList& Samples = SampleCodes;
+// The end of the valid and invalid lists' menus.
+const QStringList Save = {"-", QStringLiteral("Save As Spreadsheet File\u2026")};
 
 class CodeListEditingTest : public ::testing::Test
 {
@@ -124,23 +126,27 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
     EXPECT_EQ(menu(host.codes, 0), QStringList({"(Remove)", "-", "Tick All", "Untick All", "-",
                                                 "(Copy Code)", "Paste Codes", load}));
     EXPECT_EQ(menu(host.valid, 1),
-              QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}));
+              QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}) + Save);
     host.valid.Clear();
     EXPECT_EQ(menu(host.valid, 0),
-              QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "(Copy Code)"}));
+              QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "(Copy Code)"}) +
+                  Save);
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + wrongDigit + ")", "-", "Remove", "-", "Tick All", "Untick All",
-                           "-", "Copy Code", "Copy Corrected Code"}));
+                           "-", "Copy Code", "Copy Corrected Code"}) +
+                  Save);
     EXPECT_EQ(menu(host.invalid, 2), QStringList({"(" + tooShort + ")", "-", "Remove", "-",
-                                                  "Tick All", "Untick All", "-", "Copy Code"}));
+                                                  "Tick All", "Untick All", "-", "Copy Code"}) +
+                                         Save);
     EXPECT_EQ(menu(host.invalid, 0),
-              QStringList({"(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}));
+              QStringList({"(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}) + Save);
 
     // While a long action shows the busy pointer, only the copies are offered.
     host.SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(menu(host.codes, 1), QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-",
                                                 "Copy Code", "(Paste Codes)", "(" + load + ")"}));
-    EXPECT_EQ(menu(host.invalid, 1).mid(7), QStringList({"Copy Code", "Copy Corrected Code"}));
+    EXPECT_EQ(menu(host.invalid, 1).mid(7),
+              QStringList({"Copy Code", "Copy Corrected Code", "-", "(" + Save[1] + ")"}));
     EXPECT_TRUE(script.log.isEmpty());
 }
 
@@ -182,8 +188,9 @@ TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
     EXPECT_TRUE(why.contains("EAN-13 form of UPC-A 012345678905"));
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + why + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
-                           "Copy Code", "Copy Corrected Code"}));
-    EXPECT_EQ(menu(host.invalid, 2).mid(7), QStringList({"Copy Code"})); // no UPC-A form
+                           "Copy Code", "Copy Corrected Code"}) +
+                  Save);
+    EXPECT_EQ(menu(host.invalid, 2).mid(7), QStringList({"Copy Code"}) + Save); // no UPC-A form
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     choose(host.invalid, 2, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));

@@ -17,6 +17,7 @@
 namespace {
 
 const QStringList& Samples = SampleCodes;
+const QString SaveAsSpreadsheetFile = QStringLiteral("Save As Spreadsheet File\u2026");
 
 class ListEditingWindowTest : public ::testing::Test
 {
@@ -157,6 +158,26 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
     EXPECT_EQ(form->ListView1->ItemCount(), 0);
 }
 
+// The valid and invalid lists' "Save As Spreadsheet File…" writes their
+// ticked codes under their headers, with no office running.
+TEST_F(ListEditingWindowTest, TheResultListsSaveAsSpreadsheetFiles)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    fill(form->ListView2, {"012345678905", "801927504622"});
+    form->ListView2->SetChecked(2, false);
+    fill(form->ListView3, {"00123"});
+    const QString valid = script.folder.file("valid.csv");
+    const QString invalid = script.folder.file("invalid.xlsx");
+    script.saveAnswers.append({valid, invalid});
+    menuChoice(form->ListView2, SaveAsSpreadsheetFile);
+    menuChoice(form->ListView3, SaveAsSpreadsheetFile);
+    EXPECT_EQ(TempFolder::read(valid), "\xEF\xBB\xBF Valid Codes\r\n012345678905\r\n");
+    EXPECT_TRUE(TempFolder::read(invalid).startsWith("PK\x03\x04"));
+    EXPECT_EQ(script.logged("message"), QStringList());
+    EXPECT_FALSE(menuChoice(form->ListView1, "(none)").contains(SaveAsSpreadsheetFile));
+}
+
 TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
 {
     form->show();
@@ -165,10 +186,11 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     fill(form->ListView3, {"801927504623", "1&2"});
     form->ListView3->SelectItem(1);
     const QStringList shown = menuChoice(form->ListView3, "Copy Corrected Code");
-    ASSERT_EQ(shown.size(), 9);
+    ASSERT_EQ(shown.size(), 11);
     EXPECT_EQ(shown[0], "(Check digit 3 is wrong, expected 2: 801927504622)");
-    EXPECT_EQ(shown.mid(1), QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-",
-                                         "Copy Code", "Copy Corrected Code"}));
+    EXPECT_EQ(shown.mid(1),
+              QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-", "Copy Code",
+                           "Copy Corrected Code", "-", SaveAsSpreadsheetFile}));
     EXPECT_EQ(script.clipboardText, "801927504622");
     menuChoice(form->ListView3, "Untick All", Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_FALSE(form->ListView3->Checked(1));
@@ -192,7 +214,8 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
                             form->ListView2->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form->ListView2->viewport(), &click);
-    EXPECT_EQ(clicked, QStringList({"Remove", "", "Tick All", "Untick All", "", "Copy Code"}));
+    EXPECT_EQ(clicked, QStringList({"Remove", "", "Tick All", "Untick All", "", "Copy Code", "",
+                                    SaveAsSpreadsheetFile}));
 
     // Ctrl+V and "Paste Codes" on the code list; Ctrl+V elsewhere pastes nothing.
     script.clipboardText = "801927504622\n012345678905\n";

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/files/SpreadsheetFile.h"
+
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringView>
+#include <memory>
+
+namespace Checker {
+
+// One of the two lists written as a spreadsheet file (--format=csv or xlsx):
+// the header, then each code as it comes, one a row. Its failures throw
+// OutputFailure naming the output.
+class SpreadsheetList
+{
+public:
+    // Opens the output, touching nothing at its target yet (an Excel workbook
+    // is refused for a terminal: its bytes are binary).
+    SpreadsheetList(SpreadsheetFile::Format format, const QString& path, int out,
+                    const char* header);
+    ~SpreadsheetList();
+    SpreadsheetList(const SpreadsheetList&) = delete;
+    SpreadsheetList& operator=(const SpreadsheetList&) = delete;
+
+    void add(QLatin1StringView code);
+    void add(QStringView code);
+    // Puts the file in the target's place.
+    void commit();
+
+private:
+    QString m_name;
+    std::unique_ptr<SpreadsheetFile> m_file;
+    QString m_scratch; // reused, so a code of bytes costs no allocation
+};
+
+} // namespace Checker

@@ -1,0 +1,261 @@
+#include "core/files/SpreadsheetFile.h"
+
+#include "core/base/Failure.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+#include <xlsxwriter.h>
+
+class SpreadsheetFile::Writer
+{
+public:
+    virtual ~Writer() = default;
+    virtual void add(QStringView text) = 0;
+    virtual void commit() = 0;
+};
+
+namespace {
+
+// Bytes are handed to the file in pieces of about this size.
+constexpr qsizetype FlushBytes = qsizetype(64) * 1024;
+
+// RFC 4180 in UTF-8, with a byte-order mark and CR LF.
+class CsvWriter final : public SpreadsheetFile::Writer
+{
+public:
+    CsvWriter(std::unique_ptr<SafeFile> file, const QString& header)
+        : m_file(std::move(file)),
+          m_encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
+    {
+        m_buffer.reserve(FlushBytes + 1024);
+        m_buffer.append("\xEF\xBB\xBF");
+        add(header);
+    }
+
+    void add(QStringView text) override
+    {
+        static constexpr QStringView FormulaStarts = u"=+-@\t\r";
+        static constexpr QStringView QuotedFor = u",;\"\r\n";
+        const bool formula = !text.isEmpty() && FormulaStarts.contains(text.front());
+        const bool quoted =
+            std::any_of(text.begin(), text.end(), [](QChar c) { return QuotedFor.contains(c); });
+        if (quoted)
+            m_buffer.append('"');
+        if (formula)
+            m_buffer.append('\'');
+        if (quoted)
+            put(text.toString().replace(QLatin1Char('"'), QLatin1String("\"\"")));
+        else
+            put(text);
+        m_buffer.append(quoted ? "\"\r\n" : "\r\n");
+        if (m_buffer.size() >= FlushBytes)
+            flush();
+    }
+
+    void commit() override
+    {
+        flush();
+        m_file->commit();
+    }
+
+private:
+    void put(QStringView text)
+    {
+        const qsizetype at = m_buffer.size();
+        m_buffer.resize(at + m_encoder.requiredSpace(text.size()));
+        char* const end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
+        m_buffer.resize(end - m_buffer.constData());
+    }
+
+    void flush()
+    {
+        m_file->write(m_buffer);
+        m_buffer.resize(0);
+    }
+
+    std::unique_ptr<SafeFile> m_file;
+    QStringEncoder m_encoder;
+    QByteArray m_buffer;
+};
+
+QString xlsxFailure(lxw_error error)
+{
+    return QStringLiteral("The workbook could not be made: %1")
+        .arg(QString::fromUtf8(lxw_strerror(error)));
+}
+
+// An Excel workbook, made by libxlsxwriter in a temporary folder of its own
+// and copied through the SafeFile when complete.
+class XlsxWriter final : public SpreadsheetFile::Writer
+{
+public:
+    XlsxWriter(std::unique_ptr<SafeFile> file, const QString& header)
+        : m_file(std::move(file)), m_header(header)
+    {
+        if (!m_folder.isValid())
+            throw Failure(QStringLiteral("No temporary folder for the workbook: %1")
+                              .arg(m_folder.errorString()));
+        m_folderName = QFile::encodeName(m_folder.path());
+        m_bookName = QFile::encodeName(m_folder.filePath(QStringLiteral("book.xlsx")));
+        lxw_workbook_options options = {};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = m_folderName.data();
+        m_book = workbook_new_opt(m_bookName.constData(), &options);
+        if (!m_book)
+            throw Failure(QLatin1String(FailureText::OutOfMemory));
+        m_text = workbook_add_format(m_book);
+        if (!m_text)
+            throw Failure(QLatin1String(FailureText::OutOfMemory));
+        format_set_num_format(m_text, "@");
+        startSheet();
+    }
+
+    // A workbook let go unclosed: libxlsxwriter frees it but leaves each
+    // sheet's file of rows open.
+    ~XlsxWriter() override
+    {
+        if (!m_book)
+            return;
+        for (lxw_worksheet* sheet : m_sheets) {
+            if (sheet->optimize_tmpfile)
+                std::fclose(std::exchange(sheet->optimize_tmpfile, nullptr));
+        }
+        lxw_workbook_free(m_book);
+    }
+    XlsxWriter(const XlsxWriter&) = delete;
+    XlsxWriter& operator=(const XlsxWriter&) = delete;
+
+    void add(QStringView text) override
+    {
+        if (m_row == lxw_row_t(SpreadsheetFile::SheetRows))
+            startSheet();
+        put(text);
+    }
+
+    void commit() override
+    {
+        fitColumn();
+        const lxw_error closed = workbook_close(std::exchange(m_book, nullptr));
+        if (closed != LXW_NO_ERROR)
+            throw Failure(xlsxFailure(closed));
+        QFile book(m_folder.filePath(QStringLiteral("book.xlsx")));
+        if (!book.open(QIODevice::ReadOnly))
+            throw Failure(book.errorString());
+        QByteArray piece(qsizetype(1) << 20, Qt::Uninitialized);
+        while (true) {
+            const qint64 n = book.read(piece.data(), piece.size());
+            if (n < 0)
+                throw Failure(book.errorString());
+            if (n == 0)
+                break;
+            m_file->write(QByteArrayView(piece.constData(), n));
+        }
+        m_file->commit();
+    }
+
+private:
+    // A new sheet, its first row the header.
+    void startSheet()
+    {
+        if (m_sheet)
+            fitColumn();
+        m_sheet = workbook_add_worksheet(m_book, nullptr);
+        if (!m_sheet)
+            throw Failure(QStringLiteral("The workbook could not be made: no temporary file"));
+        m_sheets.push_back(m_sheet);
+        m_row = 0;
+        m_widest = 0;
+        put(m_header);
+    }
+
+    void put(QStringView text)
+    {
+        if (text.size() > SpreadsheetFile::CellCharacters)
+            throw Failure(QStringLiteral("A text is longer than the %1 characters a cell holds")
+                              .arg(SpreadsheetFile::CellCharacters));
+        m_cell = text.toUtf8();
+        const lxw_error written =
+            worksheet_write_string(m_sheet, m_row, 0, m_cell.constData(), m_text);
+        if (written != LXW_NO_ERROR)
+            throw Failure(xlsxFailure(written));
+        ++m_row;
+        m_widest = std::max(m_widest, text.size());
+    }
+
+    // The column as wide as its longest text (in widths of a digit), with a
+    // little room; never narrower than a sheet's usual column.
+    void fitColumn()
+    {
+        const double width = std::clamp(double(m_widest) + 1.0, 8.43, 255.0);
+        worksheet_set_column(m_sheet, 0, 0, width, m_text);
+    }
+
+    std::unique_ptr<SafeFile> m_file;
+    QString m_header;
+    QTemporaryDir m_folder;
+    QByteArray m_folderName, m_bookName;
+    lxw_workbook* m_book = nullptr;
+    lxw_format* m_text = nullptr;
+    lxw_worksheet* m_sheet = nullptr;
+    std::vector<lxw_worksheet*> m_sheets;
+    lxw_row_t m_row = 0;
+    qsizetype m_widest = 0;
+    QByteArray m_cell; // reused from row to row
+};
+
+} // namespace
+
+std::optional<SpreadsheetFile::Format> SpreadsheetFile::formatOf(const QString& path)
+{
+    if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        return Format::Xlsx;
+    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return Format::Csv;
+    return std::nullopt;
+}
+
+SpreadsheetFile::SpreadsheetFile(Format format, std::unique_ptr<SafeFile> file,
+                                 const QString& header)
+{
+    if (format == Format::Csv)
+        m_writer = std::make_unique<CsvWriter>(std::move(file), header);
+    else
+        m_writer = std::make_unique<XlsxWriter>(std::move(file), header);
+}
+
+// A file let go without commit leaves the target as it was.
+SpreadsheetFile::~SpreadsheetFile() = default;
+
+void SpreadsheetFile::addRow(QStringView text)
+{
+    if (!m_failure.isEmpty())
+        throw Failure(m_failure);
+    if (m_done)
+        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+    try {
+        m_writer->add(text);
+    } catch (const Failure& failure) {
+        m_failure = failure.description();
+        throw;
+    }
+}
+
+void SpreadsheetFile::commit()
+{
+    if (!m_failure.isEmpty())
+        throw Failure(m_failure);
+    if (m_done)
+        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+    m_done = true;
+    try {
+        m_writer->commit();
+    } catch (const Failure& failure) {
+        m_failure = failure.description();
+        throw;
+    }
+    m_writer.reset(); // the temporary folder goes at once
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/files/SafeFile.h"
+
+#include <QString>
+#include <QStringView>
+#include <memory>
+#include <optional>
+
+// A table of one column written as a spreadsheet file: a header, then one
+// text a row, every cell a text (never a number, a date or a formula).
+//
+// An Excel workbook (.xlsx) holds string cells formatted as text ("@"), so
+// that leading zeros stay and a cell typed over stays text; the column is as
+// wide as the longest text of its sheet. A sheet holds at most 1,048,576
+// rows: further rows go on to the next sheet ("Sheet2", ...), each beginning
+// with the header again. The workbook is made in a private temporary folder
+// (libxlsxwriter writes files, row by row, in constant memory) and its bytes
+// then go through the SafeFile, so a failure leaves the target as it was. A
+// cell holds at most 32,767 characters: a longer text fails the file.
+//
+// A CSV file (.csv) is RFC 4180 text in UTF-8 with a byte-order mark (without
+// it Excel reads the file in the system's ANSI code page and garbles every
+// non-ASCII character; LibreOffice and most CSV readers take the mark as the
+// encoding's sign). Every record ends with CR LF; a field holding a comma, a
+// semicolon (the separator of Excel in many locales), a double quote, CR or LF
+// is quoted, its quotes doubled. CSV knows no cell types: a field beginning
+// with =, +, -, @, TAB or CR would be taken for a formula by a spreadsheet,
+// so it gets an apostrophe in front, the spreadsheets' own mark of a text.
+// A code of digits never begins so and keeps its bytes. Leading zeros stay in
+// the file; a spreadsheet keeps them on opening when the column is read as
+// text.
+class SpreadsheetFile
+{
+public:
+    enum class Format
+    {
+        Xlsx,
+        Csv,
+    };
+
+    // The most rows of one sheet, the header's among them, and the most
+    // characters of one cell, as Excel has them.
+    static constexpr qsizetype SheetRows = 1048576;
+    static constexpr qsizetype CellCharacters = 32767;
+
+    // The format a file name's extension (.xlsx or .csv, in any letter case)
+    // names; none for any other name.
+    static std::optional<Format> formatOf(const QString& path);
+
+    // Starts the table in `file`; the target keeps what it held until commit.
+    // Throws Failure.
+    SpreadsheetFile(Format format, std::unique_ptr<SafeFile> file, const QString& header);
+    ~SpreadsheetFile();
+    SpreadsheetFile(const SpreadsheetFile&) = delete;
+    SpreadsheetFile& operator=(const SpreadsheetFile&) = delete;
+
+    // Adds a row. Throws Failure; the file is then broken and every later
+    // call fails alike.
+    void addRow(QStringView text);
+    // Writes what is still held and puts the file in the target's place.
+    // Throws Failure; the target then keeps what it held.
+    void commit();
+
+    class Writer;
+
+private:
+    std::unique_ptr<Writer> m_writer;
+    QString m_failure;
+    bool m_done = false;
+};

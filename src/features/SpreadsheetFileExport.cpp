@@ -1,0 +1,98 @@
+#include "features/SpreadsheetFileExport.h"
+
+#include "core/base/Failure.h"
+#include "core/files/SpreadsheetFile.h"
+#include "features/Main.h"
+#include "features/host/Host.h"
+#include "features/host/Platform.h"
+#include "features/host/Prompts.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// The dialog's flags: explorer style, long names, and the box that asks
+// before a file is replaced.
+constexpr qint32 DialogFlags =
+    FileDialogFlags::OverwritePrompt | FileDialogFlags::Explorer | FileDialogFlags::LongNames;
+
+// The busy pointer while the file is written; the one before comes back.
+class BusyPointer
+{
+public:
+    explicit BusyPointer(Host& host) : m_host(host), m_before(host.MousePointer())
+    {
+        m_host.SetMousePointer(PointerMode::Hourglass);
+    }
+    ~BusyPointer() { m_host.SetMousePointer(m_before); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    Host& m_host;
+    PointerMode m_before;
+};
+
+// The dialog's last file under the name of a spreadsheet file: its own
+// extension (if any) becomes ".xlsx" unless it is a spreadsheet's already.
+QString suggestedName(const QString& last)
+{
+    if (last.isEmpty() || last.contains(QChar(0)) || SpreadsheetFile::formatOf(last))
+        return last;
+    const QFileInfo file(last);
+    const QString suffix = file.suffix();
+    return suffix.isEmpty() ? last + QStringLiteral(".xlsx")
+                            : last.left(last.size() - suffix.size()) + QStringLiteral("xlsx");
+}
+
+void write(const ListModel& list, const QString& path, SpreadsheetFile::Format format,
+           SafeFile::Existing existing)
+{
+    SafeFile::Rules rules;
+    rules.existing = existing;
+    const QString header = list.ColumnCount() > 0 ? list.HeaderText(1) : QString();
+    SpreadsheetFile file(format, SafeFile::open(path, rules), header);
+    const ItemStore& items = list.items();
+    for (qsizetype i = 0; i < items.count(); ++i) {
+        if (items.checked(i))
+            file.addRow(items.text(i));
+    }
+    file.commit();
+}
+
+} // namespace
+
+void SpreadsheetFileExport::saveList(Host& host, const ListModel& list)
+{
+    if (host.isBusy())
+        return;
+    CommonDialog& dialog = host.fileDialog();
+    dialog.Flags = DialogFlags;
+    dialog.DialogTitle = DialogTitle;
+    dialog.Filter = Filter;
+    dialog.FileName = suggestedName(dialog.FileName);
+    dialog.ShowSave();
+    QString path = dialog.FileName;
+    if (path.isEmpty())
+        return;
+    // The dialog asked before replacing only the file it was given.
+    std::optional<SpreadsheetFile::Format> format = SpreadsheetFile::formatOf(path);
+    SafeFile::Existing existing = SafeFile::Existing::ReplaceUnlessReadOnly;
+    if (!format) {
+        path += QStringLiteral(".xlsx");
+        format = SpreadsheetFile::Format::Xlsx;
+        existing = SafeFile::Existing::Keep;
+    }
+    try {
+        const BusyPointer busy(host);
+        write(list, path, *format, existing);
+    } catch (const Failure& failure) {
+        host.prompts().messageBox(QStringLiteral("The spreadsheet file %1 could not be saved: %2")
+                                      .arg(path, failure.description()),
+                                  Main::ApplicationTitle());
+    } catch (const std::bad_alloc&) {
+        host.prompts().messageBox(QStringLiteral("The spreadsheet file %1 could not be saved: %2")
+                                      .arg(path, QLatin1String(FailureText::OutOfMemory)),
+                                  Main::ApplicationTitle());
+    }
+}

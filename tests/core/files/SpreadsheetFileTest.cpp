@@ -1,0 +1,111 @@
+#include "core/files/SpreadsheetFile.h"
+
+#include "support/FailureOf.h"
+#include "support/FullDisk.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+// The workbook's cells are read back by a real spreadsheet application in
+// tests/integration/spreadsheet_read_back_test.sh; here the bytes of a CSV
+// file, the workbook's container and the failures.
+namespace {
+
+using Format = SpreadsheetFile::Format;
+
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
+}
+
+class SpreadsheetFileTest : public ::testing::Test
+{
+protected:
+    void write(Format format, const QString& path, const QStringList& rows,
+               const SafeFile::Rules& rules = {})
+    {
+        SpreadsheetFile file(format, SafeFile::open(path, rules), QStringLiteral(" Valid Codes"));
+        for (const QString& row : rows)
+            file.addRow(row);
+        file.commit();
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(SpreadsheetFileTest, TheFormatIsTheNamesExtension)
+{
+    EXPECT_EQ(SpreadsheetFile::formatOf("/a/codes.xlsx"), Format::Xlsx);
+    EXPECT_EQ(SpreadsheetFile::formatOf("codes.XLSX"), Format::Xlsx);
+    EXPECT_EQ(SpreadsheetFile::formatOf("codes.Csv"), Format::Csv);
+    EXPECT_EQ(SpreadsheetFile::formatOf("codes.txt"), std::nullopt);
+    EXPECT_EQ(SpreadsheetFile::formatOf("codes"), std::nullopt);
+    EXPECT_EQ(SpreadsheetFile::formatOf("xlsx"), std::nullopt);
+}
+
+// UTF-8 with its mark, CR LF, quotes only where needed, an apostrophe before
+// what a spreadsheet would take for a formula; codes keep their bytes.
+TEST_F(SpreadsheetFileTest, CsvIsRfc4180InUtf8)
+{
+    const QString path = folder.file("codes.csv");
+    write(Format::Csv, path,
+          {"012345678905", "", QString::fromUtf8("Café 8019\xe2\x80\x94"), "a,b", "a;b",
+           "say \"hi\"", "two\nlines", "=HYPERLINK(\"x\")", "+1", "-5", "@A1", "\tx",
+           "0-12345-67890-5", QString(QChar(0xD800))});
+    const QByteArray expected = "\xEF\xBB\xBF Valid Codes\r\n"
+                                "012345678905\r\n"
+                                "\r\n"
+                                "Caf\xC3\xA9 8019\xE2\x80\x94\r\n"
+                                "\"a,b\"\r\n"
+                                "\"a;b\"\r\n"
+                                "\"say \"\"hi\"\"\"\r\n"
+                                "\"two\nlines\"\r\n"
+                                "\"'=HYPERLINK(\"\"x\"\")\"\r\n"
+                                "'+1\r\n"
+                                "'-5\r\n"
+                                "'@A1\r\n"
+                                "'\tx\r\n"
+                                "0-12345-67890-5\r\n"
+                                "\xEF\xBF\xBD\r\n";
+    EXPECT_EQ(TempFolder::read(path), expected);
+}
+
+// A workbook is a zip container; a failing write of either format, and a
+// text too long for a cell, leave the old file and nothing beside it.
+TEST_F(SpreadsheetFileTest, FailuresLeaveTheOldFile)
+{
+    const QString book = folder.file("codes.xlsx");
+    write(Format::Xlsx, book, {"012345678905", "00"});
+    EXPECT_TRUE(TempFolder::read(book).startsWith("PK\x03\x04"));
+
+    const qsizetype descriptors = openDescriptors();
+    const QString path = folder.write("old.csv", "OLD");
+    SafeFile::Rules fullDisk;
+    fullDisk.maker = [](const QString& p) { return std::make_unique<FullDiskSaveFile>(p, 100); };
+    const QStringList many(5000, QStringLiteral("012345678905"));
+    for (const Format format : {Format::Csv, Format::Xlsx}) {
+        EXPECT_EQ(failureOf([&] { write(format, path, many, fullDisk); }),
+                  "No space left on device");
+        EXPECT_EQ(TempFolder::read(path), "OLD");
+    }
+    const QString tooLong(SpreadsheetFile::CellCharacters + 1, QLatin1Char('1'));
+    EXPECT_EQ(failureOf([&] {
+                  write(Format::Xlsx, path, {"1", tooLong});
+              }),
+              "A text is longer than the 32767 characters a cell holds");
+    EXPECT_EQ(TempFolder::read(path), "OLD");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"codes.xlsx", "old.csv"}));
+    EXPECT_EQ(openDescriptors(), descriptors); // an abandoned workbook leaves no file open
+
+    // A file once failed fails every later call alike.
+    SpreadsheetFile file(Format::Xlsx, SafeFile::open(path, {}), "h");
+    EXPECT_NE(failureOf([&] { file.addRow(tooLong); }), "(no failure)");
+    EXPECT_EQ(failureOf([&] { file.addRow(QStringLiteral("1")); }),
+              "A text is longer than the 32767 characters a cell holds");
+}
+
+} // namespace
