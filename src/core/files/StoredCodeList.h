@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/list/ItemText.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -29,7 +31,7 @@ public:
     Utf8Join(const Utf8Join&) = delete;
     Utf8Join& operator=(const Utf8Join&) = delete;
 
-    void add(QStringView item);
+    void add(ItemText item);
     // Hands on the bytes still held.
     void finish();
 
@@ -47,13 +49,16 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
 {
     Utf8Join join(write);
     for (const auto& item : items)
-        join.add(QStringView(item));
+        join.add(ItemText(item));
     join.finish();
 }
 
 // Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces a
-// part at a time, decoding as it goes: the non-empty pieces between separators of fromUtf8(bytes),
-// without the whole decoded text or a string per piece.
+// part at a time: the non-empty pieces between separators of
+// fromUtf8(bytes), without the whole decoded text or a string per piece. A
+// piece that is all ASCII is handed on as the stored bytes themselves
+// (Latin-1); only one that is not is decoded. The bytes must stay while the
+// split is used.
 //
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
@@ -62,26 +67,29 @@ class Utf8Split
 public:
     explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20);
 
-    // Decodes the next part and cuts the pieces it completes; false when all
-    // was done before.
+    // Cuts the pieces whose separator starts in the next part of the bytes
+    // (and, in the last part, the piece after the last separator); false when
+    // all was done before.
     bool next();
     // The pieces the last call completed: valid until the next call.
-    const std::vector<QStringView>& pieces() const { return m_pieces; }
+    const std::vector<ItemText>& pieces() const { return m_pieces; }
 
     // At most how many pieces and characters there are in all.
     qsizetype mostPieces() const { return m_mostPieces; }
     qsizetype mostCharacters() const { return m_mostCharacters; }
 
 private:
+    void cut(qsizetype from, qsizetype to, bool last);
+
     QByteArrayView m_bytes;
     qsizetype m_partBytes;
-    qsizetype m_at = 0; // bytes decoded so far
+    qsizetype m_at = 0;    // separators that start before this are cut
+    qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
-    QString m_text;           // text not yet cut, from just after a separator
-    qsizetype m_searched = 0; // no separator begins in m_text before this
-    qsizetype m_handedOn = 0; // m_text up to here is cut into pieces already
-    std::vector<QStringView> m_pieces;
+    QString m_decoded; // the pieces of the last part that are not ASCII
+    qsizetype m_decodedUsed = 0;
+    std::vector<ItemText> m_pieces;
     qsizetype m_mostPieces = 0;
     qsizetype m_mostCharacters = 0;
 };

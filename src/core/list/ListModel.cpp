@@ -12,9 +12,12 @@ constexpr int FrameMilliseconds = 40;
 // lay out at every repaint. The list itself keeps the whole text.
 constexpr qsizetype MostCharactersDrawn = 4096;
 
-QString shown(QStringView text)
+QString shown(ItemText text)
 {
-    return (text.size() > MostCharactersDrawn ? text.first(MostCharactersDrawn) : text).toString();
+    if (text.size() <= MostCharactersDrawn)
+        return text.toString();
+    return text.isLatin1() ? QString(text.latin1().first(MostCharactersDrawn))
+                           : text.utf16().first(MostCharactersDrawn).toString();
 }
 
 } // namespace

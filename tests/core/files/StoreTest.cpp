@@ -139,7 +139,7 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
             QStringList pieces;
             qsizetype characters = 0;
             while (cut.next())
-                for (QStringView piece : cut.pieces()) {
+                for (ItemText piece : cut.pieces()) {
                     pieces.append(piece.toString());
                     characters += piece.size();
                 }

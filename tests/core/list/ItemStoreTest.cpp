@@ -23,7 +23,7 @@ void expectHolds(const ItemStore& store, const std::vector<Item>& items)
     ASSERT_EQ(store.count(), qsizetype(items.size()));
     EXPECT_EQ(store.isEmpty(), items.empty());
     qsizetype i = 0;
-    for (QStringView text : store.texts()) {
+    for (ItemText text : store.texts()) {
         ASSERT_LT(i, store.count());
         EXPECT_EQ(text.toString(), items[size_t(i)].text) << "item " << i << " iterated";
         ++i;
