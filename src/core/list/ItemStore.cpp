@@ -11,11 +11,6 @@ constexpr std::uint64_t bit(qsizetype index)
     return std::uint64_t(1) << (index & 63);
 }
 
-constexpr size_t wordsFor(qsizetype count)
-{
-    return (size_t(count) + 63) >> 6;
-}
-
 constexpr size_t MostShortEnd = std::numeric_limits<std::uint32_t>::max();
 
 // Reserves room for `needed` elements, at least half as many again as there
@@ -64,18 +59,6 @@ void removeBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype inde
     }
     if (((count - 1) & 63) == 0)
         bits.pop_back();
-}
-
-// Copies UTF-16 units to bytes, keeping the low byte of each; true when no
-// unit has a high byte (the text is Latin-1).
-bool narrow(char* out, const char16_t* in, size_t n)
-{
-    char16_t all = 0;
-    for (size_t i = 0; i < n; ++i) {
-        all |= in[i];
-        out[i] = char(in[i]);
-    }
-    return all < 0x100;
 }
 
 } // namespace
@@ -186,8 +169,7 @@ void ItemStore::pushItem(size_t end, bool wide)
 void ItemStore::put(QLatin1StringView text)
 {
     const size_t at = m_bytes.size();
-    if (!text.isEmpty())
-        std::memcpy(m_bytes.data() + at, text.data(), size_t(text.size()));
+    copyBytes(m_bytes.data() + at, text.data(), size_t(text.size()));
     pushItem(at + size_t(text.size()), false);
 }
 

@@ -214,6 +214,11 @@ private:
     // Moves the later bytes of the buffer up over a removed item's.
     void closeGap(qsizetype index, size_t begin, size_t end);
     std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
+    template <typename Range, typename End>
+    void putMany(const Range& texts, ItemStoreDetail::PlainBuffer<End>& ends);
+    static void copyBytes(char* to, const char* from, size_t n);
+    static bool narrow(char* out, const char16_t* in, size_t n);
+    static constexpr size_t wordsFor(qsizetype count) { return (size_t(count) + 63) >> 6; }
 
     ItemStoreDetail::PlainBuffer<char> m_bytes;
     ItemStoreDetail::PlainBuffer<std::uint32_t> m_ends32; // end of item i's text in m_bytes
@@ -287,11 +292,61 @@ template <typename Range> void ItemStore::appendMany(const Range& texts)
         return;
     makeRoom(items, bytes);
     // Nothing below allocates or throws: every buffer has its room already.
+    const qsizetype first = count();
+    m_checked.resize(wordsFor(first + items), 0);
+    m_wide.resize(wordsFor(first + items), 0);
+    if (m_longEnds)
+        putMany(texts, m_ends64);
+    else
+        putMany(texts, m_ends32);
+    setCheckedRange(first, first + items, true);
+}
+
+template <typename Range, typename End>
+void ItemStore::putMany(const Range& texts, ItemStoreDetail::PlainBuffer<End>& ends)
+{
+    char* const bytes = m_bytes.data();
+    size_t at = m_bytes.size();
     for (const auto& t : texts) {
         const ItemText view(t);
-        if (view.isLatin1())
-            put(view.latin1());
-        else
-            put(view.utf16());
+        const size_t n = size_t(view.size());
+        if (view.isLatin1()) {
+            copyBytes(bytes + at, view.latin1().data(), n);
+            at += n;
+        } else if (narrow(bytes + at, view.utf16().utf16(), n)) {
+            at += n;
+        } else {
+            at += at & 1;
+            std::memcpy(bytes + at, view.utf16().utf16(), 2 * n);
+            at += 2 * n;
+            const qsizetype index = qsizetype(ends.size());
+            m_wide[size_t(index) >> 6] |= std::uint64_t(1) << (index & 63);
+            ++m_wideItems;
+        }
+        ends.push_back(End(at));
     }
+    m_bytes.setSize(at);
+}
+
+// A short text's bytes in two word copies, a long one's at once.
+inline void ItemStore::copyBytes(char* to, const char* from, size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n > 0) {
+        std::memcpy(to, from, n);
+    }
+}
+
+// Copies UTF-16 units to bytes, keeping the low byte of each; true when no
+// unit has a high byte (the text is Latin-1).
+inline bool ItemStore::narrow(char* out, const char16_t* in, size_t n)
+{
+    char16_t all = 0;
+    for (size_t i = 0; i < n; ++i) {
+        all |= in[i];
+        out[i] = char(in[i]);
+    }
+    return all < 0x100;
 }

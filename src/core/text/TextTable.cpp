@@ -43,9 +43,10 @@ Output::Output(Sink sink, qsizetype blockChars) : m_sink(std::move(sink)), m_blo
 }
 
 Output::Output(ByteSink sink, qsizetype blockBytes)
-    : m_byteSink(std::move(sink)), m_block(blockBytes), m_utf8(true),
-      m_bytes(blockBytes + 4096, Qt::Uninitialized)
-{}
+    : m_byteSink(std::move(sink)), m_block(blockBytes), m_utf8(true)
+{
+    m_out.reserve(size_t(blockBytes) + 4096);
+}
 
 void Output::reserveLines(qsizetype lines, const Widths& widths)
 {
@@ -62,35 +63,35 @@ void Output::reserveLines(qsizetype lines, const Widths& widths)
 void Output::truncate(qsizetype size)
 {
     if (m_utf8)
-        m_used = size;
+        m_out.setSize(size_t(size));
     else
         m_text.truncate(size);
 }
 
 char* Output::room(qsizetype bytes)
 {
-    if (m_used + bytes > m_bytes.size())
-        m_bytes.resize(std::max(m_used + bytes, m_bytes.size() + m_bytes.size() / 2));
-    return m_bytes.data() + m_used;
+    const size_t needed = m_out.size() + size_t(bytes);
+    if (needed > m_out.capacity())
+        m_out.reserve(std::max(needed, m_out.capacity() + m_out.capacity() / 2));
+    return m_out.data() + m_out.size();
 }
 
 void Output::appendUtf8(ItemText text)
 {
     if (text.isLatin1()) {
         char* const out = room(2 * text.size());
-        m_used = encodeLatin1(out, text.latin1()) - m_bytes.constData();
+        m_out.setSize(size_t(encodeLatin1(out, text.latin1()) - m_out.data()));
         return;
     }
     // A text with characters past Latin-1 is rare: the system's encoder, as
     // the text stream would use it.
     QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     char* const out = room(encoder.requiredSpace(text.size()));
-    m_used = encoder.appendToBuffer(out, text.utf16()) - m_bytes.constData();
+    m_out.setSize(size_t(encoder.appendToBuffer(out, text.utf16()) - m_out.data()));
 }
 
-void Output::appendPaddedCell(ItemText text, qsizetype width)
+void Output::appendCell(ItemText text, qsizetype blanks)
 {
-    const qsizetype blanks = width > text.size() ? width - text.size() : 0;
     if (!m_utf8) {
         text.appendTo(m_text);
         if (blanks > 0)
@@ -102,7 +103,7 @@ void Output::appendPaddedCell(ItemText text, qsizetype width)
     char* const out = room(blanks + 1);
     std::memset(out, ' ', size_t(blanks));
     out[blanks] = '\t';
-    m_used += blanks + 1;
+    m_out.setSize(m_out.size() + size_t(blanks + 1));
 }
 
 void Output::appendUnpaddedCell(ItemText text)
@@ -119,7 +120,7 @@ void Output::endFileLine()
     char* const out = room(2);
     out[0] = '\r';
     out[1] = '\n';
-    m_used += 2;
+    m_out.setSize(m_out.size() + 2);
 }
 
 void Output::endClipboardLine()
@@ -128,24 +129,26 @@ void Output::endClipboardLine()
         closeClipboardLine(m_text);
         return;
     }
-    if (m_used == 0)
+    size_t used = m_out.size();
+    if (used == 0)
         throw Failure(QStringLiteral("Invalid procedure call or argument"));
     // The last character, with its continuation bytes.
-    const char* const bytes = m_bytes.constData();
+    const char* const bytes = m_out.data();
     do
-        --m_used;
-    while (m_used > 0 && (static_cast<unsigned char>(bytes[m_used]) & 0xC0) == 0x80);
-    while (m_used > 0 && bytes[m_used - 1] == ' ')
-        --m_used;
+        --used;
+    while (used > 0 && (static_cast<unsigned char>(bytes[used]) & 0xC0) == 0x80);
+    while (used > 0 && bytes[used - 1] == ' ')
+        --used;
+    m_out.setSize(used);
     endFileLine();
 }
 
 void Output::flush()
 {
     if (m_utf8) {
-        if (m_used > 0)
-            m_byteSink(QByteArrayView(m_bytes.constData(), m_used));
-        m_used = 0;
+        if (!m_out.empty())
+            m_byteSink(QByteArrayView(m_out.data(), qsizetype(m_out.size())));
+        m_out.setSize(0);
         return;
     }
     if (m_text.isEmpty())

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -69,11 +70,32 @@ public:
     void reserveLines(qsizetype lines, const Widths& widths);
 
     // Where the line being built starts, and going back there.
-    qsizetype size() const { return m_utf8 ? m_used : m_text.size(); }
+    qsizetype size() const { return m_utf8 ? qsizetype(m_out.size()) : m_text.size(); }
     void truncate(qsizetype size);
 
     // The text, blanks as many as the width exceeds its length, and a TAB.
-    void appendPaddedCell(ItemText text, qsizetype width);
+    void appendPaddedCell(ItemText text, qsizetype width)
+    {
+        // The common cell, inline: ASCII into UTF-8, with room at hand.
+        const qsizetype n = text.size();
+        const qsizetype blanks = width > n ? width - n : 0;
+        if (m_utf8 && text.isLatin1() && m_out.size() + size_t(n + blanks + 1) <= m_out.capacity()) {
+            char* const out = m_out.data() + m_out.size();
+            const char* const in = text.latin1().data();
+            char all = 0;
+            for (qsizetype k = 0; k < n; ++k) {
+                all |= in[k];
+                out[k] = in[k];
+            }
+            if (static_cast<signed char>(all) >= 0) {
+                std::memset(out + n, ' ', size_t(blanks));
+                out[n + blanks] = '\t';
+                m_out.setSize(m_out.size() + size_t(n + blanks + 1));
+                return;
+            }
+        }
+        appendCell(text, blanks);
+    }
     // The text and a TAB.
     void appendUnpaddedCell(ItemText text);
     // CR LF.
@@ -93,6 +115,7 @@ public:
 
 private:
     char* room(qsizetype bytes);
+    void appendCell(ItemText text, qsizetype blanks);
     void appendUtf8(ItemText text);
 
     Sink m_sink;
@@ -100,8 +123,7 @@ private:
     qsizetype m_block = BlockChars;
     QString m_text;
     bool m_utf8 = false;
-    QByteArray m_bytes; // UTF-8: its first m_used bytes are the text
-    qsizetype m_used = 0;
+    ItemStoreDetail::PlainBuffer<char> m_out; // the UTF-8 text
 };
 
 // A sink that writes each block of UTF-8 lines to a text file as they are.
@@ -137,16 +159,16 @@ public:
     int columns() const { return m_list.ColumnCount(); }
     qsizetype items() const { return m_list.ItemCount(); }
     QStringView header(int c) const { return m_list.HeaderText(c); }
-    ItemText cell(qsizetype i, int c)
-    {
-        if (c == 1)
-            return m_list.ItemAt(i);
-        m_subItem = m_list.SubItem(i, c);
-        return m_subItem;
-    }
+    ItemText cell(qsizetype i, int c) { return c == 1 ? m_list.ItemAt(i) : subItem(i, c); }
     bool checked(qsizetype i) const { return m_list.Checked(i); }
 
 private:
+    ItemText subItem(qsizetype i, int c)
+    {
+        m_subItem = m_list.SubItem(i, c);
+        return m_subItem;
+    }
+
     const ListModel& m_list;
     QString m_subItem;
 };
@@ -162,16 +184,16 @@ public:
     int columns() const { return int(m_headers.size()); }
     qsizetype items() const { return m_items.count(); }
     QStringView header(int c) const { return m_headers.at(c - 1); }
-    ItemText cell(qsizetype i, int c)
-    {
-        if (c == 1)
-            return m_items.text(i - 1);
-        m_subItem = m_items.subItem(i - 1, c - 2);
-        return m_subItem;
-    }
+    ItemText cell(qsizetype i, int c) { return c == 1 ? m_items.text(i - 1) : subItem(i, c); }
     bool checked(qsizetype i) const { return m_items.checked(i - 1); }
 
 private:
+    ItemText subItem(qsizetype i, int c)
+    {
+        m_subItem = m_items.subItem(i - 1, c - 2);
+        return m_subItem;
+    }
+
     const QStringList& m_headers;
     const ItemStore& m_items;
     QString m_subItem;
