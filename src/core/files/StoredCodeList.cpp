@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <utility>
 
 namespace StoredCodeList {
 
@@ -102,8 +104,8 @@ void Utf8Join::finish()
     flush();
 }
 
-Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes)
-    : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))),
+Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, bool cutAhead)
+    : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))), m_cutAhead(cutAhead),
       m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
@@ -116,24 +118,61 @@ Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes)
     m_mostCharacters = bytes.size();
 }
 
+Utf8Split::~Utf8Split()
+{
+    if (m_ahead.joinable())
+        m_ahead.join();
+}
+
 bool Utf8Split::next()
 {
-    m_pieces.clear();
+    bool cut = false;
+    if (m_ahead.joinable()) {
+        m_ahead.join();
+        if (m_aheadFailure)
+            std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
+        m_current ^= 1;
+        cut = m_aheadCut;
+    } else {
+        cut = cutNext(m_parts[m_current]);
+    }
+    if (cut && !m_done && m_cutAhead)
+        startCuttingAhead();
+    return cut;
+}
+
+void Utf8Split::startCuttingAhead()
+{
+    try {
+        m_ahead = std::thread([this] {
+            try {
+                m_aheadCut = cutNext(m_parts[m_current ^ 1]);
+            } catch (...) {
+                m_aheadFailure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the next part is cut when it is asked for.
+    }
+}
+
+bool Utf8Split::cutNext(Part& part)
+{
+    part.pieces.clear();
     if (m_done)
         return false;
     const qsizetype end = std::min(m_at + m_partBytes, m_bytes.size());
     const bool last = end == m_bytes.size();
     // Room for every piece of the part decoded, so that none moves: no piece
     // decodes to more units than it has bytes and the one after it.
-    m_decoded.resize(std::min(m_bytes.size(), end + SeparatorLength) - m_piece + 2);
-    m_decodedUsed = 0;
-    cut(m_at, end, last);
-    m_at = std::max(end, m_at);
+    part.decoded.resize(std::min(m_bytes.size(), end + SeparatorLength) - m_piece + 2);
+    part.decodedUsed = 0;
+    cut(part, m_at, end, last);
     m_done = last;
     return true;
 }
 
-void Utf8Split::cut(qsizetype from, qsizetype to, bool last)
+void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
 {
     const char* const bytes = m_bytes.data();
     const qsizetype size = m_bytes.size();
@@ -144,18 +183,18 @@ void Utf8Split::cut(qsizetype from, qsizetype to, bool last)
         for (qsizetype k = begin; k < end; ++k)
             all |= static_cast<unsigned char>(bytes[k]);
         if (all < 0x80) {
-            m_pieces.emplace_back(QLatin1StringView(bytes + begin, end - begin));
+            part.pieces.emplace_back(QLatin1StringView(bytes + begin, end - begin));
             return;
         }
         // Decoded with the separator's first byte after it when there is one,
         // as it stands in the whole text; the byte's '|' is left off.
-        QChar* const at = m_decoded.data() + m_decodedUsed;
+        QChar* const at = part.decoded.data() + part.decodedUsed;
         QChar* stop = m_decoder.appendToBuffer(
             at, QByteArrayView(bytes + begin, end - begin + (followed ? 1 : 0)));
-        m_decodedUsed = stop - m_decoded.constData();
+        part.decodedUsed = stop - part.decoded.constData();
         if (followed)
             --stop;
-        m_pieces.emplace_back(QStringView(at, stop - at));
+        part.pieces.emplace_back(QStringView(at, stop - at));
     };
     qsizetype k = from;
     while (k < to) {

@@ -8,7 +8,9 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <QStringView>
+#include <exception>
 #include <functional>
+#include <thread>
 #include <vector>
 
 // The code list as one stored text: the items in order, with the separator
@@ -60,36 +62,57 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
 // (Latin-1); only one that is not is decoded. The bytes must stay while the
 // split is used.
 //
+// With `cutAhead`, the next part is cut on a thread of its own while the
+// caller takes the pieces of this one, so that cutting and taking use two
+// cores; a failure of that cut (no memory left) is thrown by the call of next
+// that would have cut it.
+//
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
 class Utf8Split
 {
 public:
-    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20);
+    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20,
+                       bool cutAhead = true);
+    ~Utf8Split();
+    Utf8Split(const Utf8Split&) = delete;
+    Utf8Split& operator=(const Utf8Split&) = delete;
 
     // Cuts the pieces whose separator starts in the next part of the bytes
     // (and, in the last part, the piece after the last separator); false when
     // all was done before.
     bool next();
     // The pieces the last call completed: valid until the next call.
-    const std::vector<ItemText>& pieces() const { return m_pieces; }
+    const std::vector<ItemText>& pieces() const { return m_parts[m_current].pieces; }
 
     // At most how many pieces and characters there are in all.
     qsizetype mostPieces() const { return m_mostPieces; }
     qsizetype mostCharacters() const { return m_mostCharacters; }
 
 private:
-    void cut(qsizetype from, qsizetype to, bool last);
+    struct Part
+    {
+        std::vector<ItemText> pieces;
+        QString decoded; // the pieces that are not ASCII
+        qsizetype decodedUsed = 0;
+    };
+
+    bool cutNext(Part& part);
+    void cut(Part& part, qsizetype from, qsizetype to, bool last);
+    void startCuttingAhead();
 
     QByteArrayView m_bytes;
     qsizetype m_partBytes;
+    bool m_cutAhead;
     qsizetype m_at = 0;    // separators that start before this are cut
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
-    QString m_decoded; // the pieces of the last part that are not ASCII
-    qsizetype m_decodedUsed = 0;
-    std::vector<ItemText> m_pieces;
+    Part m_parts[2];
+    int m_current = 0;
+    std::thread m_ahead; // cuts into the other part
+    bool m_aheadCut = false;
+    std::exception_ptr m_aheadFailure;
     qsizetype m_mostPieces = 0;
     qsizetype m_mostCharacters = 0;
 };

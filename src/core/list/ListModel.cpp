@@ -153,6 +153,7 @@ void ListModel::SetAllChecked(bool checked)
 void ListModel::publish()
 {
     m_publishTimer.stop();
+    m_publishDue = false;
     if (m_published >= ItemCount())
         return;
     beginInsertRows({}, int(m_published), int(ItemCount() - 1));
@@ -160,8 +161,8 @@ void ListModel::publish()
     endInsertRows();
 }
 
-void ListModel::schedulePublish()
+void ListModel::startPublishTimer()
 {
-    if (!m_publishTimer.isActive())
-        m_publishTimer.start();
+    m_publishTimer.start();
+    m_publishDue = true;
 }

@@ -127,11 +127,17 @@ public:
     [[noreturn]] static void indexOutOfBounds();
 
 private:
-    void schedulePublish();
+    void schedulePublish()
+    {
+        if (!m_publishDue)
+            startPublishTimer();
+    }
+    void startPublishTimer();
 
     QStringList m_headers;
     ItemStore m_items;
     mutable QString m_widened; // ItemView's text of a Latin-1 item
     qsizetype m_published = 0;
     QTimer m_publishTimer;
+    bool m_publishDue = false; // the timer runs
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -115,8 +116,9 @@ TEST(StoredCodeList, StreamedBytesAreThoseOfTheJoinedText)
 }
 
 // Cutting the bytes a part at a time gives the pieces of the whole decoded
-// text, wherever the parts end: malformed UTF-8 next to a separator, a
-// byte-order mark, separators split between parts.
+// text, wherever the parts end, and whether the next part is cut ahead on a
+// thread of its own or not: malformed UTF-8 next to a separator, a byte-order
+// mark, separators split between parts.
 TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
 {
     std::vector<QByteArray> inputs = {
@@ -134,8 +136,10 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
         inputs.push_back(StoredCodeListReference::join(items).toUtf8());
     for (const QByteArray& bytes : inputs) {
         const QStringList expected = StoredCodeListReference::split(QString::fromUtf8(bytes));
-        for (const qsizetype part : {1, 2, 3, 5, 17, 18, 1 << 20}) {
-            StoredCodeList::Utf8Split cut(bytes, part);
+        for (const auto& [part, ahead] : std::vector<std::pair<qsizetype, bool>>{
+                 {1, false}, {2, true}, {3, false}, {5, true}, {17, false}, {18, true},
+                 {1 << 20, false}, {1 << 20, true}}) {
+            StoredCodeList::Utf8Split cut(bytes, part, ahead);
             QStringList pieces;
             qsizetype characters = 0;
             while (cut.next())
@@ -143,7 +147,8 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
                     pieces.append(piece.toString());
                     characters += piece.size();
                 }
-            EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " part " << part;
+            EXPECT_EQ(pieces, expected)
+                << bytes.toHex().constData() << " part " << part << " ahead " << ahead;
             EXPECT_LE(pieces.size(), cut.mostPieces());
             EXPECT_LE(characters, cut.mostCharacters());
         }
