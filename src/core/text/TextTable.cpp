@@ -111,7 +111,7 @@ void Output::appendUnpaddedCell(ItemText text)
     appendPaddedCell(text, 0);
 }
 
-void Output::endFileLine()
+void Output::appendLineEnd()
 {
     if (!m_utf8) {
         m_text.append(QLatin1String("\r\n"));
@@ -126,7 +126,20 @@ void Output::endFileLine()
 void Output::endClipboardLine()
 {
     if (!m_utf8) {
-        closeClipboardLine(m_text);
+        qsizetype end = m_text.size() - 1;
+        if (end < 0 || m_text.size() + 2 > m_text.capacity()) {
+            closeClipboardLine(m_text);
+            return;
+        }
+        // In the room the whole text has: the last character and the blanks
+        // before it go, CR LF comes.
+        const QChar* const chars = m_text.constData();
+        while (end > 0 && chars[end - 1] == QLatin1Char(' '))
+            --end;
+        m_text.resize(end + 2);
+        QChar* const out = m_text.data() + end;
+        out[0] = QLatin1Char('\r');
+        out[1] = QLatin1Char('\n');
         return;
     }
     size_t used = m_out.size();

@@ -94,12 +94,35 @@ public:
                 return;
             }
         }
+        if (!m_utf8 && text.isLatin1() && m_text.size() + n + blanks + 1 <= m_text.capacity()) {
+            // Widened straight into the room the whole text has.
+            const qsizetype at = m_text.size();
+            m_text.resize(at + n + blanks + 1);
+            auto* const out = reinterpret_cast<char16_t*>(m_text.data()) + at;
+            const auto* const in = reinterpret_cast<const unsigned char*>(text.latin1().data());
+            for (qsizetype k = 0; k < n; ++k)
+                out[k] = in[k];
+            for (qsizetype k = n; k < n + blanks; ++k)
+                out[k] = u' ';
+            out[n + blanks] = u'\t';
+            return;
+        }
         appendCell(text, blanks);
     }
     // The text and a TAB.
     void appendUnpaddedCell(ItemText text);
     // CR LF.
-    void endFileLine();
+    void endFileLine()
+    {
+        if (m_utf8 && m_out.size() + 2 <= m_out.capacity()) {
+            char* const out = m_out.data() + m_out.size();
+            out[0] = '\r';
+            out[1] = '\n';
+            m_out.setSize(m_out.size() + 2);
+            return;
+        }
+        appendLineEnd();
+    }
     // Ends a clipboard line (UTF-16 only): drops the last character of the
     // line, then every blank at its end, and appends CR LF. Throws Failure
     // when there is no character to drop.
@@ -116,6 +139,7 @@ public:
 private:
     char* room(qsizetype bytes);
     void appendCell(ItemText text, qsizetype blanks);
+    void appendLineEnd();
     void appendUtf8(ItemText text);
 
     Sink m_sink;
