@@ -190,13 +190,13 @@ void ItemStore::put(QStringView text)
 void ItemStore::append(ItemText text)
 {
     // A text that is part of the store itself moves when the buffer grows.
-    const auto* source = static_cast<const char*>(text.isLatin1()
-                                                      ? static_cast<const void*>(text.latin1().data())
-                                                      : static_cast<const void*>(text.utf16().utf16()));
+    const auto* source =
+        static_cast<const char*>(text.isLatin1() ? static_cast<const void*>(text.latin1().data())
+                                                 : static_cast<const void*>(text.utf16().utf16()));
     const size_t was = m_bytes.size();
     const std::less<const char*> before;
-    const bool own = !text.isEmpty() && !before(source, m_bytes.data()) &&
-                     before(source, m_bytes.data() + was);
+    const bool own =
+        !text.isEmpty() && !before(source, m_bytes.data()) && before(source, m_bytes.data() + was);
     const size_t offset = own ? size_t(source - m_bytes.data()) : 0;
 
     makeRoom(1, text.isLatin1() ? size_t(text.size()) : 2 * size_t(text.size()) + 1);

@@ -154,8 +154,8 @@ public:
 
     // Appends every text of a range (anything whose elements convert to
     // ItemText: QStringList, std::vector<QStringView>,
-    // std::vector<ItemText>, ...), all checked, growing the buffers once: when it throws, nothing was
-    // appended. The texts must not be the store's own.
+    // std::vector<ItemText>, ...), all checked, growing the buffers once: when it throws, nothing
+    // was appended. The texts must not be the store's own.
     template <typename Range> void appendMany(const Range& texts);
 
     // Makes room for `items` more items holding `characters` more characters
@@ -285,8 +285,9 @@ template <typename Range> void ItemStore::appendMany(const Range& texts)
     for (const auto& t : texts) {
         const ItemText view(t);
         ++items;
-        // A UTF-16 text may need its units and a byte before them.
-        bytes += view.isLatin1() ? size_t(view.size()) : 2 * size_t(view.size()) + 1;
+        // A UTF-16 text kept so needs its units and a byte before them.
+        const bool narrow = view.isLatin1() || QtPrivate::isLatin1(view.utf16());
+        bytes += narrow ? size_t(view.size()) : 2 * size_t(view.size()) + 1;
     }
     if (items == 0)
         return;

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -79,7 +78,8 @@ public:
         // The common cell, inline: ASCII into UTF-8, with room at hand.
         const qsizetype n = text.size();
         const qsizetype blanks = width > n ? width - n : 0;
-        if (m_utf8 && text.isLatin1() && m_out.size() + size_t(n + blanks + 1) <= m_out.capacity()) {
+        if (m_utf8 && text.isLatin1() &&
+            m_out.size() + size_t(n + blanks + 1) <= m_out.capacity()) {
             char* const out = m_out.data() + m_out.size();
             const char* const in = text.latin1().data();
             char all = 0;

@@ -136,9 +136,14 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
         inputs.push_back(StoredCodeListReference::join(items).toUtf8());
     for (const QByteArray& bytes : inputs) {
         const QStringList expected = StoredCodeListReference::split(QString::fromUtf8(bytes));
-        for (const auto& [part, ahead] : std::vector<std::pair<qsizetype, bool>>{
-                 {1, false}, {2, true}, {3, false}, {5, true}, {17, false}, {18, true},
-                 {1 << 20, false}, {1 << 20, true}}) {
+        for (const auto& [part, ahead] : std::vector<std::pair<qsizetype, bool>>{{1, false},
+                                                                                 {2, true},
+                                                                                 {3, false},
+                                                                                 {5, true},
+                                                                                 {17, false},
+                                                                                 {18, true},
+                                                                                 {1 << 20, false},
+                                                                                 {1 << 20, true}}) {
             StoredCodeList::Utf8Split cut(bytes, part, ahead);
             QStringList pieces;
             qsizetype characters = 0;
