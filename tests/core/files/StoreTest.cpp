@@ -123,10 +123,8 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
 {
     std::vector<QByteArray> inputs = {
         "",
-        "\xEF\xBB\xBF"
-        "a||MySeparator23||b",
-        "a\xE2\x82||MySeparator23||\x82\x82"
-        "b",
+        "\xEF\xBB\xBF\x61||MySeparator23||b",     // "a" after the mark
+        "a\xE2\x82||MySeparator23||\x82\x82\x62", // "b" at the end
         "\xF0\x9F\x98||MySeparator23||\xC3",
         "\xC0\xAF||MySeparator23||||MySeparator23||\xED\xA0\x80x||MySeparator23|",
         "||MySeparator23|||MySeparator23||||MySeparator23|||",

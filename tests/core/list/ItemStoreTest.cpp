@@ -240,7 +240,7 @@ TEST(ItemStore, RandomEditsMatchAPlainList)
         const int n = int(items.size());
         switch (pick(n > 0 ? 8 : 3)) {
         case 0: {
-            const QString t = texts.at(pick(int(texts.size())));
+            const QString& t = texts.at(pick(int(texts.size())));
             store.append(t);
             items.push_back({t, {}, true});
             break;
