@@ -42,7 +42,17 @@ char* encodeUtf8(char* out, QStringView text)
 // The UTF-8 bytes of Latin-1 text: ASCII as it is, the rest in two bytes.
 char* encodeUtf8(char* out, QLatin1StringView text)
 {
-    const char* p = text.data();
+    // A code is short and ASCII: copied and looked at in one go.
+    const char* const in = text.data();
+    const qsizetype n = text.size();
+    char all = 0;
+    for (qsizetype k = 0; k < n; ++k) {
+        all |= in[k];
+        out[k] = in[k];
+    }
+    if (static_cast<signed char>(all) >= 0)
+        return out + n;
+    const char* p = in;
     const char* const end = p + text.size();
     while (p != end) {
         const char* ascii = p;
