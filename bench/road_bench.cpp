@@ -36,6 +36,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 
 namespace {
 
@@ -176,20 +177,63 @@ void timePython(const QString& codes, const QTemporaryDir& work)
     std::printf("python-stdnum: not installed, comparison skipped\n");
 }
 
+// The run's report of a twelve-character code that reads as a number but
+// holds a decimal point or a thousands separator: the run makes it, as it
+// should, for about three codes in a hundred of the mix.
+const QString TypeMismatchReport =
+    QStringLiteral("Type mismatch\r\nin Lintorak2021/08/31.Form1.PushButton17_Click at line "
+                   "118\r\rPlease email screenshot of this message to "
+                   "support@tarnwell.example");
+
+// The scripted platform, less what only a test needs: the run's expected
+// reports are counted rather than logged one by one, and the clipboard holds
+// its text once, not also in the log.
+class BenchServices : public ScriptedServices
+{
+public:
+    qsizetype typeMismatches = 0;
+
+    void errorReport(const QString& text) override
+    {
+        if (text == TypeMismatchReport)
+            ++typeMismatches;
+        else
+            ScriptedServices::errorReport(text);
+    }
+    bool setText(const QString& text) override
+    {
+        clipboardText = text;
+        clipboardHasText = true;
+        return true;
+    }
+};
+
+// The processor time the process has used, in seconds: on a busy machine a
+// steadier figure than the wall time.
+double cpuSeconds()
+{
+    rusage usage = {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 struct Stage
 {
     QElapsedTimer timer;
+    double cpu;
     const char* name;
     explicit Stage(const char* stageName) : name(stageName)
     {
         resetPeak();
+        cpu = cpuSeconds();
         timer.start();
     }
     void done(const char* detail)
     {
         const double seconds = timer.nsecsElapsed() / 1e9;
-        std::printf("%-28s %8.3f s   peak %7.1f MiB   now %7.1f MiB   %s\n", name, seconds,
-                    peakMiB(), currentMiB(), detail);
+        std::printf("%-28s %8.3f s (cpu %6.3f s)  peak %7.1f MiB   now %7.1f MiB   %s\n", name,
+                    seconds, cpuSeconds() - cpu, peakMiB(), currentMiB(), detail);
         std::fflush(stdout);
     }
 };
@@ -229,7 +273,7 @@ int main(int argc, char** argv)
                 QFileInfo(file).size() / 1048576.0);
     std::printf("start: %.1f MiB in use\n", currentMiB());
 
-    ScriptedServices script;
+    BenchServices script;
     char detail[128];
     qsizetype nonEmptyCodes = 0; // what the next start must find again
     {
@@ -300,8 +344,6 @@ int main(int argc, char** argv)
                           qlonglong(script.clipboardText.size()));
             stage.done(detail);
             script.clipboardText.clear();
-            script.log.removeIf(
-                [](const QString& line) { return line.startsWith("clipboard-set|"); });
         };
         copyStage("copy valid list (PushButton10)", &Form1::PushButton10_Click);
         copyStage("copy invalid list (PushButton11)", &Form1::PushButton11_Click);
@@ -340,14 +382,8 @@ int main(int argc, char** argv)
     if (!loadRun)
         timePython(file, work);
     const QStringList messages = script.logged("message");
-    // A twelve-character code that reads as a number but holds a decimal
-    // point or a thousands separator is reported by the run, as it should be;
-    // any other report is a fault.
-    QStringList errors = script.errors();
-    const qsizetype typeMismatches = errors.removeAll(
-        QStringLiteral("Type mismatch\r\nin Lintorak2021/08/31.Form1.PushButton17_Click at line "
-                       "118\r\rPlease email screenshot of this message to "
-                       "support@tarnwell.example"));
+    const QStringList errors = script.errors();
+    const qsizetype typeMismatches = script.typeMismatches;
     std::printf("messages: %s; Type mismatch reports of the run: %lld; other error reports: %lld\n",
                 qPrintable(messages.join(", ")), qlonglong(typeMismatches),
                 qlonglong(errors.size()));

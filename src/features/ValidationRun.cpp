@@ -51,6 +51,28 @@ private:
     qsizetype m_shown = 0;
 };
 
+// Step 118's report of a code the check cannot answer for, exactly as the
+// procedure reports a failure there: its text is made once, at the first, and
+// every later one hands the same text on, so that a run with many such codes
+// builds no text for them.
+class TypeMismatchReport
+{
+public:
+    TypeMismatchReport(const Procedure& p, Prompts& prompts) : m_p(p), m_prompts(prompts) {}
+
+    void report()
+    {
+        if (m_text.isEmpty())
+            m_text = errorReportText(QLatin1String(FailureText::TypeMismatch), m_p.tag(), 118);
+        m_prompts.errorReport(m_text);
+    }
+
+private:
+    const Procedure& m_p;
+    Prompts& m_prompts;
+    QString m_text;
+};
+
 } // namespace
 
 // "Start Validating": files every code of the code list into the valid or the
@@ -76,6 +98,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
         const auto positionGone = [&](qsizetype i) { return i > codes.ItemCount(); };
         RunProgress progress(p, host, codes);
+        TypeMismatchReport typeMismatch(p, host.prompts());
         PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
         for (qsizetype i = 1; i <= n; ++i) {
             if (positionGone(i)) {
@@ -85,9 +108,9 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 p.step(110, [&] { (void)codes.ItemText(i); });
                 break;
             }
-            // The code is read where the list holds it; it is kept aside only
-            // when the window runs before it is checked.
-            QStringView code = codes.ItemView(i); // 110
+            // The code is read where the list holds it (in Latin-1, mostly);
+            // it is kept aside only when the window runs before it is checked.
+            ItemText code = codes.ItemAt(i); // 110
             QString kept;
             progress.reached(i);
             if (yield.due()) {
@@ -98,15 +121,17 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             }
             // A code the check cannot answer for is reported, with the bar at
             // it, and goes to the invalid list.
-            const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code); // 118
+            const modUPCCode::Verdict verdict =
+                code.visit([](auto text) { return modUPCCode::CheckUPCCode(text); }); // 118
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
                 progress.show();
-                p.report(QLatin1String(FailureText::TypeMismatch), 118);
+                typeMismatch.report();
             }
+            // The code goes over as the list holds it.
             if (p.when(120, [&] { return verdict == modUPCCode::Verdict::Valid; }))
-                p.step(122, [&] { valid.AppendItem(codes.ItemView(i)); });
+                p.step(122, [&] { valid.AppendItem(codes.ItemAt(i)); });
             else
-                p.step(124, [&] { invalid.AppendItem(codes.ItemView(i)); });
+                p.step(124, [&] { invalid.AppendItem(codes.ItemAt(i)); });
             if (positionGone(i))
                 break;
         } // 126

@@ -1,7 +1,9 @@
 #include "core/files/StoredCodeList.h"
 
 #include <algorithm>
-#include <string_view>
+#include <cstring>
+#include <system_error>
+#include <utility>
 
 namespace StoredCodeList {
 
@@ -37,6 +39,41 @@ char* encodeUtf8(char* out, QStringView text)
     return out;
 }
 
+// The UTF-8 bytes of Latin-1 text: ASCII as it is, the rest in two bytes.
+char* encodeUtf8(char* out, QLatin1StringView text)
+{
+    // A code is short and ASCII: copied and looked at in one go.
+    const char* const in = text.data();
+    const qsizetype n = text.size();
+    char all = 0;
+    for (qsizetype k = 0; k < n; ++k) {
+        all |= in[k];
+        out[k] = in[k];
+    }
+    if (static_cast<signed char>(all) >= 0)
+        return out + n;
+    const char* p = in;
+    const char* const end = p + text.size();
+    while (p != end) {
+        const char* ascii = p;
+        while (ascii != end && static_cast<signed char>(*ascii) >= 0)
+            ++ascii;
+        std::memcpy(out, p, size_t(ascii - p));
+        out += ascii - p;
+        p = ascii;
+        if (p == end)
+            break;
+        const auto c = static_cast<unsigned char>(*p++);
+        *out++ = char(0xC0 | (c >> 6));
+        *out++ = char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+constexpr char SeparatorBytes[] = "||MySeparator23||";
+constexpr qsizetype SeparatorLength = qsizetype(sizeof SeparatorBytes - 1);
+static_assert(SeparatorLength == Separator.size());
+
 } // namespace
 
 // Each item is encoded on its own: the ASCII separator between two items never
@@ -52,25 +89,23 @@ void Utf8Join::flush()
     m_used = 0;
 }
 
-void Utf8Join::add(QStringView item)
+void Utf8Join::add(ItemText item)
 {
-    static constexpr char SeparatorBytes[] = "||MySeparator23||";
-    static_assert(sizeof SeparatorBytes - 1 == Separator.size());
-    const qsizetype separator = m_first ? 0 : qsizetype(sizeof SeparatorBytes - 1);
+    const qsizetype separator = m_first ? 0 : SeparatorLength;
     m_first = false;
-    const qsizetype most = separator + 3 * item.size();
+    const qsizetype most = separator + (item.isLatin1() ? 2 : 3) * item.size();
     if (m_used + most > m_buffer.size()) {
         flush();
         if (most > m_buffer.size()) {
             // An item larger than the buffer goes on by itself.
             m_write(QByteArrayView(SeparatorBytes, separator));
-            m_write(item.toUtf8());
+            m_write(item.isLatin1() ? QString(item.latin1()).toUtf8() : item.utf16().toUtf8());
             return;
         }
     }
     char* out = m_buffer.data() + m_used;
     out = std::copy_n(SeparatorBytes, separator, out);
-    out = encodeUtf8(out, item);
+    out = item.visit([out](auto text) { return encodeUtf8(out, text); });
     m_used = out - m_buffer.constData();
 }
 
@@ -79,83 +114,117 @@ void Utf8Join::finish()
     flush();
 }
 
-Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes)
-    : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))),
+Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, bool cutAhead)
+    : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))), m_cutAhead(cutAhead),
       m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
     // The one byte-order mark that QString::fromUtf8 drops.
     if (m_bytes.startsWith("\xEF\xBB\xBF"))
-        m_at = 3;
-    // Every separator in the text is one in the bytes, and no UTF-8 byte
-    // gives more than one UTF-16 unit: bounds for reserving room at once.
-    const std::string_view all(bytes.data(), size_t(bytes.size()));
-    const std::string_view separator("||MySeparator23||");
-    qsizetype separators = 0;
-    for (size_t at = all.find(separator); at != std::string_view::npos;
-         at = all.find(separator, at + separator.size()))
-        ++separators;
-    m_mostPieces = separators + 1;
-    m_mostCharacters = bytes.size() - separators * Separator.size();
+        m_at = m_piece = 3;
+    // No UTF-8 byte gives more than one UTF-16 unit, and a piece and its
+    // separator take at least a separator's bytes and one more.
+    m_mostPieces = bytes.size() / (SeparatorLength + 1) + 1;
+    m_mostCharacters = bytes.size();
+}
+
+Utf8Split::~Utf8Split()
+{
+    if (m_ahead.joinable())
+        m_ahead.join();
 }
 
 bool Utf8Split::next()
 {
-    m_pieces.clear();
+    bool cut = false;
+    if (m_ahead.joinable()) {
+        m_ahead.join();
+        if (m_aheadFailure)
+            std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
+        m_current ^= 1;
+        cut = m_aheadCut;
+    } else {
+        cut = cutNext(m_parts[m_current]);
+    }
+    if (cut && !m_done && m_cutAhead)
+        startCuttingAhead();
+    return cut;
+}
+
+void Utf8Split::startCuttingAhead()
+{
+    try {
+        m_ahead = std::thread([this] {
+            try {
+                m_aheadCut = cutNext(m_parts[m_current ^ 1]);
+            } catch (...) {
+                m_aheadFailure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the next part is cut when it is asked for.
+    }
+}
+
+bool Utf8Split::cutNext(Part& part)
+{
+    part.pieces.clear();
     if (m_done)
         return false;
-    // The pieces handed on last time go; what followed them stays.
-    if (m_handedOn > 0) {
-        m_text.remove(0, m_handedOn);
-        m_handedOn = 0;
-        m_searched = std::max(qsizetype(0), m_text.size() - (Separator.size() - 1));
-    }
+    const qsizetype end = std::min(m_at + m_partBytes, m_bytes.size());
+    const bool last = end == m_bytes.size();
+    // Room for every piece of the part decoded, so that none moves: no piece
+    // decodes to more units than it has bytes and the one after it.
+    part.decoded.resize(std::min(m_bytes.size(), end + SeparatorLength) - m_piece + 2);
+    part.decodedUsed = 0;
+    cut(part, m_at, end, last);
+    m_done = last;
+    return true;
+}
 
-    // The next part ends just after an ASCII byte, where a decoder stands
-    // between two characters: each part is decoded on its own, and a
-    // malformed character is never cut in two, so the text is that of the
-    // whole.
-    qsizetype end = std::min(m_at + m_partBytes, m_bytes.size());
-    if (end < m_bytes.size()) {
-        qsizetype cut = end;
-        while (cut > m_at && static_cast<unsigned char>(m_bytes[cut - 1]) >= 0x80)
-            --cut;
-        if (cut > m_at) {
-            end = cut;
+void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
+{
+    const char* const bytes = m_bytes.data();
+    const qsizetype size = m_bytes.size();
+    const auto hand = [&](qsizetype begin, qsizetype end, bool followed) {
+        if (end == begin)
+            return;
+        unsigned char all = 0;
+        for (qsizetype k = begin; k < end; ++k)
+            all |= static_cast<unsigned char>(bytes[k]);
+        if (all < 0x80) {
+            part.pieces.emplace_back(QLatin1StringView(bytes + begin, end - begin));
+            return;
+        }
+        // Decoded with the separator's first byte after it when there is one,
+        // as it stands in the whole text; the byte's '|' is left off.
+        QChar* const at = part.decoded.data() + part.decodedUsed;
+        QChar* stop = m_decoder.appendToBuffer(
+            at, QByteArrayView(bytes + begin, end - begin + (followed ? 1 : 0)));
+        part.decodedUsed = stop - part.decoded.constData();
+        if (followed)
+            --stop;
+        part.pieces.emplace_back(QStringView(at, stop - at));
+    };
+    qsizetype k = from;
+    while (k < to) {
+        const void* bar = std::memchr(bytes + k, '|', size_t(to - k));
+        if (!bar)
+            break;
+        k = static_cast<const char*>(bar) - bytes;
+        if (k + SeparatorLength <= size &&
+            std::memcmp(bytes + k, SeparatorBytes, size_t(SeparatorLength)) == 0) {
+            hand(m_piece, k, true);
+            k += SeparatorLength;
+            m_piece = k;
         } else {
-            while (end < m_bytes.size() && static_cast<unsigned char>(m_bytes[end - 1]) >= 0x80)
-                ++end;
+            ++k;
         }
     }
-    const QByteArrayView part = m_bytes.sliced(m_at, end - m_at);
-    m_at = end;
-    const bool last = m_at == m_bytes.size();
-
-    const qsizetype kept = m_text.size();
-    m_text.resize(kept + m_decoder.requiredSpace(part.size()));
-    QChar* const stop = m_decoder.appendToBuffer(m_text.data() + kept, part);
-    m_text.resize(stop - m_text.constData());
-
-    const QStringView text(m_text);
-    qsizetype from = 0;
-    for (qsizetype at = text.indexOf(Separator, m_searched); at >= 0;
-         at = text.indexOf(Separator, from)) {
-        if (at > from)
-            m_pieces.push_back(text.sliced(from, at - from));
-        from = at + Separator.size();
-    }
-    if (last) {
-        if (text.size() > from)
-            m_pieces.push_back(text.sliced(from));
-        m_done = true;
-        return true;
-    }
-    // What follows the last separator waits for the next part. The pieces
-    // point into the text, which only moves at the next call.
-    m_handedOn = from;
-    if (from == 0)
-        m_searched = std::max(qsizetype(0), m_text.size() - (Separator.size() - 1));
-    return true;
+    // A separator may end past the part: the next part starts after it.
+    m_at = std::max(k, to);
+    if (last)
+        hand(m_piece, size, false);
 }
 
 } // namespace StoredCodeList

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "core/list/ItemText.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QStringView>
+#include <exception>
 #include <functional>
+#include <thread>
 #include <vector>
 
 // The code list as one stored text: the items in order, with the separator
@@ -29,7 +33,7 @@ public:
     Utf8Join(const Utf8Join&) = delete;
     Utf8Join& operator=(const Utf8Join&) = delete;
 
-    void add(QStringView item);
+    void add(ItemText item);
     // Hands on the bytes still held.
     void finish();
 
@@ -47,41 +51,68 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
 {
     Utf8Join join(write);
     for (const auto& item : items)
-        join.add(QStringView(item));
+        join.add(ItemText(item));
     join.finish();
 }
 
 // Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces a
-// part at a time, decoding as it goes: the non-empty pieces between separators of fromUtf8(bytes),
-// without the whole decoded text or a string per piece.
+// part at a time: the non-empty pieces between separators of
+// fromUtf8(bytes), without the whole decoded text or a string per piece. A
+// piece that is all ASCII is handed on as the stored bytes themselves
+// (Latin-1); only one that is not is decoded. The bytes must stay while the
+// split is used.
+//
+// With `cutAhead`, the next part is cut on a thread of its own while the
+// caller takes the pieces of this one, so that cutting and taking use two
+// cores; a failure of that cut (no memory left) is thrown by the call of next
+// that would have cut it.
 //
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
 class Utf8Split
 {
 public:
-    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20);
+    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20,
+                       bool cutAhead = true);
+    ~Utf8Split();
+    Utf8Split(const Utf8Split&) = delete;
+    Utf8Split& operator=(const Utf8Split&) = delete;
 
-    // Decodes the next part and cuts the pieces it completes; false when all
-    // was done before.
+    // Cuts the pieces whose separator starts in the next part of the bytes
+    // (and, in the last part, the piece after the last separator); false when
+    // all was done before.
     bool next();
     // The pieces the last call completed: valid until the next call.
-    const std::vector<QStringView>& pieces() const { return m_pieces; }
+    const std::vector<ItemText>& pieces() const { return m_parts[m_current].pieces; }
 
     // At most how many pieces and characters there are in all.
     qsizetype mostPieces() const { return m_mostPieces; }
     qsizetype mostCharacters() const { return m_mostCharacters; }
 
 private:
+    struct Part
+    {
+        std::vector<ItemText> pieces;
+        QString decoded; // the pieces that are not ASCII
+        qsizetype decodedUsed = 0;
+    };
+
+    bool cutNext(Part& part);
+    void cut(Part& part, qsizetype from, qsizetype to, bool last);
+    void startCuttingAhead();
+
     QByteArrayView m_bytes;
     qsizetype m_partBytes;
-    qsizetype m_at = 0; // bytes decoded so far
+    bool m_cutAhead;
+    qsizetype m_at = 0;    // separators that start before this are cut
+    qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
-    QString m_text;           // text not yet cut, from just after a separator
-    qsizetype m_searched = 0; // no separator begins in m_text before this
-    qsizetype m_handedOn = 0; // m_text up to here is cut into pieces already
-    std::vector<QStringView> m_pieces;
+    Part m_parts[2];
+    int m_current = 0;
+    std::thread m_ahead; // cuts into the other part
+    bool m_aheadCut = false;
+    std::exception_ptr m_aheadFailure;
     qsizetype m_mostPieces = 0;
     qsizetype m_mostCharacters = 0;
 };

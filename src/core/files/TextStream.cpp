@@ -32,6 +32,22 @@ void TextStream::WriteLine(const QString& text)
         flush();
 }
 
+void TextStream::WriteLines(QByteArrayView encoded)
+{
+    if (Broken())
+        throw Failure(m_failure);
+    if (m_closed)
+        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+    if (encoded.size() < FlushBytes) {
+        m_buffer.append(encoded);
+        if (m_buffer.size() >= FlushBytes)
+            flush();
+        return;
+    }
+    flush();
+    write(encoded);
+}
+
 void TextStream::Close()
 {
     if (Broken())
@@ -59,12 +75,17 @@ void TextStream::flush()
 {
     if (m_buffer.isEmpty())
         return;
+    write(m_buffer);
+    m_buffer.resize(0);
+}
+
+void TextStream::write(QByteArrayView bytes)
+{
     try {
-        m_file->write(m_buffer);
+        m_file->write(bytes);
     } catch (const Failure& failure) {
         fail(failure);
     }
-    m_buffer.resize(0);
 }
 
 void TextStream::fail(const Failure& failure)

@@ -3,6 +3,7 @@
 #include "core/files/SafeFile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringEncoder>
 #include <memory>
@@ -26,6 +27,10 @@ public:
     // Writes the text and CR LF. Throws Failure when the file refuses the
     // bytes; the stream is then broken and every later call fails alike.
     void WriteLine(const QString& text);
+    // Writes lines already encoded in the file's encoding, each closed by CR
+    // LF, as they are: a large block goes to the file without a copy. Fails as
+    // WriteLine does.
+    void WriteLines(QByteArrayView encoded);
 
     // Writes what is still held and puts the file in the target's place.
     // Throws Failure when that fails; the target then keeps what it held.
@@ -37,6 +42,7 @@ public:
 private:
     void put(QStringView text);
     void flush();
+    void write(QByteArrayView bytes);
     [[noreturn]] void fail(const Failure& failure);
 
     std::unique_ptr<SafeFile> m_file;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -10,10 +11,7 @@ constexpr std::uint64_t bit(qsizetype index)
     return std::uint64_t(1) << (index & 63);
 }
 
-constexpr size_t wordsFor(qsizetype count)
-{
-    return (size_t(count) + 63) >> 6;
-}
+constexpr size_t MostShortEnd = std::numeric_limits<std::uint32_t>::max();
 
 // Reserves room for `needed` elements, at least half as many again as there
 // is room for now, so that growing one item at a time stays amortised O(1).
@@ -24,15 +22,50 @@ template <typename Buffer> void grow(Buffer& v, size_t needed, size_t least)
     v.reserve(std::max({needed, v.capacity() + v.capacity() / 2, least}));
 }
 
+// Sets or clears bit `index` of a bit buffer whose words reach it.
+void setBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
+{
+    std::uint64_t& word = bits[size_t(index) >> 6];
+    if (on)
+        word |= bit(index);
+    else
+        word &= ~bit(index);
+}
+
+// Appends bit `index` (the next one) to a bit buffer with room for its word.
+void pushBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
+{
+    if ((index & 63) == 0)
+        bits.push_back(on ? 1 : 0);
+    else if (on)
+        bits.back() |= bit(index);
+}
+
+// Removes bit `index` of `count`: the bits above move down by one, each word
+// taking the lowest bit of the next as its highest.
+void removeBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, qsizetype count)
+{
+    const size_t words = bits.size();
+    const size_t w = size_t(index) >> 6;
+    const std::uint64_t below = bit(index) - 1;
+    std::uint64_t word = bits[w];
+    word = (word & below) | ((word >> 1) & ~below);
+    for (size_t k = w; k < words; ++k) {
+        if (k > w)
+            word = bits[k] >> 1;
+        if (k + 1 < words)
+            word |= (bits[k + 1] & 1) << 63;
+        bits[k] = word;
+    }
+    if (((count - 1) & 63) == 0)
+        bits.pop_back();
+}
+
 } // namespace
 
 void ItemStore::setChecked(qsizetype index, bool checked)
 {
-    std::uint64_t& word = m_checked[size_t(index) >> 6];
-    if (checked)
-        word |= bit(index);
-    else
-        word &= ~bit(index);
+    setBit(m_checked, index, checked);
 }
 
 void ItemStore::setAllChecked(bool checked)
@@ -81,43 +114,109 @@ QStringList ItemStore::subItems(qsizetype index) const
     return it == m_subItems.end() ? QStringList() : it->texts;
 }
 
-void ItemStore::makeRoom(qsizetype items, qsizetype characters)
+void ItemStore::lengthenEnds()
+{
+    const size_t n = m_ends32.size();
+    m_ends64.reserve(std::max(m_ends32.capacity(), size_t(32)));
+    for (size_t i = 0; i < n; ++i)
+        m_ends64.push_back(m_ends32[i]);
+    m_ends32.release();
+    m_longEnds = true;
+}
+
+void ItemStore::makeRoom(qsizetype items, size_t bytes)
 {
     const qsizetype n = count();
-    grow(m_chars, m_chars.size() + size_t(characters), 256);
-    grow(m_ends, size_t(n + items), 32);
+    const size_t needed = m_bytes.size() + bytes;
+    if (!m_longEnds && needed > MostShortEnd)
+        lengthenEnds();
+    grow(m_bytes, needed, 256);
+    if (m_longEnds)
+        grow(m_ends64, size_t(n + items), 32);
+    else
+        grow(m_ends32, size_t(n + items), 32);
     grow(m_checked, wordsFor(n + items), 1);
+    grow(m_wide, wordsFor(n + items), 1);
 }
 
 void ItemStore::reserve(qsizetype items, qsizetype characters)
 {
-    m_chars.reserve(m_chars.size() + size_t(characters));
-    m_ends.reserve(size_t(count() + items));
+    const size_t needed = m_bytes.size() + size_t(characters);
+    if (!m_longEnds && needed > MostShortEnd)
+        lengthenEnds();
+    m_bytes.reserve(needed);
+    if (m_longEnds)
+        m_ends64.reserve(size_t(count() + items));
+    else
+        m_ends32.reserve(size_t(count() + items));
     m_checked.reserve(wordsFor(count() + items));
+    m_wide.reserve(wordsFor(count() + items));
+}
+
+void ItemStore::pushItem(size_t end, bool wide)
+{
+    const qsizetype index = count();
+    m_bytes.setSize(end);
+    if (m_longEnds)
+        m_ends64.push_back(end);
+    else
+        m_ends32.push_back(std::uint32_t(end));
+    pushBit(m_checked, index, true);
+    pushBit(m_wide, index, wide);
+    m_wideItems += wide ? 1 : 0;
+}
+
+void ItemStore::put(QLatin1StringView text)
+{
+    const size_t at = m_bytes.size();
+    copyBytes(m_bytes.data() + at, text.data(), size_t(text.size()));
+    pushItem(at + size_t(text.size()), false);
+}
+
+void ItemStore::put(QStringView text)
+{
+    const auto* source = reinterpret_cast<const char16_t*>(text.utf16());
+    const size_t n = size_t(text.size());
+    size_t at = m_bytes.size();
+    if (n == 0 || narrow(m_bytes.data() + at, source, n)) {
+        pushItem(at + n, false);
+        return;
+    }
+    at += at & 1;
+    std::memcpy(m_bytes.data() + at, source, 2 * n);
+    pushItem(at + 2 * n, true);
+}
+
+void ItemStore::append(ItemText text)
+{
+    // A text that is part of the store itself moves when the buffer grows.
+    const auto* source =
+        static_cast<const char*>(text.isLatin1() ? static_cast<const void*>(text.latin1().data())
+                                                 : static_cast<const void*>(text.utf16().utf16()));
+    const size_t was = m_bytes.size();
+    const std::less<const char*> before;
+    const bool own =
+        !text.isEmpty() && !before(source, m_bytes.data()) && before(source, m_bytes.data() + was);
+    const size_t offset = own ? size_t(source - m_bytes.data()) : 0;
+
+    makeRoom(1, text.isLatin1() ? size_t(text.size()) : 2 * size_t(text.size()) + 1);
+    // Nothing below allocates or throws.
+    if (own)
+        source = m_bytes.data() + offset;
+    if (text.isLatin1())
+        put(QLatin1StringView(source, text.size()));
+    else
+        put(QStringView(reinterpret_cast<const char16_t*>(source), text.size()));
 }
 
 void ItemStore::append(QStringView text)
 {
-    const auto* source = reinterpret_cast<const char16_t*>(text.utf16());
-    const size_t length = size_t(text.size());
-    const size_t was = m_chars.size();
-    // A text that is part of the store itself moves when the buffer grows.
-    const std::less<const char16_t*> before;
-    const bool own =
-        length > 0 && !before(source, m_chars.data()) && before(source, m_chars.data() + was);
-    const size_t offset = own ? size_t(source - m_chars.data()) : 0;
+    append(ItemText(text));
+}
 
-    makeRoom(1, text.size());
-    // Nothing below allocates or throws.
-    if (own)
-        source = m_chars.data() + offset;
-    m_chars.append(source, length);
-    const qsizetype index = count();
-    m_ends.push_back(m_chars.size());
-    if ((index & 63) == 0)
-        m_checked.push_back(1);
-    else
-        m_checked.back() |= bit(index);
+void ItemStore::append(QLatin1StringView text)
+{
+    append(ItemText(text));
 }
 
 void ItemStore::append(QStringView text, const QStringList& subItems)
@@ -131,34 +230,59 @@ void ItemStore::append(QStringView text, const QStringList& subItems)
     m_subItems.push_back({count() - 1, subItems});
 }
 
+void ItemStore::closeGap(qsizetype index, size_t begin, size_t end)
+{
+    const qsizetype n = count();
+    const size_t gap = end - begin;
+    // A UTF-16 text stays at an even offset: moved by an odd number of bytes
+    // with one after it, each later text moves on its own.
+    bool wideAfter = false;
+    if (gap % 2 == 1 && m_wideItems > wide(index))
+        for (qsizetype k = index + 1; k < n && !wideAfter; ++k)
+            wideAfter = wide(k);
+    if (!wideAfter) {
+        m_bytes.erase(begin, end);
+        for (qsizetype k = index; k + 1 < n; ++k) {
+            const size_t e = this->end(k + 1) - gap;
+            if (m_longEnds)
+                m_ends64[size_t(k)] = e;
+            else
+                m_ends32[size_t(k)] = std::uint32_t(e);
+        }
+        return;
+    }
+    size_t to = begin;
+    size_t from = end;
+    for (qsizetype k = index + 1; k < n; ++k) {
+        const bool w = wide(k);
+        const size_t e = this->end(k);
+        if (w) {
+            from += from & 1;
+            to += to & 1;
+        }
+        std::memmove(m_bytes.data() + to, m_bytes.data() + from, e - from);
+        to += e - from;
+        from = e;
+        if (m_longEnds)
+            m_ends64[size_t(k - 1)] = to;
+        else
+            m_ends32[size_t(k - 1)] = std::uint32_t(to);
+    }
+    m_bytes.setSize(to);
+}
+
 void ItemStore::remove(qsizetype index)
 {
     const qsizetype n = count();
-    const size_t b = size_t(begin(index));
-    const size_t e = size_t(m_ends[size_t(index)]);
-    const std::uint64_t length = e - b;
-
-    m_chars.erase(b, e);
-    for (size_t k = size_t(index); k + 1 < size_t(n); ++k)
-        m_ends[k] = m_ends[k + 1] - length;
-    m_ends.pop_back();
-
-    // The checked states above the removed one move down a bit, each word
-    // taking the lowest bit of the next as its highest.
-    const size_t words = m_checked.size();
-    const size_t w = size_t(index) >> 6;
-    const std::uint64_t below = bit(index) - 1;
-    std::uint64_t word = m_checked[w];
-    word = (word & below) | ((word >> 1) & ~below);
-    for (size_t k = w; k < words; ++k) {
-        if (k > w)
-            word = m_checked[k] >> 1;
-        if (k + 1 < words)
-            word |= (m_checked[k + 1] & 1) << 63;
-        m_checked[k] = word;
-    }
-    if (((n - 1) & 63) == 0)
-        m_checked.pop_back();
+    const bool wasWide = wide(index);
+    closeGap(index, index == 0 ? 0 : end(index - 1), end(index));
+    if (m_longEnds)
+        m_ends64.pop_back();
+    else
+        m_ends32.pop_back();
+    removeBit(m_checked, index, n);
+    removeBit(m_wide, index, n);
+    m_wideItems -= wasWide ? 1 : 0;
 
     if (!m_subItems.empty()) {
         auto it = std::lower_bound(m_subItems.begin(), m_subItems.end(), index,
@@ -172,17 +296,22 @@ void ItemStore::remove(qsizetype index)
 
 void ItemStore::clear()
 {
-    m_chars.release();
-    m_ends.release();
+    m_bytes.release();
+    m_ends32.release();
+    m_ends64.release();
+    m_longEnds = false;
     m_checked.release();
+    m_wide.release();
+    m_wideItems = 0;
     std::vector<SubItems>().swap(m_subItems);
 }
 
 qsizetype ItemStore::bytesUsed() const
 {
-    size_t bytes =
-        m_chars.capacity() * sizeof(char16_t) + m_ends.capacity() * sizeof(std::uint64_t) +
-        m_checked.capacity() * sizeof(std::uint64_t) + m_subItems.capacity() * sizeof(SubItems);
+    size_t bytes = m_bytes.capacity() + m_ends32.capacity() * sizeof(std::uint32_t) +
+                   m_ends64.capacity() * sizeof(std::uint64_t) +
+                   (m_checked.capacity() + m_wide.capacity()) * sizeof(std::uint64_t) +
+                   m_subItems.capacity() * sizeof(SubItems);
     for (const SubItems& s : m_subItems) {
         bytes += size_t(s.texts.capacity()) * sizeof(QString);
         for (const QString& t : s.texts)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/list/ItemText.h"
+
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -54,6 +57,8 @@ public:
             std::memcpy(m_data + m_size, values, n * sizeof(T));
         m_size += n;
     }
+    // The values up to `n` are written already, straight into data().
+    void setSize(size_t n) { m_size = n; }
     void resize(size_t n, T value)
     {
         for (size_t i = m_size; i < n; ++i)
@@ -84,11 +89,16 @@ private:
 
 } // namespace ItemStoreDetail
 
-// The items of a list, held compactly: every item's text in one UTF-16
-// buffer, one 64-bit end offset per item, and the checked states as bits. The
-// texts of later columns are rare and kept aside, so that an item without them
-// costs nothing for them. Ten million 12-character codes take about 32 bytes
-// an item.
+// The items of a list, held compactly: every item's text in one byte buffer,
+// one end offset per item, and the checked states as bits. A text that is all
+// Latin-1 (ASCII included) takes one byte a character; only a text that needs
+// it is kept in UTF-16 (two bytes a unit, at an even offset), and a bit tells
+// which. The end offsets take 32 bits each until the buffer outgrows that,
+// then 64. The texts of later columns are rare and kept aside, so that an item
+// without them costs nothing for them. Ten million 12-character codes take
+// about 17 bytes an item.
+//
+// A text reads back as an ItemText: Latin-1 or UTF-16, as it is held.
 //
 // Items are numbered from 0 here (`index`); the list adds its own numbering
 // from 1 and its "Index out of bounds" on top. Every index given must be in
@@ -106,14 +116,19 @@ public:
     ItemStore(const ItemStore&) = delete;
     ItemStore& operator=(const ItemStore&) = delete;
 
-    qsizetype count() const { return qsizetype(m_ends.size()); }
-    bool isEmpty() const { return m_ends.empty(); }
+    qsizetype count() const { return qsizetype(m_longEnds ? m_ends64.size() : m_ends32.size()); }
+    bool isEmpty() const { return count() == 0; }
 
     // The text of an item; valid until the store next changes.
-    QStringView text(qsizetype index) const
+    ItemText text(qsizetype index) const
     {
-        const qsizetype b = begin(index);
-        return QStringView(m_chars.data() + b, qsizetype(m_ends[size_t(index)]) - b);
+        return textAt(index == 0 ? 0 : end(index - 1), end(index), wide(index));
+    }
+    // Whether the item's text is held in UTF-16 (it has a character past
+    // U+00FF).
+    bool wide(qsizetype index) const
+    {
+        return m_wideItems > 0 && ((m_wide[size_t(index) >> 6] >> (index & 63)) & 1u);
     }
 
     bool checked(qsizetype index) const
@@ -130,17 +145,22 @@ public:
     bool hasSubItems() const { return !m_subItems.empty(); }
 
     // Appends an item, checked. Amortised constant time, no allocation of its
-    // own.
+    // own. The text may be the store's own.
     void append(QStringView text);
+    void append(QLatin1StringView text);
+    void append(ItemText text);
+    void append(const QString& text) { append(QStringView(text)); }
     void append(QStringView text, const QStringList& subItems);
 
     // Appends every text of a range (anything whose elements convert to
-    // QStringView: QStringList, std::vector<QStringView>, ...), all checked,
-    // growing the buffers once. The texts must not be the store's own.
+    // ItemText: QStringList, std::vector<QStringView>,
+    // std::vector<ItemText>, ...), all checked, growing the buffers once: when it throws, nothing
+    // was appended. The texts must not be the store's own.
     template <typename Range> void appendMany(const Range& texts);
 
     // Makes room for `items` more items holding `characters` more characters
-    // in all (exactly that much), so that appending them allocates nothing.
+    // in all (exactly that much, a byte each), so that appending them
+    // allocates nothing when they are Latin-1.
     void reserve(qsizetype items, qsizetype characters);
 
     // Removes an item; the later ones move up by one.
@@ -153,7 +173,7 @@ public:
     qsizetype bytesUsed() const;
 
     // Every text in order, for a range-for without per-item cost:
-    //     for (QStringView text : store.texts()) ...
+    //     for (ItemText text : store.texts()) ...
     Texts texts() const;
 
 private:
@@ -163,45 +183,72 @@ private:
         QStringList texts;
     };
 
-    qsizetype begin(qsizetype index) const
+    size_t end(qsizetype index) const
     {
-        return index == 0 ? 0 : qsizetype(m_ends[size_t(index) - 1]);
+        return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
     }
-    // Room for `items` more items and `characters` more characters, growing
+    ItemText textAt(size_t begin, size_t end, bool wide) const
+    {
+        const char* bytes = m_bytes.data();
+        if (!wide)
+            return QLatin1StringView(bytes + begin, qsizetype(end - begin));
+        begin += begin & 1;
+        return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
+                           qsizetype(end - begin) / 2);
+    }
+    // Room for `items` more items and `bytes` more bytes, growing
     // geometrically so that many small batches stay linear in all.
-    void makeRoom(qsizetype items, qsizetype characters);
+    void makeRoom(qsizetype items, size_t bytes);
+    // The 64-bit end offsets, from now on.
+    void lengthenEnds();
+    // Appends an item whose text is in m_bytes from m_bytes.size() up to
+    // `end`; its room is there.
+    void pushItem(size_t end, bool wide);
+    // The text, held as it comes; the room for it is there (for UTF-16,
+    // twice its length and one byte).
+    void put(QLatin1StringView text);
+    void put(QStringView text);
     // Sets bits [from, to) of the checked states, which must already have
     // their words.
     void setCheckedRange(qsizetype from, qsizetype to, bool checked);
+    // Moves the later bytes of the buffer up over a removed item's.
+    void closeGap(qsizetype index, size_t begin, size_t end);
     std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
+    template <typename Range, typename End>
+    void putMany(const Range& texts, ItemStoreDetail::PlainBuffer<End>& ends);
+    static void copyBytes(char* to, const char* from, size_t n);
+    static bool narrow(char* out, const char16_t* in, size_t n);
+    static constexpr size_t wordsFor(qsizetype count) { return (size_t(count) + 63) >> 6; }
 
-    ItemStoreDetail::PlainBuffer<char16_t> m_chars;
-    ItemStoreDetail::PlainBuffer<std::uint64_t> m_ends;    // end of item i's text in m_chars
+    ItemStoreDetail::PlainBuffer<char> m_bytes;
+    ItemStoreDetail::PlainBuffer<std::uint32_t> m_ends32; // end of item i's text in m_bytes
+    ItemStoreDetail::PlainBuffer<std::uint64_t> m_ends64; // the same, once it outgrows 32 bits
+    bool m_longEnds = false;
     ItemStoreDetail::PlainBuffer<std::uint64_t> m_checked; // bit i; bits past count() are 0
-    std::vector<SubItems> m_subItems;                      // by ascending index, none empty
+    ItemStoreDetail::PlainBuffer<std::uint64_t> m_wide;    // bit i: item i is UTF-16
+    qsizetype m_wideItems = 0;
+    std::vector<SubItems> m_subItems; // by ascending index, none empty
 };
 
 class ItemStore::TextIterator
 {
 public:
     using iterator_category = std::forward_iterator_tag;
-    using value_type = QStringView;
+    using value_type = ItemText;
     using difference_type = std::ptrdiff_t;
     using pointer = void;
-    using reference = QStringView;
+    using reference = ItemText;
 
     TextIterator() = default;
-    TextIterator(const char16_t* chars, const std::uint64_t* end, std::uint64_t begin)
-        : m_chars(chars), m_end(end), m_begin(begin)
-    {}
+    TextIterator(const ItemStore* store, qsizetype index) : m_store(store), m_index(index) {}
 
-    QStringView operator*() const
+    ItemText operator*() const
     {
-        return QStringView(m_chars + m_begin, qsizetype(*m_end - m_begin));
+        return m_store->textAt(m_begin, m_store->end(m_index), m_store->wide(m_index));
     }
     TextIterator& operator++()
     {
-        m_begin = *m_end++;
+        m_begin = m_store->end(m_index++);
         return *this;
     }
     TextIterator operator++(int)
@@ -210,12 +257,12 @@ public:
         ++*this;
         return was;
     }
-    bool operator==(const TextIterator& other) const { return m_end == other.m_end; }
+    bool operator==(const TextIterator& other) const { return m_index == other.m_index; }
 
 private:
-    const char16_t* m_chars = nullptr;
-    const std::uint64_t* m_end = nullptr;
-    std::uint64_t m_begin = 0;
+    const ItemStore* m_store = nullptr;
+    qsizetype m_index = 0;
+    size_t m_begin = 0;
 };
 
 struct ItemStore::Texts
@@ -228,31 +275,79 @@ struct ItemStore::Texts
 
 inline ItemStore::Texts ItemStore::texts() const
 {
-    const std::uint64_t* ends = m_ends.data();
-    return {TextIterator(m_chars.data(), ends, 0),
-            TextIterator(m_chars.data(), ends + m_ends.size(), 0)};
+    return {TextIterator(this, 0), TextIterator(this, count())};
 }
 
 template <typename Range> void ItemStore::appendMany(const Range& texts)
 {
     qsizetype items = 0;
-    qsizetype characters = 0;
+    size_t bytes = 0;
     for (const auto& t : texts) {
+        const ItemText view(t);
         ++items;
-        characters += QStringView(t).size();
+        // A UTF-16 text kept so needs its units and a byte before them.
+        const bool narrow = view.isLatin1() || QtPrivate::isLatin1(view.utf16());
+        bytes += narrow ? size_t(view.size()) : 2 * size_t(view.size()) + 1;
     }
     if (items == 0)
         return;
-    makeRoom(items, characters);
+    makeRoom(items, bytes);
     // Nothing below allocates or throws: every buffer has its room already.
     const qsizetype first = count();
-    m_checked.resize((size_t(first + items) + 63) >> 6, 0);
-    std::uint64_t end = m_chars.size();
-    for (const auto& t : texts) {
-        const QStringView view(t);
-        m_chars.append(reinterpret_cast<const char16_t*>(view.utf16()), size_t(view.size()));
-        end += std::uint64_t(view.size());
-        m_ends.push_back(end);
-    }
+    m_checked.resize(wordsFor(first + items), 0);
+    m_wide.resize(wordsFor(first + items), 0);
+    if (m_longEnds)
+        putMany(texts, m_ends64);
+    else
+        putMany(texts, m_ends32);
     setCheckedRange(first, first + items, true);
+}
+
+template <typename Range, typename End>
+void ItemStore::putMany(const Range& texts, ItemStoreDetail::PlainBuffer<End>& ends)
+{
+    char* const bytes = m_bytes.data();
+    size_t at = m_bytes.size();
+    for (const auto& t : texts) {
+        const ItemText view(t);
+        const size_t n = size_t(view.size());
+        if (view.isLatin1()) {
+            copyBytes(bytes + at, view.latin1().data(), n);
+            at += n;
+        } else if (narrow(bytes + at, view.utf16().utf16(), n)) {
+            at += n;
+        } else {
+            at += at & 1;
+            std::memcpy(bytes + at, view.utf16().utf16(), 2 * n);
+            at += 2 * n;
+            const qsizetype index = qsizetype(ends.size());
+            m_wide[size_t(index) >> 6] |= std::uint64_t(1) << (index & 63);
+            ++m_wideItems;
+        }
+        ends.push_back(End(at));
+    }
+    m_bytes.setSize(at);
+}
+
+// A short text's bytes in two word copies, a long one's at once.
+inline void ItemStore::copyBytes(char* to, const char* from, size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n > 0) {
+        std::memcpy(to, from, n);
+    }
+}
+
+// Copies UTF-16 units to bytes, keeping the low byte of each; true when no
+// unit has a high byte (the text is Latin-1).
+inline bool ItemStore::narrow(char* out, const char16_t* in, size_t n)
+{
+    char16_t all = 0;
+    for (size_t i = 0; i < n; ++i) {
+        all |= in[i];
+        out[i] = char(in[i]);
+    }
+    return all < 0x100;
 }

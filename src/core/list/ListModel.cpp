@@ -12,9 +12,12 @@ constexpr int FrameMilliseconds = 40;
 // lay out at every repaint. The list itself keeps the whole text.
 constexpr qsizetype MostCharactersDrawn = 4096;
 
-QString shown(QStringView text)
+QString shown(ItemText text)
 {
-    return (text.size() > MostCharactersDrawn ? text.first(MostCharactersDrawn) : text).toString();
+    if (text.size() <= MostCharactersDrawn)
+        return text.toString();
+    return text.isLatin1() ? QString(text.latin1().first(MostCharactersDrawn))
+                           : text.utf16().first(MostCharactersDrawn).toString();
 }
 
 } // namespace
@@ -150,6 +153,7 @@ void ListModel::SetAllChecked(bool checked)
 void ListModel::publish()
 {
     m_publishTimer.stop();
+    m_publishDue = false;
     if (m_published >= ItemCount())
         return;
     beginInsertRows({}, int(m_published), int(ItemCount() - 1));
@@ -157,8 +161,8 @@ void ListModel::publish()
     endInsertRows();
 }
 
-void ListModel::schedulePublish()
+void ListModel::startPublishTimer()
 {
-    if (!m_publishTimer.isActive())
-        m_publishTimer.start();
+    m_publishTimer.start();
+    m_publishDue = true;
 }

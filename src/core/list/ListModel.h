@@ -11,8 +11,8 @@
 // Item and column numbers count from 1; reading an item or a column that does
 // not exist throws Failure "Index out of bounds".
 //
-// The items are held compactly (ItemStore): one text buffer, an offset and a
-// check bit an item.
+// The items are held compactly (ItemStore): one text buffer, one byte a
+// character for Latin-1 texts, an offset and two bits an item.
 //
 // A view is told about appended rows in batches, at most once a frame, so that
 // appending a million items stays cheap; the operations always see every item.
@@ -36,6 +36,17 @@ public:
         schedulePublish();
     }
     void AppendItem(const QString& text) { AppendItem(QStringView(text)); }
+    void AppendItem(QLatin1StringView text)
+    {
+        m_items.append(text);
+        schedulePublish();
+    }
+    // Appends a text as another list holds it (ItemAt), without widening it.
+    void AppendItem(ItemText text)
+    {
+        m_items.append(text);
+        schedulePublish();
+    }
     void AppendItem(QStringView text, const QStringList& subItems)
     {
         m_items.append(text, subItems);
@@ -46,7 +57,8 @@ public:
         AppendItem(QStringView(text), subItems);
     }
     // Appends every text of a range (QStringList, std::vector<QStringView>,
-    // ...) at once, checked; the texts must not be this list's own.
+    // std::vector<ItemText>, ...) at once, checked; the texts must not be this
+    // list's own.
     template <typename Range> void appendMany(const Range& texts)
     {
         m_items.appendMany(texts);
@@ -58,13 +70,25 @@ public:
     // The text of item i, as a string of its own: it stays what it is while
     // the list changes (a feature may yield to the window between reading and
     // using it).
-    QString ItemText(qsizetype i) const { return ItemView(i).toString(); }
-    // The text of item i without a copy, valid only until the list next
-    // changes: for loops that do not yield between reading and using it.
-    QStringView ItemView(qsizetype i) const
+    QString ItemText(qsizetype i) const { return ItemAt(i).toString(); }
+    // The text of item i as the list holds it (Latin-1 or UTF-16), without a
+    // copy, valid only until the list next changes: for loops that do not
+    // yield between reading and using it.
+    ::ItemText ItemAt(qsizetype i) const
     {
         checkIndex(i);
         return m_items.text(i - 1);
+    }
+    // The same as UTF-16: a text held in Latin-1 is widened into a buffer of
+    // the list's, so the view is valid only until the list next changes or
+    // ItemView is next called.
+    QStringView ItemView(qsizetype i) const
+    {
+        const ::ItemText text = ItemAt(i);
+        if (!text.isLatin1())
+            return text.utf16();
+        m_widened = text.latin1();
+        return m_widened;
     }
     // The text of column `column` (2 and later) of item i; "" when it has none.
     QString SubItem(qsizetype i, int column) const;
@@ -103,10 +127,17 @@ public:
     [[noreturn]] static void indexOutOfBounds();
 
 private:
-    void schedulePublish();
+    void schedulePublish()
+    {
+        if (!m_publishDue)
+            startPublishTimer();
+    }
+    void startPublishTimer();
 
     QStringList m_headers;
     ItemStore m_items;
+    mutable QString m_widened; // ItemView's text of a Latin-1 item
     qsizetype m_published = 0;
     QTimer m_publishTimer;
+    bool m_publishDue = false; // the timer runs
 };

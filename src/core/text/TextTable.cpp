@@ -5,8 +5,36 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QStringEncoder>
+#include <algorithm>
+#include <cstring>
 
 namespace TextTable {
+
+namespace {
+
+// The UTF-8 bytes of Latin-1 text: ASCII as it is, the rest in two bytes.
+char* encodeLatin1(char* out, QLatin1StringView text)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        // Runs of ASCII in bulk.
+        const char* ascii = p;
+        while (ascii != end && static_cast<signed char>(*ascii) >= 0)
+            ++ascii;
+        std::memcpy(out, p, size_t(ascii - p));
+        out += ascii - p;
+        p = ascii;
+        if (p == end)
+            break;
+        const auto c = static_cast<unsigned char>(*p++);
+        *out++ = char(0xC0 | (c >> 6));
+        *out++ = char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+} // namespace
 
 Output::Output(Sink sink, qsizetype blockChars) : m_sink(std::move(sink)), m_block(blockChars)
 {
@@ -14,9 +42,15 @@ Output::Output(Sink sink, qsizetype blockChars) : m_sink(std::move(sink)), m_blo
     m_text.reserve(m_block + 1024);
 }
 
+Output::Output(ByteSink sink, qsizetype blockBytes)
+    : m_byteSink(std::move(sink)), m_block(blockBytes), m_utf8(true)
+{
+    m_out.reserve(size_t(blockBytes) + 4096);
+}
+
 void Output::reserveLines(qsizetype lines, const Widths& widths)
 {
-    if (m_sink)
+    if (m_sink || m_utf8)
         return;
     // At most each cell's width and a TAB, and a line end: the text does not
     // grow by copying itself.
@@ -26,21 +60,119 @@ void Output::reserveLines(qsizetype lines, const Widths& widths)
     m_text.reserve(m_text.size() + lines * line);
 }
 
+void Output::truncate(qsizetype size)
+{
+    if (m_utf8)
+        m_out.setSize(size_t(size));
+    else
+        m_text.truncate(size);
+}
+
+char* Output::room(qsizetype bytes)
+{
+    const size_t needed = m_out.size() + size_t(bytes);
+    if (needed > m_out.capacity())
+        m_out.reserve(std::max(needed, m_out.capacity() + m_out.capacity() / 2));
+    return m_out.data() + m_out.size();
+}
+
+void Output::appendUtf8(ItemText text)
+{
+    if (text.isLatin1()) {
+        char* const out = room(2 * text.size());
+        m_out.setSize(size_t(encodeLatin1(out, text.latin1()) - m_out.data()));
+        return;
+    }
+    // A text with characters past Latin-1 is rare: the system's encoder, as
+    // the text stream would use it.
+    QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    char* const out = room(encoder.requiredSpace(text.size()));
+    m_out.setSize(size_t(encoder.appendToBuffer(out, text.utf16()) - m_out.data()));
+}
+
+void Output::appendCell(ItemText text, qsizetype blanks)
+{
+    if (!m_utf8) {
+        text.appendTo(m_text);
+        if (blanks > 0)
+            m_text.resize(m_text.size() + blanks, QLatin1Char(' '));
+        m_text.append(QLatin1Char('\t'));
+        return;
+    }
+    appendUtf8(text);
+    char* const out = room(blanks + 1);
+    std::memset(out, ' ', size_t(blanks));
+    out[blanks] = '\t';
+    m_out.setSize(m_out.size() + size_t(blanks + 1));
+}
+
+void Output::appendUnpaddedCell(ItemText text)
+{
+    appendPaddedCell(text, 0);
+}
+
+void Output::appendLineEnd()
+{
+    if (!m_utf8) {
+        m_text.append(QLatin1String("\r\n"));
+        return;
+    }
+    char* const out = room(2);
+    out[0] = '\r';
+    out[1] = '\n';
+    m_out.setSize(m_out.size() + 2);
+}
+
+void Output::endClipboardLine()
+{
+    if (!m_utf8) {
+        qsizetype end = m_text.size() - 1;
+        if (end < 0 || m_text.size() + 2 > m_text.capacity()) {
+            closeClipboardLine(m_text);
+            return;
+        }
+        // In the room the whole text has: the last character and the blanks
+        // before it go, CR LF comes.
+        const QChar* const chars = m_text.constData();
+        while (end > 0 && chars[end - 1] == QLatin1Char(' '))
+            --end;
+        m_text.resize(end + 2);
+        QChar* const out = m_text.data() + end;
+        out[0] = QLatin1Char('\r');
+        out[1] = QLatin1Char('\n');
+        return;
+    }
+    size_t used = m_out.size();
+    if (used == 0)
+        throw Failure(QStringLiteral("Invalid procedure call or argument"));
+    // The last character, with its continuation bytes.
+    const char* const bytes = m_out.data();
+    do
+        --used;
+    while (used > 0 && (static_cast<unsigned char>(bytes[used]) & 0xC0) == 0x80);
+    while (used > 0 && bytes[used - 1] == ' ')
+        --used;
+    m_out.setSize(used);
+    endFileLine();
+}
+
 void Output::flush()
 {
+    if (m_utf8) {
+        if (!m_out.empty())
+            m_byteSink(QByteArrayView(m_out.data(), qsizetype(m_out.size())));
+        m_out.setSize(0);
+        return;
+    }
     if (m_text.isEmpty())
         return;
     m_sink(m_text);
     m_text.truncate(0);
 }
 
-Sink streamSink(TextStream& stream)
+ByteSink streamSink(TextStream& stream)
 {
-    return [&stream](QStringView block) {
-        // The block's own text, without a copy, less the CR LF that
-        // WriteLine puts back.
-        stream.WriteLine(QString::fromRawData(block.data(), block.size() - 2));
-    };
+    return [&stream](QByteArrayView block) { stream.WriteLines(block); };
 }
 
 void closeClipboardLine(QString& text)
@@ -76,15 +208,18 @@ void writeTable(Layout layout, const QStringList& headers, const ItemStore& item
 }
 
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
+                const ByteSink& sink)
+{
+    Output out(sink);
+    writeWhole(layout, headers, items, out);
+    out.flush();
+}
+
+void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 QIODevice& device)
 {
-    // One encoder for the whole text, reusing one buffer.
-    QStringEncoder encoder(QStringConverter::System);
-    QByteArray bytes;
-    writeTable(layout, headers, items, [&](QStringView block) {
-        bytes.resize(encoder.requiredSpace(block.size()));
-        const qint64 size = encoder.appendToBuffer(bytes.data(), block) - bytes.constData();
-        if (device.write(bytes.constData(), size) != size)
+    writeTable(layout, headers, items, [&](QByteArrayView block) {
+        if (device.write(block.data(), block.size()) != block.size())
             throw Failure(device.errorString());
     });
 }

@@ -3,9 +3,12 @@
 #include "core/base/Failure.h"
 #include "core/list/ListModel.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -40,67 +43,126 @@ enum class Layout
 
 using Widths = std::vector<qsizetype>;
 
-// Where a table's text goes, a line at a time: each line is appended to
-// text(). With a sink, the text is handed on whenever a line ends and it holds
-// a block's worth, and by flush(), so that every block ends with a line's CR
-// LF; without one, the whole text stays.
+// Where a table's text goes, a line at a time. With a sink, the text is
+// handed on whenever a line ends and it holds a block's worth, and by flush(),
+// so that every block ends with a line's CR LF; without one, the whole text
+// stays (text()).
+//
+// The text is built as UTF-16, or, for a file, straight in UTF-8 (the system's
+// encoding): a Latin-1 text goes in with one copy, widened or encoded in bulk.
 using Sink = std::function<void(QStringView block)>;
+using ByteSink = std::function<void(QByteArrayView block)>;
 
 class Output
 {
 public:
     static constexpr qsizetype BlockChars = qsizetype(64) * 1024;
+    static constexpr qsizetype BlockBytes = qsizetype(64) * 1024;
 
     Output() = default;
     explicit Output(Sink sink, qsizetype blockChars = BlockChars);
+    explicit Output(ByteSink sink, qsizetype blockBytes = BlockBytes);
 
+    // The whole text held (UTF-16, without a sink).
     QString& text() { return m_text; }
     // Room for `lines` lines of the given widths, when the whole text stays.
     void reserveLines(qsizetype lines, const Widths& widths);
+
+    // Where the line being built starts, and going back there.
+    qsizetype size() const { return m_utf8 ? qsizetype(m_out.size()) : m_text.size(); }
+    void truncate(qsizetype size);
+
+    // The text, blanks as many as the width exceeds its length, and a TAB.
+    void appendPaddedCell(ItemText text, qsizetype width)
+    {
+        // The common cell, inline: ASCII into UTF-8, with room at hand.
+        const qsizetype n = text.size();
+        const qsizetype blanks = width > n ? width - n : 0;
+        if (m_utf8 && text.isLatin1() &&
+            m_out.size() + size_t(n + blanks + 1) <= m_out.capacity()) {
+            char* const out = m_out.data() + m_out.size();
+            const char* const in = text.latin1().data();
+            char all = 0;
+            for (qsizetype k = 0; k < n; ++k) {
+                all |= in[k];
+                out[k] = in[k];
+            }
+            if (static_cast<signed char>(all) >= 0) {
+                std::memset(out + n, ' ', size_t(blanks));
+                out[n + blanks] = '\t';
+                m_out.setSize(m_out.size() + size_t(n + blanks + 1));
+                return;
+            }
+        }
+        if (!m_utf8 && text.isLatin1() && m_text.size() + n + blanks + 1 <= m_text.capacity()) {
+            // Widened straight into the room the whole text has.
+            const qsizetype at = m_text.size();
+            m_text.resize(at + n + blanks + 1);
+            auto* const out = reinterpret_cast<char16_t*>(m_text.data()) + at;
+            const auto* const in = reinterpret_cast<const unsigned char*>(text.latin1().data());
+            for (qsizetype k = 0; k < n; ++k)
+                out[k] = in[k];
+            for (qsizetype k = n; k < n + blanks; ++k)
+                out[k] = u' ';
+            out[n + blanks] = u'\t';
+            return;
+        }
+        appendCell(text, blanks);
+    }
+    // The text and a TAB.
+    void appendUnpaddedCell(ItemText text);
+    // CR LF.
+    void endFileLine()
+    {
+        if (m_utf8 && m_out.size() + 2 <= m_out.capacity()) {
+            char* const out = m_out.data() + m_out.size();
+            out[0] = '\r';
+            out[1] = '\n';
+            m_out.setSize(m_out.size() + 2);
+            return;
+        }
+        appendLineEnd();
+    }
+    // Ends a clipboard line (UTF-16 only): drops the last character of the
+    // line, then every blank at its end, and appends CR LF. Throws Failure
+    // when there is no character to drop.
+    void endClipboardLine();
+
     void lineEnded()
     {
-        if (m_sink && m_text.size() >= m_block)
+        if (size() >= m_block && (m_sink || m_byteSink))
             flush();
     }
     // Hands on what is held.
     void flush();
 
 private:
+    char* room(qsizetype bytes);
+    void appendCell(ItemText text, qsizetype blanks);
+    void appendLineEnd();
+    void appendUtf8(ItemText text);
+
     Sink m_sink;
+    ByteSink m_byteSink;
     qsizetype m_block = BlockChars;
     QString m_text;
+    bool m_utf8 = false;
+    ItemStoreDetail::PlainBuffer<char> m_out; // the UTF-8 text
 };
 
-// A sink that writes each block to a text file as one WriteLine (which adds
-// the block's closing CR LF itself).
-Sink streamSink(TextStream& stream);
+// A sink that writes each block of UTF-8 lines to a text file as they are.
+ByteSink streamSink(TextStream& stream);
 
 // The pieces of a line -----------------------------------------------------
 
 // Whether a text fits its column's width, and so gets blanks after it.
-inline bool fits(qsizetype width, QStringView text)
+inline bool fits(qsizetype width, ItemText text)
 {
     return width >= text.size();
 }
 
-// The text, blanks as many as the width exceeds its length, and a TAB.
-inline void appendPaddedCell(QString& line, QStringView text, qsizetype width)
-{
-    line.append(text);
-    if (width > text.size())
-        line.resize(line.size() + width - text.size(), QLatin1Char(' '));
-    line.append(QLatin1Char('\t'));
-}
-
-// The text and a TAB.
-inline void appendUnpaddedCell(QString& line, QStringView text)
-{
-    line.append(text);
-    line.append(QLatin1Char('\t'));
-}
-
-// Ends a clipboard line: drops the last character of the text, then every
-// blank at its end, and appends CR LF. Throws Failure when there is no
+// Ends a clipboard line of a text: drops the last character of the text, then
+// every blank at its end, and appends CR LF. Throws Failure when there is no
 // character to drop.
 void closeClipboardLine(QString& text);
 
@@ -109,7 +171,7 @@ void closeClipboardLine(QString& text);
 // A source answers at the moment it is asked, and throws Failure for an item
 // or column that does not exist:
 //     int columns();  qsizetype items();  QStringView header(int c);
-//     QStringView cell(qsizetype i, int c);  // valid until the next call
+//     ItemText cell(qsizetype i, int c);  // valid until the next call
 //     bool checked(qsizetype i);
 
 // A list that may change while it is walked: every answer is read from it.
@@ -121,16 +183,16 @@ public:
     int columns() const { return m_list.ColumnCount(); }
     qsizetype items() const { return m_list.ItemCount(); }
     QStringView header(int c) const { return m_list.HeaderText(c); }
-    QStringView cell(qsizetype i, int c)
-    {
-        if (c == 1)
-            return m_list.ItemView(i);
-        m_subItem = m_list.SubItem(i, c);
-        return m_subItem;
-    }
+    ItemText cell(qsizetype i, int c) { return c == 1 ? m_list.ItemAt(i) : subItem(i, c); }
     bool checked(qsizetype i) const { return m_list.Checked(i); }
 
 private:
+    ItemText subItem(qsizetype i, int c)
+    {
+        m_subItem = m_list.SubItem(i, c);
+        return m_subItem;
+    }
+
     const ListModel& m_list;
     QString m_subItem;
 };
@@ -146,16 +208,16 @@ public:
     int columns() const { return int(m_headers.size()); }
     qsizetype items() const { return m_items.count(); }
     QStringView header(int c) const { return m_headers.at(c - 1); }
-    QStringView cell(qsizetype i, int c)
-    {
-        if (c == 1)
-            return m_items.text(i - 1);
-        m_subItem = m_items.subItem(i - 1, c - 2);
-        return m_subItem;
-    }
+    ItemText cell(qsizetype i, int c) { return c == 1 ? m_items.text(i - 1) : subItem(i, c); }
     bool checked(qsizetype i) const { return m_items.checked(i - 1); }
 
 private:
+    ItemText subItem(qsizetype i, int c)
+    {
+        m_subItem = m_items.subItem(i - 1, c - 2);
+        return m_subItem;
+    }
+
     const QStringList& m_headers;
     const ItemStore& m_items;
     QString m_subItem;
@@ -258,7 +320,6 @@ template <typename Source, typename Pace, typename Policy>
 bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out, Pace&& pace,
                 Policy&& policy)
 {
-    QString& text = out.text();
     auto width = [&widths](int c) {
         if (c < 1 || size_t(c) > widths.size())
             throw Failure(QStringLiteral("Subscript out of range"));
@@ -277,19 +338,19 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
                 return false;
             policy.step(At{pad, c}, [&] {
                 const qsizetype w = width(c);
-                appendPaddedCell(text, read(), last && layout == Layout::Clipboard ? 0 : w);
+                out.appendPaddedCell(read(), last && layout == Layout::Clipboard ? 0 : w);
             });
         } else {
-            policy.step(At{append, c}, [&] { appendUnpaddedCell(text, read()); });
+            policy.step(At{append, c}, [&] { out.appendUnpaddedCell(read()); });
         }
         return true;
     };
     auto endLine = [&](Phase write) {
         return policy.value(At{write}, false, [&] {
             if (layout == Layout::File)
-                text.append(QStringLiteral("\r\n"));
+                out.endFileLine();
             else
-                closeClipboardLine(text);
+                out.endClipboardLine();
             out.lineEnded();
             return true;
         });
@@ -302,7 +363,7 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
             policy.step(At{Phase::HeaderYield, c}, pace);
             putCell(
                 c, c == columns, Phase::HeaderFits, Phase::PadHeader, Phase::AppendHeader,
-                [&] { return source.header(c); }, [] { return false; });
+                [&] { return ItemText(source.header(c)); }, [] { return false; });
         }
         if (!endLine(Phase::WriteHeader))
             return false;
@@ -318,7 +379,7 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
             continue;
         if (gone(i))
             break;
-        const qsizetype lineStart = text.size();
+        const qsizetype lineStart = out.size();
         bool complete = true;
         const int columns =
             policy.value(At{Phase::RowColumns}, 0, [&] { return source.columns(); });
@@ -329,7 +390,7 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
                 [&] { return source.cell(i, c); }, [&] { return gone(i); });
         }
         if (!complete) {
-            text.truncate(lineStart);
+            out.truncate(lineStart);
             break;
         }
         if (!endLine(Phase::WriteRow))
@@ -344,8 +405,13 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 const Sink& sink);
 
-// Writes the table to a device in the system's encoding, with no byte-order
-// mark. Throws Failure with the device's reason when it refuses a write.
+// Writes the table to a byte sink in UTF-8. Lets the sink's failures pass on.
+void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
+                const ByteSink& sink);
+
+// Writes the table to a device in the system's encoding (UTF-8), with no
+// byte-order mark. Throws Failure with the device's reason when it refuses a
+// write.
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 QIODevice& device);
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -115,16 +116,15 @@ TEST(StoredCodeList, StreamedBytesAreThoseOfTheJoinedText)
 }
 
 // Cutting the bytes a part at a time gives the pieces of the whole decoded
-// text, wherever the parts end: malformed UTF-8 next to a separator, a
-// byte-order mark, separators split between parts.
+// text, wherever the parts end, and whether the next part is cut ahead on a
+// thread of its own or not: malformed UTF-8 next to a separator, a byte-order
+// mark, separators split between parts.
 TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
 {
     std::vector<QByteArray> inputs = {
         "",
-        "\xEF\xBB\xBF"
-        "a||MySeparator23||b",
-        "a\xE2\x82||MySeparator23||\x82\x82"
-        "b",
+        "\xEF\xBB\xBF\x61||MySeparator23||b",     // "a" after the mark
+        "a\xE2\x82||MySeparator23||\x82\x82\x62", // "b" at the end
         "\xF0\x9F\x98||MySeparator23||\xC3",
         "\xC0\xAF||MySeparator23||||MySeparator23||\xED\xA0\x80x||MySeparator23|",
         "||MySeparator23|||MySeparator23||||MySeparator23|||",
@@ -134,16 +134,24 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
         inputs.push_back(StoredCodeListReference::join(items).toUtf8());
     for (const QByteArray& bytes : inputs) {
         const QStringList expected = StoredCodeListReference::split(QString::fromUtf8(bytes));
-        for (const qsizetype part : {1, 2, 3, 5, 17, 18, 1 << 20}) {
-            StoredCodeList::Utf8Split cut(bytes, part);
+        for (const auto& [part, ahead] : std::vector<std::pair<qsizetype, bool>>{{1, false},
+                                                                                 {2, true},
+                                                                                 {3, false},
+                                                                                 {5, true},
+                                                                                 {17, false},
+                                                                                 {18, true},
+                                                                                 {1 << 20, false},
+                                                                                 {1 << 20, true}}) {
+            StoredCodeList::Utf8Split cut(bytes, part, ahead);
             QStringList pieces;
             qsizetype characters = 0;
             while (cut.next())
-                for (QStringView piece : cut.pieces()) {
+                for (ItemText piece : cut.pieces()) {
                     pieces.append(piece.toString());
                     characters += piece.size();
                 }
-            EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " part " << part;
+            EXPECT_EQ(pieces, expected)
+                << bytes.toHex().constData() << " part " << part << " ahead " << ahead;
             EXPECT_LE(pieces.size(), cut.mostPieces());
             EXPECT_LE(characters, cut.mostCharacters());
         }
