@@ -53,9 +53,13 @@ void write(const ListModel& list, const QString& path, SpreadsheetFile::Format f
     const QString header = list.ColumnCount() > 0 ? list.HeaderText(1) : QString();
     SpreadsheetFile file(format, SafeFile::open(path, rules), header);
     const ItemStore& items = list.items();
+    QString row; // one buffer for every row: the list holds most codes in Latin-1
     for (qsizetype i = 0; i < items.count(); ++i) {
-        if (items.checked(i))
-            file.addRow(items.text(i));
+        if (!items.checked(i))
+            continue;
+        row.clear();
+        items.text(i).appendTo(row);
+        file.addRow(row);
     }
     file.commit();
 }
