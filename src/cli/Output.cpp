@@ -31,6 +31,18 @@ Output::Output(std::unique_ptr<SafeFile> file, QString name)
 
 void Output::text(QStringView text)
 {
+    // ASCII, as most codes are, is its own bytes in every encoding the
+    // system may use.
+    if (size_t(text.size()) <= Capacity - m_used) {
+        char* const start = m_buffer.get() + m_used;
+        qsizetype i = 0;
+        for (; i < text.size() && text[i].unicode() < 0x80; ++i)
+            start[i] = char(text[i].unicode());
+        if (i == text.size()) {
+            m_used += size_t(i);
+            return;
+        }
+    }
     // Stateless: a lone surrogate at the end of one text never joins the
     // start of the next.
     static thread_local QStringEncoder encoder(QStringConverter::System,
