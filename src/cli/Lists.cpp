@@ -11,15 +11,21 @@ void ListOutput::open(std::unique_ptr<Output> output, const char* header, bool p
     m_plain = plain;
 }
 
-void ListOutput::addHeld(QLatin1StringView code)
+void ListOutput::add(const Bytes& plain, const HeldCodes& held)
 {
-    m_scratch = code;
-    addHeld(QStringView(m_scratch));
-}
-
-void ListOutput::addHeld(QStringView code)
-{
-    m_items.append(code);
+    if (!m_output)
+        return;
+    if (m_plain) {
+        m_output->put(plain);
+        return;
+    }
+    m_views.clear();
+    qsizetype begin = 0;
+    for (const qsizetype end : held.ends) {
+        m_views.emplace_back(held.chars.data() + begin, end - begin);
+        begin = end;
+    }
+    m_items.appendMany(m_views);
 }
 
 void ListOutput::finish()

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "cli/Block.h"
 #include "cli/Output.h"
 #include "core/list/ItemStore.h"
 
-#include <QLatin1StringView>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace Checker {
 
@@ -18,36 +19,19 @@ public:
     // Nothing is written until it is opened.
     void open(std::unique_ptr<Output> output, const char* header, bool plain);
 
-    void add(QLatin1StringView code)
-    {
-        if (m_plain)
-            m_output->line(code.data(), size_t(code.size()));
-        else if (m_output)
-            addHeld(code);
-    }
-    void add(QStringView code)
-    {
-        if (m_plain) {
-            m_output->text(code);
-            m_output->put('\n');
-        } else if (m_output) {
-            addHeld(code);
-        }
-    }
+    // A block's share: its plain list, or its codes for the padded table.
+    void add(const Bytes& plain, const HeldCodes& held);
 
     // Writes what is still held (the padded table) and flushes.
     void finish();
     void commit();
 
 private:
-    void addHeld(QLatin1StringView code);
-    void addHeld(QStringView code);
-
     std::unique_ptr<Output> m_output;
     QString m_header;
     bool m_plain = false;
-    ItemStore m_items; // the padded list: the store the window's lists use
-    QString m_scratch; // reused, so a code of bytes costs no allocation
+    ItemStore m_items;                // the padded list: the store the window's lists use
+    std::vector<QStringView> m_views; // reused
 };
 
 } // namespace Checker

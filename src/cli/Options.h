@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/GtinCheck.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,7 +20,9 @@ struct Options
     bool skipEmpty = false;
     bool quiet = false;       // no summary on standard error
     bool windowLines = false; // a final LF adds one empty code, as in the window
-    QStringList files;        // empty: standard input
+    bool gtin = false;        // any GTIN is valid, not only UPC-A
+    GtinCheck::Form form = GtinCheck::Form::AsGiven; // of the valid list (--gtin)
+    QStringList files;                               // empty: standard input
 
     // The inputs, standard input named "-".
     QStringList inputs() const { return files.isEmpty() ? QStringList{"-"} : files; }

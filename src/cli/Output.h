@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/Bytes.h"
 #include "core/base/Failure.h"
 #include "core/files/SafeFile.h"
 
@@ -73,6 +74,7 @@ public:
     }
     void put(const char* text) { put(text, std::strlen(text)); }
     void put(const QByteArray& bytes) { put(bytes.constData(), size_t(bytes.size())); }
+    void put(const Bytes& bytes) { put(bytes.data(), bytes.size()); }
     // Text in the system's encoding, as the window's text files.
     void text(QStringView text);
 
@@ -89,9 +91,5 @@ private:
     std::unique_ptr<char[]> m_buffer;
     size_t m_used = 0;
 };
-
-// A JSON string of ASCII bytes, and of any text.
-void putJsonAscii(Output& w, const char* bytes, size_t size);
-void putJsonString(Output& w, QStringView text);
 
 } // namespace Checker

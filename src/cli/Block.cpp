@@ -1,0 +1,190 @@
+#include "cli/Block.h"
+
+#include "cli/Report.h"
+#include "core/upc/CodeReason.h"
+#include "core/upc/UpcCheck.h"
+
+#include <algorithm>
+#include <type_traits>
+
+namespace Checker {
+
+void HeldCodes::add(QStringView code)
+{
+    const char16_t* const text = code.utf16();
+    chars.insert(chars.end(), text, text + code.size());
+    ends.push_back(qsizetype(chars.size()));
+}
+
+void HeldCodes::add(QLatin1StringView code)
+{
+    for (const char c : code)
+        chars.push_back(char16_t(static_cast<unsigned char>(c)));
+    ends.push_back(qsizetype(chars.size()));
+}
+
+void Block::add(QLatin1StringView code)
+{
+    m_items.push_back({quint32(m_bytes.size()), quint32(code.size()), false});
+    m_bytes.insert(m_bytes.end(), code.begin(), code.end());
+}
+
+void Block::add(QStringView code)
+{
+    m_items.push_back({quint32(m_chars.size()), quint32(code.size()), true});
+    const char16_t* const text = code.utf16();
+    m_chars.insert(m_chars.end(), text, text + code.size());
+}
+
+void Block::check(const Rules& rules)
+{
+    try {
+        quint64 index = first;
+        for (const Item& item : m_items) {
+            if (item.wide)
+                file(rules, index++, QStringView(m_chars.data() + item.at, item.size));
+            else
+                file(rules, index++, QLatin1StringView(m_bytes.data() + item.at, item.size));
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+}
+
+// Only where a reason is shown is it worked out; otherwise the check alone
+// files the code.
+template <typename View> void Block::file(const Rules& rules, quint64 index, View code)
+{
+    if (rules.gtin) {
+        if constexpr (std::is_same_v<View, QLatin1StringView>) {
+            m_text = code;
+            gtin(rules, index, m_text);
+        } else {
+            gtin(rules, index, code);
+        }
+        return;
+    }
+    if (rules.report || rules.json) {
+        reported(rules, index, code);
+        return;
+    }
+    const bool ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
+    valid += ok;
+    if (ok)
+        listValid(rules, code);
+    else
+        listInvalid(rules, code);
+}
+
+void Block::listValid(const Rules& rules, QLatin1StringView code)
+{
+    if (!rules.valid)
+        return;
+    if (rules.plain)
+        validList.line(code.data(), size_t(code.size()));
+    else
+        heldValid.add(code);
+}
+
+void Block::listValid(const Rules& rules, QStringView code)
+{
+    if (!rules.valid)
+        return;
+    if (rules.plain) {
+        validList.text(code);
+        validList.put('\n');
+    } else {
+        heldValid.add(code);
+    }
+}
+
+void Block::listInvalid(const Rules& rules, QLatin1StringView code)
+{
+    if (!rules.invalid)
+        return;
+    if (rules.plain)
+        invalidList.line(code.data(), size_t(code.size()));
+    else
+        heldInvalid.add(code);
+}
+
+void Block::listInvalid(const Rules& rules, QStringView code)
+{
+    if (!rules.invalid)
+        return;
+    if (rules.plain) {
+        invalidList.text(code);
+        invalidList.put('\n');
+    } else {
+        heldInvalid.add(code);
+    }
+}
+
+// A code of ASCII digits, hyphens and blanks gets its reason without a text
+// of its own; any other goes to the full rules.
+void Block::reported(const Rules& rules, quint64 index, QLatin1StringView code)
+{
+    const bool digitCode = std::all_of(code.begin(), code.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '-' || c == ' ';
+    });
+    if (!digitCode) {
+        m_text = code;
+        reported(rules, index, QStringView(m_text));
+        return;
+    }
+    const CodeReason::DigitsReason why =
+        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
+    if (why.fault == CodeReason::Fault::None) {
+        ++valid;
+        listValid(rules, code);
+        if (rules.json)
+            Report::jsonValid(out, index == 0, code);
+        return;
+    }
+    listInvalid(rules, code);
+    if (rules.report)
+        Report::invalid(out, code, why);
+    if (rules.json)
+        Report::jsonRecord(out, index == 0, code, why);
+}
+
+void Block::reported(const Rules& rules, quint64 index, QStringView code)
+{
+    const CodeReason::Explanation why = CodeReason::Explain(code);
+    if (why.valid()) {
+        ++valid;
+        listValid(rules, code);
+    } else {
+        listInvalid(rules, code);
+        if (rules.report)
+            Report::invalid(out, code, why);
+    }
+    if (rules.json)
+        Report::jsonRecord(out, index == 0, code, why);
+}
+
+void Block::gtin(const Rules& rules, quint64 index, QStringView code)
+{
+    const GtinCheck::Verdict v = GtinCheck::check(code);
+    if (v.valid()) {
+        ++valid;
+        if (rules.form == GtinCheck::Form::AsGiven) {
+            listValid(rules, code);
+        } else {
+            const std::string form = GtinCheck::normalised(v, rules.form);
+            listValid(rules, QLatin1StringView(form.data(), qsizetype(form.size())));
+        }
+    } else {
+        listInvalid(rules, code);
+        if (rules.report) {
+            out.text(code);
+            out.put('\t');
+            out.text(v.reason);
+            out.put('\n');
+        }
+    }
+    if (rules.json)
+        GtinCheck::jsonRecord(out, index == 0, code, v);
+}
+
+} // namespace Checker

@@ -1,0 +1,141 @@
+#include "cli/Pipeline.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <pthread.h>
+
+namespace Checker {
+
+namespace {
+
+unsigned environment(const char* name, unsigned otherwise)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
+        return otherwise;
+    return unsigned(std::strtoul(value, nullptr, 10));
+}
+
+} // namespace
+
+Pipeline::Pipeline(const Rules& rules, Writer writer)
+    : m_rules(rules), m_writer(std::move(writer)),
+      m_threads(environment("QUORVANE_CHECK_THREADS", std::thread::hardware_concurrency()))
+{}
+
+Pipeline::~Pipeline()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_work.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
+}
+
+size_t Pipeline::blockBytes()
+{
+    return std::max(1u, environment("QUORVANE_CHECK_BLOCK", 512 * 1024));
+}
+
+// The workers take no signal: it is for the reading thread, whose waits for
+// input and output it cuts short.
+void Pipeline::start()
+{
+    sigset_t all, before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &before);
+    for (unsigned k = 0; k < m_threads; ++k)
+        m_workers.emplace_back([this] { work(); });
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+void Pipeline::work()
+{
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+        if (m_stop)
+            return;
+        Job* const job = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        job->block->check(m_rules);
+        lock.lock();
+        job->done = true;
+        m_checked.notify_all();
+    }
+}
+
+size_t Pipeline::pendingCount()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_pending.size();
+}
+
+void Pipeline::submit(std::unique_ptr<Block> block)
+{
+    if (m_threads == 0) {
+        block->check(m_rules);
+        write(*block);
+        return;
+    }
+    if (m_workers.empty())
+        start();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_pending.push_back({std::move(block)});
+        m_queue.push_back(&m_pending.back());
+    }
+    m_work.notify_one();
+    writeChecked(false);
+    // Memory stays bounded: the reader waits for the writer.
+    while (pendingCount() > 2 * m_threads + 2) {
+        {
+            std::unique_lock lock(m_mutex);
+            m_checked.wait(lock, [this] { return m_pending.front().done; });
+        }
+        writeChecked(false);
+    }
+}
+
+void Pipeline::finish(std::unique_ptr<Block> last)
+{
+    if (m_workers.empty()) {
+        last->check(m_rules);
+        write(*last);
+        return;
+    }
+    submit(std::move(last));
+    writeChecked(true);
+}
+
+void Pipeline::writeChecked(bool wait)
+{
+    while (true) {
+        std::unique_ptr<Block> block;
+        {
+            std::unique_lock lock(m_mutex);
+            if (m_pending.empty())
+                return;
+            if (wait)
+                m_checked.wait(lock, [this] { return m_pending.front().done; });
+            else if (!m_pending.front().done)
+                return;
+            block = std::move(m_pending.front().block);
+            m_pending.pop_front();
+        }
+        write(*block);
+    }
+}
+
+void Pipeline::write(Block& block)
+{
+    if (block.failure)
+        std::rethrow_exception(block.failure);
+    m_writer(block);
+}
+
+} // namespace Checker
