@@ -5,6 +5,7 @@
 #include "core/upc/UpcCheck.h"
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 namespace Checker {
@@ -34,6 +35,55 @@ void Block::add(QStringView code)
     m_items.push_back({quint32(m_chars.size()), quint32(code.size()), true});
     const char16_t* const text = code.utf16();
     m_chars.insert(m_chars.end(), text, text + code.size());
+}
+
+// Codes one close after another (with their line ends between) are copied in
+// one go.
+template <typename View, typename Char>
+void Block::addRun(const View* codes, size_t count, std::vector<Char>& to, bool wide)
+{
+    for (size_t k = 0; k < count;) {
+        const Char* const base = reinterpret_cast<const Char*>(codes[k].data());
+        const Char* end = base + codes[k].size();
+        size_t last = k + 1;
+        for (; last < count; ++last) {
+            const Char* const next = reinterpret_cast<const Char*>(codes[last].data());
+            if (next < end || next - end > 2)
+                break;
+            end = next + codes[last].size();
+        }
+        const size_t at = to.size();
+        to.insert(to.end(), base, end);
+        for (; k < last; ++k)
+            m_items.push_back(
+                {quint32(at + size_t(reinterpret_cast<const Char*>(codes[k].data()) - base)),
+                 quint32(codes[k].size()), wide});
+    }
+}
+
+void Block::addRun(const QLatin1StringView* codes, size_t count)
+{
+    addRun(codes, count, m_bytes, false);
+}
+
+void Block::addRun(const QStringView* codes, size_t count)
+{
+    addRun(codes, count, m_chars, true);
+}
+
+void Block::clear()
+{
+    m_bytes.clear();
+    m_chars.clear();
+    m_items.clear();
+    first = 0;
+    out.clear();
+    validList.clear();
+    invalidList.clear();
+    heldValid.clear();
+    heldInvalid.clear();
+    valid = 0;
+    failure = nullptr;
 }
 
 void Block::check(const Rules& rules)

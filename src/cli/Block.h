@@ -45,9 +45,14 @@ public:
     // The codes, each as the reader gave it: ASCII bytes or UTF-16 text.
     void add(QLatin1StringView code);
     void add(QStringView code);
+    // Codes that follow one another in the reader's memory, copied in one go.
+    void addRun(const QLatin1StringView* codes, size_t count);
+    void addRun(const QStringView* codes, size_t count);
     qsizetype codes() const { return qsizetype(m_items.size()); }
     // The bytes the codes take, about.
     size_t weight() const { return m_bytes.size() + 2 * m_chars.size() + 16 * m_items.size(); }
+    static size_t weightOf(QLatin1StringView code) { return size_t(code.size()) + 16; }
+    static size_t weightOf(QStringView code) { return 2 * size_t(code.size()) + 16; }
 
     // The number of codes before this block in the run.
     quint64 first = 0;
@@ -59,6 +64,9 @@ public:
     quint64 valid = 0;                // the valid codes among them
     std::exception_ptr failure;       // what ended the check, if anything
 
+    // Empties the block for another use, keeping its memory.
+    void clear();
+
     // Checks every code and renders it as `rules` say ("check these lines").
     void check(const Rules& rules);
 
@@ -69,6 +77,8 @@ private:
         quint32 size;
         bool wide;
     };
+    template <typename View, typename Char>
+    void addRun(const View* codes, size_t count, std::vector<Char>& to, bool wide);
     template <typename View> void file(const Rules& rules, quint64 index, View code);
     void reported(const Rules& rules, quint64 index, QLatin1StringView code);
     void reported(const Rules& rules, quint64 index, QStringView code);

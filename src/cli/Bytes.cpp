@@ -19,12 +19,16 @@ void Bytes::text(QStringView text)
 {
     // ASCII, as most codes are, is its own bytes in every encoding the
     // system may use.
-    char* const to = room(size_t(text.size()));
-    qsizetype i = 0;
-    for (; i < text.size() && text[i].unicode() < 0x80; ++i)
-        to[i] = char(text[i].unicode());
-    if (i == text.size()) {
-        m_size += size_t(i);
+    const qsizetype size = text.size();
+    const char16_t* const from = text.utf16();
+    char* const to = room(size_t(size));
+    char16_t all = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        all |= from[i];
+        to[i] = char(from[i]);
+    }
+    if (all < 0x80) {
+        m_size += size_t(size);
         return;
     }
     // Stateless: a lone surrogate at the end of one text never joins the

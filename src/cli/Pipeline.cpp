@@ -79,7 +79,7 @@ void Pipeline::submit(std::unique_ptr<Block> block)
 {
     if (m_threads == 0) {
         block->check(m_rules);
-        write(*block);
+        write(std::move(block));
         return;
     }
     if (m_workers.empty())
@@ -105,7 +105,7 @@ void Pipeline::finish(std::unique_ptr<Block> last)
 {
     if (m_workers.empty()) {
         last->check(m_rules);
-        write(*last);
+        write(std::move(last));
         return;
     }
     submit(std::move(last));
@@ -127,15 +127,26 @@ void Pipeline::writeChecked(bool wait)
             block = std::move(m_pending.front().block);
             m_pending.pop_front();
         }
-        write(*block);
+        write(std::move(block));
     }
 }
 
-void Pipeline::write(Block& block)
+std::unique_ptr<Block> Pipeline::fresh()
 {
-    if (block.failure)
-        std::rethrow_exception(block.failure);
-    m_writer(block);
+    if (m_free.empty())
+        return std::make_unique<Block>();
+    std::unique_ptr<Block> block = std::move(m_free.back());
+    m_free.pop_back();
+    return block;
+}
+
+void Pipeline::write(std::unique_ptr<Block> block)
+{
+    if (block->failure)
+        std::rethrow_exception(block->failure);
+    m_writer(*block);
+    block->clear();
+    m_free.push_back(std::move(block));
 }
 
 } // namespace Checker

@@ -35,6 +35,9 @@ public:
     // The bytes of codes a block is given before it is handed on.
     static size_t blockBytes();
 
+    // An empty block to fill: one written before, when there is one.
+    std::unique_ptr<Block> fresh();
+
     // A full block, with more to come.
     void submit(std::unique_ptr<Block> block);
     // The last block: every block is written when this returns.
@@ -50,15 +53,16 @@ private:
     void work();
     // Writes the blocks checked at the front; with `wait`, every one.
     void writeChecked(bool wait);
-    void write(Block& block);
+    void write(std::unique_ptr<Block> block);
     size_t pendingCount();
 
     const Rules m_rules;
     Writer m_writer;
     unsigned m_threads;
     std::vector<std::thread> m_workers;
-    std::deque<Job> m_pending; // in input order; only the reading thread
-    std::deque<Job*> m_queue;  // not yet taken by a worker
+    std::deque<Job> m_pending;                  // in input order; only the reading thread
+    std::deque<Job*> m_queue;                   // not yet taken by a worker
+    std::vector<std::unique_ptr<Block>> m_free; // written, for reuse
     std::mutex m_mutex;
     std::condition_variable m_work, m_checked;
     bool m_stop = false;

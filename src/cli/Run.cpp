@@ -102,36 +102,47 @@ void Run::openOutputs()
 }
 
 // Empty items wait until the next code or the end of the input: the one a
-// final LF opens is no line (unless the window's rule is asked for).
+// final LF opens is no line (unless the window's rule is asked for). The
+// codes between go to the block in runs, as much as it takes.
 template <typename View> void Run::codes(const std::vector<View>& items)
 {
-    for (const View c : items) {
-        if (c.isEmpty()) {
+    const size_t count = items.size();
+    for (size_t k = 0; k < count;) {
+        if (items[k].isEmpty()) {
             m_held += m_options.skipEmpty ? 0 : 1;
+            ++k;
             continue;
         }
         if (m_held != 0)
             releaseHeld();
-        add(c);
+        size_t end = k;
+        size_t weight = m_block->weight();
+        while (end < count && !items[end].isEmpty() && weight < m_blockBytes)
+            weight += Block::weightOf(items[end++]);
+        m_block->addRun(items.data() + k, end - k);
+        m_read += end - k;
+        k = end;
+        if (weight >= m_blockBytes)
+            next();
     }
     stopIfInterrupted();
 }
 
 void Run::releaseHeld()
 {
-    for (; m_held > 0; --m_held)
-        add(QLatin1StringView(""));
+    for (; m_held > 0; --m_held) {
+        m_block->add(QLatin1StringView(""));
+        ++m_read;
+        if (m_block->weight() >= m_blockBytes)
+            next();
+    }
 }
 
 // A full block goes to be checked, and a new one begins.
-template <typename View> void Run::add(View code)
+void Run::next()
 {
-    m_block->add(code);
-    ++m_read;
-    if (m_block->weight() < m_blockBytes)
-        return;
     m_pipeline->submit(std::move(m_block));
-    m_block = std::make_unique<Block>();
+    m_block = m_pipeline->fresh();
     m_block->first = m_read;
 }
 

@@ -30,7 +30,7 @@ private:
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
-    template <typename View> void add(View code);
+    void next();
     void write(Block& block);
     void finish();
     void error(const QString& name, const QString& reason);
