@@ -122,8 +122,10 @@ Verdict check(QStringView code)
 
 std::string normalised(const Verdict& v, Form form)
 {
-    if (form == Form::UpcA) {
-        const Gtin::GtinKind kind = firstKind(v.kinds);
+    // An eight-digit code that also reads as UPC-E has that UPC-A.
+    for (const Gtin::GtinKind kind : Kinds) {
+        if (form != Form::UpcA || !v.kinds.testFlag(kind))
+            continue;
         if (const auto upcA = Gtin::UpcAOf(v.digits, kind))
             return {upcA->data(), upcA->size()};
     }

@@ -17,7 +17,8 @@ enum class Form
 {
     AsGiven,
     Gtin14, // the GTIN-14 of every code
-    UpcA,   // the UPC-A where the code is a form of one, else its GTIN-14
+    UpcA,   // the UPC-A where the code is a form of one (a GTIN-14 beginning
+            // 00, an EAN-13 beginning 0, a UPC-E expanded), else its GTIN-14
 };
 
 struct Verdict
