@@ -14,14 +14,14 @@ void HeldCodes::add(QStringView code)
 {
     const char16_t* const text = code.utf16();
     chars.insert(chars.end(), text, text + code.size());
-    ends.push_back(qsizetype(chars.size()));
+    ends.push_back(quint32(chars.size()));
 }
 
 void HeldCodes::add(QLatin1StringView code)
 {
-    for (const char c : code)
-        chars.push_back(char16_t(static_cast<unsigned char>(c)));
-    ends.push_back(qsizetype(chars.size()));
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(code.data());
+    chars.insert(chars.end(), bytes, bytes + code.size());
+    ends.push_back(quint32(chars.size()));
 }
 
 void Block::add(QLatin1StringView code)

@@ -26,7 +26,7 @@ struct Rules
 struct HeldCodes
 {
     std::vector<char16_t> chars;
-    std::vector<qsizetype> ends;
+    std::vector<quint32> ends; // the end of each in `chars`
     void add(QStringView code);
     void add(QLatin1StringView code);
     void clear()

@@ -11,7 +11,7 @@ void ListOutput::open(std::unique_ptr<Output> output, const char* header, bool p
     m_plain = plain;
 }
 
-void ListOutput::add(const Bytes& plain, const HeldCodes& held)
+void ListOutput::add(const Bytes& plain, HeldCodes& held)
 {
     if (!m_output)
         return;
@@ -19,23 +19,71 @@ void ListOutput::add(const Bytes& plain, const HeldCodes& held)
         m_output->put(plain);
         return;
     }
-    m_views.clear();
-    qsizetype begin = 0;
-    for (const qsizetype end : held.ends) {
-        m_views.emplace_back(held.chars.data() + begin, end - begin);
-        begin = end;
-    }
-    m_items.appendMany(m_views);
+    if (held.ends.empty())
+        return;
+    m_count += qsizetype(held.ends.size());
+    m_held.push_back(std::move(held));
+    held.clear();
 }
+
+namespace {
+
+// The padded list as a table source of one column: its items, read in order.
+class HeldSource
+{
+public:
+    HeldSource(const QStringList& headers, const std::vector<HeldCodes>& held, qsizetype count)
+        : m_headers(headers), m_held(held), m_count(count)
+    {}
+
+    int columns() const { return int(m_headers.size()); }
+    qsizetype items() const { return m_count; }
+    QStringView header(int c) const { return m_headers.at(c - 1); }
+    QStringView cell(qsizetype i, int c)
+    {
+        if (c != 1 || i < 1 || i > m_count)
+            throw Failure(QStringLiteral("Subscript out of range"));
+        // Mostly the item after the last one read, or the same.
+        if (i < m_first + 1) {
+            m_block = 0;
+            m_first = 0;
+        }
+        while (i > m_first + qsizetype(m_held[m_block].ends.size())) {
+            m_first += qsizetype(m_held[m_block].ends.size());
+            ++m_block;
+        }
+        const HeldCodes& codes = m_held[m_block];
+        const size_t k = size_t(i - m_first - 1);
+        const quint32 begin = k == 0 ? 0 : codes.ends[k - 1];
+        return QStringView(codes.chars.data() + begin, qsizetype(codes.ends[k] - begin));
+    }
+    bool checked(qsizetype) const { return true; }
+
+private:
+    const QStringList& m_headers;
+    const std::vector<HeldCodes>& m_held;
+    qsizetype m_count;
+    size_t m_block = 0;    // the block of the last item read
+    qsizetype m_first = 0; // the items before it
+};
+
+} // namespace
 
 void ListOutput::finish()
 {
     if (!m_output)
         return;
     // The padded table, as "Save Results As Text File" writes it.
-    if (!m_plain)
-        TextTable::writeTable(TextTable::Layout::File, {m_header}, m_items,
-                              [this](QStringView block) { m_output->text(block); });
+    if (!m_plain) {
+        const QStringList headers{m_header};
+        HeldSource source(headers, m_held, m_count);
+        TextTable::Output out([this](QStringView block) { m_output->text(block); });
+        const TextTable::Widths widths = TextTable::measureWidths(
+            source, TextTable::Layout::File, [] {}, TextTable::PassFailuresOn{});
+        TextTable::writeLines(
+            source, TextTable::Layout::File, widths, out, [] {}, TextTable::PassFailuresOn{});
+        out.flush();
+    }
     m_output->flush();
 }
 

@@ -2,7 +2,6 @@
 
 #include "cli/Block.h"
 #include "cli/Output.h"
-#include "core/list/ItemStore.h"
 
 #include <QString>
 #include <memory>
@@ -11,16 +10,18 @@
 namespace Checker {
 
 // One of the two lists of codes, when it is written: plain, one code per
-// line as the codes come, or padded as the window's text export, held until
-// the end since its width depends on every code.
+// line as the codes come, or padded as the window's text export (the table
+// the export writes, walked over the codes as the blocks held them), held
+// until the end since its width depends on every code.
 class ListOutput
 {
 public:
     // Nothing is written until it is opened.
     void open(std::unique_ptr<Output> output, const char* header, bool plain);
 
-    // A block's share: its plain list, or its codes for the padded table.
-    void add(const Bytes& plain, const HeldCodes& held);
+    // A block's share: its plain list, or its codes for the padded table
+    // (taken over).
+    void add(const Bytes& plain, HeldCodes& held);
 
     // Writes what is still held (the padded table) and flushes.
     void finish();
@@ -30,8 +31,8 @@ private:
     std::unique_ptr<Output> m_output;
     QString m_header;
     bool m_plain = false;
-    ItemStore m_items;                // the padded list: the store the window's lists use
-    std::vector<QStringView> m_views; // reused
+    std::vector<HeldCodes> m_held; // the padded list, block by block
+    qsizetype m_count = 0;         // the codes it holds
 };
 
 } // namespace Checker
