@@ -14,7 +14,7 @@ namespace Checker {
 namespace {
 
 // The size of the pieces read at a time.
-constexpr qsizetype ChunkBytes = qsizetype(256) * 1024;
+constexpr qsizetype ChunkBytes = qsizetype(64) * 1024;
 
 } // namespace
 
