@@ -54,18 +54,6 @@ public:
         std::memcpy(m_buffer.get() + m_used, bytes, size);
         m_used += size;
     }
-    // The bytes and a LF.
-    void line(const char* bytes, size_t size)
-    {
-        if (Capacity - m_used > size) {
-            std::memcpy(m_buffer.get() + m_used, bytes, size);
-            m_buffer[m_used + size] = '\n';
-            m_used += size + 1;
-        } else {
-            put(bytes, size);
-            put('\n');
-        }
-    }
     void put(char c)
     {
         if (m_used == Capacity)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <initializer_list>
 #include <pthread.h>
 
 namespace Checker {
@@ -44,9 +45,11 @@ size_t Pipeline::blockBytes()
 // input and output it cuts short.
 void Pipeline::start()
 {
-    sigset_t all, before;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &before);
+    sigset_t interruptions, before;
+    sigemptyset(&interruptions);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&interruptions, signal);
+    pthread_sigmask(SIG_BLOCK, &interruptions, &before);
     for (unsigned k = 0; k < m_threads; ++k)
         m_workers.emplace_back([this] { work(); });
     pthread_sigmask(SIG_SETMASK, &before, nullptr);

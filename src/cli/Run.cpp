@@ -9,6 +9,7 @@
 #include <QFile>
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,9 +142,9 @@ void Run::releaseHeld()
 // A full block goes to be checked, and a new one begins.
 void Run::next()
 {
-    m_pipeline->submit(std::move(m_block));
-    m_block = m_pipeline->fresh();
+    std::unique_ptr<Block> full = std::exchange(m_block, m_pipeline->fresh());
     m_block->first = m_read;
+    m_pipeline->submit(std::move(full));
 }
 
 // The writer: a block's share of every output, in input order.
