@@ -2,6 +2,9 @@
 
 #include "core/text/TextTable.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace Checker {
 
 void ListOutput::open(std::unique_ptr<Output> output, const char* header, bool plain)
@@ -32,7 +35,7 @@ namespace {
 class HeldSource
 {
 public:
-    HeldSource(const QStringList& headers, const std::vector<HeldCodes>& held, qsizetype count)
+    HeldSource(const QStringList& headers, const HeldCodes* held, qsizetype count)
         : m_headers(headers), m_held(held), m_count(count)
     {}
 
@@ -61,7 +64,7 @@ public:
 
 private:
     const QStringList& m_headers;
-    const std::vector<HeldCodes>& m_held;
+    const HeldCodes* m_held;
     qsizetype m_count;
     size_t m_block = 0;    // the block of the last item read
     qsizetype m_first = 0; // the items before it
@@ -69,20 +72,51 @@ private:
 
 } // namespace
 
-void ListOutput::finish()
+void ListOutput::finish(Pipeline& pipeline)
 {
     if (!m_output)
         return;
-    // The padded table, as "Save Results As Text File" writes it.
-    if (!m_plain) {
-        const QStringList headers{m_header};
-        HeldSource source(headers, m_held, m_count);
-        TextTable::Output out([this](QStringView block) { m_output->text(block); });
-        const TextTable::Widths widths = TextTable::measureWidths(
-            source, TextTable::Layout::File, [] {}, TextTable::PassFailuresOn{});
+    if (m_plain) {
+        m_output->flush();
+        return;
+    }
+    // The padded table, as "Save Results As Text File" writes it: the widths
+    // of every code, the header line, then the lines of each block's codes,
+    // a few blocks at a time side by side, each rendered as a table of its
+    // own less its header line.
+    const QStringList headers{m_header};
+    const auto walk = [&headers](const HeldCodes* held, qsizetype count,
+                                 const TextTable::Widths& widths, TextTable::Output& out) {
+        HeldSource source(headers, held, count);
         TextTable::writeLines(
             source, TextTable::Layout::File, widths, out, [] {}, TextTable::PassFailuresOn{});
-        out.flush();
+    };
+    HeldSource all(headers, m_held.data(), m_count);
+    const TextTable::Widths widths = TextTable::measureWidths(
+        all, TextTable::Layout::File, [] {}, TextTable::PassFailuresOn{});
+    TextTable::Output header;
+    walk(nullptr, 0, widths, header);
+    const qsizetype headerEnd = header.text().size();
+    m_output->text(header.text());
+
+    constexpr size_t Together = 8;
+    std::vector<Bytes> rendered(Together);
+    std::vector<std::function<void()>> tasks;
+    for (size_t first = 0; first < m_held.size(); first += Together) {
+        const size_t count = std::min(Together, m_held.size() - first);
+        tasks.clear();
+        for (size_t k = 0; k < count; ++k) {
+            tasks.emplace_back([&, k] {
+                const HeldCodes& held = m_held[first + k];
+                TextTable::Output lines;
+                walk(&held, qsizetype(held.ends.size()), widths, lines);
+                rendered[k].clear();
+                rendered[k].text(QStringView(lines.text()).sliced(headerEnd));
+            });
+        }
+        pipeline.runAll(tasks);
+        for (size_t k = 0; k < count; ++k)
+            m_output->put(rendered[k]);
     }
     m_output->flush();
 }

@@ -2,6 +2,7 @@
 
 #include "cli/Block.h"
 #include "cli/Output.h"
+#include "cli/Pipeline.h"
 
 #include <QString>
 #include <memory>
@@ -23,8 +24,9 @@ public:
     // (taken over).
     void add(const Bytes& plain, HeldCodes& held);
 
-    // Writes what is still held (the padded table) and flushes.
-    void finish();
+    // Writes what is still held (the padded table, its lines rendered on the
+    // pipeline's workers) and flushes.
+    void finish(Pipeline& pipeline);
     void commit();
 
 private:

@@ -65,7 +65,15 @@ void Pipeline::work()
         Job* const job = m_queue.front();
         m_queue.pop_front();
         lock.unlock();
-        job->block->check(m_rules);
+        if (job->block) {
+            job->block->check(m_rules);
+        } else {
+            try {
+                job->task();
+            } catch (...) {
+                job->failure = std::current_exception();
+            }
+        }
         lock.lock();
         job->done = true;
         m_checked.notify_all();
@@ -89,7 +97,7 @@ void Pipeline::submit(std::unique_ptr<Block> block)
         start();
     {
         const std::lock_guard lock(m_mutex);
-        m_pending.push_back({std::move(block)});
+        m_pending.push_back({std::move(block), {}, nullptr, false});
         m_queue.push_back(&m_pending.back());
     }
     m_work.notify_one();
@@ -113,6 +121,32 @@ void Pipeline::finish(std::unique_ptr<Block> last)
     }
     submit(std::move(last));
     writeChecked(true);
+}
+
+void Pipeline::runAll(const std::vector<std::function<void()>>& tasks)
+{
+    if (m_workers.empty()) {
+        for (const std::function<void()>& task : tasks)
+            task();
+        return;
+    }
+    std::deque<Job> jobs;
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const std::function<void()>& task : tasks) {
+            jobs.push_back({nullptr, task, nullptr, false});
+            m_queue.push_back(&jobs.back());
+        }
+    }
+    m_work.notify_all();
+    std::unique_lock lock(m_mutex);
+    m_checked.wait(lock, [&jobs] {
+        return std::all_of(jobs.begin(), jobs.end(), [](const Job& job) { return job.done; });
+    });
+    for (const Job& job : jobs) {
+        if (job.failure)
+            std::rethrow_exception(job.failure);
+    }
 }
 
 void Pipeline::writeChecked(bool wait)

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -43,10 +44,16 @@ public:
     // The last block: every block is written when this returns.
     void finish(std::unique_ptr<Block> last);
 
+    // Runs the tasks on the workers, when they have started (on this thread
+    // otherwise), and waits for all of them; rethrows the first failure.
+    void runAll(const std::vector<std::function<void()>>& tasks);
+
 private:
     struct Job
     {
-        std::unique_ptr<Block> block;
+        std::unique_ptr<Block> block; // checked, or else
+        std::function<void()> task;   // run
+        std::exception_ptr failure;   // of the task
         bool done = false;
     };
     void start();

@@ -9,9 +9,9 @@
 #include <QFile>
 #include <algorithm>
 #include <optional>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace Checker {
 
@@ -195,8 +195,8 @@ void Run::finish()
         Report::jsonEnd(*m_out, m_codes, m_validCount);
     if (m_out)
         m_out->flush();
-    m_valid.finish();
-    m_invalid.finish();
+    m_valid.finish(*m_pipeline);
+    m_invalid.finish(*m_pipeline);
     if (m_trouble)
         return;
     m_valid.commit();
