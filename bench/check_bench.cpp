@@ -73,6 +73,7 @@ Outcome runProgram(const std::vector<std::string>& arguments, const std::string&
         const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(file, 1);
         std::vector<char*> argv;
+        argv.reserve(arguments.size() + 1);
         for (const std::string& a : arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

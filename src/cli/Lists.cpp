@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace Checker {
 
@@ -25,8 +26,7 @@ void ListOutput::add(const Bytes& plain, HeldCodes& held)
     if (held.ends.empty())
         return;
     m_count += qsizetype(held.ends.size());
-    m_held.push_back(std::move(held));
-    held.clear();
+    m_held.push_back(std::exchange(held, HeldCodes{}));
 }
 
 namespace {
