@@ -22,7 +22,9 @@ unsigned environment(const char* name, unsigned otherwise)
 
 Pipeline::Pipeline(const Rules& rules, Writer writer)
     : m_rules(rules), m_writer(std::move(writer)),
-      m_threads(environment("QUORVANE_CHECK_THREADS", std::thread::hardware_concurrency()))
+      // The reading thread takes a core of its own.
+      m_threads(environment("QUORVANE_CHECK_THREADS",
+                            std::max(2u, std::thread::hardware_concurrency()) - 1))
 {}
 
 Pipeline::~Pipeline()
@@ -139,7 +141,20 @@ void Pipeline::runAll(const std::vector<std::function<void()>>& tasks)
         }
     }
     m_work.notify_all();
+    // This thread takes its share of them too.
     std::unique_lock lock(m_mutex);
+    while (!m_queue.empty() && !m_queue.front()->block) {
+        Job* const job = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        try {
+            job->task();
+        } catch (...) {
+            job->failure = std::current_exception();
+        }
+        lock.lock();
+        job->done = true;
+    }
     m_checked.wait(lock, [&jobs] {
         return std::all_of(jobs.begin(), jobs.end(), [](const Job& job) { return job.done; });
     });
