@@ -77,6 +77,7 @@ void Block::clear()
     m_chars.clear();
     m_items.clear();
     first = 0;
+    checked = 0;
     out.clear();
     validList.clear();
     invalidList.clear();
@@ -105,6 +106,7 @@ void Block::check(const Rules& rules)
 // files the code.
 template <typename View> void Block::file(const Rules& rules, quint64 index, View code)
 {
+    ++checked;
     if (rules.gtin) {
         if constexpr (std::is_same_v<View, QLatin1StringView>) {
             m_text = code;
@@ -125,6 +127,9 @@ template <typename View> void Block::file(const Rules& rules, quint64 index, Vie
     else
         listInvalid(rules, code);
 }
+
+template void Block::file(const Rules&, quint64, QLatin1StringView);
+template void Block::file(const Rules&, quint64, QStringView);
 
 void Block::listValid(const Rules& rules, QLatin1StringView code)
 {

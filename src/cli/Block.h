@@ -48,7 +48,7 @@ public:
     // Codes that follow one another in the reader's memory, copied in one go.
     void addRun(const QLatin1StringView* codes, size_t count);
     void addRun(const QStringView* codes, size_t count);
-    qsizetype codes() const { return qsizetype(m_items.size()); }
+    bool isEmpty() const { return m_items.empty(); }
     // The bytes the codes take, about.
     size_t weight() const { return m_bytes.size() + 2 * m_chars.size() + 16 * m_items.size(); }
     static size_t weightOf(QLatin1StringView code) { return size_t(code.size()) + 16; }
@@ -61,6 +61,7 @@ public:
     Bytes out;                        // the report or the JSON records
     Bytes validList, invalidList;     // the plain lists
     HeldCodes heldValid, heldInvalid; // the padded lists' codes
+    quint64 checked = 0;              // the codes checked
     quint64 valid = 0;                // the valid codes among them
     std::exception_ptr failure;       // what ended the check, if anything
 
@@ -69,6 +70,11 @@ public:
 
     // Checks every code and renders it as `rules` say ("check these lines").
     void check(const Rules& rules);
+    // Checks a code that is not held, the `index`th of the run, and renders it.
+    template <typename View> void checkNow(const Rules& rules, quint64 index, View code)
+    {
+        file(rules, index, code);
+    }
 
 private:
     struct Item

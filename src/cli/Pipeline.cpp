@@ -64,21 +64,37 @@ void Pipeline::work()
         m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
         if (m_stop)
             return;
-        Job* const job = m_queue.front();
-        m_queue.pop_front();
-        lock.unlock();
-        if (job->block) {
-            job->block->check(m_rules);
-        } else {
-            try {
-                job->task();
-            } catch (...) {
-                job->failure = std::current_exception();
-            }
+        runOne(lock);
+    }
+}
+
+void Pipeline::runOne(std::unique_lock<std::mutex>& lock)
+{
+    Job* const job = m_queue.front();
+    m_queue.pop_front();
+    lock.unlock();
+    if (job->block) {
+        job->block->check(m_rules);
+    } else {
+        try {
+            job->task();
+        } catch (...) {
+            job->failure = std::current_exception();
         }
-        lock.lock();
-        job->done = true;
-        m_checked.notify_all();
+    }
+    lock.lock();
+    job->done = true;
+    m_checked.notify_all();
+}
+
+// A thread that waits for the block at the front checks others meanwhile.
+void Pipeline::waitForFront(std::unique_lock<std::mutex>& lock)
+{
+    while (!m_pending.front().done) {
+        if (!m_queue.empty())
+            runOne(lock);
+        else
+            m_checked.wait(lock);
     }
 }
 
@@ -108,7 +124,7 @@ void Pipeline::submit(std::unique_ptr<Block> block)
     while (pendingCount() > 2 * m_threads + 2) {
         {
             std::unique_lock lock(m_mutex);
-            m_checked.wait(lock, [this] { return m_pending.front().done; });
+            waitForFront(lock);
         }
         writeChecked(false);
     }
@@ -143,18 +159,8 @@ void Pipeline::runAll(const std::vector<std::function<void()>>& tasks)
     m_work.notify_all();
     // This thread takes its share of them too.
     std::unique_lock lock(m_mutex);
-    while (!m_queue.empty() && !m_queue.front()->block) {
-        Job* const job = m_queue.front();
-        m_queue.pop_front();
-        lock.unlock();
-        try {
-            job->task();
-        } catch (...) {
-            job->failure = std::current_exception();
-        }
-        lock.lock();
-        job->done = true;
-    }
+    while (!m_queue.empty())
+        runOne(lock);
     m_checked.wait(lock, [&jobs] {
         return std::all_of(jobs.begin(), jobs.end(), [](const Job& job) { return job.done; });
     });
@@ -173,7 +179,7 @@ void Pipeline::writeChecked(bool wait)
             if (m_pending.empty())
                 return;
             if (wait)
-                m_checked.wait(lock, [this] { return m_pending.front().done; });
+                waitForFront(lock);
             else if (!m_pending.front().done)
                 return;
             block = std::move(m_pending.front().block);

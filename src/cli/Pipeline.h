@@ -45,6 +45,11 @@ public:
     // The last block: every block is written when this returns.
     void finish(std::unique_ptr<Block> last);
 
+    // Whether every block handed on has been written.
+    bool idle() { return pendingCount() == 0; }
+    // Writes a block checked on this thread, when idle().
+    void writeChecked(std::unique_ptr<Block> block) { write(std::move(block)); }
+
     // Runs the tasks on the workers, when they have started (on this thread
     // otherwise), and waits for all of them; rethrows the first failure.
     void runAll(const std::vector<std::function<void()>>& tasks);
@@ -59,6 +64,9 @@ private:
     };
     void start();
     void work();
+    // Runs the job at the front of the queue; `lock` holds the mutex.
+    void runOne(std::unique_lock<std::mutex>& lock);
+    void waitForFront(std::unique_lock<std::mutex>& lock);
     // Writes the blocks checked at the front; with `wait`, every one.
     void writeChecked(bool wait);
     void write(std::unique_ptr<Block> block);

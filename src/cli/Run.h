@@ -29,6 +29,7 @@ private:
     void readInputs();
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
+    template <typename View> void fileAtOnce(const std::vector<View>& items);
     void releaseHeld();
     void next();
     void write(Block& block);
@@ -39,6 +40,7 @@ private:
     int m_in, m_outFd, m_err;
     std::unique_ptr<Output> m_out; // the report or the JSON document
     Rules m_rules;
+    bool m_fileAtOnce = false; // ASCII codes are filed as they are read
     ListOutput m_valid, m_invalid;
     quint64 m_read = 0;                    // codes handed to blocks
     quint64 m_codes = 0, m_validCount = 0; // of the codes written
