@@ -411,16 +411,20 @@ TEST_F(CheckerTest, BlocksOnThreadsWriteWhatOneThreadWrites)
     for (const QStringList& arguments : runs) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         std::vector<QByteArray> outputs;
+        // From a file and from a pipe, which hands ASCII lines and others
+        // on in turn.
         for (const char* threads : {"0", "3"}) {
             qputenv("QUORVANE_CHECK_THREADS", threads);
             qputenv("QUORVANE_CHECK_BLOCK", "200");
-            const Result r = check(arguments + QStringList{input});
-            outputs.push_back(QByteArray::number(r.status) + r.out + r.err + readFile(v) +
-                              readFile(i));
+            for (const Result& r : {check(arguments + QStringList{input}),
+                                    check(arguments + QStringList{"-"}, bytes)})
+                outputs.push_back(QByteArray::number(r.status) + r.out + r.err + readFile(v) +
+                                  readFile(i));
         }
         qunsetenv("QUORVANE_CHECK_THREADS");
         qunsetenv("QUORVANE_CHECK_BLOCK");
-        EXPECT_EQ(outputs[0], outputs[1]);
+        EXPECT_EQ(outputs[0], outputs[2]);
+        EXPECT_EQ(outputs[1], outputs[3]);
         EXPECT_GT(outputs[0].size(), 20000);
     }
 }
