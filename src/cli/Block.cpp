@@ -66,9 +66,28 @@ void Block::addRun(const QLatin1StringView* codes, size_t count)
     addRun(codes, count, m_bytes, false);
 }
 
+// A code of text that is ASCII is held as its bytes, which the check and the
+// outputs take as they are (the same text, the same rules).
 void Block::addRun(const QStringView* codes, size_t count)
 {
-    addRun(codes, count, m_chars, true);
+    for (size_t k = 0; k < count; ++k) {
+        const qsizetype size = codes[k].size();
+        const char16_t* const text = codes[k].utf16();
+        const size_t at = m_bytes.size();
+        m_bytes.resize(at + size_t(size));
+        char* const to = m_bytes.data() + at;
+        char16_t all = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            all |= text[i];
+            to[i] = char(text[i]);
+        }
+        if (all < 0x80) {
+            m_items.push_back({quint32(at), quint32(size), false});
+        } else {
+            m_bytes.resize(at);
+            add(codes[k]);
+        }
+    }
 }
 
 void Block::clear()
