@@ -24,7 +24,7 @@ Pipeline::Pipeline(const Rules& rules, Writer writer)
     : m_rules(rules), m_writer(std::move(writer)),
       // The reading thread takes a core of its own.
       m_threads(environment("QUORVANE_CHECK_THREADS",
-                            std::max(2u, std::thread::hardware_concurrency()) - 1))
+                            std::max(1u, std::thread::hardware_concurrency()) - 1))
 {}
 
 Pipeline::~Pipeline()

@@ -21,8 +21,8 @@ namespace Checker {
 // Two environment variables, for tests that compare a run on many blocks
 // with one on a single thread, set the sizes (unset: as the machine has):
 //   QUORVANE_CHECK_THREADS  the worker threads (unset: one less than the
-//                           cores, at least one); 0 checks every block on the
-//                           reading thread
+//                           cores); 0 checks every block on the reading
+//                           thread
 //   QUORVANE_CHECK_BLOCK    the bytes of codes in a block
 class Pipeline
 {
