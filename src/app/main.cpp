@@ -71,6 +71,8 @@ int main(int argc, char* argv[])
     const SettingsStore settings;
     StyleSheetSkinFactory skin;
     PluginSpreadsheetServer spreadsheet;
+    QtColumnChooser columnChooser;
+    PluginSpreadsheetReader spreadsheetReader;
 
     // One running copy per stored code list: a second start brings the first
     // copy's window to the front and ends, so that neither copy's close writes
@@ -98,6 +100,8 @@ int main(int argc, char* argv[])
     services.settings = &settings;
     services.skin = &skin;
     services.spreadsheet = &spreadsheet;
+    services.columnChooser = &columnChooser;
+    services.spreadsheetReader = &spreadsheetReader;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.secondsSinceMidnight = [] {
         return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;

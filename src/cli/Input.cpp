@@ -11,13 +11,6 @@
 
 namespace Checker {
 
-namespace {
-
-// The size of the pieces read at a time.
-constexpr qsizetype ChunkBytes = qsizetype(64) * 1024;
-
-} // namespace
-
 int openInput(const QString& path)
 {
     while (true) {
@@ -35,8 +28,7 @@ int openInput(const QString& path)
     }
 }
 
-bool readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
-               const TextFileReader::BatchSink& text)
+TextFileReader::ByteSource inputSource(int fd)
 {
     TextFileReader::ByteSource source;
     source.read = [fd](char* to, qsizetype size) -> qsizetype {
@@ -60,10 +52,16 @@ bool readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
                 throw systemFailure(errno);
         };
     }
+    return source;
+}
+
+bool readInput(int fd, const TextFileReader::AsciiBatchSink& ascii,
+               const TextFileReader::BatchSink& text)
+{
     TextFileReader::Reading reading;
-    reading.chunkBytes = ChunkBytes;
+    reading.chunkBytes = InputChunkBytes;
     reading.longestLine = LongestLine;
-    return TextFileReader::readItems(source, ascii, text, reading);
+    return TextFileReader::readItems(inputSource(fd), ascii, text, reading);
 }
 
 } // namespace Checker

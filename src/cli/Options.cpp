@@ -36,6 +36,12 @@ TAB and the reason. A summary goes to standard error.
       --normalize=FORM with --gtin, write the valid list in one form: gtin-14
                        (the GTIN-14 of every code) or upc-a (the UPC-A of a
                        code that is a form of one, the GTIN-14 of any other)
+      --column=COLUMN  read CSV or TSV and check the cells of COLUMN: its
+                       number from 1, its letters (A, B, ... AA) or the text
+                       of its header; empty cells are left out
+      --separator=C    the separator of those fields (TAB: --separator=tab);
+                       by default TAB for *.tsv, else the one the first line
+                       shows of comma, semicolon and TAB
   -q, --quiet          write no summary to standard error
   -h, --help           show this help and end
   -V, --version        show the version and end
@@ -58,7 +64,9 @@ enum : int
     SkipEmpty,
     WindowLines,
     GtinOption,
-    Normalize
+    Normalize,
+    Column,
+    Separator
 };
 
 const option LongOptions[] = {
@@ -70,6 +78,8 @@ const option LongOptions[] = {
     {"window-lines", no_argument, nullptr, WindowLines},
     {"gtin", no_argument, nullptr, GtinOption},
     {"normalize", required_argument, nullptr, Normalize},
+    {"column", required_argument, nullptr, Column},
+    {"separator", required_argument, nullptr, Separator},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -128,6 +138,25 @@ QString conflictOf(const Options& o)
         return QStringLiteral("--normalize needs --gtin");
     if (!o.valid.isEmpty() && o.valid != QLatin1String("-") && o.valid == o.invalid)
         return QStringLiteral("--valid and --invalid name the same file");
+    return {};
+}
+
+// Takes --column or --separator; answers a usage error, or "".
+QString columnOption(Options& o, int option, const QString& value)
+{
+    if (option == Column) {
+        if (value.trimmed().isEmpty())
+            return QStringLiteral("option %1 requires a column").arg(longName(option));
+        o.column = value;
+        return {};
+    }
+    if (value.compare(QLatin1String("tab"), Qt::CaseInsensitive) == 0 ||
+        value == QLatin1String("\\t"))
+        o.separator = QLatin1Char('\t');
+    else if (value.size() == 1 && value != QLatin1String("\""))
+        o.separator = value.at(0);
+    else
+        return QStringLiteral("option %1 takes one character or 'tab'").arg(longName(option));
     return {};
 }
 
@@ -197,6 +226,12 @@ Parsed parse(const QStringList& arguments)
             break;
         case 'q':
             o.quiet = true;
+            break;
+        case Column:
+        case Separator:
+            parsed.usageError = columnOption(o, c, QString::fromLocal8Bit(optarg));
+            if (!parsed.usageError.isEmpty())
+                return parsed;
             break;
         default:
             parsed.usageError = errorOf(c, argv[size_t(optind - 1)]);

@@ -23,6 +23,10 @@ struct Options
     bool gtin = false;        // any GTIN is valid, not only UPC-A
     GtinCheck::Form form = GtinCheck::Form::AsGiven; // of the valid list (--gtin)
     QStringList files;                               // empty: standard input
+    // --column: the inputs are delimited text, and this column's cells the
+    // codes (see ColumnInput.h); --separator: theirs, else sniffed.
+    std::optional<QString> column;
+    QChar separator;
 
     // The inputs, standard input named "-".
     QStringList inputs() const { return files.isEmpty() ? QStringList{"-"} : files; }

@@ -1,6 +1,7 @@
 #include "cli/Run.h"
 
 #include "cli/Checker.h"
+#include "cli/ColumnInput.h"
 #include "cli/Input.h"
 #include "cli/Interruption.h"
 #include "cli/Report.h"
@@ -192,10 +193,15 @@ void Run::readOne(const QString& file)
     bool endsWithLF = false;
     try {
         const FileHandle opened(standard ? -1 : openInput(file));
-        endsWithLF = Checker::readInput(
-            standard ? m_in : opened.fd(),
-            [this](const std::vector<QLatin1StringView>& items) { codes(items); },
-            [this](const std::vector<QStringView>& items) { codes(items); });
+        const int fd = standard ? m_in : opened.fd();
+        const TextFileReader::BatchSink text = [this](const std::vector<QStringView>& items) {
+            codes(items);
+        };
+        if (m_options.column)
+            readColumn(fd, file, m_options, text);
+        else
+            endsWithLF = Checker::readInput(
+                fd, [this](const std::vector<QLatin1StringView>& items) { codes(items); }, text);
     } catch (const OutputFailure&) {
         throw;
     } catch (const Failure& failure) {

@@ -5,6 +5,7 @@
 #include "core/upc/CodeReason.h"
 #include "features/ClipboardCopy.h"
 #include "features/Main.h"
+#include "features/SpreadsheetFileImport.h"
 #include "features/host/Host.h"
 #include "features/host/Platform.h"
 #include "features/host/Procedure.h"
@@ -134,8 +135,11 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
     if (offersCorrectedCode(why))
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
-    if (&list == &host.codeList())
+    if (&list == &host.codeList()) {
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
+        menu.push_back({QStringLiteral("Load Codes From Spreadsheet File\u2026"),
+                        ListAction::LoadFromSpreadsheetFile, idle});
+    }
     return menu;
 }
 
@@ -167,6 +171,10 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
     case ListAction::PasteCodes:
         if (&list == &host.codeList())
             pasteCodes(host);
+        break;
+    case ListAction::LoadFromSpreadsheetFile:
+        if (&list == &host.codeList())
+            SpreadsheetFileImport::loadCodesFromSpreadsheetFile(host);
         break;
     }
 }

@@ -57,6 +57,7 @@ enum class ListAction
     CopyCode,
     CopyCorrectedCode,
     PasteCodes,
+    LoadFromSpreadsheetFile,
 };
 
 struct MenuEntry
@@ -68,7 +69,8 @@ struct MenuEntry
 
 // The right-click menu of a list (also opened by the Menu key and Shift+F10)
 // with its item `selected` (0: none): "Remove", "Tick All", "Untick All",
-// "Copy Code"; on the code list "Paste Codes"; on the invalid list first the
+// "Copy Code"; on the code list "Paste Codes" and "Load Codes From
+// Spreadsheet File…"; on the invalid list first the
 // selected code's reason, and "Copy Corrected Code" when the only fault is
 // its check digit. While the busy pointer shows only the copies are enabled.
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected);

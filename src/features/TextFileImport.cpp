@@ -31,12 +31,9 @@ class ImportReading
 {
 public:
     ImportReading(Host& host, const TextFileImport::Limits& limits)
-        : m_yield([&host] { host.DoEvents(); }, limits.yieldIntervalNanoseconds)
-    {
-        m_reading.chunkBytes = PieceBytes;
-        m_reading.longestLine = limits.longestLine;
-        m_reading.betweenPieces = [this] { m_yield(); };
-    }
+        : m_yield([&host] { host.DoEvents(); }, limits.yieldIntervalNanoseconds),
+          m_reading(TextFileImport::importReading(limits, [this] { m_yield(); }))
+    {}
     ImportReading(const ImportReading&) = delete;
     ImportReading& operator=(const ImportReading&) = delete;
 
@@ -52,6 +49,16 @@ private:
 };
 
 } // namespace
+
+TextFileReader::Reading TextFileImport::importReading(const Limits& limits,
+                                                      std::function<void()> betweenPieces)
+{
+    TextFileReader::Reading reading;
+    reading.chunkBytes = PieceBytes;
+    reading.longestLine = limits.longestLine;
+    reading.betweenPieces = std::move(betweenPieces);
+    return reading;
+}
 
 namespace Main {
 

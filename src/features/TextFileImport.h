@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/text/TextFileReader.h"
+
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Host;
 class ListModel;
@@ -27,6 +30,10 @@ struct Limits
     qsizetype longestLine = LongestLine;
     qint64 yieldIntervalNanoseconds = YieldIntervalNanoseconds;
 };
+
+// How an import reads a file: in its pieces, with its bound on a line, and
+// `betweenPieces` (the window's paced turn) between two pieces.
+TextFileReader::Reading importReading(const Limits& limits, std::function<void()> betweenPieces);
 
 // "Load UPCs From Text File" (PushButton3): the open dialog, several files at
 // once; every line of each chosen file appended to the code list.

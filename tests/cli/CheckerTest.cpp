@@ -430,3 +430,85 @@ TEST_F(CheckerTest, BlocksOnThreadsWriteWhatOneThreadWrites)
 }
 
 } // namespace
+
+namespace {
+
+// --column: the cells of one column of CSV or TSV are the codes, named by
+// number, letters or header; a header row is left out when named or when it
+// looks like one; empty cells give no code; faults name the record's line.
+TEST_F(CheckerTest, ColumnOfDelimitedText)
+{
+    const QByteArray csv = "Name,UPC\nTea,012345678905\n\"Jam, \"\"red\"\"\",12\nPie,\n";
+    const QByteArray tsv = "Tea\t012345678905\nJam\t12\n";
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        QStringList arguments;
+        int status;
+        QByteArray out, err;
+    } cases[] = {
+        {"c.csv", csv, {"--column=UPC"}, 1, "12\n", "2 codes: 1 valid, 1 invalid\n"},
+        {"c.csv", csv, {"--column=b"}, 1, "12\n", "2 codes: 1 valid, 1 invalid\n"},
+        {"c.csv",
+         csv,
+         {"--column", "1"},
+         1,
+         "Name\nTea\nJam, \"red\"\nPie\n",
+         "4 codes: 0 valid, 4 invalid\n"},
+        {"c.tsv", tsv, {"--column=2"}, 1, "12\n", "2 codes: 1 valid, 1 invalid\n"},
+        {"c.txt", "a;012345678905\n", {"--column=2"}, 0, "", "1 codes: 1 valid, 0 invalid\n"},
+        {"c.txt",
+         "a;012345678905\n",
+         {"--column=2", "--separator=,"},
+         2,
+         "",
+         "quorvane-check: c.txt: no column 2\n0 codes: 0 valid, 0 invalid\n"},
+        {"c.csv",
+         csv,
+         {"--column=Price"},
+         2,
+         "",
+         "quorvane-check: c.csv: no column Price\n0 codes: 0 valid, 0 invalid\n"},
+        {"c.csv",
+         "012345678905,b\n\"x\n",
+         {"--column=1"},
+         2,
+         "",
+         "quorvane-check: c.csv: line 2: a quoted field is not closed\n"
+         "1 codes: 1 valid, 0 invalid\n"},
+        {"c.csv",
+         csv,
+         {"--column="},
+         2,
+         "",
+         "quorvane-check: option '--column' requires a column\n"
+         "Try 'quorvane-check --help' for more information.\n"},
+        {"c.csv",
+         csv,
+         {"--column=1", "--separator=ab"},
+         2,
+         "",
+         "quorvane-check: option '--separator' takes one character or 'tab'\n"
+         "Try 'quorvane-check --help' for more information.\n"},
+    };
+    const QString home = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        write(QLatin1String(c.name), c.bytes);
+        for (const bool piped : {false, true}) {
+            if (piped && QByteArrayView(c.name).endsWith(".tsv"))
+                continue; // a pipe has no name to tell TSV by
+            const QStringList plain = c.arguments + QStringList{"--plain", "--invalid", "-"};
+            const Result r =
+                piped ? check(plain, c.bytes) : check(plain + QStringList{QLatin1String(c.name)});
+            EXPECT_EQ(r.status, c.status);
+            EXPECT_EQ(r.out, c.out);
+            EXPECT_EQ(QByteArray(r.err).replace("standard input", c.name), c.err);
+        }
+    }
+    EXPECT_TRUE(QDir::setCurrent(home));
+}
+
+} // namespace

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 const QStringList& Samples = SampleCodes;
 
 class CodeListEditingTest : public ::testing::Test
@@ -116,10 +118,11 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
     ASSERT_FALSE(wrongDigit.isEmpty());
     ASSERT_FALSE(tooShort.isEmpty());
 
+    const QString load = u"Load Codes From Spreadsheet File\u2026"_s;
     EXPECT_EQ(menu(host.codes, 1), QStringList({"Remove", "-", "Tick All", "Untick All", "-",
-                                                "Copy Code", "Paste Codes"}));
+                                                "Copy Code", "Paste Codes", load}));
     EXPECT_EQ(menu(host.codes, 0), QStringList({"(Remove)", "-", "Tick All", "Untick All", "-",
-                                                "(Copy Code)", "Paste Codes"}));
+                                                "(Copy Code)", "Paste Codes", load}));
     EXPECT_EQ(menu(host.valid, 1),
               QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}));
     host.valid.Clear();
@@ -136,7 +139,7 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
     // While a long action shows the busy pointer, only the copies are offered.
     host.SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(menu(host.codes, 1), QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-",
-                                                "Copy Code", "(Paste Codes)"}));
+                                                "Copy Code", "(Paste Codes)", "(" + load + ")"}));
     EXPECT_EQ(menu(host.invalid, 1).mid(7), QStringList({"Copy Code", "Copy Corrected Code"}));
     EXPECT_TRUE(script.log.isEmpty());
 }

@@ -254,4 +254,21 @@ TEST_F(ListEditingWindowTest, MoreThan32767CodesAreStoredAndRestoredWhole)
     EXPECT_EQ(again->ListView1->ItemText(40000), "100000039999");
 }
 
+// "Load Codes From Spreadsheet File…" on the code list's menu, by keyboard:
+// the chosen column's cells join the code list; the other lists offer no such
+// entry.
+TEST_F(ListEditingWindowTest, TheCodeListsMenuLoadsASpreadsheetFilesColumn)
+{
+    const QString load = QStringLiteral("Load Codes From Spreadsheet File\u2026");
+    fill(form->ListView1, {"kept"});
+    script.openAnswers.enqueue(
+        script.folder.write("codes.tsv", "Name\tUPC\r\nTea\t012345678905\r\nJam\t12\r\n"));
+    EXPECT_TRUE(menuChoice(form->ListView1, load).contains(load));
+    EXPECT_EQ(itemsOf(form->ListView1), QStringList({"kept", "012345678905", "12"}));
+    EXPECT_EQ(script.logged("column"),
+              QStringList({"codes.tsv|1|1|Name,UPC;Tea,012345678905;Jam,12"}));
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
+    EXPECT_FALSE(menuChoice(form->ListView2, load).contains(load));
+}
+
 } // namespace

@@ -3,7 +3,9 @@
 #include "support/QtPrinters.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +21,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 // Runs `inspect` on the modal box once it is up, then lets `answer` close it.
 void whenModalShows(std::function<void(QWidget*)> inspect)
@@ -157,6 +162,43 @@ TEST(QtFileDialogs, TheOpenDialogAnswersTypedNamesAndTheSaveDialogOpensInTheImpo
         EXPECT_EQ(dialog->findChild<QLineEdit*>("fileNameEdit")->text(), "");
     });
     EXPECT_EQ(QtFileDialogs().showSave(save), folder + "/results");
+}
+
+TEST(QtColumnChooser, ShowsTheRowsProposesTheGuessAndIsUsedByKeyboard)
+{
+    const std::vector<QStringList> rows = {
+        {"Name", "UPC", "A long note that is cut off somewhere after thirty characters"},
+        {"Tea", "012345678905"}};
+    QtColumnChooser chooser;
+    QStringList names;
+    bool header = false;
+    int rowsShown = 0;
+    QString selected;
+    whenModalShows([&](QWidget* modal) {
+        auto* columns = modal->findChild<QComboBox*>("columns");
+        auto* preview = modal->findChild<QTableWidget*>("preview");
+        ASSERT_TRUE(columns && preview);
+        for (int i = 0; i < columns->count(); ++i)
+            names.append(columns->itemText(i));
+        header = modal->findChild<QCheckBox*>("header")->isChecked();
+        rowsShown = preview->rowCount();
+        EXPECT_EQ(modal->focusWidget(), columns);
+        EXPECT_FALSE(columns->accessibleName().isEmpty());
+        // Down picks column C, Space clears the header, Return accepts.
+        QTest::keyClick(columns, Qt::Key_Down);
+        selected = preview->selectedItems().value(0)->text();
+        QTest::keyClick(modal->findChild<QCheckBox*>("header"), Qt::Key_Space);
+        QTest::keyClick(columns, Qt::Key_Return);
+    });
+    EXPECT_EQ(chooser.chooseColumn("codes.csv", rows, {1, true}), (ColumnChoice{2, false}));
+    EXPECT_EQ(names, QStringList({u"A \u2014 Name"_s, u"B \u2014 UPC"_s,
+                                  u"C \u2014 A long note that is cut off s\u2026"_s}));
+    EXPECT_TRUE(header);
+    EXPECT_EQ(rowsShown, 2);
+    EXPECT_EQ(selected, rows[0][2]);
+
+    whenModalShows([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    EXPECT_EQ(chooser.chooseColumn("codes.csv", rows, {0, false}), std::nullopt);
 }
 
 TEST(QtClipboard, KeepsThePlainText)

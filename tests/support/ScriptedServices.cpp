@@ -3,6 +3,7 @@
 #include "core/base/Failure.h"
 
 #include <QDir>
+#include <QFile>
 
 ScriptedServices::ScriptedServices() : settings(configFolder())
 {
@@ -20,6 +21,8 @@ Services ScriptedServices::services()
     s.urlOpener = this;
     s.random = this;
     s.settings = &settings;
+    s.columnChooser = this;
+    s.spreadsheetReader = hasSpreadsheetReader ? this : nullptr;
     s.programFolder = programFolder();
     s.secondsSinceMidnight = [this] { return secondsSinceMidnight; };
     s.endProgram = [this](bool insideAction) { programEnds.append(insideAction); };
@@ -112,6 +115,31 @@ void ScriptedServices::seed(double value)
 double ScriptedServices::next()
 {
     return randomNumbers.isEmpty() ? 0.5 : randomNumbers.dequeue();
+}
+
+std::optional<ColumnChoice> ScriptedServices::chooseColumn(const QString& fileName,
+                                                           const std::vector<QStringList>& rows,
+                                                           const ColumnChoice& proposed)
+{
+    QStringList shown;
+    for (const QStringList& row : rows)
+        shown.append(row.join(QLatin1Char(',')));
+    log.append(QStringLiteral("column|%1|%2|%3|%4")
+                   .arg(fileName)
+                   .arg(proposed.column)
+                   .arg(proposed.header ? 1 : 0)
+                   .arg(shown.join(QLatin1Char(';'))));
+    return columnAnswers.isEmpty() ? proposed : columnAnswers.dequeue();
+}
+
+void ScriptedServices::saveFirstSheetAsCsv(const QString& document, const QString& csvPath)
+{
+    log.append(QStringLiteral("sheet|") + document);
+    if (!sheetFailure.isEmpty())
+        throw Failure(sheetFailure);
+    QFile out(csvPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(sheetCsv) != sheetCsv.size())
+        throw Failure(out.errorString());
 }
 
 QStringList ScriptedServices::logged(const QString& kind) const

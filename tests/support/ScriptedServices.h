@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/files/SettingsStore.h"
+#include "features/host/ColumnChooser.h"
 #include "features/host/Platform.h"
 #include "features/host/Prompts.h"
 #include "features/host/Services.h"
+#include "features/host/SpreadsheetReader.h"
 #include "support/TempFolder.h"
 
 #include <QQueue>
@@ -21,7 +23,11 @@ class Form1;
 //   "open|<flags>|<title>|<filter>|<file name>"        "save|..." (the same)
 //   "clipboard-clear"            "clipboard-set|<text>" "clipboard-get"
 //   "url|<address>"
+//   "column|<file>|<proposed column>|<header 0/1>|<rows, cells joined by
+//   ",", rows by ";">"                                "sheet|<document>"
 class ScriptedServices : public Prompts,
+                         public ColumnChooser,
+                         public SpreadsheetReader,
                          public FileDialogs,
                          public Clipboard,
                          public UrlOpener,
@@ -54,6 +60,12 @@ public:
     // RandomSource
     void seed(double seed) override;
     double next() override;
+    // ColumnChooser
+    std::optional<ColumnChoice> chooseColumn(const QString& fileName,
+                                             const std::vector<QStringList>& rows,
+                                             const ColumnChoice& proposed) override;
+    // SpreadsheetReader
+    void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override;
 
     // The log lines of one kind ("message", "error", ...), without the kind.
     QStringList logged(const QString& kind) const;
@@ -76,6 +88,14 @@ public:
     // Random numbers handed out in turn, and the seeds received.
     QQueue<double> randomNumbers;
     QList<double> seeds;
+    // The answers of the column chooser; with none left it takes the
+    // proposal.
+    QQueue<std::optional<ColumnChoice>> columnAnswers;
+    // The spreadsheet reader: whether there is one, the text it writes for
+    // any document, or the failure it throws when not empty.
+    bool hasSpreadsheetReader = true;
+    QByteArray sheetCsv;
+    QString sheetFailure;
     // Whether opening an address fails.
     bool urlOpenerFails = false;
     // The seconds since midnight that start-up is given.

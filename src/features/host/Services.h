@@ -4,11 +4,13 @@
 #include <functional>
 
 class Clipboard;
+class ColumnChooser;
 class FileDialogs;
 class Prompts;
 class RandomSource;
 class SettingsStore;
 class SkinFactory;
+class SpreadsheetReader;
 class SpreadsheetServer;
 class UrlOpener;
 
@@ -24,6 +26,9 @@ struct Services
     const SettingsStore* settings = nullptr;
     SpreadsheetServer* spreadsheet = nullptr;
     SkinFactory* skin = nullptr;
+    ColumnChooser* columnChooser = nullptr;
+    // None: spreadsheet documents cannot be read.
+    SpreadsheetReader* spreadsheetReader = nullptr;
 
     // The folder that holds the program file; the hand cursor and the skin
     // are looked for there.

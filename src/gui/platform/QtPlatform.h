@@ -1,5 +1,6 @@
 #pragma once
 
+#include "features/host/ColumnChooser.h"
 #include "features/host/Platform.h"
 #include "features/host/Prompts.h"
 
@@ -40,6 +41,15 @@ public:
     // folder that holds them all and each path below it, separated by NUL
     // characters; "" for none.
     static QString openAnswer(const QStringList& paths);
+};
+
+// The column chooser as a dialog in front of the active window.
+class QtColumnChooser : public ColumnChooser
+{
+public:
+    std::optional<ColumnChoice> chooseColumn(const QString& fileName,
+                                             const std::vector<QStringList>& rows,
+                                             const ColumnChoice& proposed) override;
 };
 
 class QtClipboard : public Clipboard

@@ -35,9 +35,20 @@ void PluginSpreadsheetServer::endUnusedApplication() noexcept
         m_server->endUnusedApplication();
 }
 
-std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
+namespace {
+
+// The entry `symbol` of a plugin of this program's version, and the plugin's
+// file: `pluginFile`, or "" the first of the places of CalcPlugin::candidates
+// that holds one. The plugin stays loaded.
+struct Entry
 {
-    QString file = m_pluginFile;
+    QFunctionPointer function;
+    QString file;
+};
+
+Entry pluginEntry(const QString& pluginFile, const char* symbol)
+{
+    QString file = pluginFile;
     if (file.isEmpty()) {
         const QStringList places = CalcPlugin::candidates(QCoreApplication::applicationDirPath());
         for (const QString& place : places) {
@@ -57,9 +68,8 @@ std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
         throw Failure(library.errorString());
     const auto version =
         reinterpret_cast<CalcPlugin::VersionFunction>(library.resolve(CalcPlugin::VersionSymbol));
-    const auto create =
-        reinterpret_cast<CalcPlugin::CreateFunction>(library.resolve(CalcPlugin::CreateSymbol));
-    if (!version || !create) {
+    const QFunctionPointer entry = library.resolve(symbol);
+    if (!version || !entry) {
         library.unload();
         throw Failure(QStringLiteral("%1 is not a spreadsheet plugin of this program").arg(file));
     }
@@ -71,17 +81,47 @@ std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
                           .arg(found)
                           .arg(CalcPlugin::Version));
     }
-    std::unique_ptr<SpreadsheetServer> server;
+    return {entry, file};
+}
+
+// What the plugin's entry makes, owned by the caller; `what` names it when
+// the plugin makes none.
+template <typename Made, typename Create>
+std::unique_ptr<Made> make(const Entry& entry, const CalcConnection& connection, const char* what)
+{
+    std::unique_ptr<Made> made;
     try {
-        server.reset(create(m_connection));
+        made.reset(reinterpret_cast<Create>(entry.function)(connection));
     } catch (const Failure&) {
         throw;
     } catch (const std::exception& e) {
         throw Failure(QString::fromUtf8(e.what()));
     }
-    if (!server) {
-        library.unload();
-        throw Failure(QStringLiteral("%1 made no spreadsheet server").arg(file));
+    if (!made)
+        throw Failure(QStringLiteral("%1 made no %2").arg(entry.file, QLatin1String(what)));
+    return made;
+}
+
+} // namespace
+
+std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
+{
+    return make<SpreadsheetServer, CalcPlugin::CreateFunction>(
+        pluginEntry(m_pluginFile, CalcPlugin::CreateSymbol), m_connection, "spreadsheet server");
+}
+
+PluginSpreadsheetReader::PluginSpreadsheetReader(CalcConnection connection, QString pluginFile)
+    : m_connection(std::move(connection)), m_pluginFile(std::move(pluginFile))
+{}
+
+PluginSpreadsheetReader::~PluginSpreadsheetReader() = default;
+
+void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const QString& csvPath)
+{
+    if (!m_reader) {
+        m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
+            pluginEntry(m_pluginFile, CalcPlugin::CreateReaderSymbol), m_connection,
+            "spreadsheet reader");
     }
-    return server;
+    m_reader->saveFirstSheetAsCsv(document, csvPath);
 }

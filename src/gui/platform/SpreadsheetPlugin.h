@@ -1,6 +1,7 @@
 #pragma once
 
 #include "features/host/Spreadsheet.h"
+#include "features/host/SpreadsheetReader.h"
 #include "plugins/calc/CalcPluginInterface.h"
 
 #include <QString>
@@ -25,4 +26,20 @@ private:
     CalcConnection m_connection;
     QString m_pluginFile;
     std::unique_ptr<SpreadsheetServer> m_server;
+};
+
+// The reading of spreadsheet documents through the plugin, loaded as the
+// server loads it.
+class PluginSpreadsheetReader : public SpreadsheetReader
+{
+public:
+    explicit PluginSpreadsheetReader(CalcConnection connection = {}, QString pluginFile = {});
+    ~PluginSpreadsheetReader() override;
+
+    void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override;
+
+private:
+    CalcConnection m_connection;
+    QString m_pluginFile;
+    std::unique_ptr<SpreadsheetReader> m_reader;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "features/host/Spreadsheet.h"
+#include "features/host/SpreadsheetReader.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,14 +25,17 @@ struct CalcConnection
 // starts and runs without LibreOffice.
 namespace CalcPlugin {
 
-inline constexpr int Version = 2;
+inline constexpr int Version = 3;
 inline constexpr char FileName[] = "quorvane_calc.so";
 inline constexpr char VersionSymbol[] = "quorvaneCalcPluginVersion";
 inline constexpr char CreateSymbol[] = "quorvaneCalcCreateServer";
+inline constexpr char CreateReaderSymbol[] = "quorvaneCalcCreateReader";
 
 using VersionFunction = int (*)();
 // A new server, which the caller owns, or null when the plugin cannot make one.
 using CreateFunction = SpreadsheetServer* (*)(const CalcConnection& connection);
+// A new reader of documents, which the caller owns, or null.
+using CreateReaderFunction = SpreadsheetReader* (*)(const CalcConnection& connection);
 
 // Where the program looks for the plugin, in order: the program folder of an
 // installed tree (QUORVANE_PROGRAMDIR, lib/quorvane) beside the program's own

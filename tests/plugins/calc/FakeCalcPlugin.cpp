@@ -16,6 +16,15 @@ public:
     }
 };
 
+class Reader : public SpreadsheetReader
+{
+public:
+    void saveFirstSheetAsCsv(const QString&, const QString&) override
+    {
+        throw Failure(QStringLiteral("The stand-in office cannot be started"));
+    }
+};
+
 } // namespace
 
 extern "C" Q_DECL_EXPORT int quorvaneCalcPluginVersion()
@@ -30,4 +39,9 @@ extern "C" Q_DECL_EXPORT SpreadsheetServer* quorvaneCalcCreateServer(const CalcC
 #else
     return new Server;
 #endif
+}
+
+extern "C" Q_DECL_EXPORT SpreadsheetReader* quorvaneCalcCreateReader(const CalcConnection&)
+{
+    return new Reader;
 }

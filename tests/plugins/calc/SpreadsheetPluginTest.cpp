@@ -58,6 +58,23 @@ TEST(SpreadsheetPlugin, PluginsOwnFailureComesThroughWithItsDescription)
     EXPECT_EQ(failureOf(server), "The stand-in office cannot be started");
 }
 
+TEST(SpreadsheetPlugin, TheReaderLoadsAsTheServerDoes)
+{
+    for (const auto& [file, failure] :
+         {std::pair{"/nonexistent/quorvane_calc.so", "/nonexistent/quorvane_calc.so"},
+          std::pair{QT_CORE_LIBRARY, "is not a spreadsheet plugin of this program"},
+          std::pair{STAND_IN_PLUGIN, "The stand-in office cannot be started"}}) {
+        SCOPED_TRACE(file);
+        PluginSpreadsheetReader reader({}, QString::fromUtf8(file));
+        try {
+            reader.saveFirstSheetAsCsv(QStringLiteral("codes.ods"), QStringLiteral("codes.csv"));
+            ADD_FAILURE() << "no failure";
+        } catch (const Failure& f) {
+            EXPECT_TRUE(f.description().contains(QLatin1String(failure))) << f.what();
+        }
+    }
+}
+
 TEST(SpreadsheetPlugin, WithoutAUsablePluginTheHandlerShowsTheTwoMessagesAndNothingElse)
 {
     for (const char* file : {"/nonexistent/quorvane_calc.so", STAND_IN_PLUGIN, NO_SERVER_PLUGIN}) {

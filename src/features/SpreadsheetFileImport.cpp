@@ -1,0 +1,211 @@
+#include "features/SpreadsheetFileImport.h"
+
+#include "core/base/Failure.h"
+#include "core/base/PacedYield.h"
+#include "core/text/CodeColumn.h"
+#include "core/text/DelimitedText.h"
+#include "features/Main.h"
+#include "features/host/ColumnChooser.h"
+#include "features/host/Host.h"
+#include "features/host/Platform.h"
+#include "features/host/Prompts.h"
+#include "features/host/SpreadsheetReader.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <optional>
+
+namespace {
+
+constexpr qint32 OpenFlags =
+    FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
+
+const QString OpenTitle = QStringLiteral("Load Codes From Spreadsheet File");
+
+// The cells appended together.
+constexpr qsizetype BatchCells = 4096;
+
+// The cells of one column going into the code list.
+class ColumnAppender
+{
+public:
+    ColumnAppender(ListModel& list, const ColumnChoice& choice) : m_list(list), m_choice(choice) {}
+
+    void record(const QStringList& fields)
+    {
+        if (m_choice.header && !m_headerSeen) {
+            m_headerSeen = true;
+            return;
+        }
+        if (m_choice.column >= fields.size() || fields.at(m_choice.column).isEmpty())
+            return;
+        m_cells.append(fields.at(m_choice.column));
+        if (m_cells.size() >= BatchCells)
+            flush();
+    }
+
+    void flush()
+    {
+        m_list.appendMany(m_cells);
+        m_cells.clear();
+    }
+
+private:
+    ListModel& m_list;
+    ColumnChoice m_choice;
+    bool m_headerSeen = false;
+    QStringList m_cells;
+};
+
+void tell(Host& host, const QString& text)
+{
+    host.prompts().messageBox(text, Main::ApplicationTitle());
+}
+
+// The import of one chosen file.
+class Import
+{
+public:
+    Import(Host& host, const QString& path) : m_host(host), m_path(path) {}
+
+    void run(const TextFileImport::Limits& limits)
+    {
+        DelimitedText::Options options;
+        if (SpreadsheetFileImport::isDocument(m_path)) {
+            if (!convert())
+                return;
+            options.separator = QLatin1Char(',');
+        } else {
+            m_text = m_path;
+            options.separator = DelimitedText::separatorForName(m_path);
+        }
+        options.longestField = limits.longestLine;
+        const std::optional<ColumnChoice> choice = chosenColumn(options);
+        if (!choice)
+            return;
+
+        ColumnAppender cells(m_host.codeList(), *choice);
+        PacedYield yield([this] { m_host.DoEvents(); }, limits.yieldIntervalNanoseconds);
+        const TextFileReader::Reading reading =
+            TextFileImport::importReading(limits, [&cells, &yield] {
+                cells.flush();
+                yield();
+            });
+        options.chunkBytes = reading.chunkBytes;
+        options.betweenPieces = reading.betweenPieces;
+        m_host.SetMousePointer(PointerMode::Hourglass);
+        try {
+            DelimitedText::readRecords(
+                m_text, options,
+                [&cells](const QStringList& fields, quint64) { cells.record(fields); });
+        } catch (const Failure& failure) {
+            cells.flush();
+            m_host.SetMousePointer(PointerMode::Default);
+            cannotRead(failure);
+            return;
+        }
+        cells.flush();
+        m_host.SetMousePointer(PointerMode::Default);
+    }
+
+private:
+    QString name() const { return QFileInfo(m_path).fileName(); }
+
+    void cannotRead(const Failure& failure)
+    {
+        tell(m_host, QStringLiteral("%1 cannot be read: %2").arg(name(), failure.description()));
+    }
+
+    // The document's first sheet as a CSV file of a temporary folder.
+    bool convert()
+    {
+        SpreadsheetReader* reader = m_host.services().spreadsheetReader;
+        if (!reader) {
+            tell(m_host, QStringLiteral("%1 cannot be read: reading .xlsx and .ods files needs "
+                                        "LibreOffice Calc, which is not installed.")
+                             .arg(name()));
+            return false;
+        }
+        if (!m_folder.isValid()) {
+            tell(m_host,
+                 QStringLiteral("%1 cannot be read: %2").arg(name(), m_folder.errorString()));
+            return false;
+        }
+        m_text = m_folder.filePath(QStringLiteral("sheet.csv"));
+        m_host.SetMousePointer(PointerMode::Hourglass);
+        try {
+            reader->saveFirstSheetAsCsv(m_path, m_text);
+        } catch (const Failure& failure) {
+            m_host.SetMousePointer(PointerMode::Default);
+            cannotRead(failure);
+            return false;
+        }
+        m_host.SetMousePointer(PointerMode::Default);
+        return true;
+    }
+
+    std::optional<ColumnChoice> chosenColumn(const DelimitedText::Options& options)
+    {
+        std::vector<QStringList> rows;
+        try {
+            rows = DelimitedText::firstRecords(m_text, options, CodeColumn::PreviewRows);
+        } catch (const Failure& failure) {
+            cannotRead(failure);
+            return std::nullopt;
+        }
+        const std::optional<CodeColumn::Guess> guess = CodeColumn::guess(rows);
+        if (!guess) {
+            tell(m_host, QStringLiteral("No column of %1 holds codes.").arg(name()));
+            return std::nullopt;
+        }
+        const ColumnChoice proposed{guess->column, guess->header};
+        ColumnChooser* chooser = m_host.services().columnChooser;
+        return chooser ? chooser->chooseColumn(name(), rows, proposed) : proposed;
+    }
+
+    Host& m_host;
+    QString m_path;
+    QString m_text; // the delimited text read
+    QTemporaryDir m_folder;
+};
+
+} // namespace
+
+namespace SpreadsheetFileImport {
+
+const QString& openFilter()
+{
+    static const QString filter =
+        QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
+                       "All Files (*.*)|*.*|");
+    return filter;
+}
+
+bool isDocument(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
+}
+
+void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limits)
+{
+    if (host.isBusy())
+        return;
+    CommonDialog& dialog = host.fileDialog();
+    dialog.FileName.clear();
+    dialog.Flags = OpenFlags;
+    dialog.DialogTitle = OpenTitle;
+    dialog.Filter = openFilter();
+    dialog.ShowOpen();
+    const QString path = dialog.FileName;
+    if (path.isEmpty())
+        return;
+    if (!Main::FileExists(path)) {
+        tell(host, QStringLiteral("File not found"));
+        return;
+    }
+    Import(host, path).run(limits);
+}
+
+} // namespace SpreadsheetFileImport
