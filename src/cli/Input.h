@@ -10,7 +10,7 @@ namespace Checker {
 inline constexpr qsizetype LongestLine = qsizetype(1024) * 1024;
 
 // The size of the pieces read at a time.
-inline constexpr qsizetype InputChunkBytes = qsizetype(256) * 1024;
+inline constexpr qsizetype InputChunkBytes = qsizetype(64) * 1024;
 
 // The bytes of the input on descriptor `fd`: a regular file can go back to
 // where it stood, anything else is read once.

@@ -1,18 +1,21 @@
 #pragma once
 
+#include "cli/Block.h"
 #include "cli/Output.h"
+#include "cli/Pipeline.h"
 #include "cli/SpreadsheetLists.h"
-#include "core/list/ItemStore.h"
 
-#include <QLatin1StringView>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace Checker {
 
 // One of the two lists of codes, when it is written: plain, one code per
-// line as the codes come, or padded as the window's text export, held until
-// the end since its width depends on every code; or as a spreadsheet file.
+// line as the codes come, or padded as the window's text export (the table
+// the export writes, walked over the codes as the blocks held them), held
+// until the end since its width depends on every code; or as a spreadsheet
+// file, a row for each code as the blocks come.
 class ListOutput
 {
 public:
@@ -20,41 +23,22 @@ public:
     void open(std::unique_ptr<Output> output, const char* header, bool plain);
     void open(std::unique_ptr<SpreadsheetList> sheet) { m_sheet = std::move(sheet); }
 
-    void add(QLatin1StringView code)
-    {
-        if (m_plain)
-            m_output->line(code.data(), size_t(code.size()));
-        else if (m_sheet)
-            m_sheet->add(code);
-        else if (m_output)
-            addHeld(code);
-    }
-    void add(QStringView code)
-    {
-        if (m_plain) {
-            m_output->text(code);
-            m_output->put('\n');
-        } else if (m_sheet) {
-            m_sheet->add(code);
-        } else if (m_output) {
-            addHeld(code);
-        }
-    }
+    // A block's share: its plain list, or its codes for the padded table or
+    // the spreadsheet file (taken over).
+    void add(const Bytes& plain, HeldCodes& held);
 
-    // Writes what is still held (the padded table) and flushes.
-    void finish();
+    // Writes what is still held (the padded table, its lines rendered on the
+    // pipeline's workers) and flushes.
+    void finish(Pipeline& pipeline);
     void commit();
 
 private:
-    void addHeld(QLatin1StringView code);
-    void addHeld(QStringView code);
-
     std::unique_ptr<Output> m_output;
     std::unique_ptr<SpreadsheetList> m_sheet;
     QString m_header;
     bool m_plain = false;
-    ItemStore m_items; // the padded list: the store the window's lists use
-    QString m_scratch; // reused, so a code of bytes costs no allocation
+    std::vector<HeldCodes> m_held; // the padded list, block by block
+    qsizetype m_count = 0;         // the codes it holds
 };
 
 } // namespace Checker

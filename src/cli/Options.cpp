@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <cstring>
 #include <getopt.h>
 #include <vector>
 
@@ -31,6 +32,13 @@ TAB and the reason. A summary goes to standard error.
       --skip-empty     leave out empty lines
       --window-lines   read lines as the window does: a final LF adds one
                        empty code
+      --gtin           check every GTIN instead of UPC-A alone: a code is
+                       valid as GTIN-8, UPC-E, UPC-A, EAN-13 or GTIN-14 (check
+                       digit by the GS1 rule); the report's reasons name the
+                       kind, and the JSON gains "kind" and "gtin14"
+      --normalize=FORM with --gtin, write the valid list in one form: gtin-14
+                       (the GTIN-14 of every code) or upc-a (the UPC-A of a
+                       code that is a form of one, the GTIN-14 of any other)
       --column=COLUMN  read CSV or TSV and check the cells of COLUMN: its
                        number from 1, its letters (A, B, ... AA) or the text
                        of its header; empty cells are left out
@@ -59,6 +67,8 @@ enum : int
     Json,
     SkipEmpty,
     WindowLines,
+    GtinOption,
+    Normalize,
     Column,
     Separator
 };
@@ -71,6 +81,8 @@ const option LongOptions[] = {
     {"json", no_argument, nullptr, Json},
     {"skip-empty", no_argument, nullptr, SkipEmpty},
     {"window-lines", no_argument, nullptr, WindowLines},
+    {"gtin", no_argument, nullptr, GtinOption},
+    {"normalize", required_argument, nullptr, Normalize},
     {"column", required_argument, nullptr, Column},
     {"separator", required_argument, nullptr, Separator},
     {"quiet", no_argument, nullptr, 'q'},
@@ -143,6 +155,8 @@ QString conflictOf(const Options& o)
     if (toStdout > 1)
         return QStringLiteral("only one of --json, --valid - and --invalid - can use "
                               "standard output");
+    if (o.form != GtinCheck::Form::AsGiven && !o.gtin)
+        return QStringLiteral("--normalize needs --gtin");
     if (!o.valid.isEmpty() && o.valid != QLatin1String("-") && o.valid == o.invalid)
         return QStringLiteral("--valid and --invalid name the same file");
     return {};
@@ -221,6 +235,21 @@ Parsed parse(const QStringList& arguments)
             break;
         case WindowLines:
             o.windowLines = true;
+            break;
+        case GtinOption:
+            o.gtin = true;
+            break;
+        case Normalize:
+            if (std::strcmp(optarg, "gtin-14") == 0) {
+                o.form = GtinCheck::Form::Gtin14;
+            } else if (std::strcmp(optarg, "upc-a") == 0) {
+                o.form = GtinCheck::Form::UpcA;
+            } else {
+                parsed.usageError = QStringLiteral("invalid argument '%1' for '--normalize'; "
+                                                   "valid arguments are 'gtin-14' and 'upc-a'")
+                                        .arg(QString::fromLocal8Bit(optarg));
+                return parsed;
+            }
             break;
         case 'q':
             o.quiet = true;

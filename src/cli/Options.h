@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/GtinCheck.h"
 #include "core/files/SpreadsheetFile.h"
 
 #include <QByteArray>
@@ -22,7 +23,9 @@ struct Options
     bool skipEmpty = false;
     bool quiet = false;       // no summary on standard error
     bool windowLines = false; // a final LF adds one empty code, as in the window
-    QStringList files;        // empty: standard input
+    bool gtin = false;        // any GTIN is valid, not only UPC-A
+    GtinCheck::Form form = GtinCheck::Form::AsGiven; // of the valid list (--gtin)
+    QStringList files;                               // empty: standard input
     // --column: the inputs are delimited text, and this column's cells the
     // codes (see ColumnInput.h); --separator: theirs, else sniffed.
     std::optional<QString> column;

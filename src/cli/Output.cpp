@@ -3,7 +3,6 @@
 #include "cli/Interruption.h"
 
 #include <QStringEncoder>
-#include <cstdio>
 
 namespace Checker {
 
@@ -31,6 +30,18 @@ Output::Output(std::unique_ptr<SafeFile> file, QString name)
 
 void Output::text(QStringView text)
 {
+    // ASCII, as most codes are, is its own bytes in every encoding the
+    // system may use.
+    if (size_t(text.size()) <= Capacity - m_used) {
+        char* const start = m_buffer.get() + m_used;
+        qsizetype i = 0;
+        for (; i < text.size() && text[i].unicode() < 0x80; ++i)
+            start[i] = char(text[i].unicode());
+        if (i == text.size()) {
+            m_used += size_t(i);
+            return;
+        }
+    }
     // Stateless: a lone surrogate at the end of one text never joins the
     // start of the next.
     static thread_local QStringEncoder encoder(QStringConverter::System,
@@ -71,78 +82,6 @@ void Output::commit()
     } catch (const Failure& failure) {
         throw OutputFailure(m_name, failure.description());
     }
-}
-
-void putJsonAscii(Output& w, const char* bytes, size_t size)
-{
-    w.put('"');
-    size_t from = 0;
-    for (size_t i = 0; i < size; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
-        w.put(bytes + from, i - from);
-        char escape[8];
-        if (c == '"' || c == '\\')
-            std::snprintf(escape, sizeof escape, "\\%c", c);
-        else
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-        w.put(escape);
-        from = i + 1;
-    }
-    w.put(bytes + from, size - from);
-    w.put('"');
-}
-
-namespace {
-
-bool plainJson(QStringView text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c == u'"' || c == u'\\' || c.isSurrogate())
-            return false;
-    }
-    return true;
-}
-
-// Whether the character at `i` is a surrogate without its pair.
-bool loneSurrogate(QStringView text, qsizetype i)
-{
-    const char16_t c = text[i].unicode();
-    if (QChar::isHighSurrogate(c))
-        return !(i + 1 < text.size() && text[i + 1].isLowSurrogate());
-    if (QChar::isLowSurrogate(c))
-        return !(i > 0 && text[i - 1].isHighSurrogate());
-    return false;
-}
-
-} // namespace
-
-void putJsonString(Output& w, QStringView text)
-{
-    w.put('"');
-    if (plainJson(text)) {
-        w.text(text);
-        w.put('"');
-        return;
-    }
-    qsizetype from = 0; // the start of the characters not written yet
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const bool quoted = c == u'"' || c == u'\\';
-        if (!quoted && c >= 0x20 && !loneSurrogate(text, i))
-            continue;
-        w.text(text.sliced(from, i - from));
-        char escape[8];
-        if (quoted)
-            std::snprintf(escape, sizeof escape, "\\%c", char(c));
-        else
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-        w.put(escape);
-        from = i + 1;
-    }
-    w.text(text.sliced(from));
-    w.put('"');
 }
 
 } // namespace Checker

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/Bytes.h"
 #include "core/base/Failure.h"
 #include "core/files/SafeFile.h"
 
@@ -53,18 +54,6 @@ public:
         std::memcpy(m_buffer.get() + m_used, bytes, size);
         m_used += size;
     }
-    // The bytes and a LF.
-    void line(const char* bytes, size_t size)
-    {
-        if (Capacity - m_used > size) {
-            std::memcpy(m_buffer.get() + m_used, bytes, size);
-            m_buffer[m_used + size] = '\n';
-            m_used += size + 1;
-        } else {
-            put(bytes, size);
-            put('\n');
-        }
-    }
     void put(char c)
     {
         if (m_used == Capacity)
@@ -73,6 +62,7 @@ public:
     }
     void put(const char* text) { put(text, std::strlen(text)); }
     void put(const QByteArray& bytes) { put(bytes.constData(), size_t(bytes.size())); }
+    void put(const Bytes& bytes) { put(bytes.data(), bytes.size()); }
     // Text in the system's encoding, as the window's text files.
     void text(QStringView text);
 
@@ -89,9 +79,5 @@ private:
     std::unique_ptr<char[]> m_buffer;
     size_t m_used = 0;
 };
-
-// A JSON string of ASCII bytes, and of any text.
-void putJsonAscii(Output& w, const char* bytes, size_t size);
-void putJsonString(Output& w, QStringView text);
 
 } // namespace Checker

@@ -6,14 +6,14 @@
 #include "cli/Interruption.h"
 #include "cli/Report.h"
 #include "core/files/FileHandle.h"
-#include "core/upc/CodeReason.h"
-#include "core/upc/UpcCheck.h"
 
 #include <QFile>
 #include <algorithm>
 #include <optional>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
+#include <utility>
 
 namespace Checker {
 
@@ -80,8 +80,8 @@ bool Run::outputIsAnInput()
 // them touches its target yet.
 void Run::openOutputs()
 {
-    m_report = !m_options.json && m_options.valid.isEmpty() && m_options.invalid.isEmpty();
-    if (m_report || m_options.json)
+    const bool report = !m_options.json && m_options.valid.isEmpty() && m_options.invalid.isEmpty();
+    if (report || m_options.json)
         m_out = std::make_unique<Output>(openOutput(QStringLiteral("-"), m_outFd),
                                          outputName(QStringLiteral("-")));
     auto open = [&](ListOutput& list, const QString& path, const char* header) {
@@ -96,85 +96,97 @@ void Run::openOutputs()
     open(m_invalid, m_options.invalid, "Invalid Codes");
     if (m_options.json)
         Report::jsonStart(*m_out);
+    m_rules.report = report;
+    m_rules.json = m_options.json;
+    m_rules.valid = !m_options.valid.isEmpty();
+    m_rules.invalid = !m_options.invalid.isEmpty();
+    m_rules.plain = m_options.plain;
+    m_rules.gtin = m_options.gtin;
+    m_rules.form = m_options.form;
+    m_fileAtOnce = !m_rules.report && !m_rules.json && !m_rules.gtin;
+    m_pipeline = std::make_unique<Pipeline>(m_rules, [this](Block& block) { write(block); });
+    m_block = std::make_unique<Block>();
 }
 
 // Empty items wait until the next code or the end of the input: the one a
-// final LF opens is no line (unless the window's rule is asked for).
+// final LF opens is no line (unless the window's rule is asked for). The
+// codes between go to the block in runs, as much as it takes.
 template <typename View> void Run::codes(const std::vector<View>& items)
+{
+    if (std::is_same_v<View, QLatin1StringView> && m_fileAtOnce && m_block->isEmpty() &&
+        m_pipeline->idle()) {
+        fileAtOnce(items);
+        return;
+    }
+    const size_t count = items.size();
+    for (size_t k = 0; k < count;) {
+        if (items[k].isEmpty()) {
+            m_held += m_options.skipEmpty ? 0 : 1;
+            ++k;
+            continue;
+        }
+        if (m_held != 0)
+            releaseHeld();
+        size_t end = k;
+        size_t weight = m_block->weight();
+        while (end < count && !items[end].isEmpty() && weight < m_blockBytes)
+            weight += Block::weightOf(items[end++]);
+        m_block->addRun(items.data() + k, end - k);
+        m_read += end - k;
+        k = end;
+        if (weight >= m_blockBytes)
+            next();
+    }
+    stopIfInterrupted();
+}
+
+// Codes of ASCII bytes that are only filed into lists are checked as they
+// are read: that costs less than handing them over to another thread. Only
+// when nothing handed over waits to be written, so the order stays.
+template <typename View> void Run::fileAtOnce(const std::vector<View>& items)
 {
     for (const View c : items) {
         if (c.isEmpty()) {
             m_held += m_options.skipEmpty ? 0 : 1;
             continue;
         }
-        if (m_held != 0)
-            releaseHeld();
-        code(c);
+        for (; m_held > 0; --m_held)
+            m_block->checkNow(m_rules, m_read++, QLatin1StringView(""));
+        m_block->checkNow(m_rules, m_read++, c);
     }
+    std::unique_ptr<Block> filed = std::exchange(m_block, m_pipeline->fresh());
+    m_block->first = m_read;
+    m_pipeline->writeChecked(std::move(filed));
     stopIfInterrupted();
 }
 
 void Run::releaseHeld()
 {
-    for (; m_held > 0; --m_held)
-        code(QLatin1StringView(""));
+    for (; m_held > 0; --m_held) {
+        m_block->add(QLatin1StringView(""));
+        ++m_read;
+        if (m_block->weight() >= m_blockBytes)
+            next();
+    }
 }
 
-// Only where a reason is shown is it worked out; otherwise the check alone
-// files the code.
-template <typename View> void Run::code(View code)
+// A full block goes to be checked, and a new one begins.
+void Run::next()
 {
-    ++m_codes;
-    if (m_report || m_options.json) {
-        reported(code);
-        return;
-    }
-    const bool valid = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
-    m_validCount += valid;
-    (valid ? m_valid : m_invalid).add(code);
+    std::unique_ptr<Block> full = std::exchange(m_block, m_pipeline->fresh());
+    m_block->first = m_read;
+    m_pipeline->submit(std::move(full));
 }
 
-// A code of ASCII digits, hyphens and blanks gets its reason without a text
-// of its own; any other goes to the full rules.
-void Run::reported(QLatin1StringView code)
+// The writer: a block's share of every output, in input order.
+void Run::write(Block& block)
 {
-    const bool digitCode = std::all_of(code.begin(), code.end(), [](char c) {
-        return (c >= '0' && c <= '9') || c == '-' || c == ' ';
-    });
-    if (!digitCode) {
-        m_text = code;
-        reported(QStringView(m_text));
-        return;
-    }
-    const CodeReason::DigitsReason why =
-        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
-    if (why.fault == CodeReason::Fault::None) {
-        ++m_validCount;
-        m_valid.add(code);
-        if (m_options.json)
-            Report::jsonValid(*m_out, m_codes == 1, code);
-        return;
-    }
-    m_invalid.add(code);
-    if (m_report)
-        Report::invalid(*m_out, code, why);
-    if (m_options.json)
-        Report::jsonRecord(*m_out, m_codes == 1, code, why);
-}
-
-void Run::reported(QStringView code)
-{
-    const CodeReason::Explanation why = CodeReason::Explain(code);
-    if (why.valid()) {
-        ++m_validCount;
-        m_valid.add(code);
-    } else {
-        m_invalid.add(code);
-        if (m_report)
-            Report::invalid(*m_out, code, why);
-    }
-    if (m_options.json)
-        Report::jsonRecord(*m_out, m_codes == 1, code, why);
+    m_codes += block.checked;
+    m_validCount += block.valid;
+    if (m_out)
+        m_out->put(block.out);
+    m_valid.add(block.validList, block.heldValid);
+    m_invalid.add(block.invalidList, block.heldInvalid);
 }
 
 // One input; a file that cannot be read is reported and the others go on.
@@ -214,12 +226,13 @@ void Run::readInputs()
 // the whole run has succeeded.
 void Run::finish()
 {
+    m_pipeline->finish(std::move(m_block));
     if (m_options.json)
         Report::jsonEnd(*m_out, m_codes, m_validCount);
     if (m_out)
         m_out->flush();
-    m_valid.finish();
-    m_invalid.finish();
+    m_valid.finish(*m_pipeline);
+    m_invalid.finish(*m_pipeline);
     if (m_trouble)
         return;
     m_valid.commit();

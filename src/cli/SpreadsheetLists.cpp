@@ -24,12 +24,6 @@ SpreadsheetList::SpreadsheetList(SpreadsheetFile::Format format, const QString& 
 
 SpreadsheetList::~SpreadsheetList() = default;
 
-void SpreadsheetList::add(QLatin1StringView code)
-{
-    m_scratch = code;
-    add(QStringView(m_scratch));
-}
-
 void SpreadsheetList::add(QStringView code)
 {
     try {

@@ -2,7 +2,6 @@
 
 #include "core/files/SpreadsheetFile.h"
 
-#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -23,7 +22,6 @@ public:
     SpreadsheetList(const SpreadsheetList&) = delete;
     SpreadsheetList& operator=(const SpreadsheetList&) = delete;
 
-    void add(QLatin1StringView code);
     void add(QStringView code);
     // Puts the file in the target's place.
     void commit();
@@ -31,7 +29,6 @@ public:
 private:
     QString m_name;
     std::unique_ptr<SpreadsheetFile> m_file;
-    QString m_scratch; // reused, so a code of bytes costs no allocation
 };
 
 } // namespace Checker

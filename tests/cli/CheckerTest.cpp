@@ -374,6 +374,107 @@ TEST_F(CheckerTest, Options)
     EXPECT_TRUE(QDir::setCurrent(home));
 }
 
+// --gtin against GS1's published examples (GTIN-13 6291041500213, GTIN-8
+// 96385074, GTIN-14 10012345000017, UPC-E 06543217 for UPC-A 065100004327,
+// UPC-E 01234565 for 012345000065, also a GTIN-8), with the kinds, GTIN-14
+// and normalised forms worked out by hand.
+TEST_F(CheckerTest, GtinFamily)
+{
+    const struct
+    {
+        QByteArray code, kind, gtin14, upcA;
+    } valid[] = {
+        {"6291041500213", "ean-13", "06291041500213", "06291041500213"},
+        {"614141-00003-6", "upc-a", "00614141000036", "614141000036"},
+        {"0614141000036", "ean-13", "00614141000036", "614141000036"},
+        {"96385074", "gtin-8", "00000096385074", "00000096385074"},
+        {"06543217", "upc-e", "00065100004327", "065100004327"},
+        {"01234565", "gtin-8 upc-e", "00000001234565", "012345000065"},
+        {"10012345000017", "gtin-14", "10012345000017", "10012345000017"},
+        {"00 614141 00003 6", "gtin-14", "00614141000036", "614141000036"},
+    };
+    QByteArray codes;
+    for (const auto& v : valid)
+        codes += v.code + "\n";
+    const QByteArray invalid = "6291041500214\n96385075\n123\n0123456789.5\n";
+    const QString input = write("codes.txt", codes + invalid);
+
+    Result r = check({"--gtin", "--json", input});
+    EXPECT_EQ(r.status, 1);
+    const QJsonArray results = QJsonDocument::fromJson(r.out).object()["results"].toArray();
+    ASSERT_EQ(results.size(), std::size(valid) + 4) << r.out.constData();
+    for (size_t k = 0; k < std::size(valid); ++k) {
+        SCOPED_TRACE(valid[k].code.constData());
+        const QJsonObject o = results[qsizetype(k)].toObject();
+        EXPECT_EQ(o["valid"], true);
+        EXPECT_EQ(o["kind"].toString().toLatin1(), valid[k].kind);
+        EXPECT_EQ(o["gtin14"].toString().toLatin1(), valid[k].gtin14);
+    }
+    EXPECT_EQ(r.err, "12 codes: 8 valid, 4 invalid\n");
+    r = check({"--gtin", input});
+    EXPECT_EQ(r.out, "6291041500214\tCheck digit 4 is wrong for EAN-13, expected 3: 6291041500213\n"
+                     "96385075\tCheck digit 5 is wrong for GTIN-8, expected 4: 96385074\n"
+                     "123\t3 digits, a GTIN has 8, 12, 13 or 14\n"
+                     "0123456789.5\tReads as a number, but \".\" at position 11 is not a digit "
+                     "(Type mismatch)\n");
+
+    QByteArray gtin14s, upcAs;
+    for (const auto& v : valid) {
+        gtin14s += v.gtin14 + "\n";
+        upcAs += v.upcA + "\n";
+    }
+    EXPECT_EQ(check({"--gtin", "--normalize=gtin-14", "--plain", "--valid=-", input}).out, gtin14s);
+    EXPECT_EQ(check({"--gtin", "--normalize=upc-a", "--plain", "--valid=-", input}).out, upcAs);
+    EXPECT_EQ(check({"--normalize=upc-a", input}).status, 2);
+}
+
+// A large input is checked in blocks on several threads: every output is
+// byte for byte that of a run on one thread. The block size and the thread
+// count are set through the environment (see Pipeline.h).
+TEST_F(CheckerTest, BlocksOnThreadsWriteWhatOneThreadWrites)
+{
+    const char* const lines[] = {"012345678905",
+                                 "012345678900",
+                                 "",
+                                 "0-12345-67890-5",
+                                 "12",
+                                 "0123456789.5",
+                                 "x\xC3\xA9",
+                                 "6291041500213",
+                                 " 7 1234567890 4 "};
+    QByteArray bytes;
+    for (int k = 0; k < 3000; ++k)
+        bytes += QByteArray(lines[k % std::size(lines)]) + (k % 7 == 0 ? "\r\n" : "\n");
+    const QString input = write("codes.txt", bytes);
+    const QString v = dir.filePath("v.txt"), i = dir.filePath("i.txt");
+    const QStringList runs[] = {
+        {},
+        {"--json"},
+        {"--plain", "--valid", v, "--invalid", i},
+        {"--valid", v, "--invalid", i},
+        {"--gtin", "--json", "--skip-empty"},
+    };
+    for (const QStringList& arguments : runs) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        std::vector<QByteArray> outputs;
+        // From a file and from a pipe, which hands ASCII lines and others
+        // on in turn.
+        for (const char* threads : {"0", "3"}) {
+            qputenv("QUORVANE_CHECK_THREADS", threads);
+            qputenv("QUORVANE_CHECK_BLOCK", "200");
+            for (const Result& r : {check(arguments + QStringList{input}),
+                                    check(arguments + QStringList{"-"}, bytes)})
+                outputs.push_back(QByteArray::number(r.status) + r.out + r.err + readFile(v) +
+                                  readFile(i));
+        }
+        qunsetenv("QUORVANE_CHECK_THREADS");
+        qunsetenv("QUORVANE_CHECK_BLOCK");
+        EXPECT_EQ(outputs[0], outputs[2]);
+        EXPECT_EQ(outputs[1], outputs[3]);
+        EXPECT_GT(outputs[0].size(), 20000);
+    }
+}
+
 } // namespace
 
 namespace {

@@ -67,19 +67,30 @@ struct NumberSymbols
     QString characters;
     bool charactersDecide = false;
     bool filled = false;
+    // The decimal point, when it is one character and the locale's digits are
+    // ASCII ones: digits on both sides of it are a number without asking the
+    // locale (whose answer may cost a query of the system's settings).
+    QChar point;
 };
 
 NumberSymbols symbolsFor(const QLocale& locale)
 {
-    NumberSymbols s{
-        locale, locale.currencySymbol(), locale.groupSeparator(), QStringLiteral("e+-.,"), true,
-        true};
+    NumberSymbols s{locale,
+                    locale.currencySymbol(),
+                    locale.groupSeparator(),
+                    QStringLiteral("e+-.,"),
+                    true,
+                    true,
+                    {}};
     for (const QString& symbol : {s.currency, s.group, locale.decimalPoint(), locale.negativeSign(),
                                   locale.positiveSign(), locale.exponential(), locale.percent()})
         for (QChar c : symbol)
             s.characters += c.toLower();
     for (QChar c : s.currency)
         s.charactersDecide = s.charactersDecide && !c.isDigit();
+    const QString point = locale.decimalPoint();
+    if (point.size() == 1 && locale.zeroDigit() == QLatin1String("0"))
+        s.point = point.front();
     return s;
 }
 
@@ -107,11 +118,22 @@ std::optional<bool> numberByCharacters(QStringView text)
     return std::nullopt;
 }
 
+// Whether the text is ASCII digits, the decimal point and ASCII digits.
+bool plainDecimal(QStringView text, QChar point)
+{
+    const qsizetype at = point.isNull() ? -1 : text.indexOf(point);
+    if (at <= 0 || at == text.size() - 1)
+        return false;
+    return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
+}
+
 // Whether a text the characters leave undecided reads as a number in the
 // locale.
 bool readsAsNumberIn(QStringView text, const QLocale& locale)
 {
     const NumberSymbols& symbols = symbolsOf(locale);
+    if (plainDecimal(text, symbols.point))
+        return true;
     if (symbols.charactersDecide)
         for (QChar c : text)
             if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower()))
