@@ -1,11 +1,14 @@
 #include "core/files/SpreadsheetFile.h"
 
 #include "core/base/Failure.h"
+#include "core/files/FileHandle.h"
+#include "core/files/ZipMembers.h"
 
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 #include <xlsxwriter.h>
@@ -139,12 +142,15 @@ public:
     void commit() override
     {
         fitColumn();
+        checkRows();
         const lxw_error closed = workbook_close(std::exchange(m_book, nullptr));
         if (closed != LXW_NO_ERROR)
             throw Failure(xlsxFailure(closed));
         QFile book(m_folder.filePath(QStringLiteral("book.xlsx")));
         if (!book.open(QIODevice::ReadOnly))
             throw Failure(book.errorString());
+        checkParts(book);
+        book.seek(0);
         QByteArray piece(qsizetype(1) << 20, Qt::Uninitialized);
         while (true) {
             const qint64 n = book.read(piece.data(), piece.size());
@@ -158,6 +164,42 @@ public:
     }
 
 private:
+    // libxlsxwriter writes each sheet's rows, and then the workbook's parts,
+    // to files in the temporary folder, and does not look at the outcome: a
+    // full disk or a file-size limit there would leave rows out of a workbook
+    // it calls complete. The rows' files are checked before the workbook is
+    // put together, and every part of it once it is: each must end as its
+    // kind of part ends.
+    void checkRows() const
+    {
+        for (lxw_worksheet* sheet : m_sheets) {
+            FILE* rows = sheet->optimize_tmpfile;
+            errno = 0;
+            if (!rows || std::fflush(rows) != 0 || std::ferror(rows))
+                throw Failure(cutShort(systemErrorText(errno != 0 ? errno : EIO)));
+        }
+    }
+
+    QString cutShort(const QString& reason) const
+    {
+        return QStringLiteral("The temporary folder %1 could not hold the whole workbook: %2")
+            .arg(m_folder.path(), reason);
+    }
+
+    void checkParts(QFile& book) const
+    {
+        qsizetype sheets = 0;
+        ZipMembers::read(book, [&](const QByteArray& name, const QByteArray& bytes) {
+            const bool sheet = name.startsWith("xl/worksheets/sheet");
+            sheets += sheet ? 1 : 0;
+            if (!bytes.trimmed().endsWith(sheet ? QByteArrayView("</worksheet>")
+                                                : QByteArrayView(">")))
+                throw Failure(cutShort(QStringLiteral("a part of it is cut short")));
+        });
+        if (sheets != qsizetype(m_sheets.size()))
+            throw Failure(QStringLiteral("The workbook cannot be read back"));
+    }
+
     // A new sheet, its first row the header.
     void startSheet()
     {

@@ -1,11 +1,16 @@
 #include "core/files/SpreadsheetFile.h"
 
+#include "core/files/ZipMembers.h"
 #include "support/FailureOf.h"
 #include "support/FullDisk.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // The workbook's cells are read back by a real spreadsheet application in
 // tests/integration/spreadsheet_read_back_test.sh; here the bytes of a CSV
@@ -106,6 +111,43 @@ TEST_F(SpreadsheetFileTest, FailuresLeaveTheOldFile)
     EXPECT_NE(failureOf([&] { file.addRow(tooLong); }), "(no failure)");
     EXPECT_EQ(failureOf([&] { file.addRow(QStringLiteral("1")); }),
               "A text is longer than the 32767 characters a cell holds");
+}
+
+// The workbook is put together in a temporary folder by a library that does
+// not look at its own writes there: a file-size limit that cuts the sheet's
+// rows, or only the last bytes of the sheet, fails the save and keeps the
+// old file, where it once wrote a workbook missing rows.
+TEST_F(SpreadsheetFileTest, AWorkbookCutShortInItsTemporaryFolderFails)
+{
+    const QStringList many(20000, QStringLiteral("012345678905"));
+    const QString whole = folder.file("whole.xlsx");
+    write(Format::Xlsx, whole, many);
+    qint64 sheetBytes = 0;
+    QFile book(whole);
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    ZipMembers::read(book, [&](const QByteArray& name, const QByteArray& bytes) {
+        if (name == "xl/worksheets/sheet1.xml")
+            sheetBytes = bytes.size();
+    });
+    ASSERT_GT(sheetBytes, 20000 * 12);
+
+    const QString path = folder.write("old.xlsx", "OLD");
+    for (const qint64 limit : {sheetBytes / 2, sheetBytes - 1}) {
+        SCOPED_TRACE(limit);
+        const pid_t child = fork();
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{rlim_t(limit), rlim_t(limit)};
+            setrlimit(RLIMIT_FSIZE, &size);
+            const bool failed =
+                failureOf([&] { write(Format::Xlsx, path, many); }).startsWith("The temporary");
+            _exit(failed ? 0 : 1);
+        }
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(TempFolder::read(path), "OLD");
+    }
 }
 
 } // namespace
