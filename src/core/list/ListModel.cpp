@@ -2,10 +2,19 @@
 
 #include "core/base/Failure.h"
 
+#include <algorithm>
+
 namespace {
 
 // The view is told about new rows at most this often.
 constexpr int FrameMilliseconds = 40;
+
+// A view's relayout after new rows walks every row it has (its row header
+// keeps a position for each), so a long list tells it less often: once per a
+// millisecond for every this many rows it already shows, up to a quarter of a
+// second, which keeps that walk to a small share of the time of a long append.
+constexpr qsizetype RowsPerExtraMillisecond = 50'000;
+constexpr int LongestFrameMilliseconds = 250;
 
 // The most characters of one text the view draws: far more than the widest
 // column shows, and a text of millions of characters would take seconds to
@@ -30,7 +39,6 @@ void ListModel::indexOutOfBounds()
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent)
 {
     m_publishTimer.setSingleShot(true);
-    m_publishTimer.setInterval(FrameMilliseconds);
     connect(&m_publishTimer, &QTimer::timeout, this, &ListModel::publish);
 }
 
@@ -163,6 +171,7 @@ void ListModel::publish()
 
 void ListModel::startPublishTimer()
 {
-    m_publishTimer.start();
+    m_publishTimer.start(int(std::clamp<qsizetype>(m_published / RowsPerExtraMillisecond,
+                                                   FrameMilliseconds, LongestFrameMilliseconds)));
     m_publishDue = true;
 }

@@ -71,6 +71,10 @@ struct NumberSymbols
     // ASCII ones: digits on both sides of it are a number without asking the
     // locale (whose answer may cost a query of the system's settings).
     QChar point;
+    // Whether the locale writes its exponent "E" (or "e") with ASCII digits
+    // and takes it in either case: then digits, an "e" and digits are a
+    // number exactly when the value stays finite.
+    bool plainExponent = false;
 };
 
 NumberSymbols symbolsFor(const QLocale& locale)
@@ -81,16 +85,22 @@ NumberSymbols symbolsFor(const QLocale& locale)
                     QStringLiteral("e+-.,"),
                     true,
                     true,
-                    {}};
+                    {},
+                    false};
     for (const QString& symbol : {s.currency, s.group, locale.decimalPoint(), locale.negativeSign(),
                                   locale.positiveSign(), locale.exponential(), locale.percent()})
         for (QChar c : symbol)
             s.characters += c.toLower();
     for (QChar c : s.currency)
         s.charactersDecide = s.charactersDecide && !c.isDigit();
+    const bool asciiDigits = locale.zeroDigit() == QLatin1String("0");
     const QString point = locale.decimalPoint();
-    if (point.size() == 1 && locale.zeroDigit() == QLatin1String("0"))
+    if (point.size() == 1 && asciiDigits &&
+        !(locale.numberOptions() & QLocale::RejectTrailingZeroesAfterDot))
         s.point = point.front();
+    s.plainExponent = asciiDigits &&
+                      locale.exponential().compare(QLatin1String("e"), Qt::CaseInsensitive) == 0 &&
+                      !(locale.numberOptions() & QLocale::RejectLeadingZeroInExponent);
     return s;
 }
 
@@ -127,6 +137,42 @@ bool plainDecimal(QStringView text, QChar point)
     return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
 }
 
+// For ASCII digits, an "e" or "E" and ASCII digits, whether they stand for a
+// finite double (the largest is about 1.8e308); no answer for another text or
+// a value too near the largest to tell by its number of digits.
+std::optional<bool> plainExponentNumber(QStringView text)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'e' || c == u'E') {
+            if (at >= 0)
+                return std::nullopt;
+            at = i;
+        } else if (!isAsciiDigit(c)) {
+            return std::nullopt;
+        }
+    }
+    if (at <= 0 || at == text.size() - 1)
+        return std::nullopt;
+    qsizetype first = 0; // the first significant digit of the mantissa
+    while (first < at && text[first] == u'0')
+        ++first;
+    if (first == at)
+        return true; // zero
+    // The value has this many digits before the point; the exponent is read
+    // only as far as it can matter.
+    qint64 exponent = 0;
+    for (qsizetype i = at + 1; i < text.size() && exponent <= 1000; ++i)
+        exponent = exponent * 10 + (text[i].unicode() - u'0');
+    const qint64 digits = (at - first) + exponent;
+    if (digits <= 308)
+        return true;
+    if (digits >= 310)
+        return false;
+    return std::nullopt;
+}
+
 // Whether a text the characters leave undecided reads as a number in the
 // locale.
 bool readsAsNumberIn(QStringView text, const QLocale& locale)
@@ -134,6 +180,9 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
     const NumberSymbols& symbols = symbolsOf(locale);
     if (plainDecimal(text, symbols.point))
         return true;
+    if (symbols.plainExponent)
+        if (const std::optional<bool> number = plainExponentNumber(text))
+            return *number;
     if (symbols.charactersDecide)
         for (QChar c : text)
             if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower()))

@@ -117,6 +117,37 @@ TEST(IsNumeric, FollowsTheLocale)
         EXPECT_TRUE(IsNumeric(text, German)) << QString::fromUtf16(text).toStdString();
 }
 
+// Digits with an exponent, and with a decimal point, read as the locale's own
+// conversion reads them, near the largest double too, in locales that write
+// the exponent in either case or in another way, and with options that
+// reject some forms.
+TEST(IsNumeric, AgreesWithTheConversionOnExponentsAndPoints)
+{
+    QLocale strict = Us;
+    strict.setNumberOptions(QLocale::RejectLeadingZeroInExponent |
+                            QLocale::RejectTrailingZeroesAfterDot);
+    const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
+    QStringList texts;
+    for (const char16_t* mantissa : {u"1", u"17", u"18", u"0000", u"00012", u"17976931348", u"9"})
+        for (int exponent : {0, 5, 296, 297, 298, 299, 300, 307, 308, 309, 310, 5678901})
+            for (const char16_t* e : {u"e", u"E", u"E0"})
+                texts << QString::fromUtf16(mantissa) + QString::fromUtf16(e) +
+                             QString::number(exponent);
+    texts << QStringLiteral("12345678901E") << QStringLiteral("E12345678901")
+          << QStringLiteral("12E34E567890") << QStringLiteral("1234567890.10")
+          << QStringLiteral("1234567.8.90") << QStringLiteral(".12345678901");
+    for (const QLocale* locale :
+         std::initializer_list<const QLocale*>{&Us, &German, &strict, &swedish})
+        for (const QString& text : texts) {
+            // A point that groups thousands is taken anywhere (see above).
+            if (text.contains(u'.') && locale->groupSeparator() == QLatin1String("."))
+                continue;
+            bool ok = false;
+            locale->toDouble(text, &ok);
+            EXPECT_EQ(IsNumeric(text, *locale), ok) << qPrintable(locale->name() + u' ' + text);
+        }
+}
+
 TEST(IsCheckDigitCorrect, AnswersForTwelveDigitsOnly)
 {
     EXPECT_EQ(IsCheckDigitCorrect(u"012345678905"), true);
