@@ -130,6 +130,12 @@ void ListOutput::finish(Pipeline& pipeline)
     m_output->flush();
 }
 
+void ListOutput::sync()
+{
+    if (m_output)
+        m_output->sync();
+}
+
 void ListOutput::commit()
 {
     if (m_sheet)

@@ -30,6 +30,10 @@ public:
     // Writes what is still held (the padded table, its lines rendered on the
     // pipeline's workers) and flushes.
     void finish(Pipeline& pipeline);
+    // Whether the list is written as a file of text.
+    bool isText() const { return m_output != nullptr; }
+    // Waits until the written list is on disk (see SafeFile::sync).
+    void sync();
     void commit();
 
 private:

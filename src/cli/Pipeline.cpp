@@ -143,6 +143,8 @@ void Pipeline::finish(std::unique_ptr<Block> last)
 
 void Pipeline::runAll(const std::vector<std::function<void()>>& tasks)
 {
+    if (m_workers.empty() && m_threads > 0 && tasks.size() > 1)
+        start();
     if (m_workers.empty()) {
         for (const std::function<void()>& task : tasks)
             task();

@@ -50,8 +50,9 @@ public:
     // Writes a block checked on this thread, when idle().
     void writeChecked(std::unique_ptr<Block> block) { write(std::move(block)); }
 
-    // Runs the tasks on the workers, when they have started (on this thread
-    // otherwise), and waits for all of them; rethrows the first failure.
+    // Runs the tasks on the workers and this thread (the workers start for
+    // more than one task), and waits for all of them; rethrows the first
+    // failure, in the order of the tasks.
     void runAll(const std::vector<std::function<void()>>& tasks);
 
 private:

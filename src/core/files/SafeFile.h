@@ -66,6 +66,11 @@ public:
     // Writes all the bytes or throws Failure; the file is then broken and
     // every later call fails alike.
     void write(QByteArrayView bytes);
+    // Waits until what was written to a replacement is on disk, so that
+    // commit has nothing left to wait for; a no-op for the other kinds. Files
+    // may be synced on threads of their own, side by side. Throws Failure,
+    // and the file is then broken.
+    void sync();
     // Puts the file in the target's place (or closes one written in place or
     // straight). Throws Failure when that fails; the target then keeps what
     // it held.
@@ -89,6 +94,7 @@ private:
     static std::unique_ptr<SafeFile> openExisting(const QString& path, const Rules& rules);
     static std::unique_ptr<SafeFile> openStraight(const QString& path, const Rules& rules);
     void writeDescriptor(QByteArrayView bytes);
+    void startFlushing();
     void emptyInPlace();
     [[noreturn]] void fail(const QString& description);
     void check() const;
@@ -99,6 +105,8 @@ private:
     bool m_owned = false;
     bool m_emptied = false;
     bool m_done = false;
+    qint64 m_written = 0;  // by a replacement
+    qint64 m_flushing = 0; // of those, the bytes sent to the disk already
     QString m_failure;
     std::function<bool()> m_interrupted;
 };
