@@ -18,10 +18,14 @@ void ListOutput::open(std::unique_ptr<Output> output, const char* header, bool p
 void ListOutput::add(const Bytes& plain, HeldCodes& held)
 {
     if (m_sheet) {
-        quint32 begin = 0;
-        for (const quint32 end : held.ends) {
-            m_sheet->add(QStringView(held.chars.data() + begin, qsizetype(end - begin)));
-            begin = end;
+        for (size_t k = 0; k < held.size(); ++k) {
+            const ItemText code = held[k];
+            if (code.isLatin1()) {
+                m_text = code.latin1();
+                m_sheet->add(m_text);
+            } else {
+                m_sheet->add(code.utf16());
+            }
         }
         held.clear();
         return;
@@ -32,9 +36,9 @@ void ListOutput::add(const Bytes& plain, HeldCodes& held)
         m_output->put(plain);
         return;
     }
-    if (held.ends.empty())
+    if (held.size() == 0)
         return;
-    m_count += qsizetype(held.ends.size());
+    m_count += qsizetype(held.size());
     m_held.push_back(std::exchange(held, HeldCodes{}));
 }
 
@@ -51,7 +55,7 @@ public:
     int columns() const { return int(m_headers.size()); }
     qsizetype items() const { return m_count; }
     QStringView header(int c) const { return m_headers.at(c - 1); }
-    QStringView cell(qsizetype i, int c)
+    ItemText cell(qsizetype i, int c)
     {
         if (c != 1 || i < 1 || i > m_count)
             throw Failure(QStringLiteral("Subscript out of range"));
@@ -60,14 +64,11 @@ public:
             m_block = 0;
             m_first = 0;
         }
-        while (i > m_first + qsizetype(m_held[m_block].ends.size())) {
-            m_first += qsizetype(m_held[m_block].ends.size());
+        while (i > m_first + qsizetype(m_held[m_block].size())) {
+            m_first += qsizetype(m_held[m_block].size());
             ++m_block;
         }
-        const HeldCodes& codes = m_held[m_block];
-        const size_t k = size_t(i - m_first - 1);
-        const quint32 begin = k == 0 ? 0 : codes.ends[k - 1];
-        return QStringView(codes.chars.data() + begin, qsizetype(codes.ends[k] - begin));
+        return m_held[m_block][size_t(i - m_first - 1)];
     }
     bool checked(qsizetype) const { return true; }
 
@@ -78,6 +79,23 @@ private:
     size_t m_block = 0;    // the block of the last item read
     qsizetype m_first = 0; // the items before it
 };
+
+// The table's lines of the codes `held` (all of them, or none: the header
+// line alone), in UTF-8 (the system's encoding), less their first `skip`
+// bytes, after `to`.
+void renderLines(const QStringList& headers, const HeldCodes* held, const TextTable::Widths& widths,
+                 Bytes& to, size_t skip)
+{
+    HeldSource source(headers, held, held != nullptr ? qsizetype(held->size()) : 0);
+    TextTable::Output out([&to, &skip](QByteArrayView block) {
+        const size_t dropped = std::min(skip, size_t(block.size()));
+        skip -= dropped;
+        to.put(block.data() + dropped, size_t(block.size()) - dropped);
+    });
+    TextTable::writeLines(
+        source, TextTable::Layout::File, widths, out, [] {}, TextTable::PassFailuresOn{});
+    out.flush();
+}
 
 } // namespace
 
@@ -91,22 +109,15 @@ void ListOutput::finish(Pipeline& pipeline)
     }
     // The padded table, as "Save Results As Text File" writes it: the widths
     // of every code, the header line, then the lines of each block's codes,
-    // a few blocks at a time side by side, each rendered as a table of its
-    // own less its header line.
+    // a few blocks at a time side by side, each rendered straight into bytes
+    // as a table of its own less its header line.
     const QStringList headers{m_header};
-    const auto walk = [&headers](const HeldCodes* held, qsizetype count,
-                                 const TextTable::Widths& widths, TextTable::Output& out) {
-        HeldSource source(headers, held, count);
-        TextTable::writeLines(
-            source, TextTable::Layout::File, widths, out, [] {}, TextTable::PassFailuresOn{});
-    };
     HeldSource all(headers, m_held.data(), m_count);
     const TextTable::Widths widths = TextTable::measureWidths(
         all, TextTable::Layout::File, [] {}, TextTable::PassFailuresOn{});
-    TextTable::Output header;
-    walk(nullptr, 0, widths, header);
-    const qsizetype headerEnd = header.text().size();
-    m_output->text(header.text());
+    Bytes header;
+    renderLines(headers, nullptr, widths, header, 0);
+    m_output->put(header);
 
     constexpr size_t Together = 8;
     std::vector<Bytes> rendered(Together);
@@ -116,11 +127,8 @@ void ListOutput::finish(Pipeline& pipeline)
         tasks.clear();
         for (size_t k = 0; k < count; ++k) {
             tasks.emplace_back([&, k] {
-                const HeldCodes& held = m_held[first + k];
-                TextTable::Output lines;
-                walk(&held, qsizetype(held.ends.size()), widths, lines);
                 rendered[k].clear();
-                rendered[k].text(QStringView(lines.text()).sliced(headerEnd));
+                renderLines(headers, &m_held[first + k], widths, rendered[k], header.size());
             });
         }
         pipeline.runAll(tasks);
@@ -128,12 +136,6 @@ void ListOutput::finish(Pipeline& pipeline)
             m_output->put(rendered[k]);
     }
     m_output->flush();
-}
-
-void ListOutput::sync()
-{
-    if (m_output)
-        m_output->sync();
 }
 
 void ListOutput::commit()

@@ -30,10 +30,6 @@ public:
     // Writes what is still held (the padded table, its lines rendered on the
     // pipeline's workers) and flushes.
     void finish(Pipeline& pipeline);
-    // Whether the list is written as a file of text.
-    bool isText() const { return m_output != nullptr; }
-    // Waits until the written list is on disk (see SafeFile::sync).
-    void sync();
     void commit();
 
 private:
@@ -43,6 +39,7 @@ private:
     bool m_plain = false;
     std::vector<HeldCodes> m_held; // the padded list, block by block
     qsizetype m_count = 0;         // the codes it holds
+    QString m_text;                // a code for the spreadsheet file
 };
 
 } // namespace Checker

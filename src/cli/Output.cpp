@@ -74,16 +74,6 @@ void Output::flush()
     out(m_buffer.get(), used);
 }
 
-void Output::sync()
-{
-    flush();
-    try {
-        m_file->sync();
-    } catch (const Failure& failure) {
-        throw OutputFailure(m_name, failure.description());
-    }
-}
-
 void Output::commit()
 {
     flush();

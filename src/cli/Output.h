@@ -67,8 +67,6 @@ public:
     void text(QStringView text);
 
     void flush();
-    // Writes the rest and waits until a file to be put in place is on disk.
-    void sync();
     // Writes the rest and puts the file in place.
     void commit();
 

@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <type_traits>
@@ -236,13 +235,6 @@ void Run::finish()
     m_invalid.finish(*m_pipeline);
     if (m_trouble)
         return;
-    // Both lists reach the disk side by side, before either takes its place.
-    std::vector<std::function<void()>> syncs;
-    for (ListOutput* list : {&m_valid, &m_invalid}) {
-        if (list->isText())
-            syncs.emplace_back([list] { list->sync(); });
-    }
-    m_pipeline->runAll(syncs);
     m_valid.commit();
     m_invalid.commit();
 }

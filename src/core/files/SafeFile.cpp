@@ -172,28 +172,17 @@ void SafeFile::write(QByteArrayView bytes)
     startFlushing();
 }
 
-// Every few megabytes written are sent on to the disk at once, without
-// waiting, so that little is left to wait for when the file is synced.
+// Each megabyte written is sent on to the disk at once, without waiting, so
+// that little is left to wait for when the file is put in place.
 void SafeFile::startFlushing()
 {
-    constexpr qint64 Step = qint64(4) * 1024 * 1024;
+    constexpr qint64 Step = qint64(1024) * 1024;
     if (m_written - m_flushing < Step)
         return;
-    // A hint: a failure here shows again when the file is synced.
+    // A hint: a failure here shows again when the file is committed.
     (void)::sync_file_range(m_save->handle(), m_flushing, m_written - m_flushing,
                             SYNC_FILE_RANGE_WRITE);
     m_flushing = m_written;
-}
-
-void SafeFile::sync()
-{
-    check();
-    if (m_kind != Kind::Replacement)
-        return;
-    while (::fdatasync(m_save->handle()) != 0) {
-        if (errno != EINTR)
-            fail(systemErrorText(errno));
-    }
 }
 
 void SafeFile::writeDescriptor(QByteArrayView bytes)

@@ -66,11 +66,6 @@ public:
     // Writes all the bytes or throws Failure; the file is then broken and
     // every later call fails alike.
     void write(QByteArrayView bytes);
-    // Waits until what was written to a replacement is on disk, so that
-    // commit has nothing left to wait for; a no-op for the other kinds. Files
-    // may be synced on threads of their own, side by side. Throws Failure,
-    // and the file is then broken.
-    void sync();
     // Puts the file in the target's place (or closes one written in place or
     // straight). Throws Failure when that fails; the target then keeps what
     // it held.
