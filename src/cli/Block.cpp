@@ -14,12 +14,14 @@ void HeldCodes::add(QStringView code)
 {
     const char16_t* const text = code.utf16();
     codes.emplace_back(quint32(chars.size()) | Wide, quint32(code.size()));
+    longest = std::max(longest, code.size());
     chars.insert(chars.end(), text, text + code.size());
 }
 
 void HeldCodes::add(QLatin1StringView code)
 {
     codes.emplace_back(quint32(bytes.size()), quint32(code.size()));
+    longest = std::max(longest, code.size());
     bytes.insert(bytes.end(), code.begin(), code.end());
 }
 

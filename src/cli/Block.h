@@ -34,6 +34,7 @@ struct HeldCodes
     // and its length.
     std::vector<std::pair<quint32, quint32>> codes;
     static constexpr quint32 Wide = 0x80000000u;
+    qsizetype longest = 0; // the length of the longest code
 
     void add(QStringView code);
     void add(QLatin1StringView code);
@@ -50,6 +51,7 @@ struct HeldCodes
         bytes.clear();
         chars.clear();
         codes.clear();
+        longest = 0;
     }
 };
 

@@ -44,57 +44,30 @@ void ListOutput::add(const Bytes& plain, HeldCodes& held)
 
 namespace {
 
-// The padded list as a table source of one column: its items, read in order.
-class HeldSource
+// The padded table's header line, as a source of no items.
+class HeaderSource
 {
 public:
-    HeldSource(const QStringList& headers, const HeldCodes* held, qsizetype count)
-        : m_headers(headers), m_held(held), m_count(count)
-    {}
+    explicit HeaderSource(const QString& header) : m_header(header) {}
 
-    int columns() const { return int(m_headers.size()); }
-    qsizetype items() const { return m_count; }
-    QStringView header(int c) const { return m_headers.at(c - 1); }
-    ItemText cell(qsizetype i, int c)
+    int columns() const { return 1; }
+    qsizetype items() const { return 0; }
+    QStringView header(int) const { return m_header; }
+    QStringView cell(qsizetype, int) const
     {
-        if (c != 1 || i < 1 || i > m_count)
-            throw Failure(QStringLiteral("Subscript out of range"));
-        // Mostly the item after the last one read, or the same.
-        if (i < m_first + 1) {
-            m_block = 0;
-            m_first = 0;
-        }
-        while (i > m_first + qsizetype(m_held[m_block].size())) {
-            m_first += qsizetype(m_held[m_block].size());
-            ++m_block;
-        }
-        return m_held[m_block][size_t(i - m_first - 1)];
+        throw Failure(QStringLiteral("Subscript out of range"));
     }
     bool checked(qsizetype) const { return true; }
 
 private:
-    const QStringList& m_headers;
-    const HeldCodes* m_held;
-    qsizetype m_count;
-    size_t m_block = 0;    // the block of the last item read
-    qsizetype m_first = 0; // the items before it
+    const QString& m_header;
 };
 
-// The table's lines of the codes `held` (all of them, or none: the header
-// line alone), in UTF-8 (the system's encoding), less their first `skip`
-// bytes, after `to`.
-void renderLines(const QStringList& headers, const HeldCodes* held, const TextTable::Widths& widths,
-                 Bytes& to, size_t skip)
+// A table output that puts its UTF-8 (the system's encoding) after `to`.
+TextTable::Output into(Bytes& to)
 {
-    HeldSource source(headers, held, held != nullptr ? qsizetype(held->size()) : 0);
-    TextTable::Output out([&to, &skip](QByteArrayView block) {
-        const size_t dropped = std::min(skip, size_t(block.size()));
-        skip -= dropped;
-        to.put(block.data() + dropped, size_t(block.size()) - dropped);
-    });
-    TextTable::writeLines(
-        source, TextTable::Layout::File, widths, out, [] {}, TextTable::PassFailuresOn{});
-    out.flush();
+    return TextTable::Output(
+        [&to](QByteArrayView block) { to.put(block.data(), size_t(block.size())); });
 }
 
 } // namespace
@@ -107,33 +80,51 @@ void ListOutput::finish(Pipeline& pipeline)
         m_output->flush();
         return;
     }
-    // The padded table, as "Save Results As Text File" writes it: the widths
+    // The padded table, as "Save Results As Text File" writes it: the width
     // of every code, the header line, then the lines of each block's codes,
-    // a few blocks at a time side by side, each rendered straight into bytes
-    // as a table of its own less its header line.
-    const QStringList headers{m_header};
-    HeldSource all(headers, m_held.data(), m_count);
-    const TextTable::Widths widths = TextTable::measureWidths(
-        all, TextTable::Layout::File, [] {}, TextTable::PassFailuresOn{});
+    // a few blocks at a time side by side, rendered straight into bytes.
+    qsizetype longest = 0;
+    for (const HeldCodes& held : m_held)
+        longest = std::max(longest, held.longest);
+    const qsizetype width = TextTable::fileColumnWidth(m_header, longest);
     Bytes header;
-    renderLines(headers, nullptr, widths, header, 0);
+    {
+        HeaderSource source(m_header);
+        TextTable::Output out = into(header);
+        TextTable::writeLines(
+            source, TextTable::Layout::File, {width}, out, [] {}, TextTable::PassFailuresOn{});
+        out.flush();
+    }
     m_output->put(header);
 
+    // While one group of blocks is written, the workers render the next.
     constexpr size_t Together = 8;
-    std::vector<Bytes> rendered(Together);
+    std::vector<Bytes> rendered(2 * Together);
     std::vector<std::function<void()>> tasks;
-    for (size_t first = 0; first < m_held.size(); first += Together) {
-        const size_t count = std::min(Together, m_held.size() - first);
+    Pipeline::Tasks started;
+    auto render = [&](size_t first) {
         tasks.clear();
-        for (size_t k = 0; k < count; ++k) {
+        for (size_t k = first; k < std::min(first + Together, m_held.size()); ++k) {
             tasks.emplace_back([&, k] {
-                rendered[k].clear();
-                renderLines(headers, &m_held[first + k], widths, rendered[k], header.size());
+                const HeldCodes& held = m_held[k];
+                Bytes& to = rendered[k % (2 * Together)];
+                to.clear();
+                TextTable::Output out = into(to);
+                TextTable::writeColumnLines(
+                    qsizetype(held.size()), [&held](qsizetype i) { return held[size_t(i)]; }, width,
+                    out);
+                out.flush();
             });
         }
-        pipeline.runAll(tasks);
-        for (size_t k = 0; k < count; ++k)
-            m_output->put(rendered[k]);
+        pipeline.startAll(started, tasks);
+    };
+    render(0);
+    for (size_t first = 0; first < m_held.size(); first += Together) {
+        pipeline.waitAll(started);
+        if (first + Together < m_held.size())
+            render(first + Together);
+        for (size_t k = first; k < std::min(first + Together, m_held.size()); ++k)
+            m_output->put(rendered[k % (2 * Together)]);
     }
     m_output->flush();
 }
