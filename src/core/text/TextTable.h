@@ -82,7 +82,8 @@ public:
         if (m_utf8 && text.isLatin1() && isAscii(text.latin1().data(), n) &&
             m_out.size() + size_t(n + blanks + 1) <= m_out.capacity()) {
             char* const out = m_out.data() + m_out.size();
-            std::memcpy(out, text.latin1().data(), size_t(n));
+            if (n > 0) // an empty text may have no bytes at all
+                std::memcpy(out, text.latin1().data(), size_t(n));
             std::memset(out + n, ' ', size_t(blanks));
             out[n + blanks] = '\t';
             m_out.setSize(m_out.size() + size_t(n + blanks + 1));
