@@ -13,15 +13,16 @@ namespace Checker {
 void HeldCodes::add(QStringView code)
 {
     const char16_t* const text = code.utf16();
+    codes.emplace_back(quint32(chars.size()) | Wide, quint32(code.size()));
+    longest = std::max(longest, code.size());
     chars.insert(chars.end(), text, text + code.size());
-    ends.push_back(quint32(chars.size()));
 }
 
 void HeldCodes::add(QLatin1StringView code)
 {
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(code.data());
-    chars.insert(chars.end(), bytes, bytes + code.size());
-    ends.push_back(quint32(chars.size()));
+    codes.emplace_back(quint32(bytes.size()), quint32(code.size()));
+    longest = std::max(longest, code.size());
+    bytes.insert(bytes.end(), code.begin(), code.end());
 }
 
 void Block::add(QLatin1StringView code)

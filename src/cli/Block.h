@@ -2,10 +2,12 @@
 
 #include "cli/Bytes.h"
 #include "cli/GtinCheck.h"
+#include "core/list/ItemText.h"
 
 #include <QLatin1StringView>
 #include <QStringView>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace Checker {
@@ -22,17 +24,34 @@ struct Rules
     GtinCheck::Form form = GtinCheck::Form::AsGiven; // of the valid list
 };
 
-// Codes held for a padded list, in UTF-16.
+// Codes held for a padded list or a spreadsheet file: an ASCII code as its
+// bytes, any other in UTF-16.
 struct HeldCodes
 {
+    std::vector<char> bytes;
     std::vector<char16_t> chars;
-    std::vector<quint32> ends; // the end of each in `chars`
+    // Where each code starts, in `chars` when Wide is set, else in `bytes`,
+    // and its length.
+    std::vector<std::pair<quint32, quint32>> codes;
+    static constexpr quint32 Wide = 0x80000000u;
+    qsizetype longest = 0; // the length of the longest code
+
     void add(QStringView code);
     void add(QLatin1StringView code);
+    size_t size() const { return codes.size(); }
+    ItemText operator[](size_t k) const
+    {
+        const auto [at, size] = codes[k];
+        if ((at & Wide) != 0)
+            return QStringView(chars.data() + (at & ~Wide), qsizetype(size));
+        return QLatin1StringView(bytes.data() + at, qsizetype(size));
+    }
     void clear()
     {
+        bytes.clear();
         chars.clear();
-        ends.clear();
+        codes.clear();
+        longest = 0;
     }
 };
 

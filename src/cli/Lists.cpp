@@ -18,10 +18,14 @@ void ListOutput::open(std::unique_ptr<Output> output, const char* header, bool p
 void ListOutput::add(const Bytes& plain, HeldCodes& held)
 {
     if (m_sheet) {
-        quint32 begin = 0;
-        for (const quint32 end : held.ends) {
-            m_sheet->add(QStringView(held.chars.data() + begin, qsizetype(end - begin)));
-            begin = end;
+        for (size_t k = 0; k < held.size(); ++k) {
+            const ItemText code = held[k];
+            if (code.isLatin1()) {
+                m_text = code.latin1();
+                m_sheet->add(m_text);
+            } else {
+                m_sheet->add(code.utf16());
+            }
         }
         held.clear();
         return;
@@ -32,52 +36,39 @@ void ListOutput::add(const Bytes& plain, HeldCodes& held)
         m_output->put(plain);
         return;
     }
-    if (held.ends.empty())
+    if (held.size() == 0)
         return;
-    m_count += qsizetype(held.ends.size());
+    m_count += qsizetype(held.size());
     m_held.push_back(std::exchange(held, HeldCodes{}));
 }
 
 namespace {
 
-// The padded list as a table source of one column: its items, read in order.
-class HeldSource
+// The padded table's header line, as a source of no items.
+class HeaderSource
 {
 public:
-    HeldSource(const QStringList& headers, const HeldCodes* held, qsizetype count)
-        : m_headers(headers), m_held(held), m_count(count)
-    {}
+    explicit HeaderSource(const QString& header) : m_header(header) {}
 
-    int columns() const { return int(m_headers.size()); }
-    qsizetype items() const { return m_count; }
-    QStringView header(int c) const { return m_headers.at(c - 1); }
-    QStringView cell(qsizetype i, int c)
+    int columns() const { return 1; }
+    qsizetype items() const { return 0; }
+    QStringView header(int) const { return m_header; }
+    QStringView cell(qsizetype, int) const
     {
-        if (c != 1 || i < 1 || i > m_count)
-            throw Failure(QStringLiteral("Subscript out of range"));
-        // Mostly the item after the last one read, or the same.
-        if (i < m_first + 1) {
-            m_block = 0;
-            m_first = 0;
-        }
-        while (i > m_first + qsizetype(m_held[m_block].ends.size())) {
-            m_first += qsizetype(m_held[m_block].ends.size());
-            ++m_block;
-        }
-        const HeldCodes& codes = m_held[m_block];
-        const size_t k = size_t(i - m_first - 1);
-        const quint32 begin = k == 0 ? 0 : codes.ends[k - 1];
-        return QStringView(codes.chars.data() + begin, qsizetype(codes.ends[k] - begin));
+        throw Failure(QStringLiteral("Subscript out of range"));
     }
     bool checked(qsizetype) const { return true; }
 
 private:
-    const QStringList& m_headers;
-    const HeldCodes* m_held;
-    qsizetype m_count;
-    size_t m_block = 0;    // the block of the last item read
-    qsizetype m_first = 0; // the items before it
+    const QString& m_header;
 };
+
+// A table output that puts its UTF-8 (the system's encoding) after `to`.
+TextTable::Output into(Bytes& to)
+{
+    return TextTable::Output(
+        [&to](QByteArrayView block) { to.put(block.data(), size_t(block.size())); });
+}
 
 } // namespace
 
@@ -89,43 +80,51 @@ void ListOutput::finish(Pipeline& pipeline)
         m_output->flush();
         return;
     }
-    // The padded table, as "Save Results As Text File" writes it: the widths
+    // The padded table, as "Save Results As Text File" writes it: the width
     // of every code, the header line, then the lines of each block's codes,
-    // a few blocks at a time side by side, each rendered as a table of its
-    // own less its header line.
-    const QStringList headers{m_header};
-    const auto walk = [&headers](const HeldCodes* held, qsizetype count,
-                                 const TextTable::Widths& widths, TextTable::Output& out) {
-        HeldSource source(headers, held, count);
+    // a few blocks at a time side by side, rendered straight into bytes.
+    qsizetype longest = 0;
+    for (const HeldCodes& held : m_held)
+        longest = std::max(longest, held.longest);
+    const qsizetype width = TextTable::fileColumnWidth(m_header, longest);
+    Bytes header;
+    {
+        HeaderSource source(m_header);
+        TextTable::Output out = into(header);
         TextTable::writeLines(
-            source, TextTable::Layout::File, widths, out, [] {}, TextTable::PassFailuresOn{});
-    };
-    HeldSource all(headers, m_held.data(), m_count);
-    const TextTable::Widths widths = TextTable::measureWidths(
-        all, TextTable::Layout::File, [] {}, TextTable::PassFailuresOn{});
-    TextTable::Output header;
-    walk(nullptr, 0, widths, header);
-    const qsizetype headerEnd = header.text().size();
-    m_output->text(header.text());
+            source, TextTable::Layout::File, {width}, out, [] {}, TextTable::PassFailuresOn{});
+        out.flush();
+    }
+    m_output->put(header);
 
+    // While one group of blocks is written, the workers render the next.
     constexpr size_t Together = 8;
-    std::vector<Bytes> rendered(Together);
+    std::vector<Bytes> rendered(2 * Together);
     std::vector<std::function<void()>> tasks;
-    for (size_t first = 0; first < m_held.size(); first += Together) {
-        const size_t count = std::min(Together, m_held.size() - first);
+    Pipeline::Tasks started;
+    auto render = [&](size_t first) {
         tasks.clear();
-        for (size_t k = 0; k < count; ++k) {
+        for (size_t k = first; k < std::min(first + Together, m_held.size()); ++k) {
             tasks.emplace_back([&, k] {
-                const HeldCodes& held = m_held[first + k];
-                TextTable::Output lines;
-                walk(&held, qsizetype(held.ends.size()), widths, lines);
-                rendered[k].clear();
-                rendered[k].text(QStringView(lines.text()).sliced(headerEnd));
+                const HeldCodes& held = m_held[k];
+                Bytes& to = rendered[k % (2 * Together)];
+                to.clear();
+                TextTable::Output out = into(to);
+                TextTable::writeColumnLines(
+                    qsizetype(held.size()), [&held](qsizetype i) { return held[size_t(i)]; }, width,
+                    out);
+                out.flush();
             });
         }
-        pipeline.runAll(tasks);
-        for (size_t k = 0; k < count; ++k)
-            m_output->put(rendered[k]);
+        pipeline.startAll(started, tasks);
+    };
+    render(0);
+    for (size_t first = 0; first < m_held.size(); first += Together) {
+        pipeline.waitAll(started);
+        if (first + Together < m_held.size())
+            render(first + Together);
+        for (size_t k = first; k < std::min(first + Together, m_held.size()); ++k)
+            m_output->put(rendered[k % (2 * Together)]);
     }
     m_output->flush();
 }

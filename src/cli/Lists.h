@@ -39,6 +39,7 @@ private:
     bool m_plain = false;
     std::vector<HeldCodes> m_held; // the padded list, block by block
     qsizetype m_count = 0;         // the codes it holds
+    QString m_text;                // a code for the spreadsheet file
 };
 
 } // namespace Checker

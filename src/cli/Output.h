@@ -44,6 +44,8 @@ public:
 
     void put(const char* bytes, size_t size)
     {
+        if (size == 0)
+            return; // `bytes` may be null
         if (Capacity - m_used < size) {
             flush();
             if (size >= Capacity) {

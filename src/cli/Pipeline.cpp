@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <pthread.h>
+#include <utility>
 
 namespace Checker {
 
@@ -40,7 +41,7 @@ Pipeline::~Pipeline()
 
 size_t Pipeline::blockBytes()
 {
-    return std::max(1u, environment("QUORVANE_CHECK_BLOCK", 512 * 1024));
+    return std::max(1u, environment("QUORVANE_CHECK_BLOCK", 128 * 1024));
 }
 
 // The workers take no signal: it is for the reading thread, whose waits for
@@ -141,33 +142,53 @@ void Pipeline::finish(std::unique_ptr<Block> last)
     writeChecked(true);
 }
 
-void Pipeline::runAll(const std::vector<std::function<void()>>& tasks)
+void Pipeline::startAll(Tasks& started, const std::vector<std::function<void()>>& tasks)
 {
-    if (m_workers.empty()) {
-        for (const std::function<void()>& task : tasks)
-            task();
-        return;
-    }
-    std::deque<Job> jobs;
-    {
-        const std::lock_guard lock(m_mutex);
-        for (const std::function<void()>& task : tasks) {
-            jobs.push_back({nullptr, task, nullptr, false});
-            m_queue.push_back(&jobs.back());
-        }
+    if (m_workers.empty() && m_threads > 0 && tasks.size() > 1)
+        start();
+    const std::lock_guard lock(m_mutex);
+    for (const std::function<void()>& task : tasks) {
+        started.push_back({nullptr, task, nullptr, false});
+        if (!m_workers.empty())
+            m_queue.push_back(&started.back());
     }
     m_work.notify_all();
-    // This thread takes its share of them too.
+}
+
+void Pipeline::waitAll(Tasks& started)
+{
     std::unique_lock lock(m_mutex);
-    while (!m_queue.empty())
-        runOne(lock);
-    m_checked.wait(lock, [&jobs] {
-        return std::all_of(jobs.begin(), jobs.end(), [](const Job& job) { return job.done; });
-    });
-    for (const Job& job : jobs) {
+    if (m_workers.empty()) {
+        lock.unlock();
+        for (Job& job : started) {
+            try {
+                job.task();
+            } catch (...) {
+                job.failure = std::current_exception();
+            }
+        }
+    } else {
+        // This thread takes its share of them too (and of whatever else waits).
+        while (!m_queue.empty())
+            runOne(lock);
+        m_checked.wait(lock, [&started] {
+            return std::all_of(started.begin(), started.end(),
+                               [](const Job& job) { return job.done; });
+        });
+        lock.unlock();
+    }
+    const Tasks done = std::exchange(started, Tasks());
+    for (const Job& job : done) {
         if (job.failure)
             std::rethrow_exception(job.failure);
     }
+}
+
+void Pipeline::runAll(const std::vector<std::function<void()>>& tasks)
+{
+    Tasks started;
+    startAll(started, tasks);
+    waitAll(started);
 }
 
 void Pipeline::writeChecked(bool wait)

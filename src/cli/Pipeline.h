@@ -50,11 +50,6 @@ public:
     // Writes a block checked on this thread, when idle().
     void writeChecked(std::unique_ptr<Block> block) { write(std::move(block)); }
 
-    // Runs the tasks on the workers, when they have started (on this thread
-    // otherwise), and waits for all of them; rethrows the first failure.
-    void runAll(const std::vector<std::function<void()>>& tasks);
-
-private:
     struct Job
     {
         std::unique_ptr<Block> block; // checked, or else
@@ -62,6 +57,19 @@ private:
         std::exception_ptr failure;   // of the task
         bool done = false;
     };
+    // Tasks handed on and not yet waited for.
+    using Tasks = std::deque<Job>;
+
+    // Hands the tasks to the workers (which start for more than one task) and
+    // returns; `started` holds them until waitAll.
+    void startAll(Tasks& started, const std::vector<std::function<void()>>& tasks);
+    // Runs those of the tasks no worker has taken on this thread, and waits
+    // for all of them; rethrows the first failure, in the order of the tasks.
+    void waitAll(Tasks& started);
+    // Both in one.
+    void runAll(const std::vector<std::function<void()>>& tasks);
+
+private:
     void start();
     void work();
     // Runs the job at the front of the queue; `lock` holds the mutex.

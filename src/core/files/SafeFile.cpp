@@ -168,6 +168,21 @@ void SafeFile::write(QByteArrayView bytes)
             fail(describe(*m_save, errno));
         at += written;
     }
+    m_written += bytes.size();
+    startFlushing();
+}
+
+// Each megabyte written is sent on to the disk at once, without waiting, so
+// that little is left to wait for when the file is put in place.
+void SafeFile::startFlushing()
+{
+    constexpr qint64 Step = qint64(1024) * 1024;
+    if (m_written - m_flushing < Step)
+        return;
+    // A hint: a failure here shows again when the file is committed.
+    (void)::sync_file_range(m_save->handle(), m_flushing, m_written - m_flushing,
+                            SYNC_FILE_RANGE_WRITE);
+    m_flushing = m_written;
 }
 
 void SafeFile::writeDescriptor(QByteArrayView bytes)

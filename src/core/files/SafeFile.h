@@ -89,6 +89,7 @@ private:
     static std::unique_ptr<SafeFile> openExisting(const QString& path, const Rules& rules);
     static std::unique_ptr<SafeFile> openStraight(const QString& path, const Rules& rules);
     void writeDescriptor(QByteArrayView bytes);
+    void startFlushing();
     void emptyInPlace();
     [[noreturn]] void fail(const QString& description);
     void check() const;
@@ -99,6 +100,8 @@ private:
     bool m_owned = false;
     bool m_emptied = false;
     bool m_done = false;
+    qint64 m_written = 0;  // by a replacement
+    qint64 m_flushing = 0; // of those, the bytes sent to the disk already
     QString m_failure;
     std::function<bool()> m_interrupted;
 };

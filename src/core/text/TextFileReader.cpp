@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,6 +15,9 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace TextFileReader {
 
@@ -58,6 +62,19 @@ qsizetype asciiPrefix(const char* bytes, qsizetype length)
     while (i < length && static_cast<unsigned char>(bytes[i]) < 0x80)
         ++i;
     return i;
+}
+
+// The first byte from `p` on that is not ASCII, or `end`.
+const char* nextNonAscii(const char* p, const char* end)
+{
+#ifdef __SSE2__
+    for (; end - p >= 16; p += 16) {
+        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        if (high != 0)
+            return p + std::countr_zero(unsigned(high));
+    }
+#endif
+    return p + asciiPrefix(p, end - p);
 }
 
 // The bytes at the end that begin a UTF-8 character they do not complete.
@@ -315,15 +332,23 @@ void Reader::settle()
         step();
         return;
     }
-    if (m_bytesActive)
-        m_text.continueFrom(m_bytes);
-    m_bytesActive = false;
     const qint64 from = m_offset;
-    m_mode = restIsUtf8() ? Mode::Utf8 : Mode::Windows1252;
+    const bool utf8 = restIsUtf8();
     m_source.seek(from);
     m_offset = from;
     m_length = 0;
     m_end = false;
+    // Valid UTF-8 whose ASCII lines are wanted as bytes is cut into lines as
+    // bytes, as a stream is: only the lines that are not ASCII are decoded.
+    if (utf8 && m_ascii) {
+        m_bytes.setLongest(m_longest * 3, m_longest);
+        m_mode = Mode::Streaming;
+        return;
+    }
+    if (m_bytesActive)
+        m_text.continueFrom(m_bytes);
+    m_bytesActive = false;
+    m_mode = utf8 ? Mode::Utf8 : Mode::Windows1252;
 }
 
 // Each read is decoded up to its last ASCII byte, where the decoder stands
@@ -351,11 +376,32 @@ void Reader::rawLines(const std::vector<QLatin1StringView>& lines)
         return;
     }
     const quint64 first = m_bytes.itemsBefore() + 1;
+    // The lines lie in order in the bytes at hand (but for one begun in an
+    // earlier read): the next byte that is not ASCII tells which are ASCII.
+    const char* const start = m_raw.constData();
+    const char* const end = start + m_length;
+    const char* clean = nullptr; // every byte from here...
+    const char* high = nullptr;  // ...to this one, the next that is not ASCII, is
     for (size_t i = 0; i < lines.size(); ++i) {
         const QLatin1StringView line = lines[i];
-        if (asciiPrefix(line.data(), line.size()) == line.size()) {
-            if (m_longest > 0 && line.size() > m_longest)
+        const char* const from = line.data();
+        const char* const to = from + line.size();
+        bool ascii;
+        if (from >= start && to <= end) {
+            if (from < clean || from > high) {
+                clean = from;
+                high = nextNonAscii(from, end);
+            }
+            ascii = to <= high;
+        } else {
+            ascii = asciiPrefix(from, line.size()) == line.size();
+        }
+        if (ascii) {
+            if (m_longest > 0 && line.size() > m_longest) {
+                handAscii(m_asciiRun);
+                m_asciiRun.clear();
                 throw Failure(lineTooLong(first + i, m_longest));
+            }
             m_asciiRun.push_back(line);
             continue;
         }

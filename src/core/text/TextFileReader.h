@@ -139,8 +139,9 @@ struct Reading
 };
 
 // The same, with the items that are known to be ASCII handed on as their
-// bytes (`ascii`): those read before the first other byte, and, from a source
-// that cannot seek, every ASCII line; all others as decoded text (`text`).
+// bytes (`ascii`): those read before the first other byte, and every ASCII
+// line of a source that cannot seek or whose rest is valid UTF-8 without a
+// byte-order mark; all others as decoded text (`text`).
 // Batches come in the order of their items. Answers whether the text ended in
 // a LF alone, whose empty item came last.
 bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,

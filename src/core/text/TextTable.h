@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -78,21 +79,15 @@ public:
         // The common cell, inline: ASCII into UTF-8, with room at hand.
         const qsizetype n = text.size();
         const qsizetype blanks = width > n ? width - n : 0;
-        if (m_utf8 && text.isLatin1() &&
+        if (m_utf8 && text.isLatin1() && isAscii(text.latin1().data(), n) &&
             m_out.size() + size_t(n + blanks + 1) <= m_out.capacity()) {
             char* const out = m_out.data() + m_out.size();
-            const char* const in = text.latin1().data();
-            char all = 0;
-            for (qsizetype k = 0; k < n; ++k) {
-                all |= in[k];
-                out[k] = in[k];
-            }
-            if (static_cast<signed char>(all) >= 0) {
-                std::memset(out + n, ' ', size_t(blanks));
-                out[n + blanks] = '\t';
-                m_out.setSize(m_out.size() + size_t(n + blanks + 1));
-                return;
-            }
+            if (n > 0) // an empty text may have no bytes at all
+                std::memcpy(out, text.latin1().data(), size_t(n));
+            std::memset(out + n, ' ', size_t(blanks));
+            out[n + blanks] = '\t';
+            m_out.setSize(m_out.size() + size_t(n + blanks + 1));
+            return;
         }
         if (!m_utf8 && text.isLatin1() && m_text.size() + n + blanks + 1 <= m_text.capacity()) {
             // Widened straight into the room the whole text has.
@@ -137,6 +132,19 @@ public:
     void flush();
 
 private:
+    static bool isAscii(const char* bytes, qsizetype n)
+    {
+        quint64 all = 0;
+        qsizetype k = 0;
+        for (; k + 8 <= n; k += 8) {
+            quint64 word;
+            std::memcpy(&word, bytes + k, 8);
+            all |= word;
+        }
+        for (; k < n; ++k)
+            all |= static_cast<unsigned char>(bytes[k]);
+        return (all & 0x8080808080808080u) == 0;
+    }
     char* room(qsizetype bytes);
     void appendCell(ItemText text, qsizetype blanks);
     void appendLineEnd();
@@ -397,6 +405,26 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
             return false;
     }
     return true;
+}
+
+// The lines of a file table of one column whose texts are held still and all
+// checked, less its header line: what writeLines writes for them with
+// PassFailuresOn, without a walk's phases. `text(i)` gives the ith text (from
+// 0); `width` is the column's (fileColumnWidth).
+template <typename Text>
+void writeColumnLines(qsizetype count, Text&& text, qsizetype width, Output& out)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        out.appendPaddedCell(text(i), width);
+        out.endFileLine();
+        out.lineEnded();
+    }
+}
+
+// The width of a file table's column: the longest of its header and cells.
+inline qsizetype fileColumnWidth(QStringView header, qsizetype longestCell)
+{
+    return std::max(header.size(), longestCell);
 }
 
 // Whole tables of a list held still ------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QStringDecoder>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,6 +108,33 @@ TEST(TextTable, EachTableInEachLayoutIsItsGoldenFile)
                 << c.name << " " << name;
         }
     }
+}
+
+// A file table of one column, all checked, is its golden file by the column
+// walk as well (after the header line).
+TEST(TextTable, TheColumnWalkWritesTheLinesOfAFileTable)
+{
+    int walked = 0;
+    for (const Case& c : cases()) {
+        if (c.headers.size() != 1 ||
+            !std::all_of(c.rows.begin(), c.rows.end(), [](const Row& r) { return r.checked; }))
+            continue;
+        ItemStore items;
+        fill(items, c);
+        qsizetype longest = 0;
+        for (qsizetype i = 0; i < items.count(); ++i)
+            longest = std::max(longest, items.text(i).size());
+        QByteArray lines;
+        TextTable::Output out([&lines](QByteArrayView block) { lines += block; });
+        TextTable::writeColumnLines(
+            items.count(), [&items](qsizetype i) { return items.text(i); },
+            TextTable::fileColumnWidth(c.headers.front(), longest), out);
+        out.flush();
+        const QByteArray want = golden(c, Layout::File);
+        EXPECT_EQ(lines, want.sliced(want.indexOf("\r\n") + 2)) << c.name;
+        ++walked;
+    }
+    EXPECT_EQ(walked, 2);
 }
 
 TEST(TextTable, FailuresPassOn)
