@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     StoredCodeList::Utf8Split cut(bytes, small);
     QStringList cutPieces;
     while (cut.next())
-        for (QStringView piece : cut.pieces())
+        for (const ItemText& piece : cut.pieces())
             cutPieces.append(piece.toString());
     if (cutPieces != StoredCodeListReference::split(QString::fromUtf8(bytes)))
         std::abort();
