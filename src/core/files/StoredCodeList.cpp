@@ -70,20 +70,6 @@ char* encodeUtf8(char* out, QLatin1StringView text)
     return out;
 }
 
-// The first byte from `p` on that is not ASCII, or `end`: eight at a time.
-const char* nextNonAscii(const char* p, const char* const end)
-{
-    for (; end - p >= 8; p += 8) {
-        quint64 word;
-        std::memcpy(&word, p, 8);
-        if (word & 0x8080808080808080u)
-            break;
-    }
-    while (p != end && static_cast<signed char>(*p) >= 0)
-        ++p;
-    return p;
-}
-
 constexpr char SeparatorBytes[] = "||MySeparator23||";
 constexpr qsizetype SeparatorLength = qsizetype(sizeof SeparatorBytes - 1);
 static_assert(SeparatorLength == Separator.size());
@@ -200,23 +186,13 @@ void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
 {
     const char* const bytes = m_bytes.data();
     const qsizetype size = m_bytes.size();
-    // Every byte from `clean` to `high`, the next one that is not ASCII (or
-    // the end of what was looked at), is ASCII: a piece that starts there and
-    // ends before it is ASCII without a look of its own.
-    const qsizetype looked = std::min(size, to + SeparatorLength);
-    qsizetype clean = 0;
-    qsizetype high = -1;
-    const auto isAscii = [&](qsizetype begin, qsizetype end) {
-        if (begin < clean || begin > high) {
-            clean = begin;
-            high = nextNonAscii(bytes + begin, bytes + std::max(looked, begin)) - bytes;
-        }
-        return end <= high || nextNonAscii(bytes + high, bytes + end) == bytes + end;
-    };
     const auto hand = [&](qsizetype begin, qsizetype end, bool followed) {
         if (end == begin)
             return;
-        if (isAscii(begin, end)) {
+        unsigned char all = 0;
+        for (qsizetype k = begin; k < end; ++k)
+            all |= static_cast<unsigned char>(bytes[k]);
+        if (all < 0x80) {
             part.pieces.emplace_back(QLatin1StringView(bytes + begin, end - begin));
             return;
         }
