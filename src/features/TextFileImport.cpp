@@ -69,11 +69,8 @@ void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& 
         prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
         return;
     }
-    // ASCII lines go into the list as their own bytes, without widening. A
-    // final LF alone gives the empty code it opens, as in any other file.
     TextFileReader::readItems(
-        path, [&list](const std::vector<QLatin1StringView>& items) { list.appendMany(items); },
-        [&list](const std::vector<QStringView>& items) { list.appendMany(items); }, reading);
+        path, [&list](const std::vector<QStringView>& items) { list.appendMany(items); }, reading);
 }
 
 } // namespace Main

@@ -88,17 +88,6 @@ TEST_F(TextFileImportTest, LineFeedAndCarriageReturnFiles)
               QStringList({"801927504622", "012345678905"}));
 }
 
-TEST_F(TextFileImportTest, AsciiAndOtherLinesKeepTheirOrderInEitherEncoding)
-{
-    // Valid UTF-8 without a mark, then the same bytes of Windows-1252 made
-    // invalid UTF-8 by a lone 0xE9; each ends in a LF alone.
-    EXPECT_EQ(import(files.write("utf8.txt", "a1\r\nd\xC3\xA9j\xC3\xA0\r\nb2\n")),
-              QStringList({"a1", QStringView(u"d\u00E9j\u00E0").toString(), "b2", ""}));
-    host.codes.Clear();
-    EXPECT_EQ(import(files.write("1252.txt", "a1\r\nd\xE9j\xE0\r\nb2\n")),
-              QStringList({"a1", QStringView(u"d\u00E9j\u00E0").toString(), "b2", ""}));
-}
-
 TEST_F(TextFileImportTest, EmptyFileAddsNothingAndAnEmptyLineAddsAnEmptyItem)
 {
     EXPECT_EQ(import(files.write("empty.txt", "")), QStringList());

@@ -476,32 +476,26 @@ void readItems(const QString& path, const BatchSink& items)
 
 void readItems(const QString& path, const BatchSink& items, const Reading& reading)
 {
-    readItems(path, {}, items, reading);
-}
-
-bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
-               const Reading& reading)
-{
     const QByteArray name = QFile::encodeName(path);
     // A pipe without a writer cannot block, and whatever is no regular file is
     // refused before reading.
     struct stat info;
     const FileHandle file = openRegularFile(name, info);
 
-    return readItems({[&file](char* buffer, qsizetype size) -> qsizetype {
-                          while (true) {
-                              const ssize_t n = ::read(file.fd(), buffer, size_t(size));
-                              if (n >= 0)
-                                  return qsizetype(n);
-                              if (errno != EINTR)
-                                  throw systemFailure(errno);
-                          }
-                      },
-                      [&file](qint64 offset) {
-                          if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
-                              throw systemFailure(errno);
-                      }},
-                     ascii, text, reading);
+    readItems({[&file](char* buffer, qsizetype size) -> qsizetype {
+                   while (true) {
+                       const ssize_t n = ::read(file.fd(), buffer, size_t(size));
+                       if (n >= 0)
+                           return qsizetype(n);
+                       if (errno != EINTR)
+                           throw systemFailure(errno);
+                   }
+               },
+               [&file](qint64 offset) {
+                   if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
+                       throw systemFailure(errno);
+               }},
+              {}, items, reading);
 }
 
 } // namespace TextFileReader

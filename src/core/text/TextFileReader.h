@@ -148,9 +148,6 @@ bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const Batc
                const Reading& reading);
 // A file, read as `reading` says.
 void readItems(const QString& path, const BatchSink& items, const Reading& reading);
-// The same with the ASCII items handed on as their bytes, as above.
-bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
-               const Reading& reading);
 
 // The description of the failure of a line beyond the bound.
 QString lineTooLong(quint64 line, qsizetype bound);
