@@ -2,7 +2,6 @@
 
 #include "cli/Interruption.h"
 
-#include <QStringEncoder>
 
 namespace Checker {
 
@@ -27,37 +26,6 @@ std::unique_ptr<SafeFile> openOutput(const QString& path, int out)
 Output::Output(std::unique_ptr<SafeFile> file, QString name)
     : m_file(std::move(file)), m_name(std::move(name)), m_buffer(new char[Capacity])
 {}
-
-void Output::text(QStringView text)
-{
-    // ASCII, as most codes are, is its own bytes in every encoding the
-    // system may use.
-    if (size_t(text.size()) <= Capacity - m_used) {
-        char* const start = m_buffer.get() + m_used;
-        qsizetype i = 0;
-        for (; i < text.size() && text[i].unicode() < 0x80; ++i)
-            start[i] = char(text[i].unicode());
-        if (i == text.size()) {
-            m_used += size_t(i);
-            return;
-        }
-    }
-    // Stateless: a lone surrogate at the end of one text never joins the
-    // start of the next.
-    static thread_local QStringEncoder encoder(QStringConverter::System,
-                                               QStringConverter::Flag::Stateless);
-    // Encoded straight into the buffer when it has room, as a short text
-    // always does; a long one goes through a text of its own.
-    const qsizetype most = encoder.requiredSpace(text.size());
-    if (size_t(most) > Capacity - m_used)
-        flush();
-    if (size_t(most) > Capacity) {
-        put(encoder.encode(text));
-        return;
-    }
-    char* const start = m_buffer.get() + m_used;
-    m_used += size_t(encoder.appendToBuffer(start, text) - start);
-}
 
 void Output::out(const char* bytes, size_t size)
 {

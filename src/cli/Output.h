@@ -65,8 +65,6 @@ public:
     void put(const char* text) { put(text, std::strlen(text)); }
     void put(const QByteArray& bytes) { put(bytes.constData(), size_t(bytes.size())); }
     void put(const Bytes& bytes) { put(bytes.data(), bytes.size()); }
-    // Text in the system's encoding, as the window's text files.
-    void text(QStringView text);
 
     void flush();
     // Writes the rest and puts the file in place.

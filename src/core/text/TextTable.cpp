@@ -1,6 +1,7 @@
 #include "core/text/TextTable.h"
 
 #include "core/files/TextStream.h"
+#include "core/text/Latin1ToUtf8.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -9,32 +10,6 @@
 #include <cstring>
 
 namespace TextTable {
-
-namespace {
-
-// The UTF-8 bytes of Latin-1 text: ASCII as it is, the rest in two bytes.
-char* encodeLatin1(char* out, QLatin1StringView text)
-{
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p != end) {
-        // Runs of ASCII in bulk.
-        const char* ascii = p;
-        while (ascii != end && static_cast<signed char>(*ascii) >= 0)
-            ++ascii;
-        std::memcpy(out, p, size_t(ascii - p));
-        out += ascii - p;
-        p = ascii;
-        if (p == end)
-            break;
-        const auto c = static_cast<unsigned char>(*p++);
-        *out++ = char(0xC0 | (c >> 6));
-        *out++ = char(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
-} // namespace
 
 Output::Output(Sink sink, qsizetype blockChars) : m_sink(std::move(sink)), m_block(blockChars)
 {
@@ -80,7 +55,7 @@ void Output::appendUtf8(ItemText text)
 {
     if (text.isLatin1()) {
         char* const out = room(2 * text.size());
-        m_out.setSize(size_t(encodeLatin1(out, text.latin1()) - m_out.data()));
+        m_out.setSize(size_t(latin1ToUtf8(out, text.latin1()) - m_out.data()));
         return;
     }
     // A text with characters past Latin-1 is rare: the system's encoder, as
