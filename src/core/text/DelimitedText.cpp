@@ -138,29 +138,36 @@ void Parser::finish()
         throw Failure(QStringLiteral("line %1: a quoted field is not closed").arg(m_firstLine));
 }
 
-void readRecords(const TextFileReader::ByteSource& source, const Options& options,
-                 const RecordSink& records)
+namespace {
+
+// The line reader's settings for records of these options.
+TextFileReader::Reading readingFor(const Options& options)
 {
-    Parser parser(options, records);
     TextFileReader::Reading reading;
     reading.chunkBytes = options.chunkBytes;
     reading.longestLine = options.longestField;
     reading.betweenPieces = options.betweenPieces;
+    return reading;
+}
+
+} // namespace
+
+void readRecords(const TextFileReader::ByteSource& source, const Options& options,
+                 const RecordSink& records)
+{
+    Parser parser(options, records);
     TextFileReader::readItems(
         source, {}, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
-        reading);
+        readingFor(options));
     parser.finish();
 }
 
 void readRecords(const QString& path, const Options& options, const RecordSink& records)
 {
     Parser parser(options, records);
-    TextFileReader::Reading reading;
-    reading.chunkBytes = options.chunkBytes;
-    reading.longestLine = options.longestField;
-    reading.betweenPieces = options.betweenPieces;
     TextFileReader::readItems(
-        path, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); }, reading);
+        path, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
+        readingFor(options));
     parser.finish();
 }
 
