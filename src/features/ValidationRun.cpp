@@ -51,28 +51,6 @@ private:
     qsizetype m_shown = 0;
 };
 
-// Step 118's report of a code the check cannot answer for, exactly as the
-// procedure reports a failure there: its text is made once, at the first, and
-// every later one hands the same text on, so that a run with many such codes
-// builds no text for them.
-class TypeMismatchReport
-{
-public:
-    TypeMismatchReport(const Procedure& p, Prompts& prompts) : m_p(p), m_prompts(prompts) {}
-
-    void report()
-    {
-        if (m_text.isEmpty())
-            m_text = errorReportText(QLatin1String(FailureText::TypeMismatch), m_p.tag(), 118);
-        m_prompts.errorReport(m_text);
-    }
-
-private:
-    const Procedure& m_p;
-    Prompts& m_prompts;
-    QString m_text;
-};
-
 } // namespace
 
 // "Start Validating": files every code of the code list into the valid or the
@@ -98,7 +76,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
         const auto positionGone = [&](qsizetype i) { return i > codes.ItemCount(); };
         RunProgress progress(p, host, codes);
-        TypeMismatchReport typeMismatch(p, host.prompts());
+        const QString typeMismatch = QLatin1String(FailureText::TypeMismatch);
         PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
         for (qsizetype i = 1; i <= n; ++i) {
             if (positionGone(i)) {
@@ -125,7 +103,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 code.visit([](auto text) { return modUPCCode::CheckUPCCode(text); }); // 118
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
                 progress.show();
-                typeMismatch.report();
+                p.report(typeMismatch, 118);
             }
             // The code goes over as the list holds it.
             if (p.when(120, [&] { return verdict == modUPCCode::Verdict::Valid; }))

@@ -20,7 +20,12 @@ QString procedureTag(const char* module, const char* procedure)
 
 void Procedure::report(const QString& description, int line)
 {
-    m_prompts.errorReport(errorReportText(description, m_tag, line));
+    if (line != m_reportedLine || description != m_reportedDescription || m_reportText.isEmpty()) {
+        m_reportText = errorReportText(description, m_tag, line);
+        m_reportedDescription = description;
+        m_reportedLine = line;
+    }
+    m_prompts.errorReport(m_reportText);
 }
 
 void Procedure::reportCurrent(int line)

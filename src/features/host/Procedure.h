@@ -63,7 +63,8 @@ public:
     // the repetition runs no round.
     template <typename Count> int count(int line, Count&& count) { return value(line, 0, count); }
 
-    // Reports a failure at a line, as a failing step does.
+    // Reports a failure at a line, as a failing step does. The same failure
+    // reported again (a run over many codes) builds its text only once.
     void report(const QString& description, int line);
 
 private:
@@ -71,4 +72,8 @@ private:
 
     Prompts& m_prompts;
     QString m_tag;
+    // The last report: its failure, line and text.
+    QString m_reportedDescription;
+    int m_reportedLine = 0;
+    QString m_reportText;
 };
