@@ -39,7 +39,8 @@ int pipeOf(const uint8_t* data, size_t size)
 }
 
 // The lines of a pipe: after a mark as a file; otherwise each line that is
-// not ASCII as UTF-8 until one is not valid UTF-8, then as Windows-1252.
+// not ASCII as UTF-8 (a mark it starts with kept) until one is not valid
+// UTF-8, then as Windows-1252.
 QStringList streamedItems(const QByteArray& bytes, const QStringList& asFile)
 {
     if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
@@ -47,13 +48,14 @@ QStringList streamedItems(const QByteArray& bytes, const QStringList& asFile)
         return asFile;
     QStringList items;
     bool windows = false;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                    QStringConverter::Flag::Stateless);
     TextFileReader::BasicLineSplitter<QLatin1StringView> lines(
         [&](const std::vector<QLatin1StringView>& batch) {
             for (const QLatin1StringView line : batch) {
                 const QByteArrayView raw(line.data(), line.size());
                 windows = windows || !raw.isValidUtf8();
-                items.append(windows ? TextFileReader::fromWindows1252(raw)
-                                     : QString::fromUtf8(raw));
+                items.append(windows ? TextFileReader::fromWindows1252(raw) : utf8.decode(raw));
             }
         });
     lines.feed(QLatin1StringView(bytes));

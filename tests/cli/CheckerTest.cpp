@@ -110,6 +110,7 @@ TEST_F(CheckerTest, ListsAreTheWindowsExport)
         "012345678905\r712345678904\r\r0012345678905",
         "012345678905\n\303\251012345678905\n012345678900\n  a very long invalid code \n",
         "\357\273\277012345678905\r\n\357\273\277012345678905\r\n", // marks of UTF-8
+        "712345678904\n\357\273\277012345678905\n",                 // a mark within the text
         "712345678904\r\n" + QByteArray("\x00\x31", 2) + "\r\n",
         "",
         wide,

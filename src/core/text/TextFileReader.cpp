@@ -162,6 +162,9 @@ private:
     bool m_bytesActive;     // the bytes' splitter holds the state, else the text's
     bool m_windows = false; // streaming: a line was no valid UTF-8
     Decoder m_utf8{QStringConverter::Utf8};
+    // A line keeps a mark it starts with, as a character within the text.
+    QStringDecoder m_lineUtf8{QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                          QStringConverter::Flag::Stateless};
     std::unique_ptr<Decoder> m_utf16;
     LineSplitter m_text;
     BasicLineSplitter<QLatin1StringView> m_bytes;
@@ -437,7 +440,7 @@ void Reader::handDecoded(QLatin1StringView line, quint64 number)
 {
     const QByteArrayView bytes(line.data(), line.size());
     m_windows = m_windows || !bytes.isValidUtf8();
-    m_line = m_windows ? fromWindows1252(bytes) : QString::fromUtf8(bytes);
+    m_line = m_windows ? fromWindows1252(bytes) : m_lineUtf8.decode(bytes);
     if (m_longest > 0 && m_line.size() > m_longest)
         throw Failure(lineTooLong(number, m_longest));
     m_views.assign(1, QStringView(m_line));
