@@ -140,7 +140,7 @@ template <typename View> void Block::file(const Rules& rules, quint64 index, Vie
         reported(rules, index, code);
         return;
     }
-    const bool ok = modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid;
+    const bool ok = modUPCCode::CheckUPCCode(code, rules.locale) == modUPCCode::Verdict::Valid;
     valid += ok;
     if (ok)
         listValid(rules, code);

@@ -5,6 +5,7 @@
 #include "core/list/ItemText.h"
 
 #include <QLatin1StringView>
+#include <QLocale>
 #include <QStringView>
 #include <exception>
 #include <utility>
@@ -21,6 +22,7 @@ struct Rules
     bool invalid = false; // the invalid list is written
     bool plain = false;   // the lists one code per line (else held for the table)
     bool gtin = false;    // checked as any GTIN
+    QLocale locale;       // the user's, taken once for the run
     GtinCheck::Form form = GtinCheck::Form::AsGiven; // of the valid list
 };
 

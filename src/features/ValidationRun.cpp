@@ -7,6 +7,8 @@
 #include "features/host/Host.h"
 #include "features/host/Procedure.h"
 
+#include <QLocale>
+
 namespace {
 
 // Steps 112 and 114 of the code the run is at, made when something can see the
@@ -78,6 +80,8 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         RunProgress progress(p, host, codes);
         const QString typeMismatch = QLatin1String(FailureText::TypeMismatch);
         PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
+        // The user's locale, looked up again after the window has run.
+        QLocale locale;
         for (qsizetype i = 1; i <= n; ++i) {
             if (positionGone(i)) {
                 // Item i went at the last yield: its reading is reported, with
@@ -96,11 +100,12 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 code = kept;
                 progress.show();
                 p.step(116, [&] { yield.yieldNow(); });
+                locale = QLocale();
             }
             // A code the check cannot answer for is reported, with the bar at
             // it, and goes to the invalid list.
-            const modUPCCode::Verdict verdict =
-                code.visit([](auto text) { return modUPCCode::CheckUPCCode(text); }); // 118
+            const modUPCCode::Verdict verdict = code.visit(
+                [&](auto text) { return modUPCCode::CheckUPCCode(text, locale); }); // 118
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
                 progress.show();
                 p.report(typeMismatch, 118);

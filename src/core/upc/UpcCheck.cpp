@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVarLengthArray>
+#include <bitset>
 
 namespace modUPCCode {
 
@@ -65,6 +66,7 @@ struct NumberSymbols
     // cannot remain of a text with a digit unless the currency symbol holds
     // one, and then `charactersDecide` is false.
     QString characters;
+    std::bitset<128> asciiCharacters; // those of them that are ASCII
     bool charactersDecide = false;
     bool filled = false;
     // The decimal point, when it is one character and the locale's digits are
@@ -83,6 +85,7 @@ NumberSymbols symbolsFor(const QLocale& locale)
                     locale.currencySymbol(),
                     locale.groupSeparator(),
                     QStringLiteral("e+-.,"),
+                    {},
                     true,
                     true,
                     {},
@@ -91,6 +94,9 @@ NumberSymbols symbolsFor(const QLocale& locale)
                                   locale.positiveSign(), locale.exponential(), locale.percent()})
         for (QChar c : symbol)
             s.characters += c.toLower();
+    for (QChar c : s.characters)
+        if (c.unicode() < 128)
+            s.asciiCharacters.set(c.unicode());
     for (QChar c : s.currency)
         s.charactersDecide = s.charactersDecide && !c.isDigit();
     const bool asciiDigits = locale.zeroDigit() == QLatin1String("0");
@@ -184,9 +190,16 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
         if (const std::optional<bool> number = plainExponentNumber(text))
             return *number;
     if (symbols.charactersDecide)
-        for (QChar c : text)
-            if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower()))
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < 128) {
+                const char16_t lower = u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+                if (!isAsciiDigit(u) && !QChar::isSpace(u) && !symbols.asciiCharacters[lower])
+                    return false;
+            } else if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower())) {
                 return false;
+            }
+        }
     QStringView t = text.trimmed();
     const QStringView currency = symbols.currency;
     if (!currency.isEmpty()) {
@@ -213,7 +226,9 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
     return parsesAsNumber(QStringView(without.constData(), without.size()), locale);
 }
 
-template <typename Char> Verdict check(const Char* code, qsizetype size)
+// The user's locale is looked up (unless given) only for the few codes that
+// need it.
+template <typename Char> Verdict check(const Char* code, qsizetype size, const QLocale* locale)
 {
     // Most codes are twelve digits as they stand.
     if (size == Length) {
@@ -253,7 +268,9 @@ template <typename Char> Verdict check(const Char* code, qsizetype size)
     char16_t text[Length];
     for (int p = 0; p < Length; ++p)
         text[p] = utf16(normalised[p]);
-    return IsNumeric(QStringView(text, Length)) ? Verdict::TypeMismatch : Verdict::NotValid;
+    const QStringView twelve(text, Length);
+    const bool number = locale ? IsNumeric(twelve, *locale) : IsNumeric(twelve);
+    return number ? Verdict::TypeMismatch : Verdict::NotValid;
 }
 
 } // namespace
@@ -282,12 +299,22 @@ std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code)
 
 Verdict CheckUPCCode(QStringView code)
 {
-    return check(code.utf16(), code.size());
+    return check(code.utf16(), code.size(), nullptr);
 }
 
 Verdict CheckUPCCode(QLatin1StringView code)
 {
-    return check(code.data(), code.size());
+    return check(code.data(), code.size(), nullptr);
+}
+
+Verdict CheckUPCCode(QStringView code, const QLocale& locale)
+{
+    return check(code.utf16(), code.size(), &locale);
+}
+
+Verdict CheckUPCCode(QLatin1StringView code, const QLocale& locale)
+{
+    return check(code.data(), code.size(), &locale);
 }
 
 } // namespace modUPCCode

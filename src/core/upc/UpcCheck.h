@@ -61,6 +61,10 @@ template <typename Char> constexpr int CheckDigitFor(const Char* digits, int len
 // rules, as the same text in UTF-16.
 Verdict CheckUPCCode(QStringView code);
 Verdict CheckUPCCode(QLatin1StringView code);
+// The same in a locale taken once for many codes (QLocale() costs a lookup of
+// the system's settings each time).
+Verdict CheckUPCCode(QStringView code, const QLocale& locale);
+Verdict CheckUPCCode(QLatin1StringView code, const QLocale& locale);
 
 // Whether the weighted sum of the first twelve characters is a multiple of ten;
 // no answer when there are fewer or one of them is no digit '0' to '9'.

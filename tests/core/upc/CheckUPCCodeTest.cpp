@@ -45,17 +45,24 @@ protected:
 };
 
 // Every code gets the same verdict as UTF-16 text and, where it is Latin-1, as
-// bytes.
+// bytes; in the user's locale, and in the same locale given (while the user's
+// is another).
 TEST_P(CheckUPCCodeTest, Verdict)
 {
     const QString code = QString::fromUtf16(GetParam().code);
+    const QLocale given = *GetParam().locale;
     EXPECT_EQ(CheckUPCCode(code), GetParam().verdict);
     bool latin1 = true;
     for (QChar c : code)
         latin1 = latin1 && c.unicode() < 0x100;
+    const QByteArray bytes = code.toLatin1();
     if (latin1) {
-        const QByteArray bytes = code.toLatin1();
         EXPECT_EQ(CheckUPCCode(QLatin1StringView(bytes)), GetParam().verdict);
+    }
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    EXPECT_EQ(CheckUPCCode(code, given), GetParam().verdict);
+    if (latin1) {
+        EXPECT_EQ(CheckUPCCode(QLatin1StringView(bytes), given), GetParam().verdict);
     }
 }
 
