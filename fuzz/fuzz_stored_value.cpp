@@ -4,12 +4,15 @@
 // item ending in "||MySeparator23" followed by the separator reads as the
 // separator one item early: the stored format cannot tell these apart).
 // The store's streamed bytes are those of the joined text, and the stored
-// bytes cut a part at a time give the pieces of the whole decoded text.
+// bytes cut a part at a time, or read a window at a time, give the pieces of
+// the whole decoded text.
 #include "FuzzInput.h"
 #include "core/files/StoredCodeList.h"
 #include "support/StoredCodeListReference.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -51,6 +54,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const ItemText& piece : cut.pieces())
             cutPieces.append(piece.toString());
     if (cutPieces != StoredCodeListReference::split(QString::fromUtf8(bytes)))
+        std::abort();
+
+    // Read a window at a time, a few bytes a read.
+    qsizetype at = 0;
+    StoredCodeList::Utf8Windows windows(
+        [&](char* to, qsizetype room) {
+            const qsizetype n = std::min({room, small % 7 + 1, bytes.size() - at});
+            std::memcpy(to, bytes.data() + at, size_t(n));
+            at += n;
+            return n;
+        },
+        small, small);
+    QStringList windowPieces;
+    while (windows.readWindow())
+        while (windows.split().next())
+            for (const ItemText& piece : windows.split().pieces())
+                windowPieces.append(piece.toString());
+    if (windowPieces != cutPieces)
         std::abort();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "features/host/Host.h"
 #include "features/host/Procedure.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -29,36 +30,60 @@ void CodeListStore::restore(Host& host, Procedure& p)
             --m_unrestoredSteps;
         };
     };
-    QByteArray stored;
-    p.step(
-        142, restoring([&] {
-            stored =
-                settings.readUtf8(StoreApplication, StoreSection, StoreKey).value_or(QByteArray());
-        }));
-    if (p.endsIf(144, [&] { return stored.isEmpty(); }))
-        return;
+    // The stored text is read a window at a time: a read that fails, at the
+    // start or later on, is the one report of the reading, and the list then
+    // keeps none of the codes read before it.
+    std::optional<SettingsStore::Reader> value;
+    std::optional<StoredCodeList::Utf8Windows> text;
     ListModel& codes = host.codeList();
-    std::optional<StoredCodeList::Utf8Split> pieces;
-    p.step(146, restoring([&] { pieces.emplace(stored); }));
+    const qsizetype before = codes.ItemCount();
+    bool readFailed = false;
+    const auto readWindow = [&] {
+        bool read = false;
+        p.step(142, restoring([&] {
+                   readFailed = true;
+                   if (!text) {
+                       value = settings.open(StoreApplication, StoreSection, StoreKey);
+                       if (value)
+                           text.emplace([&value](char* to, qsizetype room) {
+                               return value->read(to, room);
+                           });
+                   }
+                   read = text && text->readWindow();
+                   readFailed = false;
+               }));
+        return read;
+    };
+    bool more = readWindow();
+    if (p.endsIf(144, [&] { return !more || text->bytesRead() == 0; }))
+        return;
     bool reserved = false;
     // A part that cannot be cut, or whose codes cannot be taken (no memory
     // left for them), ends the restoring there with its one report; the codes
     // taken before it stay.
-    for (bool more = pieces.has_value(); more;) {
-        more = false;
-        p.step(146, restoring([&] { more = pieces->next(); }));
-        if (!more)
-            break;
+    while (more) {
+        bool cut = false;
+        p.step(146, restoring([&] { cut = text->split().next(); }));
+        if (!cut) {
+            more = m_unrestoredSteps == 0 && readWindow();
+            continue;
+        }
         more = false;
         p.step(152, restoring([&] {
                    if (!reserved) {
-                       codes.reserve(pieces->mostPieces(), pieces->mostCharacters());
+                       const qsizetype size = std::max(value->size(), text->bytesRead());
+                       codes.reserve(StoredCodeList::Utf8Split::mostPiecesIn(size), size);
                        reserved = true;
                    }
-                   codes.appendMany(pieces->pieces());
+                   codes.appendMany(text->split().pieces());
                    more = true;
                }));
     }
+    if (readFailed && before == 0)
+        codes.Clear();
+    else if (readFailed)
+        while (codes.ItemCount() > before)
+            codes.RemoveItem(codes.ItemCount());
     codes.publish();
 }
 

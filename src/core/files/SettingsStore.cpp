@@ -88,36 +88,50 @@ QString SettingsStore::read(const QString& application, const QString& section, 
     return bytes ? QString::fromUtf8(*bytes) : defaultValue;
 }
 
-std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
-                                                  const QString& section, const QString& key) const
+std::optional<SettingsStore::Reader>
+SettingsStore::open(const QString& application, const QString& section, const QString& key) const
 {
     const QByteArray name = QFile::encodeName(pathOf(application, section, key));
     // A pipe cannot block the start, and whatever is no regular file is
     // refused before anything is read.
     struct stat info;
     bool missing = false;
-    const FileHandle file = openRegularFile(name, info, &missing);
+    FileHandle file = openRegularFile(name, info, &missing);
     if (missing)
         return std::nullopt;
+    return Reader(std::move(file), qsizetype(info.st_size));
+}
 
+qsizetype SettingsStore::Reader::read(char* to, qsizetype room) const
+{
+    while (true) {
+        const ssize_t n = ::read(m_file.fd(), to, size_t(room));
+        if (n >= 0)
+            return qsizetype(n);
+        if (errno != EINTR)
+            throw systemFailure(errno);
+    }
+}
+
+std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
+                                                  const QString& section, const QString& key) const
+{
+    const std::optional<Reader> value = open(application, section, key);
+    if (!value)
+        return std::nullopt;
     // Read into a buffer of the file's size; a small one then finds the end
     // (or what the file gained meanwhile).
-    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    QByteArray bytes(value->size(), Qt::Uninitialized);
     qsizetype at = 0;
     while (true) {
         char more[64 * 1024];
         const bool full = at == bytes.size();
-        const ssize_t n = full ? ::read(file.fd(), more, sizeof more)
-                               : ::read(file.fd(), bytes.data() + at, size_t(bytes.size() - at));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw systemFailure(errno);
-        }
+        const qsizetype n = full ? value->read(more, sizeof more)
+                                 : value->read(bytes.data() + at, bytes.size() - at);
         if (n == 0)
             break;
         if (full)
-            bytes.append(more, qsizetype(n));
+            bytes.append(more, n);
         at += n;
     }
     bytes.truncate(at);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/files/FileHandle.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <optional>
+#include <utility>
 
 // The per-user settings store: text values addressed by application name,
 // section and key. Each value lives in a file of its own,
@@ -32,6 +35,27 @@ public:
     // holds no value.
     std::optional<QByteArray> readUtf8(const QString& application, const QString& section,
                                        const QString& key) const;
+
+    // A value open for reading a piece at a time, so that a large one needs
+    // no buffer of its size.
+    class Reader
+    {
+    public:
+        // The value's size when it was opened (it may change meanwhile).
+        qsizetype size() const { return m_size; }
+        // Reads up to `room` bytes into `to`; 0 at the end. Throws Failure.
+        qsizetype read(char* to, qsizetype room) const;
+
+    private:
+        friend class SettingsStore;
+        Reader(FileHandle file, qsizetype size) : m_file(std::move(file)), m_size(size) {}
+        FileHandle m_file;
+        qsizetype m_size;
+    };
+    // The value of a key open for reading; nothing when the key holds none.
+    // Throws Failure as read() does.
+    std::optional<Reader> open(const QString& application, const QString& section,
+                               const QString& key) const;
 
     // Replaces the value of a key whole. Throws Failure when it cannot be
     // written, or when what holds it is no regular file; the previous value

@@ -90,18 +90,24 @@ void Utf8Join::finish()
     flush();
 }
 
-Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, bool cutAhead)
+Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, bool cutAhead, Window window)
     : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))), m_cutAhead(cutAhead),
+      m_window(window),
       m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
     // The one byte-order mark that QString::fromUtf8 drops.
-    if (m_bytes.startsWith("\xEF\xBB\xBF"))
+    if (m_window.startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
         m_at = m_piece = 3;
     // No UTF-8 byte gives more than one UTF-16 unit, and a piece and its
     // separator take at least a separator's bytes and one more.
-    m_mostPieces = bytes.size() / (SeparatorLength + 1) + 1;
+    m_mostPieces = mostPiecesIn(bytes.size());
     m_mostCharacters = bytes.size();
+}
+
+qsizetype Utf8Split::mostPiecesIn(qsizetype bytes)
+{
+    return bytes / (SeparatorLength + 1) + 1;
 }
 
 Utf8Split::~Utf8Split()
@@ -153,7 +159,7 @@ bool Utf8Split::cutNext(Part& part)
     // decodes to more units than it has bytes and the one after it.
     part.decoded.resize(std::min(m_bytes.size(), end + SeparatorLength) - m_piece + 2);
     part.decodedUsed = 0;
-    cut(part, m_at, end, last);
+    cut(part, m_at, end, last && m_window.endsText);
     m_done = last;
     return true;
 }
@@ -201,6 +207,38 @@ void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
     m_at = std::max(k, to);
     if (last)
         hand(m_piece, size, false);
+}
+
+Utf8Windows::Utf8Windows(Read read, qsizetype windowBytes, qsizetype partBytes)
+    : m_source(std::move(read)), m_windowBytes(std::max(windowBytes, 2 * SeparatorLength)),
+      m_partBytes(partBytes)
+{}
+
+bool Utf8Windows::readWindow()
+{
+    if (m_ended)
+        return false;
+    const bool first = !m_split;
+    if (m_split) {
+        const qsizetype rest = m_split->rest();
+        m_split.reset();
+        m_used -= rest;
+        std::memmove(m_buffer.data(), m_buffer.constData() + rest, size_t(m_used));
+    }
+    if (m_buffer.size() < m_windowBytes || 2 * m_used > m_buffer.size())
+        m_buffer.resize(std::max(m_windowBytes, 2 * m_buffer.size()));
+    while (m_used < m_buffer.size()) {
+        const qsizetype n = m_source(m_buffer.data() + m_used, m_buffer.size() - m_used);
+        if (n == 0) {
+            m_ended = true;
+            break;
+        }
+        m_used += n;
+        m_read += n;
+    }
+    m_split.emplace(QByteArrayView(m_buffer.constData(), m_used), m_partBytes, true,
+                    Window{first, m_ended});
+    return true;
 }
 
 } // namespace StoredCodeList

@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -69,11 +70,20 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
 //
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
+// Where bytes stand in the stored text: a window of it need not start or end
+// it. The piece after the last separator of a window that does not end the
+// text is left uncut: it begins the next window.
+struct Window
+{
+    bool startsText = true;
+    bool endsText = true;
+};
+
 class Utf8Split
 {
 public:
     explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20,
-                       bool cutAhead = true);
+                       bool cutAhead = true, Window window = Window());
     ~Utf8Split();
     Utf8Split(const Utf8Split&) = delete;
     Utf8Split& operator=(const Utf8Split&) = delete;
@@ -88,6 +98,10 @@ public:
     // At most how many pieces and characters there are in all.
     qsizetype mostPieces() const { return m_mostPieces; }
     qsizetype mostCharacters() const { return m_mostCharacters; }
+    static qsizetype mostPiecesIn(qsizetype bytes);
+
+    // Where the piece left uncut starts, once next() has answered false.
+    qsizetype rest() const { return m_piece; }
 
 private:
     struct Part
@@ -104,6 +118,7 @@ private:
     QByteArrayView m_bytes;
     qsizetype m_partBytes;
     bool m_cutAhead;
+    Window m_window;
     qsizetype m_at = 0;    // separators that start before this are cut
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
@@ -115,6 +130,41 @@ private:
     std::exception_ptr m_aheadFailure;
     qsizetype m_mostPieces = 0;
     qsizetype m_mostCharacters = 0;
+};
+
+// The stored text read a window at a time and each window cut by a
+// Utf8Split: the same pieces, in the same order, as of the whole text, with a
+// buffer of about a window instead of the whole text (a piece longer than
+// half a window makes it grow).
+//
+//     Utf8Windows text(read);
+//     while (text.readWindow())
+//         while (text.split().next()) use(text.split().pieces());
+class Utf8Windows
+{
+public:
+    // Reads up to `room` bytes into `to`; 0 at the end.
+    using Read = std::function<qsizetype(char* to, qsizetype room)>;
+
+    explicit Utf8Windows(Read read, qsizetype windowBytes = qsizetype(8) << 20,
+                         qsizetype partBytes = qsizetype(1) << 20);
+
+    // Reads the next window, after the pieces of the last one, and starts its
+    // split; false when the text has ended before. What `read` throws goes on.
+    bool readWindow();
+    Utf8Split& split() { return *m_split; }
+    // The bytes read so far.
+    qsizetype bytesRead() const { return m_read; }
+
+private:
+    Read m_source;
+    qsizetype m_windowBytes;
+    qsizetype m_partBytes;
+    QByteArray m_buffer;
+    qsizetype m_used = 0;
+    qsizetype m_read = 0;
+    bool m_ended = false;
+    std::optional<Utf8Split> m_split;
 };
 
 } // namespace StoredCodeList

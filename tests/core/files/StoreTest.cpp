@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -154,6 +156,26 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
                 << bytes.toHex().constData() << " part " << part << " ahead " << ahead;
             EXPECT_LE(pieces.size(), cut.mostPieces());
             EXPECT_LE(characters, cut.mostCharacters());
+        }
+        // Read a window at a time, a few bytes a read.
+        for (const auto& [window, reads] : std::vector<std::pair<qsizetype, qsizetype>>{
+                 {34, 1}, {35, 7}, {40, 3}, {1 << 20, 1 << 20}}) {
+            qsizetype at = 0;
+            StoredCodeList::Utf8Windows text(
+                [&](char* to, qsizetype room) {
+                    const qsizetype n = std::min({room, reads, bytes.size() - at});
+                    std::memcpy(to, bytes.constData() + at, size_t(n));
+                    at += n;
+                    return n;
+                },
+                window, 5);
+            QStringList pieces;
+            while (text.readWindow())
+                while (text.split().next())
+                    for (ItemText piece : text.split().pieces())
+                        pieces.append(piece.toString());
+            EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " window " << window;
+            EXPECT_EQ(text.bytesRead(), bytes.size());
         }
     }
 }
