@@ -2,7 +2,6 @@
 
 #include "cli/Interruption.h"
 
-
 namespace Checker {
 
 QString outputName(const QString& path)

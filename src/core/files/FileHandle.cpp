@@ -33,3 +33,14 @@ FileHandle openRegularFile(const QByteArray& name, int access, struct stat& info
         throw systemFailure(errno);
     return file;
 }
+
+qsizetype readSome(const FileHandle& file, char* to, qsizetype room)
+{
+    while (true) {
+        const ssize_t n = ::read(file.fd(), to, size_t(room));
+        if (n >= 0)
+            return qsizetype(n);
+        if (errno != EINTR)
+            throw systemFailure(errno);
+    }
+}

@@ -49,6 +49,10 @@ private:
     int m_fd = -1;
 };
 
+// Reads up to `room` bytes of a regular file into `to`, again when a signal
+// cuts the read short; 0 at the end. Throws Failure.
+qsizetype readSome(const FileHandle& file, char* to, qsizetype room);
+
 // Opens the file `name` for reading, only when it is a regular file (links
 // followed), and without ever waiting: a pipe with no writer, a device or a
 // socket is refused with "Not a regular file", a folder with the system's

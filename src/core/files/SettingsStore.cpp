@@ -104,13 +104,7 @@ SettingsStore::open(const QString& application, const QString& section, const QS
 
 qsizetype SettingsStore::Reader::read(char* to, qsizetype room) const
 {
-    while (true) {
-        const ssize_t n = ::read(m_file.fd(), to, size_t(room));
-        if (n >= 0)
-            return qsizetype(n);
-        if (errno != EINTR)
-            throw systemFailure(errno);
-    }
+    return readSome(m_file, to, room);
 }
 
 std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,

@@ -485,15 +485,7 @@ void readItems(const QString& path, const BatchSink& items, const Reading& readi
     struct stat info;
     const FileHandle file = openRegularFile(name, info);
 
-    readItems({[&file](char* buffer, qsizetype size) -> qsizetype {
-                   while (true) {
-                       const ssize_t n = ::read(file.fd(), buffer, size_t(size));
-                       if (n >= 0)
-                           return qsizetype(n);
-                       if (errno != EINTR)
-                           throw systemFailure(errno);
-                   }
-               },
+    readItems({[&file](char* buffer, qsizetype size) { return readSome(file, buffer, size); },
                [&file](qint64 offset) {
                    if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
                        throw systemFailure(errno);
