@@ -69,8 +69,10 @@ void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& 
         prompts.messageBox(QStringLiteral("File not found"), ApplicationTitle());
         return;
     }
+    // ASCII lines go into the list as the bytes they are, without widening.
     TextFileReader::readItems(
-        path, [&list](const std::vector<QStringView>& items) { list.appendMany(items); }, reading);
+        path, [&list](const std::vector<QLatin1StringView>& items) { list.appendMany(items); },
+        [&list](const std::vector<QStringView>& items) { list.appendMany(items); }, reading);
 }
 
 } // namespace Main

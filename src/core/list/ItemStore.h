@@ -16,9 +16,19 @@
 
 namespace ItemStoreDetail {
 
-// A growable array of plain values kept with realloc, so that a large buffer
-// grows by remapping its pages instead of copying them (and without holding
-// the old and the new buffer at once).
+// Memory for the large buffers of lists and texts. A block of at least
+// MappedBytes is a mapping of its own, so that it grows by moving its pages
+// rather than copying them, without holding the old and the new block at once,
+// and goes back to the system when freed; a smaller one comes from malloc.
+inline constexpr size_t MappedBytes = size_t(1) << 20;
+// The size a block of at least `bytes` gets: a mapping takes whole pages.
+size_t blockBytes(size_t bytes);
+// `block` (of `had` bytes, or none) grown to `bytes` (from blockBytes), its
+// contents kept. Throws std::bad_alloc; the block is then as it was.
+void* growBlock(void* block, size_t had, size_t bytes);
+void freeBlock(void* block, size_t bytes);
+
+// A growable array of plain values in such a block.
 template <typename T> class PlainBuffer
 {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -27,7 +37,7 @@ public:
     PlainBuffer() = default;
     PlainBuffer(const PlainBuffer&) = delete;
     PlainBuffer& operator=(const PlainBuffer&) = delete;
-    ~PlainBuffer() { std::free(m_data); }
+    ~PlainBuffer() { freeBlock(m_data, m_capacity * sizeof(T)); }
 
     T* data() { return m_data; }
     const T* data() const { return m_data; }
@@ -38,16 +48,15 @@ public:
     const T& operator[](size_t i) const { return m_data[i]; }
     T& back() { return m_data[m_size - 1]; }
 
-    // Exactly room for `n` values; throws std::bad_alloc.
+    // Room for at least `n` values (exactly `n` below MappedBytes); throws
+    // std::bad_alloc.
     void reserve(size_t n)
     {
         if (n <= m_capacity)
             return;
-        void* grown = std::realloc(m_data, n * sizeof(T));
-        if (!grown)
-            throw std::bad_alloc();
-        m_data = static_cast<T*>(grown);
-        m_capacity = n;
+        const size_t bytes = blockBytes(n * sizeof(T));
+        m_data = static_cast<T*>(growBlock(m_data, m_capacity * sizeof(T), bytes));
+        m_capacity = bytes / sizeof(T);
     }
     // The calls below need the room to be there already.
     void push_back(T value) { m_data[m_size++] = value; }
@@ -76,7 +85,7 @@ public:
     }
     void release()
     {
-        std::free(m_data);
+        freeBlock(m_data, m_capacity * sizeof(T));
         m_data = nullptr;
         m_size = m_capacity = 0;
     }

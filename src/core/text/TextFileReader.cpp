@@ -479,18 +479,25 @@ void readItems(const QString& path, const BatchSink& items)
 
 void readItems(const QString& path, const BatchSink& items, const Reading& reading)
 {
+    readItems(path, {}, items, reading);
+}
+
+bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
+               const Reading& reading)
+{
     const QByteArray name = QFile::encodeName(path);
     // A pipe without a writer cannot block, and whatever is no regular file is
     // refused before reading.
     struct stat info;
     const FileHandle file = openRegularFile(name, info);
 
-    readItems({[&file](char* buffer, qsizetype size) { return readSome(file, buffer, size); },
-               [&file](qint64 offset) {
-                   if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
-                       throw systemFailure(errno);
-               }},
-              {}, items, reading);
+    return readItems(
+        {[&file](char* buffer, qsizetype size) { return readSome(file, buffer, size); },
+         [&file](qint64 offset) {
+             if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
+                 throw systemFailure(errno);
+         }},
+        ascii, text, reading);
 }
 
 } // namespace TextFileReader

@@ -146,8 +146,11 @@ struct Reading
 // a LF alone, whose empty item came last.
 bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
-// A file, read as `reading` says.
+// A file, read as `reading` says; the second with its ASCII items as bytes,
+// as above.
 void readItems(const QString& path, const BatchSink& items, const Reading& reading);
+bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
+               const Reading& reading);
 
 // The description of the failure of a line beyond the bound.
 QString lineTooLong(quint64 line, qsizetype bound);
