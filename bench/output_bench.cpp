@@ -166,8 +166,7 @@ int main(int argc, char** argv)
     {
         PacedYield yield([&] { form->DoEvents(); });
         const Figures f = measure([&] {
-            Main::SaveListviewProperlySpacedWithoutProgressBar(valid, path, script,
-                                                               std::ref(yield));
+            Main::SaveListviewProperlySpacedWithoutProgressBar(valid, path, script, yield);
         });
         std::printf("    a paced save let the window run %lld times (%.1f per second)\n",
                     static_cast<long long>(yield.yields()), double(yield.yields()) / f.seconds);

@@ -23,8 +23,7 @@ void copyListToClipboard(Host& host, const ListModel& list, const char* handler)
     Procedure p(host.prompts(), procedureTag("Form1", handler));
     p.step(106, [&] {
         PacedYield yield([&host] { host.DoEvents(); });
-        Main::CopyListviewProperlySpacedToClipboard(list, *host.services().clipboard,
-                                                    std::ref(yield));
+        Main::CopyListviewProperlySpacedToClipboard(list, *host.services().clipboard, yield);
     });
     p.step(108, [&] { host.prompts().messageBox(CopiedMessage, Main::ApplicationTitle()); });
 }
@@ -53,10 +52,9 @@ void ClipboardCopy::copyInvalidList(Host& host)
     copyListToClipboard(host, host.invalidList(), "PushButton11_Click");
 }
 
-namespace Main {
+namespace {
 
-void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
-                                           const std::function<void()>& doEvents)
+template <typename Pace> void copyAsTable(const ListModel& lv, Clipboard& clipboard, Pace& doEvents)
 {
     if (lv.ItemCount() == 0)
         return;
@@ -71,8 +69,24 @@ void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipb
     // The room reserved for the longest lines goes back.
     text.squeeze();
 
-    ClearClipboardWithRetries(clipboard);
-    SetClipboardTextWithRetries(clipboard, text);
+    Main::ClearClipboardWithRetries(clipboard);
+    Main::SetClipboardTextWithRetries(clipboard, text);
+}
+
+} // namespace
+
+namespace Main {
+
+void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
+                                           const std::function<void()>& doEvents)
+{
+    copyAsTable(lv, clipboard, doEvents);
+}
+
+void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
+                                           PacedYield& doEvents)
+{
+    copyAsTable(lv, clipboard, doEvents);
 }
 
 void ClearClipboardWithRetries(Clipboard& clipboard)

@@ -7,6 +7,7 @@
 
 class Clipboard;
 class ListModel;
+class PacedYield;
 class Prompts;
 class RandomSource;
 class UrlOpener;
@@ -73,6 +74,11 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
                                                   Prompts& prompts,
                                                   const std::function<void()>& doEvents,
                                                   const TextFileMaker& files = {});
+// The same with the window's paced yield, which lets the stretches of items
+// where the window does not run be written in one go.
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts, PacedYield& doEvents,
+                                                  const TextFileMaker& files = {});
 
 // ClipboardCopy.cpp
 // Puts the checked items of a list on the clipboard as text: one line per
@@ -88,6 +94,9 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
 // vanished meanwhile) ends the copy and passes up to the caller.
 void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            const std::function<void()>& doEvents);
+// The same with the window's paced yield (see above).
+void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
+                                           PacedYield& doEvents);
 
 // Empties the clipboard, trying up to 1000 times; failures are absorbed.
 void ClearClipboardWithRetries(Clipboard& clipboard);

@@ -109,8 +109,7 @@ void saveListAsTextFile(Host& host, const ListModel& list, const char* handler)
     p.step(118, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     p.step(120, [&] {
         PacedYield yield([&host] { host.DoEvents(); });
-        Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, host.prompts(),
-                                                           std::ref(yield));
+        Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, host.prompts(), yield);
     });
     p.step(122, [&] { host.SetMousePointer(PointerMode::Default); });
 }
@@ -127,12 +126,11 @@ void TextExport::saveInvalidList(Host& host)
     saveListAsTextFile(host, host.invalidList(), "PushButton8_Click");
 }
 
-namespace Main {
+namespace {
 
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts,
-                                                  const std::function<void()>& doEvents,
-                                                  const TextFileMaker& files)
+template <typename Pace>
+void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pace& doEvents,
+                 const TextFileMaker& files)
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
     NumberedSteps steps{p};
@@ -165,6 +163,25 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
     });
     p.step(186, [&] { ts.reset(); });
     p.step(188, [&] { fso.reset(); });
+}
+
+} // namespace
+
+namespace Main {
+
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts,
+                                                  const std::function<void()>& doEvents,
+                                                  const TextFileMaker& files)
+{
+    saveAsTable(lv, path, prompts, doEvents, files);
+}
+
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts, PacedYield& doEvents,
+                                                  const TextFileMaker& files)
+{
+    saveAsTable(lv, path, prompts, doEvents, files);
 }
 
 } // namespace Main

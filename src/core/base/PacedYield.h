@@ -44,6 +44,20 @@ public:
     }
     void yieldNow();
 
+    // For a stretch of yield points that each cost little (a line of a
+    // table): whether the window is due to run within the next `calls` of
+    // them, found with one look at the clock at most. When it is not, the
+    // calls count as made and the caller passes them without asking; when it
+    // is, the caller asks at each of them as usual, and the first yields.
+    bool dueWithin(qint64 calls)
+    {
+        if (m_skip >= calls) {
+            m_skip -= int(calls);
+            return false;
+        }
+        return lookForStretch();
+    }
+
     // How often the window was let run.
     qint64 yields() const { return m_yields; }
 
@@ -52,6 +66,7 @@ private:
     static constexpr int CallsPerLook = 16;
 
     bool check();
+    bool lookForStretch();
     qint64 now() const;
 
     std::function<void()> m_doEvents;

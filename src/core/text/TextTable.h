@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Failure.h"
+#include "core/base/PacedYield.h"
 #include "core/list/ListModel.h"
 
 #include <QByteArray>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 class QIODevice;
@@ -106,6 +108,55 @@ public:
     }
     // The text and a TAB.
     void appendUnpaddedCell(ItemText text);
+
+    // The whole line of a table of one column, as the cell, its line end and
+    // lineEnded() make it: for a file the text, blanks up to `width`, a TAB
+    // and CR LF; for the clipboard the text without the blanks at its end and
+    // CR LF. Only where that takes no allocation and hands on no block, and
+    // for a text taken the quick way (ASCII into UTF-8, Latin-1 into UTF-16);
+    // else false, with nothing appended.
+    bool appendQuietLine(ItemText text, qsizetype width, Layout layout)
+    {
+        if (!text.isLatin1())
+            return false;
+        const char* const in = text.latin1().data();
+        qsizetype n = text.size();
+        const bool file = layout == Layout::File;
+        if (!file)
+            while (n > 0 && in[n - 1] == ' ')
+                --n;
+        const qsizetype blanks = file && width > n ? width - n : 0;
+        const qsizetype line = n + blanks + (file ? 3 : 2);
+        if (m_utf8) {
+            const size_t used = m_out.size();
+            if (!file || used + size_t(line) > m_out.capacity() ||
+                (m_byteSink && qsizetype(used) + line >= m_block) || !isAscii(in, n))
+                return false;
+            char* const out = m_out.data() + used;
+            if (n > 0)
+                std::memcpy(out, in, size_t(n));
+            std::memset(out + n, ' ', size_t(blanks));
+            std::memcpy(out + n + blanks, "\t\r\n" + (file ? 0 : 1), size_t(file ? 3 : 2));
+            m_out.setSize(used + size_t(line));
+            return true;
+        }
+        const qsizetype used = m_text.size();
+        if (used + line > m_text.capacity() || !m_text.isDetached() ||
+            (m_sink && used + line >= m_block))
+            return false;
+        m_text.resize(used + line);
+        auto* const out = reinterpret_cast<char16_t*>(m_text.data()) + used;
+        for (qsizetype k = 0; k < n; ++k)
+            out[k] = static_cast<unsigned char>(in[k]);
+        for (qsizetype k = n; k < n + blanks; ++k)
+            out[k] = u' ';
+        char16_t* end = out + n + blanks;
+        if (file)
+            *end++ = u'\t';
+        end[0] = u'\r';
+        end[1] = u'\n';
+        return true;
+    }
     // CR LF.
     void endFileLine()
     {
@@ -294,6 +345,57 @@ struct PassFailuresOn
 };
 
 // The column widths. `pace` is called at each yield point.
+// Quiet stretches ---------------------------------------------------------------
+//
+// With a paced yield, a stretch of items whose yield points are all passed
+// without the window running is walked without the phases: the list cannot
+// change there, so every read succeeds, and each line comes out as its phases
+// would make it. A stretch is short (its lines are less than a block), and
+// the first item that needs more (another column, a text the quick way does
+// not take, a full block) goes the careful way.
+
+template <typename Pace>
+concept QuietStretches = std::is_same_v<std::remove_cvref_t<Pace>, PacedYield>;
+
+// The widest cell of column 1 over a stretch of items from `from`, taken into
+// `w`; answers the item after the stretch (`from` when there is none).
+template <typename Source>
+qsizetype measureQuietItems(Source& source, PacedYield& pace, qsizetype from, qsizetype items,
+                            qsizetype& w)
+{
+    constexpr qsizetype StretchItems = 1024;
+    const qsizetype last = std::min(items, from + StretchItems - 1);
+    if (last > source.items() || pace.dueWithin(last - from + 1))
+        return from;
+    for (qsizetype i = from; i <= last; ++i)
+        w = std::max(w, source.cell(i, 1).size());
+    return last + 1;
+}
+
+// The lines of a stretch of items of a one-column list from `from`; answers
+// the first item not written.
+template <typename Source>
+qsizetype writeQuietLines(Source& source, Layout layout, const Widths& widths, Output& out,
+                          PacedYield& pace, qsizetype from, qsizetype items)
+{
+    constexpr qsizetype StretchItems = 512;
+    constexpr qsizetype StretchUnits = qsizetype(64) * 1024;
+    const qsizetype last = std::min(items, from + StretchItems - 1);
+    // A checked item has two yield points (its own and its cell's).
+    if (widths.empty() || source.columns() != 1 || last > source.items() ||
+        pace.dueWithin(2 * (last - from + 1)))
+        return from;
+    const qsizetype width = widths.front();
+    const qsizetype start = out.size();
+    for (qsizetype i = from; i <= last; ++i) {
+        if (out.size() - start >= StretchUnits)
+            return i;
+        if (source.checked(i) && !out.appendQuietLine(source.cell(i, 1), width, layout))
+            return i;
+    }
+    return last + 1;
+}
+
 template <typename Source, typename Pace, typename Policy>
 Widths measureWidths(Source& source, Layout layout, Pace&& pace, Policy&& policy)
 {
@@ -308,6 +410,10 @@ Widths measureWidths(Source& source, Layout layout, Pace&& pace, Policy&& policy
         const qsizetype items =
             policy.value(At{Phase::MeasureItems, c}, qsizetype(0), [&] { return source.items(); });
         for (qsizetype i = 1; i <= items; ++i) {
+            if constexpr (QuietStretches<Pace>) {
+                if (c == 1 && (i = measureQuietItems(source, pace, i, items, w)) > items)
+                    break;
+            }
             policy.step(At{Phase::MeasureYield, c}, pace);
             if (policy.value(At{Phase::CellLonger, c}, true,
                              [&] { return w < source.cell(i, c).size(); })) {
@@ -382,6 +488,10 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out
     out.reserveLines(items, widths);
     auto gone = [&](qsizetype i) { return i > source.items(); };
     for (qsizetype i = 1; i <= items; ++i) {
+        if constexpr (QuietStretches<Pace>) {
+            if ((i = writeQuietLines(source, layout, widths, out, pace, i, items)) > items)
+                break;
+        }
         policy.step(At{Phase::RowYield}, pace);
         if (!policy.value(At{Phase::RowChecked}, true, [&] { return source.checked(i); }))
             continue;

@@ -184,11 +184,8 @@ std::optional<bool> plainExponentNumber(QStringView text)
 bool readsAsNumberIn(QStringView text, const QLocale& locale)
 {
     const NumberSymbols& symbols = symbolsOf(locale);
-    if (plainDecimal(text, symbols.point))
-        return true;
-    if (symbols.plainExponent)
-        if (const std::optional<bool> number = plainExponentNumber(text))
-            return *number;
+    // A character no number holds decides first (a letter, mostly): the
+    // plain forms below hold none.
     if (symbols.charactersDecide)
         for (QChar c : text) {
             const char16_t u = c.unicode();
@@ -200,6 +197,11 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
                 return false;
             }
         }
+    if (plainDecimal(text, symbols.point))
+        return true;
+    if (symbols.plainExponent)
+        if (const std::optional<bool> number = plainExponentNumber(text))
+            return *number;
     QStringView t = text.trimmed();
     const QStringView currency = symbols.currency;
     if (!currency.isEmpty()) {

@@ -67,6 +67,22 @@ TEST(PacedYield, TheClockIsReadOnlyEveryFewCalls)
     EXPECT_EQ(clock.looks, 101);
 }
 
+TEST(PacedYield, AStretchLooksOnceAndCountsItsCalls)
+{
+    FakeClock clock;
+    int yields = 0;
+    PacedYield yield([&] { ++yields; }, Interval, clock.clock());
+    EXPECT_TRUE(yield.dueWithin(100)); // the first call yields
+    yield();
+    const int looks = clock.looks;
+    EXPECT_FALSE(yield.dueWithin(100));
+    EXPECT_EQ(clock.looks, looks + 1);
+    clock.now += Interval;
+    EXPECT_TRUE(yield.dueWithin(100));
+    yield(); // the first call after a due stretch yields
+    EXPECT_EQ(yields, 2);
+}
+
 TEST(PacedYield, TheIntervalCountsFromTheEndOfASlowYield)
 {
     FakeClock clock;
