@@ -219,22 +219,35 @@ double cpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The page faults of the window's thread so far: each first touch of fresh
+// memory there.
+long pageFaults()
+{
+    rusage usage = {};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt;
+}
+
 struct Stage
 {
     QElapsedTimer timer;
     double cpu;
+    long faults;
     const char* name;
     explicit Stage(const char* stageName) : name(stageName)
     {
         resetPeak();
         cpu = cpuSeconds();
+        faults = pageFaults();
         timer.start();
     }
     void done(const char* detail)
     {
         const double seconds = timer.nsecsElapsed() / 1e9;
-        std::printf("%-28s %8.3f s (cpu %6.3f s)  peak %7.1f MiB   now %7.1f MiB   %s\n", name,
-                    seconds, cpuSeconds() - cpu, peakMiB(), currentMiB(), detail);
+        std::printf(
+            "%-28s %8.3f s (cpu %6.3f s)  peak %7.1f MiB   now %7.1f MiB   %6ld faults   %s\n",
+            name, seconds, cpuSeconds() - cpu, peakMiB(), currentMiB(), pageFaults() - faults,
+            detail);
         std::fflush(stdout);
     }
 };
