@@ -318,17 +318,17 @@ public:
 
 TEST(PacedValidationRun, WhereverTheBarIsSeenItShowsTheCodeTheRunIsAt)
 {
-    // 200 different codes, one of them failing the check; the clock moves on
-    // 0.3 ms at each look, so the window runs only every few dozen codes.
+    // 2000 different codes, one of them failing the check; the clock moves
+    // on 0.6 ms at each look, so the window runs only every few hundred codes.
     ScriptedServices script;
     CountingHost host(script.services());
     QStringList codes;
-    for (int k = 1; k <= 200; ++k)
-        codes.append(k == 150 ? QStringLiteral("+12345678905") : QStringLiteral("c%1").arg(k));
+    for (int k = 1; k <= 2000; ++k)
+        codes.append(k == 1500 ? QStringLiteral("+12345678905") : QStringLiteral("c%1").arg(k));
     fill(host.codes, codes);
     QStringList wrong;
     auto check = [&](const char* where) {
-        const int k = qRound(host.ProgressValue() * 2); // of 200 codes
+        const int k = qRound(host.ProgressValue() * 20); // of 2000 codes
         if (k < 1 || host.ProgressText() != "Processing: " + codes[k - 1])
             wrong.append(QStringLiteral("%1: %2 at %3")
                              .arg(where, host.ProgressText())
@@ -342,7 +342,7 @@ TEST(PacedValidationRun, WhereverTheBarIsSeenItShowsTheCodeTheRunIsAt)
         }
     };
     qint64 now = 0;
-    ValidationRun::startValidating(host, 1'000'000, [&now] { return now += 300'000; });
+    ValidationRun::startValidating(host, 1'000'000, [&now] { return now += 600'000; });
     EXPECT_EQ(wrong, QStringList());
     EXPECT_GT(host.yields, 1);
     EXPECT_LT(host.yields, 20);
@@ -352,6 +352,49 @@ TEST(PacedValidationRun, WhereverTheBarIsSeenItShowsTheCodeTheRunIsAt)
     EXPECT_EQ(script.errors().size(), 1);
     EXPECT_EQ(script.log.last(), Done);
     EXPECT_EQ(host.ProgressText(), "Progress Bar");
+}
+
+// Where the window does not run, codes are filed a stretch at a time: the
+// lists, the reports and the bar at each report are those of a run that
+// takes every step of every code.
+TEST(PacedValidationRun, StretchesFileAsEveryStepWould)
+{
+    const QStringList kinds = {"712345678904",
+                               "712345678905",
+                               "+12345678905",
+                               "",
+                               "1234.5678901",
+                               "7-12345-67890-4",
+                               QStringLiteral("caf\u00e9"),
+                               QStringLiteral("\u4e2d\u6587"),
+                               "12345678901E"};
+    QStringList codes;
+    for (int k = 0; k < 3000; ++k)
+        codes.append(kinds.at(k * 7 % 19 % kinds.size()));
+    struct Run
+    {
+        QStringList valid, invalid, reports;
+        qint64 yields;
+    };
+    const auto run = [&](qint64 interval) {
+        ScriptedServices script;
+        ScriptedHost host(script.services());
+        fill(host.codes, codes);
+        QStringList reports;
+        script.whileMessageShows = [&](const QString& text) {
+            reports.append(text + " | " + host.ProgressText());
+        };
+        qint64 now = 0;
+        ValidationRun::startValidating(host, interval, [&now] { return now += 1000; });
+        return Run{itemsOf(host.valid), itemsOf(host.invalid), reports, host.yields};
+    };
+    const Run everyStep = run(0);
+    const Run stretches = run(1'000'000'000);
+    EXPECT_EQ(stretches.valid, everyStep.valid);
+    EXPECT_EQ(stretches.invalid, everyStep.invalid);
+    EXPECT_EQ(stretches.reports, everyStep.reports);
+    EXPECT_GT(everyStep.reports.size(), 300);
+    EXPECT_EQ(stretches.yields, 1);
 }
 
 } // namespace
