@@ -9,6 +9,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -89,11 +90,26 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         // Files a stretch of codes from `from` among which the window does not
         // run, so that nothing changes the lists there, without the checks of
         // each code's steps; it stops before a code the check cannot answer
-        // for. Answers the first code not filed.
+        // for. Each list takes its codes of the stretch at once; when it
+        // cannot, they go one by one as their steps would file them. Answers
+        // the first code not filed.
+        std::vector<ItemText> toValid, toInvalid;
+        toValid.reserve(size_t(QuietCodes));
+        toInvalid.reserve(size_t(QuietCodes));
+        const auto fileAll = [&](ListModel& list, const std::vector<ItemText>& texts, int line) {
+            try {
+                list.appendMany(texts);
+            } catch (...) {
+                for (const ItemText text : texts)
+                    p.step(line, [&] { list.AppendItem(text); });
+            }
+        };
         const auto fileQuietStretch = [&](qsizetype from) {
             const qsizetype last = std::min(n, from + QuietCodes - 1);
             if (last > codes.ItemCount() || yield.dueWithin(last - from + 1))
                 return from;
+            toValid.clear();
+            toInvalid.clear();
             qsizetype i = from;
             for (; i <= last; ++i) {
                 const ItemText code = codes.ItemAt(i);
@@ -101,11 +117,10 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                     code.visit([&](auto text) { return modUPCCode::CheckUPCCode(text, locale); });
                 if (verdict == modUPCCode::Verdict::TypeMismatch)
                     break;
-                if (verdict == modUPCCode::Verdict::Valid)
-                    p.step(122, [&] { valid.AppendItem(code); });
-                else
-                    p.step(124, [&] { invalid.AppendItem(code); });
+                (verdict == modUPCCode::Verdict::Valid ? toValid : toInvalid).push_back(code);
             }
+            fileAll(valid, toValid, 122);
+            fileAll(invalid, toInvalid, 124);
             progress.reached(i - 1);
             return i;
         };
