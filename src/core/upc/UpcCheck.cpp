@@ -143,7 +143,7 @@ bool plainDecimal(QStringView text, QChar point)
     return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
 }
 
-// For ASCII digits, an "e" or "E" and ASCII digits, whether they stand for a
+// For ASCII digits with an "e" or "E" among them, whether they stand for a
 // finite double (the largest is about 1.8e308); no answer for another text or
 // a value too near the largest to tell by its number of digits.
 std::optional<bool> plainExponentNumber(QStringView text)
@@ -159,8 +159,10 @@ std::optional<bool> plainExponentNumber(QStringView text)
             return std::nullopt;
         }
     }
-    if (at <= 0 || at == text.size() - 1)
+    if (at < 0)
         return std::nullopt;
+    if (at == 0 || at == text.size() - 1)
+        return false; // no digits on one side of the "e": no number
     qsizetype first = 0; // the first significant digit of the mantissa
     while (first < at && text[first] == u'0')
         ++first;
