@@ -130,13 +130,30 @@ public:
         if (m_utf8) {
             const size_t used = m_out.size();
             if (!file || used + size_t(line) > m_out.capacity() ||
-                (m_byteSink && qsizetype(used) + line >= m_block) || !isAscii(in, n))
+                (m_byteSink && qsizetype(used) + line >= m_block))
                 return false;
             char* const out = m_out.data() + used;
-            if (n > 0)
-                std::memcpy(out, in, size_t(n));
-            std::memset(out + n, ' ', size_t(blanks));
-            std::memcpy(out + n + blanks, "\t\r\n" + (file ? 0 : 1), size_t(file ? 3 : 2));
+            // A code's line, mostly: the text in two words that may overlap,
+            // the blanks in one store of fixed size, with room to spare.
+            constexpr qsizetype Blanks = 32;
+            if (n >= 8 && n <= 16 && blanks <= Blanks &&
+                used + size_t(n + Blanks + 3) <= m_out.capacity()) {
+                quint64 head, tail;
+                std::memcpy(&head, in, 8);
+                std::memcpy(&tail, in + n - 8, 8);
+                if (((head | tail) & 0x8080808080808080u) != 0)
+                    return false;
+                std::memset(out + n, ' ', Blanks);
+                std::memcpy(out, &head, 8);
+                std::memcpy(out + n - 8, &tail, 8);
+            } else {
+                if (!isAscii(in, n))
+                    return false;
+                if (n > 0)
+                    std::memcpy(out, in, size_t(n));
+                std::memset(out + n, ' ', size_t(blanks));
+            }
+            std::memcpy(out + n + blanks, "\t\r\n", 3);
             m_out.setSize(used + size_t(line));
             return true;
         }

@@ -144,63 +144,68 @@ TEST(TextTable, TheColumnWalkWritesTheLinesOfAFileTable)
 // a stretch (its items, a block, a text the quick way does not take).
 TEST(TextTable, QuietStretchesWriteWhatTheStepsWrite)
 {
-    // Mostly texts the quick way takes; every 97th one it does not.
+    // Mostly texts the quick way takes; every 97th one it does not. The
+    // longest text makes the column narrow or wide.
     const QStringList quick = {"712345678904", "", "ends in blanks  ", "a\tb\r\nc", "  "};
-    const QStringList other = {QString(3000, 'L'), QStringLiteral("caf\u00e9"),
-                               QStringLiteral("\u4e2d\u6587 x")};
-    const QStringList headers = {"Invalid Codes"};
-    ItemStore items;
-    for (int i = 0; i < 5000; ++i) {
-        items.append(i % 97 == 0 ? other.at(i % 3) : quick.at(i * 7 % 23 % quick.size()));
-        items.setChecked(i, i % 11 != 3);
-    }
-    enum class Kind
-    {
-        Utf8File,
-        Utf16File,
-        Clipboard
-    };
-    for (const Kind kind : {Kind::Utf8File, Kind::Utf16File, Kind::Clipboard}) {
-        const Layout layout = kind == Kind::Clipboard ? Layout::Clipboard : Layout::File;
-        for (const qsizetype block : {qsizetype(100), qsizetype(64) * 1024}) {
-            const auto walk = [&](auto&& pace) {
-                TextTable::StoreSource source(headers, items);
-                const TextTable::Widths widths =
-                    TextTable::measureWidths(source, layout, pace, TextTable::PassFailuresOn{});
-                QByteArray bytes;
-                std::optional<TextTable::Output> out;
-                if (kind == Kind::Utf8File)
-                    out.emplace(TextTable::ByteSink([&](QByteArrayView b) { bytes += b; }), block);
-                else if (kind == Kind::Utf16File)
-                    out.emplace(TextTable::Sink([&](QStringView b) { bytes += b.toUtf8(); }),
-                                block);
-                else
-                    out.emplace();
-                TextTable::writeLines(source, layout, widths, *out, pace,
-                                      TextTable::PassFailuresOn{});
-                if (kind == Kind::Clipboard)
-                    return out->text().toUtf8();
-                out->flush();
-                return bytes;
-            };
-            const QByteArray stepByStep = walk([] {});
-            // A clock that stands still (the window runs once, at the
-            // start), one that makes the window due every fourth look, and
-            // one at every look.
-            for (const qint64 tick : {qint64(0), qint64(3'000'000), qint64(10'000'000)}) {
-                qint64 now = 0;
-                int looks = 0;
-                PacedYield paced([] {}, PacedYield::DefaultIntervalNanoseconds,
-                                 [&] {
-                                     ++looks;
-                                     return now += tick;
-                                 });
-                EXPECT_EQ(walk(paced), stepByStep) << int(kind) << " " << block << " " << tick;
-                if (tick == 0 && block > 100) { // a look a stretch, not every 16 yield points
-                    EXPECT_LT(looks, 250) << int(kind) << " " << block;
-                }
-                if (tick == PacedYield::DefaultIntervalNanoseconds) {
-                    EXPECT_GT(paced.yields(), 1000) << int(kind) << " " << block;
+    for (const qsizetype longest : {qsizetype(40), qsizetype(3000)}) {
+        const QStringList other = {QString(longest, 'L'), QStringLiteral("caf\u00e9"),
+                                   QStringLiteral("\u4e2d\u6587 x")};
+        const QStringList headers = {"Invalid Codes"};
+        ItemStore items;
+        for (int i = 0; i < 5000; ++i) {
+            items.append(i % 97 == 0 ? other.at(i % 3) : quick.at(i * 7 % 23 % quick.size()));
+            items.setChecked(i, i % 11 != 3);
+        }
+        enum class Kind
+        {
+            Utf8File,
+            Utf16File,
+            Clipboard
+        };
+        for (const Kind kind : {Kind::Utf8File, Kind::Utf16File, Kind::Clipboard}) {
+            const Layout layout = kind == Kind::Clipboard ? Layout::Clipboard : Layout::File;
+            for (const qsizetype block : {qsizetype(100), qsizetype(64) * 1024}) {
+                const auto walk = [&](auto&& pace) {
+                    TextTable::StoreSource source(headers, items);
+                    const TextTable::Widths widths =
+                        TextTable::measureWidths(source, layout, pace, TextTable::PassFailuresOn{});
+                    QByteArray bytes;
+                    std::optional<TextTable::Output> out;
+                    if (kind == Kind::Utf8File)
+                        out.emplace(TextTable::ByteSink([&](QByteArrayView b) { bytes += b; }),
+                                    block);
+                    else if (kind == Kind::Utf16File)
+                        out.emplace(TextTable::Sink([&](QStringView b) { bytes += b.toUtf8(); }),
+                                    block);
+                    else
+                        out.emplace();
+                    TextTable::writeLines(source, layout, widths, *out, pace,
+                                          TextTable::PassFailuresOn{});
+                    if (kind == Kind::Clipboard)
+                        return out->text().toUtf8();
+                    out->flush();
+                    return bytes;
+                };
+                const QByteArray stepByStep = walk([] {});
+                // A clock that stands still (the window runs once, at the
+                // start), one that makes the window due every fourth look, and
+                // one at every look.
+                for (const qint64 tick : {qint64(0), qint64(3'000'000), qint64(10'000'000)}) {
+                    qint64 now = 0;
+                    int looks = 0;
+                    PacedYield paced([] {}, PacedYield::DefaultIntervalNanoseconds,
+                                     [&] {
+                                         ++looks;
+                                         return now += tick;
+                                     });
+                    EXPECT_EQ(walk(paced), stepByStep)
+                        << longest << " " << int(kind) << " " << block << " " << tick;
+                    if (tick == 0 && block > 100) { // a look a stretch, not every 16 yield points
+                        EXPECT_LT(looks, 250) << int(kind) << " " << block;
+                    }
+                    if (tick == PacedYield::DefaultIntervalNanoseconds) {
+                        EXPECT_GT(paced.yields(), 1000) << int(kind) << " " << block;
+                    }
                 }
             }
         }
