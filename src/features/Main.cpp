@@ -43,10 +43,29 @@ void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double se
         opener.openUrl(QLatin1String(Maker::HomePage));
 }
 
-QString FileNameFromPath(const QString& path)
+namespace {
+
+template <typename Text> Text fileNameIn(const Text& path)
 {
     const qsizetype at = path.lastIndexOf(QLatin1Char('\\'));
     return at < 0 ? path : path.sliced(at + 1);
+}
+
+} // namespace
+
+QString FileNameFromPath(const QString& path)
+{
+    return fileNameIn(path);
+}
+
+QStringView FileNameFromPath(QStringView path)
+{
+    return fileNameIn(path);
+}
+
+QLatin1StringView FileNameFromPath(QLatin1StringView path)
+{
+    return fileNameIn(path);
 }
 
 QString FixDoubleBackslashes(const QString& path)

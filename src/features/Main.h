@@ -35,6 +35,9 @@ void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double se
 // none, "" when it ends in one. The validation run shows it behind
 // "Processing: ".
 QString FileNameFromPath(const QString& path);
+// The same as a view of the text.
+QStringView FileNameFromPath(QStringView path);
+QLatin1StringView FileNameFromPath(QLatin1StringView path);
 
 // The folder and file name joined by the file dialog's answer, tidied with
 // the platform's separator: the folder of the root already ends in one, so

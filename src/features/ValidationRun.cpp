@@ -44,13 +44,25 @@ public:
                 throw Failure(QStringLiteral("Division by zero"));
             m_host.SetProgressValue(double(i) / double(m) * 100.0);
         });
-        m_p.step(114, [&] {
-            m_host.SetProgressText(QStringLiteral("Processing: ") +
-                                   Main::FileNameFromPath(m_codes.ItemText(i)));
-        });
+        m_p.step(114, [&] { m_host.SetProgressText(caption(m_codes.ItemAt(i))); });
     }
 
 private:
+    // "Processing: " and the code's part after its last backslash, made in
+    // one piece.
+    static QString caption(ItemText code)
+    {
+        return code.visit([](auto text) {
+            const auto name = Main::FileNameFromPath(text);
+            const QLatin1StringView processing("Processing: ");
+            QString caption;
+            caption.reserve(processing.size() + name.size());
+            caption.append(processing);
+            caption.append(name);
+            return caption;
+        });
+    }
+
     Procedure& m_p;
     Host& m_host;
     const ListModel& m_codes;
@@ -104,6 +116,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                     p.step(line, [&] { list.AppendItem(text); });
             }
         };
+        qsizetype mismatchAt = 0; // the code a stretch stopped before
         const auto fileQuietStretch = [&](qsizetype from) {
             const qsizetype last = std::min(n, from + QuietCodes - 1);
             if (last > codes.ItemCount() || yield.dueWithin(last - from + 1))
@@ -115,8 +128,10 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 const ItemText code = codes.ItemAt(i);
                 const modUPCCode::Verdict verdict =
                     code.visit([&](auto text) { return modUPCCode::CheckUPCCode(text, locale); });
-                if (verdict == modUPCCode::Verdict::TypeMismatch)
+                if (verdict == modUPCCode::Verdict::TypeMismatch) {
+                    mismatchAt = i;
                     break;
+                }
                 (verdict == modUPCCode::Verdict::Valid ? toValid : toInvalid).push_back(code);
             }
             fileAll(valid, toValid, 122);
@@ -139,17 +154,23 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             ItemText code = codes.ItemAt(i); // 110
             QString kept;
             progress.reached(i);
+            // Unless the window runs first, a code a stretch stopped before
+            // is known to be one the check cannot answer for.
+            bool known = i == mismatchAt;
             if (yield.due()) {
                 kept = code.toString();
                 code = kept;
                 progress.show();
                 p.step(116, [&] { yield.yieldNow(); });
                 locale = QLocale();
+                known = false;
             }
             // A code the check cannot answer for is reported, with the bar at
             // it, and goes to the invalid list.
-            const modUPCCode::Verdict verdict = code.visit(
-                [&](auto text) { return modUPCCode::CheckUPCCode(text, locale); }); // 118
+            const modUPCCode::Verdict verdict =
+                known ? modUPCCode::Verdict::TypeMismatch : code.visit([&](auto text) {
+                    return modUPCCode::CheckUPCCode(text, locale);
+                }); // 118
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
                 progress.show();
                 p.report(typeMismatch, 118);

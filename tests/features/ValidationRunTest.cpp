@@ -65,12 +65,19 @@ protected:
 
 TEST(FileNameFromPath, IsThePartAfterTheLastBackslash)
 {
-    EXPECT_EQ(Main::FileNameFromPath("012345678905"), "012345678905");
-    EXPECT_EQ(Main::FileNameFromPath("C:\\codes\\012345678905"), "012345678905");
-    EXPECT_EQ(Main::FileNameFromPath("abc\\"), "");
-    EXPECT_EQ(Main::FileNameFromPath("\\x"), "x");
-    EXPECT_EQ(Main::FileNameFromPath(""), "");
-    EXPECT_EQ(Main::FileNameFromPath("/home/ann/x"), "/home/ann/x");
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"012345678905", "012345678905"},
+        {"C:\\codes\\012345678905", "012345678905"},
+        {"abc\\", ""},
+        {"\\x", "x"},
+        {"", ""},
+        {"/home/ann/x", "/home/ann/x"}};
+    for (const auto& [path, name] : cases) {
+        const QString text = QString::fromLatin1(path);
+        EXPECT_EQ(Main::FileNameFromPath(text), name) << path;
+        EXPECT_EQ(Main::FileNameFromPath(QStringView(text)), QLatin1StringView(name)) << path;
+        EXPECT_EQ(Main::FileNameFromPath(QLatin1StringView(path)), QLatin1StringView(name)) << path;
+    }
 }
 
 TEST_F(ValidationRunTest, SamplesGiveThreeValidAndOneInvalidInOrder)
