@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 namespace StoredCodeList {
@@ -211,33 +212,113 @@ void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
 
 Utf8Windows::Utf8Windows(Read read, qsizetype windowBytes, qsizetype partBytes)
     : m_source(std::move(read)), m_windowBytes(std::max(windowBytes, 2 * SeparatorLength)),
-      m_partBytes(partBytes)
+      m_partBytes(partBytes), m_lead(std::min(qsizetype(64) << 10, m_windowBytes / 2))
 {}
+
+Utf8Windows::~Utf8Windows()
+{
+    if (m_reader.joinable())
+        m_reader.join();
+}
+
+std::pair<qsizetype, bool> Utf8Windows::fill(QByteArray& to, qsizetype from)
+{
+    qsizetype at = from;
+    while (at < to.size()) {
+        const qsizetype n = m_source(to.data() + at, to.size() - at);
+        if (n == 0)
+            return {at - from, true};
+        at += n;
+    }
+    return {at - from, false};
+}
+
+void Utf8Windows::startReadingAhead()
+{
+    m_aheadStarted = true;
+    m_aheadUsed = 0;
+    m_aheadEnded = false;
+    try {
+        if (m_ahead.size() != m_lead + m_windowBytes)
+            m_ahead.resize(m_lead + m_windowBytes);
+        m_reader = std::thread([this] {
+            try {
+                std::tie(m_aheadUsed, m_aheadEnded) = fill(m_ahead, m_lead);
+            } catch (...) {
+                m_aheadFailure = std::current_exception();
+            }
+        });
+    } catch (...) {
+        // No memory or no thread to be had: the window is read when it is
+        // asked for.
+        m_aheadStarted = false;
+    }
+}
+
+// Waits for the bytes read ahead, or the failure of reading them.
+void Utf8Windows::takeAhead()
+{
+    if (m_reader.joinable())
+        m_reader.join();
+    m_aheadStarted = false;
+    if (m_aheadFailure)
+        std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
+}
 
 bool Utf8Windows::readWindow()
 {
     if (m_ended)
         return false;
     const bool first = !m_split;
+    const bool ahead = m_aheadStarted;
+    if (ahead)
+        takeAhead();
+    // The piece the last window left uncut comes first.
+    qsizetype keep = 0;
     if (m_split) {
         const qsizetype rest = m_split->rest();
+        keep = m_used - rest;
         m_split.reset();
-        m_used -= rest;
-        std::memmove(m_buffer.data(), m_buffer.constData() + rest, size_t(m_used));
+        if (ahead && keep <= m_lead) {
+            // Right before the bytes read ahead, which make the window.
+            std::memcpy(m_ahead.data() + m_lead - keep, m_buffer.constData() + m_start + rest,
+                        size_t(keep));
+            std::swap(m_buffer, m_ahead);
+            m_start = m_lead - keep;
+            m_used = keep + m_aheadUsed;
+            m_read += m_aheadUsed;
+            m_ended = m_aheadEnded;
+            m_split.emplace(QByteArrayView(m_buffer.constData() + m_start, m_used), m_partBytes,
+                            true, Window{first, m_ended});
+            if (!m_ended)
+                startReadingAhead();
+            return true;
+        }
+        std::memmove(m_buffer.data(), m_buffer.constData() + m_start + rest, size_t(keep));
     }
+    m_start = 0;
+    m_used = keep;
     if (m_buffer.size() < m_windowBytes || 2 * m_used > m_buffer.size())
         m_buffer.resize(std::max(m_windowBytes, 2 * m_buffer.size()));
-    while (m_used < m_buffer.size()) {
-        const qsizetype n = m_source(m_buffer.data() + m_used, m_buffer.size() - m_used);
-        if (n == 0) {
-            m_ended = true;
-            break;
-        }
+    if (ahead) {
+        // A long piece: the bytes read ahead go after it.
+        if (m_used + m_aheadUsed > m_buffer.size())
+            m_buffer.resize(m_used + m_aheadUsed);
+        std::memcpy(m_buffer.data() + m_used, m_ahead.constData() + m_lead, size_t(m_aheadUsed));
+        m_used += m_aheadUsed;
+        m_read += m_aheadUsed;
+        m_ended = m_aheadEnded;
+    }
+    if (!m_ended) {
+        const auto [n, ended] = fill(m_buffer, m_used);
         m_used += n;
         m_read += n;
+        m_ended = ended;
     }
     m_split.emplace(QByteArrayView(m_buffer.constData(), m_used), m_partBytes, true,
                     Window{first, m_ended});
+    if (!m_ended)
+        startReadingAhead();
     return true;
 }
 

@@ -140,6 +140,10 @@ private:
 //     Utf8Windows text(read);
 //     while (text.readWindow())
 //         while (text.split().next()) use(text.split().pieces());
+//
+// While a window is cut and its pieces used, the next one is read on a thread
+// of its own (`read` is called there); a failure of that read comes from the
+// next readWindow().
 class Utf8Windows
 {
 public:
@@ -148,6 +152,9 @@ public:
 
     explicit Utf8Windows(Read read, qsizetype windowBytes = qsizetype(8) << 20,
                          qsizetype partBytes = qsizetype(1) << 20);
+    ~Utf8Windows();
+    Utf8Windows(const Utf8Windows&) = delete;
+    Utf8Windows& operator=(const Utf8Windows&) = delete;
 
     // Reads the next window, after the pieces of the last one, and starts its
     // split; false when the text has ended before. What `read` throws goes on.
@@ -157,14 +164,29 @@ public:
     qsizetype bytesRead() const { return m_read; }
 
 private:
+    // Reads into `to` from `from` until it is full or the text ends; answers
+    // the bytes read and whether the text ended.
+    std::pair<qsizetype, bool> fill(QByteArray& to, qsizetype from);
+    void startReadingAhead();
+    void takeAhead();
+
     Read m_source;
     qsizetype m_windowBytes;
     qsizetype m_partBytes;
+    qsizetype m_lead; // the room before the bytes read ahead
     QByteArray m_buffer;
-    qsizetype m_used = 0;
+    qsizetype m_start = 0; // where the window starts in the buffer
+    qsizetype m_used = 0;  // the window's bytes
     qsizetype m_read = 0;
     bool m_ended = false;
     std::optional<Utf8Split> m_split;
+    // The next window's bytes, read meanwhile from m_lead on.
+    QByteArray m_ahead;
+    std::thread m_reader;
+    bool m_aheadStarted = false;
+    qsizetype m_aheadUsed = 0;
+    bool m_aheadEnded = false;
+    std::exception_ptr m_aheadFailure;
 };
 
 } // namespace StoredCodeList
