@@ -44,23 +44,20 @@ public:
                 throw Failure(QStringLiteral("Division by zero"));
             m_host.SetProgressValue(double(i) / double(m) * 100.0);
         });
-        m_p.step(114, [&] { m_host.SetProgressText(caption(m_codes.ItemAt(i))); });
+        m_p.step(114, [&] {
+            setCaption(m_codes.ItemAt(i));
+            m_host.SetProgressText(m_caption);
+        });
     }
 
 private:
     // "Processing: " and the code's part after its last backslash, made in
-    // one piece.
-    static QString caption(ItemText code)
+    // the text kept for it.
+    void setCaption(ItemText code)
     {
-        return code.visit([](auto text) {
-            const auto name = Main::FileNameFromPath(text);
-            const QLatin1StringView processing("Processing: ");
-            QString caption;
-            caption.reserve(processing.size() + name.size());
-            caption.append(processing);
-            caption.append(name);
-            return caption;
-        });
+        m_caption.resize(0);
+        m_caption.append(QLatin1StringView("Processing: "));
+        code.visit([this](auto text) { m_caption.append(Main::FileNameFromPath(text)); });
     }
 
     Procedure& m_p;
@@ -68,6 +65,7 @@ private:
     const ListModel& m_codes;
     qsizetype m_reached = 0;
     qsizetype m_shown = 0;
+    QString m_caption;
 };
 
 } // namespace

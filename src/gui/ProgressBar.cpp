@@ -39,7 +39,10 @@ void ProgressBar::SetText(const QString& text)
 {
     if (text == m_text)
         return;
-    m_text = text;
+    // Copied into the bar's own text, so that a caller that sets a new text
+    // for every code it reports need not make a new one each time.
+    m_text.resize(0);
+    m_text.append(text);
     scheduleRepaint();
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::NameChanged);

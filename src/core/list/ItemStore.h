@@ -20,7 +20,7 @@ namespace ItemStoreDetail {
 // MappedBytes is a mapping of its own, so that it grows by moving its pages
 // rather than copying them, without holding the old and the new block at once,
 // and goes back to the system when freed; a smaller one comes from malloc.
-inline constexpr size_t MappedBytes = size_t(1) << 20;
+inline constexpr size_t MappedBytes = size_t(128) << 10;
 // The size a block of at least `bytes` gets: a mapping takes whole pages.
 size_t blockBytes(size_t bytes);
 // `block` (of `had` bytes, or none) grown to `bytes` (from blockBytes), its
