@@ -68,6 +68,75 @@ private:
     QString m_caption;
 };
 
+// Files the stretches of codes among which the window does not run, so that
+// nothing changes the lists there, without the checks of each code's steps.
+// A stretch stops before a code the check cannot answer for. Each list takes
+// its codes of a stretch at once; when it cannot, they go one by one as their
+// steps would file them.
+class QuietStretches
+{
+public:
+    QuietStretches(Procedure& p, const ListModel& codes, ListModel& valid, ListModel& invalid,
+                   PacedYield& yield, const QLocale& locale)
+        : m_p(p), m_codes(codes), m_valid(valid), m_invalid(invalid), m_yield(yield),
+          m_locale(locale)
+    {
+        m_toValid.reserve(size_t(QuietCodes));
+        m_toInvalid.reserve(size_t(QuietCodes));
+    }
+
+    // Files the stretch from code `from` (of the first `n`), if there is one;
+    // answers the first code not filed.
+    qsizetype file(qsizetype from, qsizetype n, RunProgress& progress)
+    {
+        const qsizetype last = std::min(n, from + QuietCodes - 1);
+        if (last > m_codes.ItemCount() || m_yield.dueWithin(last - from + 1))
+            return from;
+        m_toValid.clear();
+        m_toInvalid.clear();
+        qsizetype i = from;
+        for (; i <= last; ++i) {
+            const ItemText code = m_codes.ItemAt(i);
+            const modUPCCode::Verdict verdict =
+                code.visit([this](auto text) { return modUPCCode::CheckUPCCode(text, m_locale); });
+            if (verdict == modUPCCode::Verdict::TypeMismatch) {
+                m_stoppedBefore = i;
+                break;
+            }
+            (verdict == modUPCCode::Verdict::Valid ? m_toValid : m_toInvalid).push_back(code);
+        }
+        fileAll(m_valid, m_toValid, 122);
+        fileAll(m_invalid, m_toInvalid, 124);
+        progress.reached(i - 1);
+        return i;
+    }
+
+    // Whether the last stretch stopped before code i, one the check cannot
+    // answer for (until the window runs).
+    bool stoppedBefore(qsizetype i) const { return i == m_stoppedBefore; }
+
+private:
+    void fileAll(ListModel& list, const std::vector<ItemText>& texts, int line)
+    {
+        try {
+            list.appendMany(texts);
+        } catch (...) {
+            for (const ItemText text : texts)
+                m_p.step(line, [&] { list.AppendItem(text); });
+        }
+    }
+
+    Procedure& m_p;
+    const ListModel& m_codes;
+    ListModel& m_valid;
+    ListModel& m_invalid;
+    PacedYield& m_yield;
+    const QLocale& m_locale;
+    std::vector<ItemText> m_toValid;
+    std::vector<ItemText> m_toInvalid;
+    qsizetype m_stoppedBefore = 0;
+};
+
 } // namespace
 
 // "Start Validating": files every code of the code list into the valid or the
@@ -97,48 +166,9 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
         // The user's locale, looked up again after the window has run.
         QLocale locale;
-        // Files a stretch of codes from `from` among which the window does not
-        // run, so that nothing changes the lists there, without the checks of
-        // each code's steps; it stops before a code the check cannot answer
-        // for. Each list takes its codes of the stretch at once; when it
-        // cannot, they go one by one as their steps would file them. Answers
-        // the first code not filed.
-        std::vector<ItemText> toValid, toInvalid;
-        toValid.reserve(size_t(QuietCodes));
-        toInvalid.reserve(size_t(QuietCodes));
-        const auto fileAll = [&](ListModel& list, const std::vector<ItemText>& texts, int line) {
-            try {
-                list.appendMany(texts);
-            } catch (...) {
-                for (const ItemText text : texts)
-                    p.step(line, [&] { list.AppendItem(text); });
-            }
-        };
-        qsizetype mismatchAt = 0; // the code a stretch stopped before
-        const auto fileQuietStretch = [&](qsizetype from) {
-            const qsizetype last = std::min(n, from + QuietCodes - 1);
-            if (last > codes.ItemCount() || yield.dueWithin(last - from + 1))
-                return from;
-            toValid.clear();
-            toInvalid.clear();
-            qsizetype i = from;
-            for (; i <= last; ++i) {
-                const ItemText code = codes.ItemAt(i);
-                const modUPCCode::Verdict verdict =
-                    code.visit([&](auto text) { return modUPCCode::CheckUPCCode(text, locale); });
-                if (verdict == modUPCCode::Verdict::TypeMismatch) {
-                    mismatchAt = i;
-                    break;
-                }
-                (verdict == modUPCCode::Verdict::Valid ? toValid : toInvalid).push_back(code);
-            }
-            fileAll(valid, toValid, 122);
-            fileAll(invalid, toInvalid, 124);
-            progress.reached(i - 1);
-            return i;
-        };
+        QuietStretches stretches(p, codes, valid, invalid, yield, locale);
         for (qsizetype i = 1; i <= n; ++i) {
-            if ((i = fileQuietStretch(i)) > n)
+            if ((i = stretches.file(i, n, progress)) > n)
                 break;
             if (positionGone(i)) {
                 // Item i went at the last yield: its reading is reported, with
@@ -154,7 +184,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             progress.reached(i);
             // Unless the window runs first, a code a stretch stopped before
             // is known to be one the check cannot answer for.
-            bool known = i == mismatchAt;
+            bool known = stretches.stoppedBefore(i);
             if (yield.due()) {
                 kept = code.toString();
                 code = kept;
