@@ -176,6 +176,32 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
                         pieces.append(piece.toString());
             EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " window " << window;
             EXPECT_EQ(text.bytesRead(), bytes.size());
+
+            // A read that fails half way (the next window's, read meanwhile,
+            // or this one's): the failure comes after pieces that begin alike.
+            at = 0;
+            StoredCodeList::Utf8Windows failing(
+                [&](char* to, qsizetype room) {
+                    if (at >= bytes.size() / 2)
+                        throw Failure(QStringLiteral("Input/output error"));
+                    const qsizetype n = std::min({room, reads, bytes.size() / 2 - at});
+                    std::memcpy(to, bytes.constData() + at, size_t(n));
+                    at += n;
+                    return n;
+                },
+                window, 5);
+            pieces.clear();
+            bool failed = false;
+            try {
+                while (failing.readWindow())
+                    while (failing.split().next())
+                        for (ItemText piece : failing.split().pieces())
+                            pieces.append(piece.toString());
+            } catch (const Failure& failure) {
+                failed = failure.description() == "Input/output error";
+            }
+            EXPECT_TRUE(failed) << bytes.toHex().constData() << " window " << window;
+            EXPECT_EQ(pieces, expected.mid(0, pieces.size())) << bytes.toHex().constData();
         }
     }
 }
