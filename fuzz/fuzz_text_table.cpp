@@ -1,6 +1,7 @@
 // The text table of any list held still, in both layouts and handed on in
 // blocks of any size, against a small model of its own: every block ends a
 // line, and the blocks together are the model's text.
+#include "core/base/PacedYield.h"
 #include "core/text/TextTable.h"
 
 #include <algorithm>
@@ -101,6 +102,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         out.flush();
         const QString want = model(layout, headers, rows);
         if (written != want || TextTable::tableText(layout, headers, items) != want)
+            std::abort();
+
+        // The same with the window's paced yield, whose quiet stretches are
+        // written in one go: in UTF-16, and for a file also in UTF-8.
+        qint64 now = 0;
+        PacedYield paced([] {}, PacedYield::DefaultIntervalNanoseconds, [&now] { return now; });
+        QString pacedText;
+        QByteArray pacedBytes;
+        TextTable::Output utf16(TextTable::Sink([&](QStringView block) { pacedText += block; }),
+                                blockChars);
+        TextTable::Output utf8(
+            TextTable::ByteSink([&](QByteArrayView block) { pacedBytes += block; }), blockChars);
+        const bool file = layout == TextTable::Layout::File;
+        for (TextTable::Output* out : {&utf16, file ? &utf8 : nullptr}) {
+            if (!out)
+                continue;
+            TextTable::StoreSource again(headers, items);
+            const TextTable::Widths w =
+                TextTable::measureWidths(again, layout, paced, TextTable::PassFailuresOn{});
+            TextTable::writeLines(again, layout, w, *out, paced, TextTable::PassFailuresOn{});
+            out->flush();
+        }
+        if (pacedText != want || (file && pacedBytes != want.toUtf8()))
             std::abort();
     }
     return 0;
