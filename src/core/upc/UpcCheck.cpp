@@ -162,7 +162,7 @@ std::optional<bool> plainExponentNumber(QStringView text)
     if (at < 0)
         return std::nullopt;
     if (at == 0 || at == text.size() - 1)
-        return false; // no digits on one side of the "e": no number
+        return false;    // no digits on one side of the "e": no number
     qsizetype first = 0; // the first significant digit of the mantissa
     while (first < at && text[first] == u'0')
         ++first;
