@@ -235,7 +235,6 @@ std::pair<qsizetype, bool> Utf8Windows::fill(QByteArray& to, qsizetype from)
 
 void Utf8Windows::startReadingAhead()
 {
-    m_aheadStarted = true;
     m_aheadUsed = 0;
     m_aheadEnded = false;
     try {
@@ -251,16 +250,13 @@ void Utf8Windows::startReadingAhead()
     } catch (...) {
         // No memory or no thread to be had: the window is read when it is
         // asked for.
-        m_aheadStarted = false;
     }
 }
 
 // Waits for the bytes read ahead, or the failure of reading them.
 void Utf8Windows::takeAhead()
 {
-    if (m_reader.joinable())
-        m_reader.join();
-    m_aheadStarted = false;
+    m_reader.join();
     if (m_aheadFailure)
         std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
 }
@@ -270,7 +266,7 @@ bool Utf8Windows::readWindow()
     if (m_ended)
         return false;
     const bool first = !m_split;
-    const bool ahead = m_aheadStarted;
+    const bool ahead = m_reader.joinable();
     if (ahead)
         takeAhead();
     // The piece the last window left uncut comes first.

@@ -182,8 +182,7 @@ private:
     std::optional<Utf8Split> m_split;
     // The next window's bytes, read meanwhile from m_lead on.
     QByteArray m_ahead;
-    std::thread m_reader;
-    bool m_aheadStarted = false;
+    std::thread m_reader; // joinable while the next window is read
     qsizetype m_aheadUsed = 0;
     bool m_aheadEnded = false;
     std::exception_ptr m_aheadFailure;
