@@ -92,11 +92,30 @@ void Utf8Join::finish()
 }
 
 Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, bool cutAhead, Window window)
-    : m_bytes(bytes), m_partBytes(std::max(partBytes, qsizetype(1))), m_cutAhead(cutAhead),
-      m_window(window),
+    : m_partBytes(std::max(partBytes, qsizetype(1))), m_cutAhead(cutAhead),
       m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
+    restart(bytes, window);
+}
+
+void Utf8Split::release()
+{
+    if (m_ahead.joinable())
+        m_ahead.join();
+    m_aheadFailure = nullptr;
+    m_bytes = {};
+}
+
+void Utf8Split::restart(QByteArrayView bytes, Window window)
+{
+    release();
+    m_bytes = bytes;
+    m_window = window;
+    m_at = m_piece = 0;
+    m_done = false;
+    m_current = 0;
+    m_parts[0].pieces.clear();
     // The one byte-order mark that QString::fromUtf8 drops.
     if (m_window.startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
         m_at = m_piece = 3;
@@ -261,6 +280,14 @@ void Utf8Windows::takeAhead()
         std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
 }
 
+void Utf8Windows::startSplit(QByteArrayView bytes, Window window)
+{
+    if (m_split)
+        m_split->restart(bytes, window);
+    else
+        m_split.emplace(bytes, m_partBytes, true, window);
+}
+
 bool Utf8Windows::readWindow()
 {
     if (m_ended)
@@ -274,7 +301,7 @@ bool Utf8Windows::readWindow()
     if (m_split) {
         const qsizetype rest = m_split->rest();
         keep = m_used - rest;
-        m_split.reset();
+        m_split->release();
         if (ahead && keep <= m_lead) {
             // Right before the bytes read ahead, which make the window.
             std::memcpy(m_ahead.data() + m_lead - keep, m_buffer.constData() + m_start + rest,
@@ -284,8 +311,8 @@ bool Utf8Windows::readWindow()
             m_used = keep + m_aheadUsed;
             m_read += m_aheadUsed;
             m_ended = m_aheadEnded;
-            m_split.emplace(QByteArrayView(m_buffer.constData() + m_start, m_used), m_partBytes,
-                            true, Window{first, m_ended});
+            startSplit(QByteArrayView(m_buffer.constData() + m_start, m_used),
+                       Window{first, m_ended});
             if (!m_ended)
                 startReadingAhead();
             return true;
@@ -311,8 +338,7 @@ bool Utf8Windows::readWindow()
         m_read += n;
         m_ended = ended;
     }
-    m_split.emplace(QByteArrayView(m_buffer.constData(), m_used), m_partBytes, true,
-                    Window{first, m_ended});
+    startSplit(QByteArrayView(m_buffer.constData(), m_used), Window{first, m_ended});
     if (!m_ended)
         startReadingAhead();
     return true;

@@ -88,6 +88,14 @@ public:
     Utf8Split(const Utf8Split&) = delete;
     Utf8Split& operator=(const Utf8Split&) = delete;
 
+    // Starts over on other bytes, as a new split would, keeping the room the
+    // parts have grown: a text read a window at a time cuts every window into
+    // the same memory.
+    void restart(QByteArrayView bytes, Window window);
+    // Lets go of the bytes, once a part cut ahead is done, so that they may
+    // change; restart() gives the split new ones.
+    void release();
+
     // Cuts the pieces whose separator starts in the next part of the bytes
     // (and, in the last part, the piece after the last separator); false when
     // all was done before.
@@ -169,6 +177,7 @@ private:
     std::pair<qsizetype, bool> fill(QByteArray& to, qsizetype from);
     void startReadingAhead();
     void takeAhead();
+    void startSplit(QByteArrayView bytes, Window window);
 
     Read m_source;
     qsizetype m_windowBytes;
