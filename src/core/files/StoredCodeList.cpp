@@ -132,8 +132,7 @@ qsizetype Utf8Split::mostPiecesIn(qsizetype bytes)
 
 Utf8Split::~Utf8Split()
 {
-    if (m_ahead.joinable())
-        m_ahead.join();
+    release();
 }
 
 bool Utf8Split::next()
