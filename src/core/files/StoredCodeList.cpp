@@ -1,6 +1,6 @@
 #include "core/files/StoredCodeList.h"
 
-#include "core/text/Latin1ToUtf8.h"
+#include "core/base/AsciiText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,7 +24,7 @@ template <typename Buffer> void grow(Buffer& v, size_t needed, size_t least)
 }
 
 // Sets or clears bit `index` of a bit buffer whose words reach it.
-void setBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
+void setBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
 {
     std::uint64_t& word = bits[size_t(index) >> 6];
     if (on)
@@ -36,7 +34,7 @@ void setBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, 
 }
 
 // Appends bit `index` (the next one) to a bit buffer with room for its word.
-void pushBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
+void pushBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
 {
     if ((index & 63) == 0)
         bits.push_back(on ? 1 : 0);
@@ -46,7 +44,7 @@ void pushBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index,
 
 // Removes bit `index` of `count`: the bits above move down by one, each word
 // taking the lowest bit of the next as its highest.
-void removeBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype index, qsizetype count)
+void removeBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, qsizetype count)
 {
     const size_t words = bits.size();
     const size_t w = size_t(index) >> 6;
@@ -65,50 +63,6 @@ void removeBit(ItemStoreDetail::PlainBuffer<std::uint64_t>& bits, qsizetype inde
 }
 
 } // namespace
-
-namespace ItemStoreDetail {
-
-size_t blockBytes(size_t bytes)
-{
-    if (bytes < MappedBytes)
-        return bytes;
-    static const size_t page = size_t(::sysconf(_SC_PAGESIZE));
-    return (bytes + page - 1) / page * page;
-}
-
-void* growBlock(void* block, size_t had, size_t bytes)
-{
-    if (bytes < MappedBytes) {
-        void* grown = std::realloc(block, bytes);
-        if (!grown)
-            throw std::bad_alloc();
-        return grown;
-    }
-    if (had >= MappedBytes) {
-        void* moved = ::mremap(block, had, bytes, MREMAP_MAYMOVE);
-        if (moved == MAP_FAILED)
-            throw std::bad_alloc();
-        return moved;
-    }
-    void* mapped =
-        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        throw std::bad_alloc();
-    if (had > 0)
-        std::memcpy(mapped, block, had);
-    std::free(block);
-    return mapped;
-}
-
-void freeBlock(void* block, size_t bytes)
-{
-    if (bytes >= MappedBytes)
-        ::munmap(block, bytes);
-    else
-        std::free(block);
-}
-
-} // namespace ItemStoreDetail
 
 void ItemStore::setChecked(qsizetype index, bool checked)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/PlainBuffer.h"
 #include "core/list/ItemText.h"
 
 #include <QLatin1StringView>
@@ -13,90 +14,6 @@
 #include <new>
 #include <type_traits>
 #include <vector>
-
-namespace ItemStoreDetail {
-
-// Memory for the large buffers of lists and texts. A block of at least
-// MappedBytes is a mapping of its own, so that it grows by moving its pages
-// rather than copying them, without holding the old and the new block at once,
-// and goes back to the system when freed; a smaller one comes from malloc.
-inline constexpr size_t MappedBytes = size_t(128) << 10;
-// The size a block of at least `bytes` gets: a mapping takes whole pages.
-size_t blockBytes(size_t bytes);
-// `block` (of `had` bytes, or none) grown to `bytes` (from blockBytes), its
-// contents kept. Throws std::bad_alloc; the block is then as it was.
-void* growBlock(void* block, size_t had, size_t bytes);
-void freeBlock(void* block, size_t bytes);
-
-// A growable array of plain values in such a block.
-template <typename T> class PlainBuffer
-{
-    static_assert(std::is_trivially_copyable_v<T>);
-
-public:
-    PlainBuffer() = default;
-    PlainBuffer(const PlainBuffer&) = delete;
-    PlainBuffer& operator=(const PlainBuffer&) = delete;
-    ~PlainBuffer() { freeBlock(m_data, m_capacity * sizeof(T)); }
-
-    T* data() { return m_data; }
-    const T* data() const { return m_data; }
-    size_t size() const { return m_size; }
-    size_t capacity() const { return m_capacity; }
-    bool empty() const { return m_size == 0; }
-    T& operator[](size_t i) { return m_data[i]; }
-    const T& operator[](size_t i) const { return m_data[i]; }
-    T& back() { return m_data[m_size - 1]; }
-
-    // Room for at least `n` values (exactly `n` below MappedBytes); throws
-    // std::bad_alloc.
-    void reserve(size_t n)
-    {
-        if (n <= m_capacity)
-            return;
-        const size_t bytes = blockBytes(n * sizeof(T));
-        m_data = static_cast<T*>(growBlock(m_data, m_capacity * sizeof(T), bytes));
-        m_capacity = bytes / sizeof(T);
-    }
-    // The calls below need the room to be there already.
-    void push_back(T value) { m_data[m_size++] = value; }
-    void append(const T* values, size_t n)
-    {
-        if (n > 0)
-            std::memcpy(m_data + m_size, values, n * sizeof(T));
-        m_size += n;
-    }
-    // The values up to `n` are written already, straight into data().
-    void setSize(size_t n) { m_size = n; }
-    void resize(size_t n, T value)
-    {
-        for (size_t i = m_size; i < n; ++i)
-            m_data[i] = value;
-        m_size = n;
-    }
-    void pop_back() { --m_size; }
-    void erase(size_t from, size_t to)
-    {
-        // Nothing to move (and no buffer at all, for a store of empty texts):
-        // memmove must not be given a null pointer even for no bytes.
-        if (to < m_size)
-            std::memmove(m_data + from, m_data + to, (m_size - to) * sizeof(T));
-        m_size -= to - from;
-    }
-    void release()
-    {
-        freeBlock(m_data, m_capacity * sizeof(T));
-        m_data = nullptr;
-        m_size = m_capacity = 0;
-    }
-
-private:
-    T* m_data = nullptr;
-    size_t m_size = 0;
-    size_t m_capacity = 0;
-};
-
-} // namespace ItemStoreDetail
 
 // The items of a list, held compactly: every item's text in one byte buffer,
 // one end offset per item, and the checked states as bits. A text that is all
@@ -224,17 +141,17 @@ private:
     void closeGap(qsizetype index, size_t begin, size_t end);
     std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
     template <typename Range, typename End>
-    void putMany(const Range& texts, ItemStoreDetail::PlainBuffer<End>& ends);
+    void putMany(const Range& texts, PlainBuffer<End>& ends);
     static void copyBytes(char* to, const char* from, size_t n);
     static bool narrow(char* out, const char16_t* in, size_t n);
     static constexpr size_t wordsFor(qsizetype count) { return (size_t(count) + 63) >> 6; }
 
-    ItemStoreDetail::PlainBuffer<char> m_bytes;
-    ItemStoreDetail::PlainBuffer<std::uint32_t> m_ends32; // end of item i's text in m_bytes
-    ItemStoreDetail::PlainBuffer<std::uint64_t> m_ends64; // the same, once it outgrows 32 bits
+    PlainBuffer<char> m_bytes;
+    PlainBuffer<std::uint32_t> m_ends32; // end of item i's text in m_bytes
+    PlainBuffer<std::uint64_t> m_ends64; // the same, once it outgrows 32 bits
     bool m_longEnds = false;
-    ItemStoreDetail::PlainBuffer<std::uint64_t> m_checked; // bit i; bits past count() are 0
-    ItemStoreDetail::PlainBuffer<std::uint64_t> m_wide;    // bit i: item i is UTF-16
+    PlainBuffer<std::uint64_t> m_checked; // bit i; bits past count() are 0
+    PlainBuffer<std::uint64_t> m_wide;    // bit i: item i is UTF-16
     qsizetype m_wideItems = 0;
     std::vector<SubItems> m_subItems; // by ascending index, none empty
 };
@@ -313,7 +230,7 @@ template <typename Range> void ItemStore::appendMany(const Range& texts)
 }
 
 template <typename Range, typename End>
-void ItemStore::putMany(const Range& texts, ItemStoreDetail::PlainBuffer<End>& ends)
+void ItemStore::putMany(const Range& texts, PlainBuffer<End>& ends)
 {
     char* const bytes = m_bytes.data();
     size_t at = m_bytes.size();

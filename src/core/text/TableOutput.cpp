@@ -1,8 +1,8 @@
 #include "core/text/TableOutput.h"
 
+#include "core/base/AsciiText.h"
 #include "core/base/Failure.h"
 #include "core/files/TextStream.h"
-#include "core/text/Latin1ToUtf8.h"
 
 #include <QStringEncoder>
 #include <algorithm>

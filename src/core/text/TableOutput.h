@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/list/ItemStore.h"
+#include "core/base/AsciiText.h"
+#include "core/base/PlainBuffer.h"
 #include "core/list/ItemText.h"
 
 #include <QByteArrayView>
@@ -181,19 +182,6 @@ public:
     void flush();
 
 private:
-    static bool isAscii(const char* bytes, qsizetype n)
-    {
-        quint64 all = 0;
-        qsizetype k = 0;
-        for (; k + 8 <= n; k += 8) {
-            quint64 word;
-            std::memcpy(&word, bytes + k, 8);
-            all |= word;
-        }
-        for (; k < n; ++k)
-            all |= static_cast<unsigned char>(bytes[k]);
-        return (all & 0x8080808080808080u) == 0;
-    }
     char* room(qsizetype bytes);
     void appendCell(ItemText text, qsizetype blanks);
     void appendLineEnd();
@@ -204,7 +192,7 @@ private:
     qsizetype m_block = BlockChars;
     QString m_text;
     bool m_utf8 = false;
-    ItemStoreDetail::PlainBuffer<char> m_out; // the UTF-8 text
+    PlainBuffer<char> m_out; // the UTF-8 text
 };
 
 // A sink that writes each block of UTF-8 lines to a text file as they are.

@@ -1,5 +1,6 @@
 #include "core/text/TextFileReader.h"
 
+#include "core/base/AsciiText.h"
 #include "core/base/Failure.h"
 #include "core/files/FileHandle.h"
 
@@ -47,21 +48,6 @@ QChar* windows1252(const char* bytes, qsizetype length, QChar* out)
         out[i] = QChar((b & 0xE0) == 0x80 ? Windows1252High[b - 0x80] : char16_t(b));
     }
     return out + length;
-}
-
-// The number of bytes before the first that is not ASCII.
-qsizetype asciiPrefix(const char* bytes, qsizetype length)
-{
-    qsizetype i = 0;
-    for (; i + 8 <= length; i += 8) {
-        quint64 word;
-        std::memcpy(&word, bytes + i, 8);
-        if (word & 0x8080808080808080u)
-            break;
-    }
-    while (i < length && static_cast<unsigned char>(bytes[i]) < 0x80)
-        ++i;
-    return i;
 }
 
 // The first byte from `p` on that is not ASCII, or `end`.

@@ -1,11 +1,22 @@
-#pragma once
+#include "core/base/AsciiText.h"
 
-#include <QLatin1StringView>
 #include <cstring>
 
-// The UTF-8 bytes of Latin-1 text, written at `out` (room for twice the
-// text's size): ASCII as it is, the rest in two bytes. Returns the end.
-inline char* latin1ToUtf8(char* out, QLatin1StringView text)
+qsizetype asciiPrefix(const char* bytes, qsizetype length)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, 8);
+        if (word & 0x8080808080808080u)
+            break;
+    }
+    while (i < length && static_cast<unsigned char>(bytes[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+char* latin1ToUtf8(char* out, QLatin1StringView text)
 {
     // A code is short and ASCII: copied and looked at in one go.
     const char* const in = text.data();

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+
+// Memory for the large buffers of lists and texts. A block of at least
+// MappedBytes is a mapping of its own, so that it grows by moving its pages
+// rather than copying them, without holding the old and the new block at once,
+// and goes back to the system when freed; a smaller one comes from malloc.
+inline constexpr size_t MappedBytes = size_t(128) << 10;
+// The size a block of at least `bytes` gets: a mapping takes whole pages.
+size_t blockBytes(size_t bytes);
+// `block` (of `had` bytes, or none) grown to `bytes` (from blockBytes), its
+// contents kept. Throws std::bad_alloc; the block is then as it was.
+void* growBlock(void* block, size_t had, size_t bytes);
+void freeBlock(void* block, size_t bytes);
+
+// A growable array of plain values in such a block.
+template <typename T> class PlainBuffer
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    PlainBuffer() = default;
+    PlainBuffer(const PlainBuffer&) = delete;
+    PlainBuffer& operator=(const PlainBuffer&) = delete;
+    ~PlainBuffer() { freeBlock(m_data, m_capacity * sizeof(T)); }
+
+    T* data() { return m_data; }
+    const T* data() const { return m_data; }
+    size_t size() const { return m_size; }
+    size_t capacity() const { return m_capacity; }
+    bool empty() const { return m_size == 0; }
+    T& operator[](size_t i) { return m_data[i]; }
+    const T& operator[](size_t i) const { return m_data[i]; }
+    T& back() { return m_data[m_size - 1]; }
+
+    // Room for at least `n` values (exactly `n` below MappedBytes); throws
+    // std::bad_alloc.
+    void reserve(size_t n)
+    {
+        if (n <= m_capacity)
+            return;
+        const size_t bytes = blockBytes(n * sizeof(T));
+        m_data = static_cast<T*>(growBlock(m_data, m_capacity * sizeof(T), bytes));
+        m_capacity = bytes / sizeof(T);
+    }
+    // The calls below need the room to be there already.
+    void push_back(T value) { m_data[m_size++] = value; }
+    void append(const T* values, size_t n)
+    {
+        if (n > 0)
+            std::memcpy(m_data + m_size, values, n * sizeof(T));
+        m_size += n;
+    }
+    // The values up to `n` are written already, straight into data().
+    void setSize(size_t n) { m_size = n; }
+    void resize(size_t n, T value)
+    {
+        for (size_t i = m_size; i < n; ++i)
+            m_data[i] = value;
+        m_size = n;
+    }
+    void pop_back() { --m_size; }
+    void erase(size_t from, size_t to)
+    {
+        // Nothing to move (and no buffer at all, for a store of empty texts):
+        // memmove must not be given a null pointer even for no bytes.
+        if (to < m_size)
+            std::memmove(m_data + from, m_data + to, (m_size - to) * sizeof(T));
+        m_size -= to - from;
+    }
+    void release()
+    {
+        freeBlock(m_data, m_capacity * sizeof(T));
+        m_data = nullptr;
+        m_size = m_capacity = 0;
+    }
+
+private:
+    T* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
