@@ -1,11 +1,21 @@
 #pragma once
 
+#include "features/host/CalcPlugin.h"
 #include "features/host/Spreadsheet.h"
 #include "features/host/SpreadsheetReader.h"
-#include "plugins/calc/CalcPluginInterface.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+
+namespace CalcPlugin {
+
+// Where the program looks for the plugin, in order: the program folder of an
+// installed tree (QUORVANE_PROGRAMDIR, lib/quorvane) beside the program's own
+// folder (the build tree), then the program's folder itself.
+QStringList candidates(const QString& programFolder);
+
+} // namespace CalcPlugin
 
 // The spreadsheet application through the plugin. The plugin is loaded at the
 // first creation and stays loaded; a plugin that cannot be loaded is tried

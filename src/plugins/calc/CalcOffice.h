@@ -4,7 +4,7 @@
 // failures as ours.
 
 #include "core/base/Failure.h"
-#include "plugins/calc/CalcPluginInterface.h"
+#include "features/host/CalcPlugin.h"
 
 #include <QString>
 #include <com/sun/star/uno/Exception.hpp>

@@ -3,7 +3,7 @@
 // makes no server at all.
 
 #include "core/base/Failure.h"
-#include "plugins/calc/CalcPluginInterface.h"
+#include "features/host/CalcPlugin.h"
 
 namespace {
 

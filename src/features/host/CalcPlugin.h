@@ -4,7 +4,6 @@
 #include "features/host/SpreadsheetReader.h"
 
 #include <QString>
-#include <QStringList>
 
 // How the LibreOffice plugin reaches the office.
 struct CalcConnection
@@ -36,10 +35,5 @@ using VersionFunction = int (*)();
 using CreateFunction = SpreadsheetServer* (*)(const CalcConnection& connection);
 // A new reader of documents, which the caller owns, or null.
 using CreateReaderFunction = SpreadsheetReader* (*)(const CalcConnection& connection);
-
-// Where the program looks for the plugin, in order: the program folder of an
-// installed tree (QUORVANE_PROGRAMDIR, lib/quorvane) beside the program's own
-// folder (the build tree), then the program's folder itself.
-QStringList candidates(const QString& programFolder);
 
 } // namespace CalcPlugin
