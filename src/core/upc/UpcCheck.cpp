@@ -143,24 +143,34 @@ bool plainDecimal(QStringView text, QChar point)
     return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
 }
 
+// Where the one "e" or "E" among ASCII digits stands (-1: none); no answer
+// for any other text.
+std::optional<qsizetype> plainExponentAt(QStringView text)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'e' && c != u'E') {
+            if (!isAsciiDigit(c))
+                return std::nullopt;
+        } else if (at >= 0) {
+            return std::nullopt;
+        } else {
+            at = i;
+        }
+    }
+    return at;
+}
+
 // For ASCII digits with an "e" or "E" among them, whether they stand for a
 // finite double (the largest is about 1.8e308); no answer for another text or
 // a value too near the largest to tell by its number of digits.
 std::optional<bool> plainExponentNumber(QStringView text)
 {
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'e' || c == u'E') {
-            if (at >= 0)
-                return std::nullopt;
-            at = i;
-        } else if (!isAsciiDigit(c)) {
-            return std::nullopt;
-        }
-    }
-    if (at < 0)
+    const std::optional<qsizetype> mark = plainExponentAt(text);
+    if (!mark || *mark < 0)
         return std::nullopt;
+    const qsizetype at = *mark;
     if (at == 0 || at == text.size() - 1)
         return false;    // no digits on one side of the "e": no number
     qsizetype first = 0; // the first significant digit of the mantissa
@@ -181,41 +191,40 @@ std::optional<bool> plainExponentNumber(QStringView text)
     return std::nullopt;
 }
 
-// Whether a text the characters leave undecided reads as a number in the
-// locale.
-bool readsAsNumberIn(QStringView text, const QLocale& locale)
+// Whether the text holds a character no number of the locale holds (a
+// letter, mostly).
+bool holdsNoNumberCharacter(QStringView text, const NumberSymbols& symbols)
 {
-    const NumberSymbols& symbols = symbolsOf(locale);
-    // A character no number holds decides first (a letter, mostly): the
-    // plain forms below hold none.
-    if (symbols.charactersDecide)
-        for (QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u < 128) {
-                const char16_t lower = u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
-                if (!isAsciiDigit(u) && !QChar::isSpace(u) && !symbols.asciiCharacters[lower])
-                    return false;
-            } else if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower())) {
-                return false;
-            }
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 128) {
+            const char16_t lower = u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+            if (!isAsciiDigit(u) && !QChar::isSpace(u) && !symbols.asciiCharacters[lower])
+                return true;
+        } else if (!c.isDigit() && !c.isSpace() && !symbols.characters.contains(c.toLower())) {
+            return true;
         }
-    if (plainDecimal(text, symbols.point))
-        return true;
-    if (symbols.plainExponent)
-        if (const std::optional<bool> number = plainExponentNumber(text))
-            return *number;
-    QStringView t = text.trimmed();
-    const QStringView currency = symbols.currency;
-    if (!currency.isEmpty()) {
-        if (t.startsWith(currency))
-            t = t.sliced(currency.size()).trimmed();
-        else if (t.endsWith(currency))
-            t = t.chopped(currency.size()).trimmed();
     }
-    if (parsesAsNumber(t, locale))
-        return true;
-    // Thousands separators are accepted wherever they stand.
-    const QStringView group = symbols.group;
+    return false;
+}
+
+// The text without the currency symbol at its start or end, trimmed.
+QStringView withoutCurrency(QStringView text, QStringView currency)
+{
+    QStringView t = text.trimmed();
+    if (currency.isEmpty())
+        return t;
+    if (t.startsWith(currency))
+        return t.sliced(currency.size()).trimmed();
+    if (t.endsWith(currency))
+        return t.chopped(currency.size()).trimmed();
+    return t;
+}
+
+// Whether the text parses once its thousands separators are gone, wherever
+// they stand.
+bool parsesWithoutGroups(QStringView t, QStringView group, const QLocale& locale)
+{
     if (group.isEmpty() || !t.contains(group))
         return false;
     QVarLengthArray<char16_t, 64> without;
@@ -230,18 +239,56 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
     return parsesAsNumber(QStringView(without.constData(), without.size()), locale);
 }
 
+// Whether a text the characters leave undecided reads as a number in the
+// locale.
+bool readsAsNumberIn(QStringView text, const QLocale& locale)
+{
+    const NumberSymbols& symbols = symbolsOf(locale);
+    // A character no number holds decides first: the plain forms below hold
+    // none.
+    if (symbols.charactersDecide && holdsNoNumberCharacter(text, symbols))
+        return false;
+    if (plainDecimal(text, symbols.point))
+        return true;
+    if (symbols.plainExponent)
+        if (const std::optional<bool> number = plainExponentNumber(text))
+            return *number;
+    const QStringView t = withoutCurrency(text, symbols.currency);
+    return parsesAsNumber(t, locale) || parsesWithoutGroups(t, symbols.group, locale);
+}
+
+// Twelve characters that are no digit string: a number among them gets as
+// far as the check digit, whose conversion of its first non-digit fails.
+template <typename Char> Verdict twelveNonDigits(const Char* twelve, const QLocale* locale)
+{
+    char16_t text[Length];
+    for (int p = 0; p < Length; ++p)
+        text[p] = utf16(twelve[p]);
+    const QStringView view(text, Length);
+    const bool number = locale ? IsNumeric(view, *locale) : IsNumeric(view);
+    return number ? Verdict::TypeMismatch : Verdict::NotValid;
+}
+
+// The verdict of twelve ASCII digits as they stand; none for another code.
+template <typename Char> std::optional<Verdict> twelveDigits(const Char* code, qsizetype size)
+{
+    if (size != Length)
+        return std::nullopt;
+    bool digits = true;
+    for (int p = 0; p < Length; ++p)
+        digits = digits && isAsciiDigit(code[p]);
+    if (!digits)
+        return std::nullopt;
+    return WeightedSum(code, Length) % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
+}
+
 // The user's locale is looked up (unless given) only for the few codes that
 // need it.
 template <typename Char> Verdict check(const Char* code, qsizetype size, const QLocale* locale)
 {
     // Most codes are twelve digits as they stand.
-    if (size == Length) {
-        bool digits = true;
-        for (int p = 0; p < Length; ++p)
-            digits = digits && isAsciiDigit(code[p]);
-        if (digits)
-            return WeightedSum(code, Length) % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
-    }
+    if (const std::optional<Verdict> verdict = twelveDigits(code, size))
+        return *verdict;
     // Hyphens and spaces are removed; more than twelve other characters are
     // never valid. Whether the rest are all digits is seen on the way, so a
     // digit string goes straight to its check digit.
@@ -267,14 +314,7 @@ template <typename Char> Verdict check(const Char* code, qsizetype size, const Q
         return Verdict::NotValid;
     if (digits)
         return sum.sum % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
-    // Twelve characters that are no digit string: a number among them gets as
-    // far as the check digit, whose conversion of its first non-digit fails.
-    char16_t text[Length];
-    for (int p = 0; p < Length; ++p)
-        text[p] = utf16(normalised[p]);
-    const QStringView twelve(text, Length);
-    const bool number = locale ? IsNumeric(twelve, *locale) : IsNumeric(twelve);
-    return number ? Verdict::TypeMismatch : Verdict::NotValid;
+    return twelveNonDigits(normalised, locale);
 }
 
 } // namespace
