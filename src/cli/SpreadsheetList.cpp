@@ -1,6 +1,6 @@
-#include "cli/SpreadsheetLists.h"
+#include "cli/SpreadsheetList.h"
 
-#include "cli/Output.h"
+#include "cli/OutputWriter.h"
 
 #include <unistd.h>
 
@@ -24,10 +24,15 @@ SpreadsheetList::SpreadsheetList(SpreadsheetFile::Format format, const QString& 
 
 SpreadsheetList::~SpreadsheetList() = default;
 
-void SpreadsheetList::add(QStringView code)
+void SpreadsheetList::add(ItemText code)
 {
     try {
-        m_file->addRow(code);
+        if (code.isLatin1()) {
+            m_text = code.latin1();
+            m_file->addRow(m_text);
+        } else {
+            m_file->addRow(code.utf16());
+        }
     } catch (const Failure& failure) {
         throw OutputFailure(m_name, failure.description());
     }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/files/SpreadsheetFile.h"
+#include "core/list/ItemText.h"
 
 #include <QString>
-#include <QStringView>
 #include <memory>
 
 namespace Checker {
@@ -22,13 +22,14 @@ public:
     SpreadsheetList(const SpreadsheetList&) = delete;
     SpreadsheetList& operator=(const SpreadsheetList&) = delete;
 
-    void add(QStringView code);
+    void add(ItemText code);
     // Puts the file in the target's place.
     void commit();
 
 private:
     QString m_name;
     std::unique_ptr<SpreadsheetFile> m_file;
+    QString m_text; // a code held as Latin-1, widened
 };
 
 } // namespace Checker

@@ -1,4 +1,4 @@
-#include "cli/Options.h"
+#include "cli/CommandLine.h"
 
 #include <cstring>
 #include <getopt.h>
@@ -132,7 +132,7 @@ QString errorOf(int result, const char* word)
 }
 
 // Takes the lists' format; the message of a usage error, or nothing.
-QString takeFormat(Options& o, const QString& format)
+QString takeFormat(CommandLine& o, const QString& format)
 {
     o.plain = format == QLatin1String("plain");
     o.spreadsheet.reset();
@@ -148,14 +148,14 @@ QString takeFormat(Options& o, const QString& format)
 }
 
 // What the options together do not allow, or nothing.
-QString conflictOf(const Options& o)
+QString conflictOf(const CommandLine& o)
 {
     const int toStdout =
         (o.valid == QLatin1String("-")) + (o.invalid == QLatin1String("-")) + (o.json ? 1 : 0);
     if (toStdout > 1)
         return QStringLiteral("only one of --json, --valid - and --invalid - can use "
                               "standard output");
-    if (o.form != GtinCheck::Form::AsGiven && !o.gtin)
+    if (o.form != Gtin::Form::AsGiven && !o.gtin)
         return QStringLiteral("--normalize needs --gtin");
     if (!o.valid.isEmpty() && o.valid != QLatin1String("-") && o.valid == o.invalid)
         return QStringLiteral("--valid and --invalid name the same file");
@@ -163,7 +163,7 @@ QString conflictOf(const Options& o)
 }
 
 // Takes --column or --separator; answers a usage error, or "".
-QString columnOption(Options& o, int option, const QString& value)
+QString columnOption(CommandLine& o, int option, const QString& value)
 {
     if (option == Column) {
         if (value.trimmed().isEmpty())
@@ -197,7 +197,7 @@ Parsed parse(const QStringList& arguments)
     const int argc = int(words.size());
 
     Parsed parsed;
-    Options o;
+    CommandLine o;
     optind = 0; // glibc starts afresh: a process may run the checker more than once
     opterr = 0; // the messages go where the run's errors go
     int c = 0;
@@ -241,9 +241,9 @@ Parsed parse(const QStringList& arguments)
             break;
         case Normalize:
             if (std::strcmp(optarg, "gtin-14") == 0) {
-                o.form = GtinCheck::Form::Gtin14;
+                o.form = Gtin::Form::Gtin14;
             } else if (std::strcmp(optarg, "upc-a") == 0) {
-                o.form = GtinCheck::Form::UpcA;
+                o.form = Gtin::Form::UpcA;
             } else {
                 parsed.usageError = QStringLiteral("invalid argument '%1' for '--normalize'; "
                                                    "valid arguments are 'gtin-14' and 'upc-a'")
