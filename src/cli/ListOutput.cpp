@@ -13,7 +13,7 @@ void ListOutput::open(std::unique_ptr<OutputWriter> writer, const char* header, 
     m_plain = plain;
 }
 
-void ListOutput::add(ItemText code)
+void ListOutput::add(const ItemText& code)
 {
     if (m_plain)
         m_writer->line(code);

@@ -21,7 +21,7 @@ public:
     void open(std::unique_ptr<OutputWriter> writer, const char* header, bool plain);
     void open(std::unique_ptr<SpreadsheetList> sheet) { m_sheet = std::move(sheet); }
 
-    void add(ItemText code);
+    void add(const ItemText& code);
 
     // Writes what is still held (the padded table) and flushes.
     void finish();

@@ -86,7 +86,7 @@ void OutputWriter::put(char c)
     ++m_used;
 }
 
-void OutputWriter::text(ItemText text)
+void OutputWriter::text(const ItemText& text)
 {
     if (text.isLatin1()) {
         // The system's encoding is UTF-8.
@@ -98,10 +98,23 @@ void OutputWriter::text(ItemText text)
     m_used = size_t(m_encoder.appendToBuffer(to, text.utf16()) - m_buffer.get());
 }
 
-void OutputWriter::line(ItemText text)
+void OutputWriter::line(const ItemText& text)
 {
-    this->text(text);
-    put('\n');
+    if (!text.isLatin1()) {
+        this->text(text);
+        put('\n');
+        return;
+    }
+    // Most lines: a code of bytes, with its LF, in one go.
+    const size_t most = 2 * size_t(text.size()) + 1;
+    char* const to = m_capacity - m_used >= most ? m_buffer.get() + m_used : room(most);
+    const qsizetype size = text.size();
+    char* const end =
+        isAscii(text.latin1().data(), size)
+            ? static_cast<char*>(std::memcpy(to, text.latin1().data(), size_t(size))) + size
+            : latin1ToUtf8(to, text.latin1());
+    *end = '\n';
+    m_used = size_t(end + 1 - m_buffer.get());
 }
 
 void OutputWriter::flush()

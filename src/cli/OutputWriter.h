@@ -48,9 +48,9 @@ public:
     void put(QByteArrayView bytes);
     void put(char c);
     // Text in the system's encoding, as the window's text files.
-    void text(ItemText text);
+    void text(const ItemText& text);
     // The same and a LF.
-    void line(ItemText text);
+    void line(const ItemText& text);
 
     // Hands everything written to the file.
     void flush();

@@ -43,6 +43,12 @@ std::optional<Identity> identityOf(int fd, const QString& path)
     return Identity{info.st_dev, info.st_ino};
 }
 
+bool isDigitCode(QLatin1StringView code)
+{
+    return std::all_of(code.begin(), code.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || c == '-' || c == ' '; });
+}
+
 } // namespace
 
 Run::Run(const CommandLine& options, int in, int out, int err)
@@ -122,34 +128,31 @@ void Run::releaseHeld()
         file(QLatin1StringView(""));
 }
 
-// A code of ASCII digits, hyphens and blanks gets its reason without a text
-// of its own, and where no reason is shown the check alone files a code; any
+// Where no reason is shown the check alone files a code. A code of ASCII
+// digits, hyphens and blanks gets its reason without a text of its own; any
 // other goes to the full rules.
-void Run::file(ItemText code)
+void Run::file(const ItemText& code)
 {
-    const bool quick =
-        code.isLatin1() && !m_options.gtin &&
-        (!m_reasons || std::all_of(code.latin1().begin(), code.latin1().end(), [](char c) {
-            return (c >= '0' && c <= '9') || c == '-' || c == ' ';
-        }));
-    if (!quick && code.isLatin1())
-        m_text = code.latin1();
-    const QStringView text = code.isLatin1() ? QStringView(m_text) : code.utf16();
     const bool first = m_codes++ == 0;
-    if (m_options.gtin) {
-        fileGtin(first, text);
-    } else if (m_reasons) {
-        if (quick)
-            fileDigits(first, code.latin1());
-        else
-            fileExplained(first, text);
-    } else {
+    if (!m_reasons && !m_options.gtin) {
         const bool valid = code.visit([this](auto view) {
             return modUPCCode::CheckUPCCode(view, m_locale) == modUPCCode::Verdict::Valid;
         });
         m_validCount += valid;
         (valid ? m_valid : m_invalid).add(code);
+        return;
     }
+    if (code.isLatin1() && !m_options.gtin && isDigitCode(code.latin1())) {
+        fileDigits(first, code.latin1());
+        return;
+    }
+    if (code.isLatin1())
+        m_text = code.latin1();
+    const QStringView text = code.isLatin1() ? QStringView(m_text) : code.utf16();
+    if (m_options.gtin)
+        fileGtin(first, text);
+    else
+        fileExplained(first, text);
 }
 
 void Run::fileDigits(bool first, QLatin1StringView code)

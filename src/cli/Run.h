@@ -32,7 +32,7 @@ private:
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
-    void file(ItemText code);
+    void file(const ItemText& code);
     void fileDigits(bool first, QLatin1StringView code);
     void fileExplained(bool first, QStringView code);
     void fileGtin(bool first, QStringView code);

@@ -24,7 +24,7 @@ SpreadsheetList::SpreadsheetList(SpreadsheetFile::Format format, const QString& 
 
 SpreadsheetList::~SpreadsheetList() = default;
 
-void SpreadsheetList::add(ItemText code)
+void SpreadsheetList::add(const ItemText& code)
 {
     try {
         if (code.isLatin1()) {

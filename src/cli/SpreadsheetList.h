@@ -22,7 +22,7 @@ public:
     SpreadsheetList(const SpreadsheetList&) = delete;
     SpreadsheetList& operator=(const SpreadsheetList&) = delete;
 
-    void add(ItemText code);
+    void add(const ItemText& code);
     // Puts the file in the target's place.
     void commit();
 
