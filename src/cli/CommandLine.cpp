@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <getopt.h>
+#include <optional>
 #include <vector>
 
 #ifndef QUORVANE_VERSION
@@ -181,6 +182,74 @@ QString columnOption(CommandLine& o, int option, const QString& value)
     return {};
 }
 
+// The options that only switch something on.
+bool CommandLine::*switchOf(int option)
+{
+    switch (option) {
+    case Json:
+        return &CommandLine::json;
+    case SkipEmpty:
+        return &CommandLine::skipEmpty;
+    case WindowLines:
+        return &CommandLine::windowLines;
+    case GtinOption:
+        return &CommandLine::gtin;
+    case 'q':
+        return &CommandLine::quiet;
+    default:
+        return nullptr;
+    }
+}
+
+QString takeFile(CommandLine& o, int option, const char* name)
+{
+    (option == Valid ? o.valid : o.invalid) = QString::fromLocal8Bit(name);
+    if (*name == '\0')
+        return QStringLiteral("option %1 requires a file name").arg(longName(option));
+    return {};
+}
+
+QString takeForm(CommandLine& o, const char* form)
+{
+    if (std::strcmp(form, "gtin-14") == 0)
+        o.form = Gtin::Form::Gtin14;
+    else if (std::strcmp(form, "upc-a") == 0)
+        o.form = Gtin::Form::UpcA;
+    else
+        return QStringLiteral("invalid argument '%1' for '--normalize'; "
+                              "valid arguments are 'gtin-14' and 'upc-a'")
+            .arg(QString::fromLocal8Bit(form));
+    return {};
+}
+
+// Takes the option getopt answered `option` to, with its argument: answers
+// the message of a usage error, or "", or nothing for no option of ours.
+std::optional<QString> takeOption(CommandLine& o, int option, const char* argument)
+{
+    if (bool CommandLine::*const on = switchOf(option)) {
+        o.*on = true;
+        return QString();
+    }
+    switch (option) {
+    case Valid:
+    case Invalid:
+        return takeFile(o, option, argument);
+    case Plain:
+        o.plain = true;
+        o.spreadsheet.reset();
+        return QString();
+    case Format:
+        return takeFormat(o, QString::fromLocal8Bit(argument));
+    case Normalize:
+        return takeForm(o, argument);
+    case Column:
+    case Separator:
+        return columnOption(o, option, QString::fromLocal8Bit(argument));
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 Parsed parse(const QStringList& arguments)
@@ -202,68 +271,16 @@ Parsed parse(const QStringList& arguments)
     opterr = 0; // the messages go where the run's errors go
     int c = 0;
     while ((c = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1) {
-        switch (c) {
-        case 'h':
-            parsed.shown = Usage;
-            return parsed;
-        case 'V':
-            parsed.shown = QByteArray(Program) + " (Quorvane) " + QUORVANE_VERSION + "\n";
-            return parsed;
-        case Valid:
-        case Invalid:
-            (c == Valid ? o.valid : o.invalid) = QString::fromLocal8Bit(optarg);
-            if (*optarg == '\0') {
-                parsed.usageError =
-                    QStringLiteral("option %1 requires a file name").arg(longName(c));
-                return parsed;
-            }
-            break;
-        case Plain:
-            o.plain = true;
-            o.spreadsheet.reset();
-            break;
-        case Format:
-            parsed.usageError = takeFormat(o, QString::fromLocal8Bit(optarg));
-            if (!parsed.usageError.isEmpty())
-                return parsed;
-            break;
-        case Json:
-            o.json = true;
-            break;
-        case SkipEmpty:
-            o.skipEmpty = true;
-            break;
-        case WindowLines:
-            o.windowLines = true;
-            break;
-        case GtinOption:
-            o.gtin = true;
-            break;
-        case Normalize:
-            if (std::strcmp(optarg, "gtin-14") == 0) {
-                o.form = Gtin::Form::Gtin14;
-            } else if (std::strcmp(optarg, "upc-a") == 0) {
-                o.form = Gtin::Form::UpcA;
-            } else {
-                parsed.usageError = QStringLiteral("invalid argument '%1' for '--normalize'; "
-                                                   "valid arguments are 'gtin-14' and 'upc-a'")
-                                        .arg(QString::fromLocal8Bit(optarg));
-                return parsed;
-            }
-            break;
-        case 'q':
-            o.quiet = true;
-            break;
-        case Column:
-        case Separator:
-            parsed.usageError = columnOption(o, c, QString::fromLocal8Bit(optarg));
-            if (!parsed.usageError.isEmpty())
-                return parsed;
-            break;
-        default:
-            parsed.usageError = errorOf(c, argv[size_t(optind - 1)]);
+        if (c == 'h' || c == 'V') {
+            parsed.shown = c == 'h'
+                               ? QByteArray(Usage)
+                               : QByteArray(Program) + " (Quorvane) " + QUORVANE_VERSION + "\n";
             return parsed;
         }
+        const std::optional<QString> error = takeOption(o, c, optarg);
+        parsed.usageError = error ? *error : errorOf(c, argv[size_t(optind - 1)]);
+        if (!parsed.usageError.isEmpty())
+            return parsed;
     }
     // getopt has moved the options before the files.
     for (int i = optind; i < argc; ++i)
