@@ -76,22 +76,37 @@ void OutputWriter::put(QByteArrayView bytes)
     const size_t size = size_t(bytes.size());
     if (size == 0)
         return; // `bytes` may be null
-    std::memcpy(room(size), bytes.data(), size);
+    char* const to = m_capacity - m_used >= size ? m_buffer.get() + m_used : room(size);
+    std::memcpy(to, bytes.data(), size);
     m_used += size;
 }
 
 void OutputWriter::put(char c)
 {
-    *room(1) = c;
-    ++m_used;
+    if (m_used == m_capacity)
+        pass();
+    m_buffer[m_used++] = c;
+}
+
+// Latin-1 in UTF-8, the system's encoding, with room for `extra` bytes
+// more: answers where they go.
+char* OutputWriter::putLatin1(QLatin1StringView text, size_t extra)
+{
+    const size_t size = size_t(text.size());
+    const size_t most = 2 * size + extra;
+    char* const to = m_capacity - m_used >= most ? m_buffer.get() + m_used : room(most);
+    // Most codes are ASCII: one copy.
+    char* const end = isAscii(text.data(), text.size())
+                          ? static_cast<char*>(std::memcpy(to, text.data(), size)) + size
+                          : latin1ToUtf8(to, text);
+    m_used = size_t(end - m_buffer.get());
+    return end;
 }
 
 void OutputWriter::text(const ItemText& text)
 {
     if (text.isLatin1()) {
-        // The system's encoding is UTF-8.
-        char* const to = room(2 * size_t(text.size()));
-        m_used = size_t(latin1ToUtf8(to, text.latin1()) - m_buffer.get());
+        putLatin1(text.latin1(), 0);
         return;
     }
     char* const to = room(size_t(m_encoder.requiredSpace(text.size())));
@@ -100,21 +115,13 @@ void OutputWriter::text(const ItemText& text)
 
 void OutputWriter::line(const ItemText& text)
 {
-    if (!text.isLatin1()) {
-        this->text(text);
-        put('\n');
+    if (text.isLatin1()) {
+        *putLatin1(text.latin1(), 1) = '\n';
+        ++m_used;
         return;
     }
-    // Most lines: a code of bytes, with its LF, in one go.
-    const size_t most = 2 * size_t(text.size()) + 1;
-    char* const to = m_capacity - m_used >= most ? m_buffer.get() + m_used : room(most);
-    const qsizetype size = text.size();
-    char* const end =
-        isAscii(text.latin1().data(), size)
-            ? static_cast<char*>(std::memcpy(to, text.latin1().data(), size_t(size))) + size
-            : latin1ToUtf8(to, text.latin1());
-    *end = '\n';
-    m_used = size_t(end + 1 - m_buffer.get());
+    this->text(text);
+    put('\n');
 }
 
 void OutputWriter::flush()

@@ -6,6 +6,7 @@
 #include "core/list/ItemText.h"
 
 #include <QByteArrayView>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringEncoder>
 #include <memory>
@@ -59,6 +60,7 @@ public:
 
 private:
     char* room(size_t n);
+    char* putLatin1(QLatin1StringView text, size_t extra);
     void pass();
     template <typename Step> void guarded(Step&& step);
 

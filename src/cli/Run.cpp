@@ -43,10 +43,13 @@ std::optional<Identity> identityOf(int fd, const QString& path)
     return Identity{info.st_dev, info.st_ino};
 }
 
-bool isDigitCode(QLatin1StringView code)
+// Whether a code holds nothing but digits, hyphens and blanks.
+template <typename View> bool isDigitCode(View code)
 {
-    return std::all_of(code.begin(), code.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || c == '-' || c == ' '; });
+    return std::all_of(code.begin(), code.end(), [](auto c) {
+        const char16_t u = QChar(c).unicode();
+        return (u >= u'0' && u <= u'9') || u == u'-' || u == u' ';
+    });
 }
 
 } // namespace
@@ -142,12 +145,14 @@ void Run::file(const ItemText& code)
         (valid ? m_valid : m_invalid).add(code);
         return;
     }
-    if (code.isLatin1() && !m_options.gtin && isDigitCode(code.latin1())) {
-        fileDigits(first, code.latin1());
+    if (!m_options.gtin && code.visit([](auto view) { return isDigitCode(view); })) {
+        fileDigits(first, code);
         return;
     }
-    if (code.isLatin1())
-        m_text = code.latin1();
+    if (code.isLatin1()) {
+        m_text.resize(0); // its memory kept for the next
+        m_text.append(code.latin1());
+    }
     const QStringView text = code.isLatin1() ? QStringView(m_text) : code.utf16();
     if (m_options.gtin)
         fileGtin(first, text);
@@ -155,8 +160,17 @@ void Run::file(const ItemText& code)
         fileExplained(first, text);
 }
 
-void Run::fileDigits(bool first, QLatin1StringView code)
+void Run::fileDigits(bool first, const ItemText& digitCode)
 {
+    // Such a code held as UTF-16 is its own bytes.
+    if (!digitCode.isLatin1()) {
+        const QStringView text = digitCode.utf16();
+        m_bytes.resize(text.size());
+        std::transform(text.begin(), text.end(), m_bytes.begin(),
+                       [](QChar c) { return char(c.unicode()); });
+    }
+    const QLatin1StringView code =
+        digitCode.isLatin1() ? digitCode.latin1() : QLatin1StringView(m_bytes);
     const CodeReason::DigitsReason why =
         CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
     Report::Finding finding;

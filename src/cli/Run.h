@@ -6,6 +6,7 @@
 #include "cli/Report.h"
 #include "core/list/ItemText.h"
 
+#include <QByteArray>
 #include <QLatin1StringView>
 #include <QLocale>
 #include <QString>
@@ -33,7 +34,7 @@ private:
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
     void file(const ItemText& code);
-    void fileDigits(bool first, QLatin1StringView code);
+    void fileDigits(bool first, const ItemText& digitCode);
     void fileExplained(bool first, QStringView code);
     void fileGtin(bool first, QStringView code);
     void record(bool first, ItemText code, const Report::Finding& finding, ItemText listed);
@@ -50,7 +51,8 @@ private:
     quint64 m_codes = 0, m_validCount = 0;
     quint64 m_held = 0; // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
-    QString m_text; // a code of bytes that the full rules decide
+    QString m_text;     // a code of bytes that the full rules decide
+    QByteArray m_bytes; // a code of digits held as UTF-16, as bytes
 };
 
 } // namespace Checker
