@@ -41,22 +41,14 @@ OutputWriter::OutputWriter(std::unique_ptr<SafeFile> file, QString name)
 // Let go without commit, the file keeps what it held.
 OutputWriter::~OutputWriter() = default;
 
-template <typename Step> void OutputWriter::guarded(Step&& step)
-{
-    try {
-        step();
-    } catch (const Failure& failure) {
-        throw OutputFailure(m_name, failure.description());
-    }
-}
-
 // The buffer goes to the stream whole: a block of its size goes on to the
 // file without a copy.
 void OutputWriter::pass()
 {
     const size_t used = std::exchange(m_used, 0);
     if (used > 0)
-        guarded([&] { m_stream.WriteLines(QByteArrayView(m_buffer.get(), qsizetype(used))); });
+        naming(m_name,
+               [&] { m_stream.WriteLines(QByteArrayView(m_buffer.get(), qsizetype(used))); });
 }
 
 char* OutputWriter::room(size_t n)
@@ -127,13 +119,13 @@ void OutputWriter::line(const ItemText& text)
 void OutputWriter::flush()
 {
     pass();
-    guarded([&] { m_stream.Flush(); });
+    naming(m_name, [&] { m_stream.Flush(); });
 }
 
 void OutputWriter::commit()
 {
     pass();
-    guarded([&] { m_stream.Close(); });
+    naming(m_name, [&] { m_stream.Close(); });
 }
 
 } // namespace Checker

@@ -26,6 +26,19 @@ private:
     QString m_name;
 };
 
+// Runs `step`; a Failure it throws becomes an OutputFailure naming the
+// output `name`.
+template <typename Step> void naming(const QString& name, Step&& step)
+{
+    try {
+        step();
+    } catch (const OutputFailure&) {
+        throw;
+    } catch (const Failure& failure) {
+        throw OutputFailure(name, failure.description());
+    }
+}
+
 // Opens an output of the checker: a file replaced when the run has
 // succeeded, a pipe or device written straight, or standard output (`-`,
 // descriptor `out`). Throws OutputFailure naming it.
@@ -62,7 +75,6 @@ private:
     char* room(size_t n);
     char* putLatin1(QLatin1StringView text, size_t extra);
     void pass();
-    template <typename Step> void guarded(Step&& step);
 
     TextStream m_stream;
     QString m_name;

@@ -97,8 +97,7 @@ void Run::openOutputs()
                                                outputName(QStringLiteral("-")));
     auto open = [&](ListOutput& list, const QString& path, const char* header) {
         if (!path.isEmpty() && m_options.spreadsheet)
-            list.open(
-                std::make_unique<SpreadsheetList>(*m_options.spreadsheet, path, m_outFd, header));
+            list.open(*m_options.spreadsheet, path, m_outFd, header);
         else if (!path.isEmpty())
             list.open(std::make_unique<OutputWriter>(openOutput(path, m_outFd), outputName(path)),
                       header, m_options.plain);
