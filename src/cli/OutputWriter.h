@@ -81,9 +81,11 @@ private:
     std::unique_ptr<char[]> m_buffer;
     size_t m_capacity;
     size_t m_used = 0;
-    // Stateless: a lone surrogate at the end of one text never joins the
-    // start of the next.
-    QStringEncoder m_encoder{QStringConverter::System, QStringConverter::Flag::Stateless};
+    // The system's encoding, UTF-8 on every system the checker runs on (Qt's
+    // System converter answers through a new array each time). Stateless: a
+    // lone surrogate at the end of one text never joins the start of the
+    // next.
+    QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };
 
 } // namespace Checker
