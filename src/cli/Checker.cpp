@@ -1,7 +1,7 @@
 #include "cli/Checker.h"
 
-#include "cli/Options.h"
-#include "cli/Output.h"
+#include "cli/CommandLine.h"
+#include "cli/OutputWriter.h"
 #include "cli/Run.h"
 
 #include <unistd.h>
@@ -19,7 +19,8 @@ int run(const QStringList& arguments, int in, int out, int err)
     }
     if (!parsed.options) {
         try {
-            Output shown(openOutput(QStringLiteral("-"), out), outputName(QStringLiteral("-")));
+            OutputWriter shown(openOutput(QStringLiteral("-"), out),
+                               outputName(QStringLiteral("-")));
             shown.put(parsed.shown);
             shown.flush();
         } catch (const Failure&) {

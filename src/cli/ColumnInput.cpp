@@ -90,7 +90,7 @@ private:
 
 } // namespace
 
-void readColumn(int fd, const QString& name, const Options& options,
+void readColumn(int fd, const QString& name, const CommandLine& options,
                 const TextFileReader::BatchSink& cells)
 {
     DelimitedText::Options reading;

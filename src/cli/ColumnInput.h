@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/Options.h"
+#include "cli/CommandLine.h"
 #include "core/text/TextFileReader.h"
 
 #include <QString>
@@ -18,7 +18,7 @@ namespace Checker {
 // Throws Failure for a name that is no column, a quote that is not closed
 // or a field too long (naming the first line of its record); Interrupted when
 // a signal came.
-void readColumn(int fd, const QString& name, const Options& options,
+void readColumn(int fd, const QString& name, const CommandLine& options,
                 const TextFileReader::BatchSink& cells);
 
 } // namespace Checker

@@ -1,31 +1,40 @@
 #include "cli/Report.h"
 
+#include "core/base/AsciiText.h"
+
+#include <QByteArray>
+#include <QString>
 #include <cstdio>
 
 namespace Checker::Report {
 
-void putJsonAscii(Bytes& w, const char* bytes, size_t size)
+namespace {
+
+void putEscape(OutputWriter& w, char16_t c)
 {
-    w.put('"');
-    size_t from = 0;
-    for (size_t i = 0; i < size; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
-        w.put(bytes + from, i - from);
-        char escape[8];
-        if (c == '"' || c == '\\')
-            std::snprintf(escape, sizeof escape, "\\%c", c);
-        else
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-        w.put(escape);
-        from = i + 1;
-    }
-    w.put(bytes + from, size - from);
-    w.put('"');
+    char escape[8];
+    const int n = c == u'"' || c == u'\\'
+                      ? std::snprintf(escape, sizeof escape, "\\%c", char(c))
+                      : std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+    w.put(QByteArrayView(escape, n));
 }
 
-namespace {
+// A JSON string of ASCII bytes.
+void putJsonAscii(OutputWriter& w, QLatin1StringView text)
+{
+    const char* const bytes = text.data();
+    const qsizetype size = text.size();
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        w.put(QByteArrayView(bytes + from, i - from));
+        putEscape(w, c);
+        from = i + 1;
+    }
+    w.put(QByteArrayView(bytes + from, size - from));
+}
 
 bool plainJson(QStringView text)
 {
@@ -47,97 +56,84 @@ bool loneSurrogate(QStringView text, qsizetype i)
     return false;
 }
 
-} // namespace
-
-void putJsonString(Bytes& w, QStringView text)
+// A JSON string of any text.
+void putJsonText(OutputWriter& w, QStringView text)
 {
-    w.put('"');
     if (plainJson(text)) {
         w.text(text);
-        w.put('"');
         return;
     }
     qsizetype from = 0; // the start of the characters not written yet
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        const bool quoted = c == u'"' || c == u'\\';
-        if (!quoted && c >= 0x20 && !loneSurrogate(text, i))
+        if (c != u'"' && c != u'\\' && c >= 0x20 && !loneSurrogate(text, i))
             continue;
         w.text(text.sliced(from, i - from));
-        char escape[8];
-        if (quoted)
-            std::snprintf(escape, sizeof escape, "\\%c", char(c));
-        else
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-        w.put(escape);
+        putEscape(w, c);
         from = i + 1;
     }
     w.text(text.sliced(from));
+}
+
+void putJsonString(OutputWriter& w, ItemText text)
+{
+    w.put('"');
+    if (!text.isLatin1())
+        putJsonText(w, text.utf16());
+    else if (isAscii(text.latin1().data(), text.size()))
+        putJsonAscii(w, text.latin1());
+    else
+        putJsonText(w, QString(text.latin1()));
     w.put('"');
 }
 
-void invalid(Bytes& out, QStringView code, const CodeReason::Explanation& why)
+} // namespace
+
+void invalid(OutputWriter& out, ItemText code, ItemText reason)
 {
     out.text(code);
     out.put('\t');
-    out.text(why.reason);
-    out.put('\n');
+    out.line(reason);
 }
 
-void invalid(Bytes& out, QLatin1StringView code, const CodeReason::DigitsReason& why)
-{
-    out.put(code.data(), size_t(code.size()));
-    out.put('\t');
-    out.line(why.reason, why.reasonSize);
-}
-
-void jsonStart(Output& out)
+void jsonStart(OutputWriter& out)
 {
     out.put("{\"results\":[");
 }
 
-void jsonValid(Bytes& out, bool first, QLatin1StringView code)
-{
-    out.put(first ? "\n{\"code\":" : ",\n{\"code\":");
-    putJsonAscii(out, code.data(), size_t(code.size()));
-    out.put(",\"valid\":true}");
-}
-
-void jsonRecord(Bytes& out, bool first, QLatin1StringView code, const CodeReason::DigitsReason& why)
-{
-    out.put(first ? "\n{\"code\":" : ",\n{\"code\":");
-    putJsonAscii(out, code.data(), size_t(code.size()));
-    out.put(",\"valid\":false,\"fault\":\"");
-    out.put(CodeReason::FaultName(why.fault));
-    out.put("\",\"reason\":");
-    putJsonAscii(out, why.reason, why.reasonSize);
-    if (why.hasCorrected) {
-        out.put(",\"corrected\":");
-        putJsonAscii(out, why.corrected, 12);
-    }
-    out.put('}');
-}
-
-void jsonRecord(Bytes& out, bool first, QStringView code, const CodeReason::Explanation& why)
+void jsonRecord(OutputWriter& out, bool first, ItemText code, const Finding& finding)
 {
     out.put(first ? "\n{\"code\":" : ",\n{\"code\":");
     putJsonString(out, code);
-    if (why.valid()) {
-        out.put(",\"valid\":true}");
+    if (finding.valid()) {
+        out.put(",\"valid\":true");
+        if (!finding.kinds.empty()) {
+            out.put(",\"kind\":\"");
+            out.put(finding.kinds);
+            out.put("\",\"gtin14\":\"");
+            out.put(finding.gtin14);
+            out.put('"');
+        }
+        out.put('}');
         return;
     }
     out.put(",\"valid\":false,\"fault\":\"");
-    out.put(CodeReason::FaultName(why.fault));
+    out.put(CodeReason::FaultName(finding.fault));
     out.put("\",\"reason\":");
-    putJsonString(out, why.reason);
-    if (!why.corrected.isEmpty()) {
+    putJsonString(out, finding.reason);
+    if (!finding.kinds.empty()) {
+        out.put(",\"kind\":\"");
+        out.put(finding.kinds);
+        out.put('"');
+    }
+    if (!finding.corrected.isEmpty()) {
         out.put(",\"corrected\":");
-        putJsonString(out, why.corrected);
+        putJsonString(out, finding.corrected);
     }
     out.put('}');
 }
 
-void jsonEnd(Output& out, quint64 codes, quint64 valid)
+void jsonEnd(OutputWriter& out, quint64 codes, quint64 valid)
 {
     out.put(codes == 0 ? "]" : "\n]");
     out.put(QByteArray(",\"codes\":") + QByteArray::number(codes) +

@@ -1,30 +1,33 @@
 #pragma once
 
-#include "cli/Bytes.h"
-#include "cli/Output.h"
+#include "cli/OutputWriter.h"
+#include "core/list/ItemText.h"
 #include "core/upc/CodeReason.h"
 
-#include <QLatin1StringView>
-#include <QStringView>
+#include <QtGlobal>
+#include <string_view>
 
 // The report of invalid codes and the JSON document, record by record.
 namespace Checker::Report {
 
-// A JSON string of ASCII bytes, and of any text.
-void putJsonAscii(Bytes& w, const char* bytes, size_t size);
-void putJsonString(Bytes& w, QStringView text);
+// What is said of one code.
+struct Finding
+{
+    CodeReason::Fault fault = CodeReason::Fault::None;
+    ItemText reason;         // one line; empty for a valid code
+    ItemText corrected;      // the code with its fault mended; empty: none
+    std::string_view kinds;  // --gtin: the kinds' names (see Gtin::FamilyNames)
+    std::string_view gtin14; // --gtin, a valid code: its GTIN-14
+    bool valid() const { return fault == CodeReason::Fault::None; }
+};
 
 // The line of an invalid code: the code, a TAB, the reason.
-void invalid(Bytes& out, QStringView code, const CodeReason::Explanation& why);
-void invalid(Bytes& out, QLatin1StringView code, const CodeReason::DigitsReason& why);
+void invalid(OutputWriter& out, ItemText code, ItemText reason);
 
 // The JSON document: its start, one record per code (`first` for the first),
 // and its end with the counts.
-void jsonStart(Output& out);
-void jsonValid(Bytes& out, bool first, QLatin1StringView code);
-void jsonRecord(Bytes& out, bool first, QLatin1StringView code,
-                const CodeReason::DigitsReason& why);
-void jsonRecord(Bytes& out, bool first, QStringView code, const CodeReason::Explanation& why);
-void jsonEnd(Output& out, quint64 codes, quint64 valid);
+void jsonStart(OutputWriter& out);
+void jsonRecord(OutputWriter& out, bool first, ItemText code, const Finding& finding);
+void jsonEnd(OutputWriter& out, quint64 codes, quint64 valid);
 
 } // namespace Checker::Report

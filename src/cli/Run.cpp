@@ -6,14 +6,15 @@
 #include "cli/Interruption.h"
 #include "cli/Report.h"
 #include "core/files/FileHandle.h"
+#include "core/upc/CodeReason.h"
+#include "core/upc/Gtin.h"
+#include "core/upc/UpcCheck.h"
 
 #include <QFile>
 #include <algorithm>
 #include <optional>
 #include <sys/stat.h>
-#include <type_traits>
 #include <unistd.h>
-#include <utility>
 
 namespace Checker {
 
@@ -42,9 +43,18 @@ std::optional<Identity> identityOf(int fd, const QString& path)
     return Identity{info.st_dev, info.st_ino};
 }
 
+// Whether a code holds nothing but digits, hyphens and blanks.
+template <typename View> bool isDigitCode(View code)
+{
+    return std::all_of(code.begin(), code.end(), [](auto c) {
+        const char16_t u = QChar(c).unicode();
+        return (u >= u'0' && u <= u'9') || u == u'-' || u == u' ';
+    });
+}
+
 } // namespace
 
-Run::Run(const Options& options, int in, int out, int err)
+Run::Run(const CommandLine& options, int in, int out, int err)
     : m_options(options), m_in(in), m_outFd(out), m_err(err)
 {}
 
@@ -80,113 +90,136 @@ bool Run::outputIsAnInput()
 // them touches its target yet.
 void Run::openOutputs()
 {
-    const bool report = !m_options.json && m_options.valid.isEmpty() && m_options.invalid.isEmpty();
-    if (report || m_options.json)
-        m_out = std::make_unique<Output>(openOutput(QStringLiteral("-"), m_outFd),
-                                         outputName(QStringLiteral("-")));
+    m_report = !m_options.json && m_options.valid.isEmpty() && m_options.invalid.isEmpty();
+    m_reasons = m_report || m_options.json;
+    if (m_reasons)
+        m_out = std::make_unique<OutputWriter>(openOutput(QStringLiteral("-"), m_outFd),
+                                               outputName(QStringLiteral("-")));
     auto open = [&](ListOutput& list, const QString& path, const char* header) {
         if (!path.isEmpty() && m_options.spreadsheet)
-            list.open(
-                std::make_unique<SpreadsheetList>(*m_options.spreadsheet, path, m_outFd, header));
+            list.open(*m_options.spreadsheet, path, m_outFd, header);
         else if (!path.isEmpty())
-            list.open(std::make_unique<Output>(openOutput(path, m_outFd), outputName(path)), header,
-                      m_options.plain);
+            list.open(std::make_unique<OutputWriter>(openOutput(path, m_outFd), outputName(path)),
+                      header, m_options.plain);
     };
     open(m_valid, m_options.valid, " Valid Codes");
     open(m_invalid, m_options.invalid, "Invalid Codes");
     if (m_options.json)
         Report::jsonStart(*m_out);
-    m_rules.report = report;
-    m_rules.json = m_options.json;
-    m_rules.valid = !m_options.valid.isEmpty();
-    m_rules.invalid = !m_options.invalid.isEmpty();
-    m_rules.plain = m_options.plain;
-    m_rules.gtin = m_options.gtin;
-    m_rules.form = m_options.form;
-    m_fileAtOnce = !m_rules.report && !m_rules.json && !m_rules.gtin;
-    m_pipeline = std::make_unique<Pipeline>(m_rules, [this](Block& block) { write(block); });
-    m_block = std::make_unique<Block>();
 }
 
 // Empty items wait until the next code or the end of the input: the one a
-// final LF opens is no line (unless the window's rule is asked for). The
-// codes between go to the block in runs, as much as it takes.
+// final LF opens is no line (unless the window's rule is asked for).
 template <typename View> void Run::codes(const std::vector<View>& items)
 {
-    if (std::is_same_v<View, QLatin1StringView> && m_fileAtOnce && m_block->isEmpty() &&
-        m_pipeline->idle()) {
-        fileAtOnce(items);
-        return;
-    }
-    const size_t count = items.size();
-    for (size_t k = 0; k < count;) {
-        if (items[k].isEmpty()) {
+    for (const View code : items) {
+        if (code.isEmpty()) {
             m_held += m_options.skipEmpty ? 0 : 1;
-            ++k;
             continue;
         }
         if (m_held != 0)
             releaseHeld();
-        size_t end = k;
-        size_t weight = m_block->weight();
-        while (end < count && !items[end].isEmpty() && weight < m_blockBytes)
-            weight += Block::weightOf(items[end++]);
-        m_block->addRun(items.data() + k, end - k);
-        m_read += end - k;
-        k = end;
-        if (weight >= m_blockBytes)
-            next();
+        file(code);
     }
-    stopIfInterrupted();
-}
-
-// Codes of ASCII bytes that are only filed into lists are checked as they
-// are read: that costs less than handing them over to another thread. Only
-// when nothing handed over waits to be written, so the order stays.
-template <typename View> void Run::fileAtOnce(const std::vector<View>& items)
-{
-    for (const View c : items) {
-        if (c.isEmpty()) {
-            m_held += m_options.skipEmpty ? 0 : 1;
-            continue;
-        }
-        for (; m_held > 0; --m_held)
-            m_block->checkNow(m_rules, m_read++, QLatin1StringView(""));
-        m_block->checkNow(m_rules, m_read++, c);
-    }
-    std::unique_ptr<Block> filed = std::exchange(m_block, m_pipeline->fresh());
-    m_block->first = m_read;
-    m_pipeline->writeChecked(std::move(filed));
     stopIfInterrupted();
 }
 
 void Run::releaseHeld()
 {
-    for (; m_held > 0; --m_held) {
-        m_block->add(QLatin1StringView(""));
-        ++m_read;
-        if (m_block->weight() >= m_blockBytes)
-            next();
+    for (; m_held > 0; --m_held)
+        file(QLatin1StringView(""));
+}
+
+// Where no reason is shown the check alone files a code. A code of ASCII
+// digits, hyphens and blanks gets its reason without a text of its own; any
+// other goes to the full rules.
+void Run::file(const ItemText& code)
+{
+    const bool first = m_codes++ == 0;
+    if (!m_reasons && !m_options.gtin) {
+        const bool valid = code.visit([this](auto view) {
+            return modUPCCode::CheckUPCCode(view, m_locale) == modUPCCode::Verdict::Valid;
+        });
+        m_validCount += valid;
+        (valid ? m_valid : m_invalid).add(code);
+        return;
     }
+    if (!m_options.gtin && code.visit([](auto view) { return isDigitCode(view); })) {
+        fileDigits(first, code);
+        return;
+    }
+    if (code.isLatin1()) {
+        m_text.resize(0); // its memory kept for the next
+        m_text.append(code.latin1());
+    }
+    const QStringView text = code.isLatin1() ? QStringView(m_text) : code.utf16();
+    if (m_options.gtin)
+        fileGtin(first, text);
+    else
+        fileExplained(first, text);
 }
 
-// A full block goes to be checked, and a new one begins.
-void Run::next()
+void Run::fileDigits(bool first, const ItemText& digitCode)
 {
-    std::unique_ptr<Block> full = std::exchange(m_block, m_pipeline->fresh());
-    m_block->first = m_read;
-    m_pipeline->submit(std::move(full));
+    // Such a code held as UTF-16 is its own bytes.
+    if (!digitCode.isLatin1()) {
+        const QStringView text = digitCode.utf16();
+        m_bytes.resize(text.size());
+        std::transform(text.begin(), text.end(), m_bytes.begin(),
+                       [](QChar c) { return char(c.unicode()); });
+    }
+    const QLatin1StringView code =
+        digitCode.isLatin1() ? digitCode.latin1() : QLatin1StringView(m_bytes);
+    const CodeReason::DigitsReason why =
+        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
+    Report::Finding finding;
+    finding.fault = why.fault;
+    finding.reason = QLatin1StringView(why.reason, qsizetype(why.reasonSize));
+    if (why.hasCorrected)
+        finding.corrected = QLatin1StringView(why.corrected, 12);
+    record(first, code, finding, code);
 }
 
-// The writer: a block's share of every output, in input order.
-void Run::write(Block& block)
+void Run::fileExplained(bool first, QStringView code)
 {
-    m_codes += block.checked;
-    m_validCount += block.valid;
-    if (m_out)
-        m_out->put(block.out);
-    m_valid.add(block.validList, block.heldValid);
-    m_invalid.add(block.invalidList, block.heldInvalid);
+    const CodeReason::Explanation why = CodeReason::Explain(code);
+    Report::Finding finding;
+    finding.fault = why.fault;
+    finding.reason = why.reason;
+    finding.corrected = why.corrected;
+    record(first, code, finding, code);
+}
+
+void Run::fileGtin(bool first, QStringView code)
+{
+    const CodeReason::GtinExplanation why = CodeReason::ExplainGtin(code);
+    const std::string kinds = m_options.json ? Gtin::FamilyNames(why.kinds) : std::string();
+    const std::string form = why.valid() && m_options.form != Gtin::Form::AsGiven
+                                 ? Gtin::FormOf(why.digits, why.kinds, m_options.form)
+                                 : std::string();
+    Report::Finding finding;
+    finding.fault = why.fault;
+    finding.reason = why.reason;
+    finding.corrected = QLatin1StringView(why.corrected);
+    finding.kinds = kinds;
+    finding.gtin14 = why.gtin14;
+    record(first, code, finding, form.empty() ? ItemText(code) : ItemText(QLatin1StringView(form)));
+}
+
+// A code and what is said of it, into every output that takes it: `listed`
+// is what the valid list holds of it.
+void Run::record(bool first, ItemText code, const Report::Finding& finding, ItemText listed)
+{
+    if (finding.valid()) {
+        ++m_validCount;
+        m_valid.add(listed);
+    } else {
+        m_invalid.add(code);
+        if (m_report)
+            Report::invalid(*m_out, code, finding.reason);
+    }
+    if (m_options.json)
+        Report::jsonRecord(*m_out, first, code, finding);
 }
 
 // One input; a file that cannot be read is reported and the others go on.
@@ -226,13 +259,12 @@ void Run::readInputs()
 // the whole run has succeeded.
 void Run::finish()
 {
-    m_pipeline->finish(std::move(m_block));
     if (m_options.json)
         Report::jsonEnd(*m_out, m_codes, m_validCount);
     if (m_out)
         m_out->flush();
-    m_valid.finish(*m_pipeline);
-    m_invalid.finish(*m_pipeline);
+    m_valid.finish();
+    m_invalid.finish();
     if (m_trouble)
         return;
     m_valid.commit();

@@ -1,25 +1,28 @@
 #pragma once
 
-#include "cli/Block.h"
-#include "cli/Lists.h"
-#include "cli/Options.h"
-#include "cli/Output.h"
-#include "cli/Pipeline.h"
+#include "cli/CommandLine.h"
+#include "cli/ListOutput.h"
+#include "cli/OutputWriter.h"
+#include "cli/Report.h"
+#include "core/list/ItemText.h"
 
+#include <QByteArray>
 #include <QLatin1StringView>
+#include <QLocale>
+#include <QString>
 #include <QStringView>
 #include <memory>
 #include <vector>
 
 namespace Checker {
 
-// One run of the checker over its inputs, with its options: the reader cuts
-// the inputs into blocks of codes, the pipeline checks them, and the writer
-// (write()) puts each block's share into the outputs in input order.
+// One run of the checker over its inputs, with its options: the reader hands
+// on the inputs' codes, and each is checked and filed into the outputs as it
+// comes.
 class Run
 {
 public:
-    Run(const Options& options, int in, int out, int err);
+    Run(const CommandLine& options, int in, int out, int err);
     // Answers the exit status.
     int go();
 
@@ -29,26 +32,27 @@ private:
     void readInputs();
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
-    template <typename View> void fileAtOnce(const std::vector<View>& items);
     void releaseHeld();
-    void next();
-    void write(Block& block);
+    void file(const ItemText& code);
+    void fileDigits(bool first, const ItemText& digitCode);
+    void fileExplained(bool first, QStringView code);
+    void fileGtin(bool first, QStringView code);
+    void record(bool first, ItemText code, const Report::Finding& finding, ItemText listed);
     void finish();
     void error(const QString& name, const QString& reason);
 
-    const Options& m_options;
+    const CommandLine& m_options;
     int m_in, m_outFd, m_err;
-    std::unique_ptr<Output> m_out; // the report or the JSON document
-    Rules m_rules;
-    bool m_fileAtOnce = false; // ASCII codes are filed as they are read
+    std::unique_ptr<OutputWriter> m_out; // the report or the JSON document
+    bool m_report = false;               // the report of the invalid codes is written
+    bool m_reasons = false;              // the report or the JSON document is
+    QLocale m_locale;                    // the user's, taken once for the run
     ListOutput m_valid, m_invalid;
-    quint64 m_read = 0;                    // codes handed to blocks
-    quint64 m_codes = 0, m_validCount = 0; // of the codes written
-    quint64 m_held = 0;                    // empty lines not checked yet: the last may be no line
+    quint64 m_codes = 0, m_validCount = 0;
+    quint64 m_held = 0; // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
-    size_t m_blockBytes = Pipeline::blockBytes();
-    std::unique_ptr<Block> m_block; // the block being filled
-    std::unique_ptr<Pipeline> m_pipeline;
+    QString m_text;     // a code of bytes that the full rules decide
+    QByteArray m_bytes; // a code of digits held as UTF-16, as bytes
 };
 
 } // namespace Checker

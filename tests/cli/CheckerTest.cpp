@@ -429,53 +429,6 @@ TEST_F(CheckerTest, GtinFamily)
     EXPECT_EQ(check({"--normalize=upc-a", input}).status, 2);
 }
 
-// A large input is checked in blocks on several threads: every output is
-// byte for byte that of a run on one thread. The block size and the thread
-// count are set through the environment (see Pipeline.h).
-TEST_F(CheckerTest, BlocksOnThreadsWriteWhatOneThreadWrites)
-{
-    const char* const lines[] = {"012345678905",
-                                 "012345678900",
-                                 "",
-                                 "0-12345-67890-5",
-                                 "12",
-                                 "0123456789.5",
-                                 "x\xC3\xA9",
-                                 "6291041500213",
-                                 " 7 1234567890 4 "};
-    QByteArray bytes;
-    for (int k = 0; k < 3000; ++k)
-        bytes += QByteArray(lines[k % std::size(lines)]) + (k % 7 == 0 ? "\r\n" : "\n");
-    const QString input = write("codes.txt", bytes);
-    const QString v = dir.filePath("v.txt"), i = dir.filePath("i.txt");
-    const QStringList runs[] = {
-        {},
-        {"--json"},
-        {"--plain", "--valid", v, "--invalid", i},
-        {"--valid", v, "--invalid", i},
-        {"--gtin", "--json", "--skip-empty"},
-    };
-    for (const QStringList& arguments : runs) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
-        std::vector<QByteArray> outputs;
-        // From a file and from a pipe, which hands ASCII lines and others
-        // on in turn.
-        for (const char* threads : {"0", "3"}) {
-            qputenv("QUORVANE_CHECK_THREADS", threads);
-            qputenv("QUORVANE_CHECK_BLOCK", "200");
-            for (const Result& r : {check(arguments + QStringList{input}),
-                                    check(arguments + QStringList{"-"}, bytes)})
-                outputs.push_back(QByteArray::number(r.status) + r.out + r.err + readFile(v) +
-                                  readFile(i));
-        }
-        qunsetenv("QUORVANE_CHECK_THREADS");
-        qunsetenv("QUORVANE_CHECK_BLOCK");
-        EXPECT_EQ(outputs[0], outputs[2]);
-        EXPECT_EQ(outputs[1], outputs[3]);
-        EXPECT_GT(outputs[0].size(), 20000);
-    }
-}
-
 } // namespace
 
 namespace {

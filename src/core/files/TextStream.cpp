@@ -48,6 +48,15 @@ void TextStream::WriteLines(QByteArrayView encoded)
     write(encoded);
 }
 
+void TextStream::Flush()
+{
+    if (Broken())
+        throw Failure(m_failure);
+    if (m_closed)
+        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+    flush();
+}
+
 void TextStream::Close()
 {
     if (Broken())

@@ -27,10 +27,13 @@ public:
     // Writes the text and CR LF. Throws Failure when the file refuses the
     // bytes; the stream is then broken and every later call fails alike.
     void WriteLine(const QString& text);
-    // Writes lines already encoded in the file's encoding, each closed by CR
-    // LF, as they are: a large block goes to the file without a copy. Fails as
-    // WriteLine does.
+    // Writes bytes already encoded in the file's encoding (the window's lines
+    // each closed by CR LF) as they are: a large block goes to the file
+    // without a copy. Fails as WriteLine does.
     void WriteLines(QByteArrayView encoded);
+    // Hands what is held to the file, which a pipe or terminal then sees.
+    // Fails as WriteLine does.
+    void Flush();
 
     // Writes what is still held and puts the file in the target's place.
     // Throws Failure when that fails; the target then keeps what it held.

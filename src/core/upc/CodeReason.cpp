@@ -93,7 +93,80 @@ void appendGtinForms(DigitsReason& r, std::string_view digits)
     }
 }
 
+// The kind a string of digits of its length is read as.
+Gtin::GtinKind kindOfLength(std::size_t length)
+{
+    switch (length) {
+    case 8:
+        return Gtin::GtinKind::Ean8;
+    case 12:
+        return Gtin::GtinKind::UpcA;
+    case 13:
+        return Gtin::GtinKind::Ean13;
+    default:
+        return Gtin::GtinKind::Gtin14;
+    }
+}
+
+// The digits of a code of digits, hyphens and blanks alone; none otherwise.
+std::optional<std::string> gtinDigits(QStringView code)
+{
+    std::string digits;
+    for (const QChar c : code) {
+        if (isSeparator(c.unicode()))
+            continue;
+        if (!isDigit(c.unicode()))
+            return std::nullopt;
+        digits += char(c.unicode());
+    }
+    return digits;
+}
+
+void explainGtinDigits(GtinExplanation& v)
+{
+    const std::size_t n = v.digits.size();
+    if (n != 8 && n != 12 && n != 13 && n != 14) {
+        v.fault = Fault::Length;
+        v.reason = QStringLiteral("%1 %2, a GTIN has 8, 12, 13 or 14")
+                       .arg(n)
+                       .arg(n == 1 ? QLatin1String("digit") : QLatin1String("digits"));
+        return;
+    }
+    v.kinds = Gtin::ValidKinds(v.digits);
+    if (v.kinds) {
+        v.gtin14 = Gtin::FormOf(v.digits, v.kinds, Gtin::Form::Gtin14);
+        return;
+    }
+    const Gtin::GtinKind kind = kindOfLength(n);
+    const int expected = modUPCCode::CheckDigitFor(v.digits.data(), int(n));
+    v.fault = Fault::CheckDigit;
+    v.kinds = kind;
+    v.corrected = v.digits;
+    v.corrected.back() = char('0' + expected);
+    v.reason = QStringLiteral("Check digit %1 is wrong for %2, expected %3: %4")
+                   .arg(QChar(v.digits.back()))
+                   .arg(QLatin1StringView(Gtin::FamilyName(kind)))
+                   .arg(expected)
+                   .arg(QLatin1StringView(v.corrected));
+}
+
 } // namespace
+
+GtinExplanation ExplainGtin(QStringView code)
+{
+    GtinExplanation v;
+    std::optional<std::string> digits = gtinDigits(code);
+    // A character, or nothing at all: as the UPC-A check says.
+    if (!digits || digits->empty()) {
+        const Explanation why = Explain(code);
+        v.fault = why.fault == Fault::None ? Fault::Character : why.fault;
+        v.reason = why.reason;
+        return v;
+    }
+    v.digits = std::move(*digits);
+    explainGtinDigits(v);
+    return v;
+}
 
 int CompletingDigit(const char* digits)
 {

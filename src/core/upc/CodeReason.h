@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstddef>
+#include <string>
 
 // Why a code is or is not a valid UPC-A code: the verdict of
 // modUPCCode::CheckUPCCode with a short reason in plain English.
@@ -59,6 +60,24 @@ DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty);
 
 // The same for such a code given as ASCII bytes.
 DigitsReason ReasonOfDigitCode(const char* code, std::size_t size);
+
+// The verdict of a code checked as any member of the GTIN family (GTIN-8,
+// UPC-E, UPC-A, EAN-13, GTIN-14) after the removal of hyphens and blanks.
+struct GtinExplanation
+{
+    Fault fault = Fault::None;
+    QString reason;        // one line; empty for a valid code
+    Gtin::GtinKinds kinds; // valid: the kinds it is valid as; a wrong check
+                           // digit: the kind its length gives
+    std::string digits;    // the code without hyphens and blanks
+    std::string gtin14;    // valid: its GTIN-14
+    std::string corrected; // a wrong check digit: the digits with the right one
+    bool valid() const { return fault == Fault::None; }
+};
+// A code of a character other than a digit, hyphen or blank, or of none, is
+// explained as Explain does; digits not eight, twelve, thirteen or fourteen
+// are a Length fault; a wrong check digit names the kind the length gives.
+GtinExplanation ExplainGtin(QStringView code);
 
 // A short name of the fault, for machine-readable output.
 const char* FaultName(Fault fault);

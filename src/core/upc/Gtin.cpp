@@ -3,6 +3,7 @@
 #include "core/upc/UpcCheck.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace Gtin {
 
@@ -28,23 +29,70 @@ constexpr std::string_view Expansions[10] = {
     "1234500006", "1234500006", "1234500006", "1234500006", "1234500006",
 };
 
+// The kinds, in the order they are named in, with their names.
+struct Naming
+{
+    GtinKind kind;
+    const char* name;
+    const char* familyName;
+};
+constexpr Naming Names[] = {
+    {GtinKind::Ean8, "EAN-8", "GTIN-8"},      {GtinKind::UpcE, "UPC-E", "UPC-E"},
+    {GtinKind::UpcA, "UPC-A", "UPC-A"},       {GtinKind::Ean13, "EAN-13", "EAN-13"},
+    {GtinKind::Gtin14, "GTIN-14", "GTIN-14"},
+};
+
 } // namespace
 
 const char* KindName(GtinKind kind)
 {
-    switch (kind) {
-    case GtinKind::Ean8:
-        return "EAN-8";
-    case GtinKind::UpcE:
-        return "UPC-E";
-    case GtinKind::UpcA:
-        return "UPC-A";
-    case GtinKind::Ean13:
-        return "EAN-13";
-    case GtinKind::Gtin14:
-        return "GTIN-14";
+    for (const Naming& n : Names) {
+        if (n.kind == kind)
+            return n.name;
     }
     return "";
+}
+
+const char* FamilyName(GtinKind kind)
+{
+    for (const Naming& n : Names) {
+        if (n.kind == kind)
+            return n.familyName;
+    }
+    return "";
+}
+
+std::string FamilyNames(GtinKinds kinds)
+{
+    std::string names;
+    for (const Naming& n : Names) {
+        if (!kinds.testFlag(n.kind))
+            continue;
+        if (!names.empty())
+            names += ' ';
+        for (const char* c = n.familyName; *c != '\0'; ++c)
+            names += char(std::tolower(static_cast<unsigned char>(*c)));
+    }
+    return names;
+}
+
+std::string FormOf(std::string_view digits, GtinKinds kinds, Form form)
+{
+    if (form == Form::AsGiven)
+        return std::string(digits);
+    for (const Naming& n : Names) {
+        if (form != Form::UpcA || !kinds.testFlag(n.kind))
+            continue;
+        if (const auto upcA = UpcAOf(digits, n.kind))
+            return {upcA->data(), upcA->size()};
+    }
+    for (const Naming& n : Names) {
+        if (kinds.testFlag(n.kind)) {
+            const auto gtin14 = Gtin14Of(digits, n.kind);
+            return {gtin14->data(), gtin14->size()};
+        }
+    }
+    return {};
 }
 
 std::optional<std::array<char, 12>> ExpandUpcE(std::string_view upcE)

@@ -3,6 +3,7 @@
 #include <QFlags>
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The GTIN family a UPC-A code belongs to. Every member ends in a check digit
@@ -23,6 +24,24 @@ Q_DECLARE_FLAGS(GtinKinds, GtinKind)
 
 // The name of a kind: "EAN-8", "UPC-E", "UPC-A", "EAN-13" or "GTIN-14".
 const char* KindName(GtinKind kind);
+// Its name among the GTIN family: "GTIN-8" for an EAN-8, else its own name.
+const char* FamilyName(GtinKind kind);
+// The family names of the kinds in lower case, separated by blanks, in the
+// order EAN-8, UPC-E, UPC-A, EAN-13, GTIN-14: "gtin-8", "gtin-8 upc-e", ...
+std::string FamilyNames(GtinKinds kinds);
+
+// The form the valid codes are written in.
+enum class Form
+{
+    AsGiven,
+    Gtin14, // the GTIN-14 of every code
+    UpcA,   // the UPC-A where the code is a form of one (a GTIN-14 beginning
+            // 00, an EAN-13 beginning 0, a UPC-E expanded), else its GTIN-14
+};
+// The digits of a code valid as `kinds` in `form` (AsGiven: the digits). An
+// eight-digit code valid both ways is read as its first kind, EAN-8, except
+// that as UpcA the UPC-E's expansion is taken.
+std::string FormOf(std::string_view digits, GtinKinds kinds, Form form);
 
 // The kinds the digits are valid as: none when they are no string of eight,
 // twelve, thirteen or fourteen digits '0' to '9' with a correct check digit.

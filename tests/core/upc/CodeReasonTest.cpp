@@ -134,4 +134,46 @@ INSTANTIATE_TEST_SUITE_P(
         Case{u"+1234-5678905", Fault::TypeMismatch,
              u"Reads as a number, but \"+\" at position 1 is not a digit (Type mismatch)"}));
 
+// A code checked as any GTIN: its kinds and GTIN-14 when valid, the kind its
+// length gives for a wrong check digit, and the reasons of the UPC-A check
+// for a character or nothing.
+TEST(CodeReason, ExplainsGtin)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const struct
+    {
+        const char16_t* code;
+        Fault fault;
+        const char16_t* reason;
+        int kinds;
+        const char* gtin14;
+        const char* corrected;
+    } cases[] = {
+        {u"0-12345-67890-5", Fault::None, u"", int(Gtin::GtinKind::UpcA), "00012345678905", ""},
+        {u"01234565", Fault::None, u"", int(Gtin::GtinKind::Ean8) | int(Gtin::GtinKind::UpcE),
+         "00000001234565", ""},
+        {u"6291041500214", Fault::CheckDigit,
+         u"Check digit 4 is wrong for EAN-13, expected 3: 6291041500213",
+         int(Gtin::GtinKind::Ean13), "", "6291041500213"},
+        {u"96385075", Fault::CheckDigit, u"Check digit 5 is wrong for GTIN-8, expected 4: 96385074",
+         int(Gtin::GtinKind::Ean8), "", "96385074"},
+        {u"12", Fault::Length, u"2 digits, a GTIN has 8, 12, 13 or 14", 0, "", ""},
+        {u" 1", Fault::Length, u"1 digit, a GTIN has 8, 12, 13 or 14", 0, "", ""},
+        {u"", Fault::Empty, u"Empty", 0, "", ""},
+        {u"x1", Fault::Character, u"\"x\" at position 1 is not a digit, hyphen or blank", 0, "",
+         ""},
+    };
+    for (const auto& c : cases) {
+        const QString code = QString::fromUtf16(c.code);
+        SCOPED_TRACE(code.toStdString());
+        const CodeReason::GtinExplanation e = CodeReason::ExplainGtin(code);
+        EXPECT_EQ(int(e.fault), int(c.fault));
+        EXPECT_EQ(e.reason, QString::fromUtf16(c.reason));
+        EXPECT_EQ(e.kinds.toInt(), c.kinds);
+        EXPECT_EQ(e.gtin14, c.gtin14);
+        EXPECT_EQ(e.corrected, c.corrected);
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
 } // namespace

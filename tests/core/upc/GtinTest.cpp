@@ -104,4 +104,38 @@ TEST(Gtin, ExpandsOnlyNumberSystemsZeroAndOne)
     EXPECT_EQ(text(Gtin::ExpandUpcE("0425261")), "");
 }
 
+// The names of a set of kinds, and the forms --normalize writes: 01234565 is
+// valid both as EAN-8 (0 + 1 + 6 + 3 + 12 + 5 + 18 + 5 = 50) and as the UPC-E
+// of 012345000065.
+TEST(Gtin, NamesAndForms)
+{
+    const struct
+    {
+        const char* digits;
+        GtinKinds kinds;
+        const char* names;
+        const char* gtin14;
+        const char* upcA;
+    } cases[] = {
+        {"01234565", GtinKind::Ean8 | GtinKind::UpcE, "gtin-8 upc-e", "00000001234565",
+         "012345000065"},
+        {"96385074", GtinKind::Ean8, "gtin-8", "00000096385074", "00000096385074"},
+        {"012345678905", GtinKind::UpcA, "upc-a", "00012345678905", "012345678905"},
+        {"0012345678905", GtinKind::Ean13, "ean-13", "00012345678905", "012345678905"},
+        {"10012345678902", GtinKind::Gtin14, "gtin-14", "10012345678902", "10012345678902"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.digits);
+        EXPECT_EQ(Gtin::ValidKinds(c.digits).toInt(), c.kinds.toInt());
+        EXPECT_EQ(Gtin::FamilyNames(c.kinds), c.names);
+        EXPECT_EQ(Gtin::FormOf(c.digits, c.kinds, Gtin::Form::AsGiven), c.digits);
+        EXPECT_EQ(Gtin::FormOf(c.digits, c.kinds, Gtin::Form::Gtin14), c.gtin14);
+        EXPECT_EQ(Gtin::FormOf(c.digits, c.kinds, Gtin::Form::UpcA), c.upcA);
+    }
+    EXPECT_EQ(Gtin::FamilyNames({}), "");
+    EXPECT_STREQ(Gtin::KindName(GtinKind::Ean8), "EAN-8");
+    EXPECT_STREQ(Gtin::FamilyName(GtinKind::Ean8), "GTIN-8");
+    EXPECT_STREQ(Gtin::FamilyName(GtinKind::Ean13), "EAN-13");
+}
+
 } // namespace

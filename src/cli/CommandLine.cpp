@@ -1,7 +1,8 @@
-#include "cli/Options.h"
+#include "cli/CommandLine.h"
 
 #include <cstring>
 #include <getopt.h>
+#include <optional>
 #include <vector>
 
 #ifndef QUORVANE_VERSION
@@ -132,7 +133,7 @@ QString errorOf(int result, const char* word)
 }
 
 // Takes the lists' format; the message of a usage error, or nothing.
-QString takeFormat(Options& o, const QString& format)
+QString takeFormat(CommandLine& o, const QString& format)
 {
     o.plain = format == QLatin1String("plain");
     o.spreadsheet.reset();
@@ -148,14 +149,14 @@ QString takeFormat(Options& o, const QString& format)
 }
 
 // What the options together do not allow, or nothing.
-QString conflictOf(const Options& o)
+QString conflictOf(const CommandLine& o)
 {
     const int toStdout =
         (o.valid == QLatin1String("-")) + (o.invalid == QLatin1String("-")) + (o.json ? 1 : 0);
     if (toStdout > 1)
         return QStringLiteral("only one of --json, --valid - and --invalid - can use "
                               "standard output");
-    if (o.form != GtinCheck::Form::AsGiven && !o.gtin)
+    if (o.form != Gtin::Form::AsGiven && !o.gtin)
         return QStringLiteral("--normalize needs --gtin");
     if (!o.valid.isEmpty() && o.valid != QLatin1String("-") && o.valid == o.invalid)
         return QStringLiteral("--valid and --invalid name the same file");
@@ -163,7 +164,7 @@ QString conflictOf(const Options& o)
 }
 
 // Takes --column or --separator; answers a usage error, or "".
-QString columnOption(Options& o, int option, const QString& value)
+QString columnOption(CommandLine& o, int option, const QString& value)
 {
     if (option == Column) {
         if (value.trimmed().isEmpty())
@@ -179,6 +180,74 @@ QString columnOption(Options& o, int option, const QString& value)
     else
         return QStringLiteral("option %1 takes one character or 'tab'").arg(longName(option));
     return {};
+}
+
+// The options that only switch something on.
+bool CommandLine::*switchOf(int option)
+{
+    switch (option) {
+    case Json:
+        return &CommandLine::json;
+    case SkipEmpty:
+        return &CommandLine::skipEmpty;
+    case WindowLines:
+        return &CommandLine::windowLines;
+    case GtinOption:
+        return &CommandLine::gtin;
+    case 'q':
+        return &CommandLine::quiet;
+    default:
+        return nullptr;
+    }
+}
+
+QString takeFile(CommandLine& o, int option, const char* name)
+{
+    (option == Valid ? o.valid : o.invalid) = QString::fromLocal8Bit(name);
+    if (*name == '\0')
+        return QStringLiteral("option %1 requires a file name").arg(longName(option));
+    return {};
+}
+
+QString takeForm(CommandLine& o, const char* form)
+{
+    if (std::strcmp(form, "gtin-14") == 0)
+        o.form = Gtin::Form::Gtin14;
+    else if (std::strcmp(form, "upc-a") == 0)
+        o.form = Gtin::Form::UpcA;
+    else
+        return QStringLiteral("invalid argument '%1' for '--normalize'; "
+                              "valid arguments are 'gtin-14' and 'upc-a'")
+            .arg(QString::fromLocal8Bit(form));
+    return {};
+}
+
+// Takes the option getopt answered `option` to, with its argument: answers
+// the message of a usage error, or "", or nothing for no option of ours.
+std::optional<QString> takeOption(CommandLine& o, int option, const char* argument)
+{
+    if (bool CommandLine::*const on = switchOf(option)) {
+        o.*on = true;
+        return QString();
+    }
+    switch (option) {
+    case Valid:
+    case Invalid:
+        return takeFile(o, option, argument);
+    case Plain:
+        o.plain = true;
+        o.spreadsheet.reset();
+        return QString();
+    case Format:
+        return takeFormat(o, QString::fromLocal8Bit(argument));
+    case Normalize:
+        return takeForm(o, argument);
+    case Column:
+    case Separator:
+        return columnOption(o, option, QString::fromLocal8Bit(argument));
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -197,73 +266,21 @@ Parsed parse(const QStringList& arguments)
     const int argc = int(words.size());
 
     Parsed parsed;
-    Options o;
+    CommandLine o;
     optind = 0; // glibc starts afresh: a process may run the checker more than once
     opterr = 0; // the messages go where the run's errors go
     int c = 0;
     while ((c = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1) {
-        switch (c) {
-        case 'h':
-            parsed.shown = Usage;
-            return parsed;
-        case 'V':
-            parsed.shown = QByteArray(Program) + " (Quorvane) " + QUORVANE_VERSION + "\n";
-            return parsed;
-        case Valid:
-        case Invalid:
-            (c == Valid ? o.valid : o.invalid) = QString::fromLocal8Bit(optarg);
-            if (*optarg == '\0') {
-                parsed.usageError =
-                    QStringLiteral("option %1 requires a file name").arg(longName(c));
-                return parsed;
-            }
-            break;
-        case Plain:
-            o.plain = true;
-            o.spreadsheet.reset();
-            break;
-        case Format:
-            parsed.usageError = takeFormat(o, QString::fromLocal8Bit(optarg));
-            if (!parsed.usageError.isEmpty())
-                return parsed;
-            break;
-        case Json:
-            o.json = true;
-            break;
-        case SkipEmpty:
-            o.skipEmpty = true;
-            break;
-        case WindowLines:
-            o.windowLines = true;
-            break;
-        case GtinOption:
-            o.gtin = true;
-            break;
-        case Normalize:
-            if (std::strcmp(optarg, "gtin-14") == 0) {
-                o.form = GtinCheck::Form::Gtin14;
-            } else if (std::strcmp(optarg, "upc-a") == 0) {
-                o.form = GtinCheck::Form::UpcA;
-            } else {
-                parsed.usageError = QStringLiteral("invalid argument '%1' for '--normalize'; "
-                                                   "valid arguments are 'gtin-14' and 'upc-a'")
-                                        .arg(QString::fromLocal8Bit(optarg));
-                return parsed;
-            }
-            break;
-        case 'q':
-            o.quiet = true;
-            break;
-        case Column:
-        case Separator:
-            parsed.usageError = columnOption(o, c, QString::fromLocal8Bit(optarg));
-            if (!parsed.usageError.isEmpty())
-                return parsed;
-            break;
-        default:
-            parsed.usageError = errorOf(c, argv[size_t(optind - 1)]);
+        if (c == 'h' || c == 'V') {
+            parsed.shown = c == 'h'
+                               ? QByteArray(Usage)
+                               : QByteArray(Program) + " (Quorvane) " + QUORVANE_VERSION + "\n";
             return parsed;
         }
+        const std::optional<QString> error = takeOption(o, c, optarg);
+        parsed.usageError = error ? *error : errorOf(c, argv[size_t(optind - 1)]);
+        if (!parsed.usageError.isEmpty())
+            return parsed;
     }
     // getopt has moved the options before the files.
     for (int i = optind; i < argc; ++i)

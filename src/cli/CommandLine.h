@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/GtinCheck.h"
 #include "core/files/SpreadsheetFile.h"
+#include "core/upc/Gtin.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +13,7 @@ namespace Checker {
 inline const char* const Program = "quorvane-check";
 
 // What the command line asks for.
-struct Options
+struct CommandLine
 {
     QString valid, invalid; // empty: not written; "-": standard output
     bool plain = false;
@@ -21,11 +21,11 @@ struct Options
     std::optional<SpreadsheetFile::Format> spreadsheet;
     bool json = false;
     bool skipEmpty = false;
-    bool quiet = false;       // no summary on standard error
-    bool windowLines = false; // a final LF adds one empty code, as in the window
-    bool gtin = false;        // any GTIN is valid, not only UPC-A
-    GtinCheck::Form form = GtinCheck::Form::AsGiven; // of the valid list (--gtin)
-    QStringList files;                               // empty: standard input
+    bool quiet = false;                    // no summary on standard error
+    bool windowLines = false;              // a final LF adds one empty code, as in the window
+    bool gtin = false;                     // any GTIN is valid, not only UPC-A
+    Gtin::Form form = Gtin::Form::AsGiven; // of the valid list (--gtin)
+    QStringList files;                     // empty: standard input
     // --column: the inputs are delimited text, and this column's cells the
     // codes (see ColumnInput.h); --separator: theirs, else sniffed.
     std::optional<QString> column;
@@ -39,7 +39,7 @@ struct Options
 // (help, version) and end with, or the message of a usage error.
 struct Parsed
 {
-    std::optional<Options> options;
+    std::optional<CommandLine> options;
     QByteArray shown;
     QString usageError;
 };
