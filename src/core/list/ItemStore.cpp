@@ -74,9 +74,15 @@ bool narrow(char* out, const char16_t* in, size_t n)
     return all < 0x100;
 }
 
+bool bitAt(const PlainBuffer<std::uint64_t>& bits, qsizetype index)
+{
+    return (bits[size_t(index) >> 6] >> (index & 63)) & 1u;
+}
+
 } // namespace
 
-size_t ItemStore::end(qsizetype index) const
+// The helpers of the hot paths below are inline: only this file calls them.
+inline size_t ItemStore::end(qsizetype index) const
 {
     return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
 }
@@ -86,7 +92,7 @@ ItemText ItemStore::text(qsizetype index) const
     size_t begin = index == 0 ? 0 : end(index - 1);
     const size_t stop = end(index);
     const char* bytes = m_bytes.data();
-    if (!wide(index))
+    if (m_wideItems == 0 || !bitAt(m_wide, index))
         return QLatin1StringView(bytes + begin, qsizetype(stop - begin));
     begin += begin & 1;
     return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
@@ -95,12 +101,12 @@ ItemText ItemStore::text(qsizetype index) const
 
 bool ItemStore::wide(qsizetype index) const
 {
-    return m_wideItems > 0 && ((m_wide[size_t(index) >> 6] >> (index & 63)) & 1u);
+    return m_wideItems > 0 && bitAt(m_wide, index);
 }
 
 bool ItemStore::checked(qsizetype index) const
 {
-    return (m_checked[size_t(index) >> 6] >> (index & 63)) & 1u;
+    return bitAt(m_checked, index);
 }
 
 void ItemStore::setChecked(qsizetype index, bool checked)
@@ -193,7 +199,7 @@ void ItemStore::reserve(qsizetype items, qsizetype characters)
     m_wide.reserve(wordsFor(count() + items));
 }
 
-void ItemStore::pushItem(size_t end, bool wide)
+inline void ItemStore::pushItem(size_t end, bool wide)
 {
     const qsizetype index = count();
     m_bytes.setSize(end);
@@ -206,13 +212,13 @@ void ItemStore::pushItem(size_t end, bool wide)
     m_wideItems += wide ? 1 : 0;
 }
 
-size_t ItemStore::bytesFor(ItemText text)
+inline size_t ItemStore::bytesFor(ItemText text)
 {
     const size_t n = size_t(text.size());
     return text.isLatin1() || QtPrivate::isLatin1(text.utf16()) ? n : 2 * n + 1;
 }
 
-void ItemStore::put(ItemText text)
+inline void ItemStore::put(ItemText text)
 {
     const size_t n = size_t(text.size());
     size_t at = m_bytes.size();
@@ -227,6 +233,40 @@ void ItemStore::put(ItemText text)
         std::memcpy(m_bytes.data() + at, text.utf16().utf16(), 2 * n);
         pushItem(at + 2 * n, true);
     }
+}
+
+template <typename Range> void ItemStore::appendRange(const Range& texts)
+{
+    qsizetype items = 0;
+    size_t bytes = 0;
+    for (const auto& text : texts) {
+        ++items;
+        bytes += bytesFor(ItemText(text));
+    }
+    makeRoom(items, bytes);
+    // Nothing below allocates or throws.
+    for (const auto& text : texts)
+        put(ItemText(text));
+}
+
+void ItemStore::appendMany(const std::vector<ItemText>& texts)
+{
+    appendRange(texts);
+}
+
+void ItemStore::appendMany(const std::vector<QLatin1StringView>& texts)
+{
+    appendRange(texts);
+}
+
+void ItemStore::appendMany(const std::vector<QStringView>& texts)
+{
+    appendRange(texts);
+}
+
+void ItemStore::appendMany(const QStringList& texts)
+{
+    appendRange(texts);
 }
 
 void ItemStore::append(ItemText text)

@@ -70,19 +70,10 @@ public:
     // std::vector<ItemText>, ...), all checked, growing the buffers once:
     // when it throws, nothing was appended. The texts must not be the store's
     // own.
-    template <typename Range> void appendMany(const Range& texts)
-    {
-        qsizetype items = 0;
-        size_t bytes = 0;
-        for (const auto& text : texts) {
-            ++items;
-            bytes += bytesFor(ItemText(text));
-        }
-        makeRoom(items, bytes);
-        // Nothing below allocates or throws.
-        for (const auto& text : texts)
-            put(ItemText(text));
-    }
+    void appendMany(const std::vector<ItemText>& texts);
+    void appendMany(const std::vector<QLatin1StringView>& texts);
+    void appendMany(const std::vector<QStringView>& texts);
+    void appendMany(const QStringList& texts);
 
     // Makes room for `items` more items holding `characters` more characters
     // in all (exactly that much, a byte each), so that appending them
@@ -123,6 +114,7 @@ private:
     void pushItem(size_t end, bool wide);
     // Appends the text as an item, Latin-1 when it can be; its room is there.
     void put(ItemText text);
+    template <typename Range> void appendRange(const Range& texts);
     // Sets bits [from, to) of the checked states, which must already have
     // their words.
     void setCheckedRange(qsizetype from, qsizetype to, bool checked);

@@ -2,8 +2,12 @@
 #include "core/base/Failure.h"
 #include "core/text/TextFileReader.h"
 
+#include <bit>
 #include <type_traits>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace TextFileReader {
 
@@ -36,10 +40,28 @@ void appendTo(QByteArray& text, const QString& ascii)
 }
 
 // The first CR or LF from `p` on, or `end`.
-template <typename Char> const Char* nextBreak(const Char* p, const Char* end)
+const QChar* nextBreak(const QChar* p, const QChar* end)
 {
     // Most characters are above CR: one comparison lets them pass.
-    while (p != end && (unitOf(*p) > u'\r' || (unitOf(*p) != u'\r' && unitOf(*p) != u'\n')))
+    while (p != end && (p->unicode() > u'\r' || (*p != u'\r' && *p != u'\n')))
+        ++p;
+    return p;
+}
+
+const char* nextBreak(const char* p, const char* end)
+{
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (found != 0)
+            return p + std::countr_zero(unsigned(found));
+    }
+#endif
+    while (p != end && *p != '\r' && *p != '\n')
         ++p;
     return p;
 }
