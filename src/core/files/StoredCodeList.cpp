@@ -89,9 +89,8 @@ void Utf8Join::finish()
     flush();
 }
 
-Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, Window window)
-    : m_partBytes(std::max(partBytes, qsizetype(1))),
-      m_decoder(QStringConverter::Utf8,
+Utf8Split::Utf8Split(QByteArrayView bytes, Window window)
+    : m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
     restart(bytes, window);
@@ -101,12 +100,12 @@ void Utf8Split::restart(QByteArrayView bytes, Window window)
 {
     m_bytes = bytes;
     m_window = window;
-    m_at = m_piece = 0;
+    m_piece = 0;
     m_done = false;
     m_pieces.clear();
     // The one byte-order mark that QString::fromUtf8 drops.
     if (m_window.startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
-        m_at = m_piece = 3;
+        m_piece = 3;
     // No UTF-8 byte gives more than one UTF-16 unit, and a piece and its
     // separator take at least a separator's bytes and one more.
     m_mostPieces = mostPiecesIn(bytes.size());
@@ -123,14 +122,30 @@ bool Utf8Split::next()
     m_pieces.clear();
     if (m_done)
         return false;
-    const qsizetype end = std::min(m_at + m_partBytes, m_bytes.size());
-    const bool last = end == m_bytes.size();
-    // Room for every piece of the part decoded, so that none moves: no piece
-    // decodes to more units than it has bytes and the one after it.
-    m_decoded.resize(std::min(m_bytes.size(), end + SeparatorLength) - m_piece + 2);
+    m_done = true;
+    const char* const bytes = m_bytes.data();
+    const qsizetype size = m_bytes.size();
+    // Room for every piece decoded, so that none moves: no piece decodes to
+    // more units than it has bytes and the one after it.
+    m_decoded.resize(size - m_piece + 2);
     m_decodedUsed = 0;
-    cut(end, last && m_window.endsText);
-    m_done = last;
+    qsizetype k = m_piece;
+    while (k < size) {
+        const void* bar = std::memchr(bytes + k, '|', size_t(size - k));
+        if (!bar)
+            break;
+        k = static_cast<const char*>(bar) - bytes;
+        if (k + SeparatorLength <= size &&
+            std::memcmp(bytes + k, SeparatorBytes, size_t(SeparatorLength)) == 0) {
+            hand(m_piece, k, true);
+            k += SeparatorLength;
+            m_piece = k;
+        } else {
+            ++k;
+        }
+    }
+    if (m_window.endsText)
+        hand(m_piece, size, false);
     return true;
 }
 
@@ -155,34 +170,8 @@ void Utf8Split::hand(qsizetype begin, qsizetype end, bool followed)
     m_pieces.emplace_back(QStringView(at, stop - at));
 }
 
-void Utf8Split::cut(qsizetype to, bool last)
-{
-    const char* const bytes = m_bytes.data();
-    const qsizetype size = m_bytes.size();
-    qsizetype k = m_at;
-    while (k < to) {
-        const void* bar = std::memchr(bytes + k, '|', size_t(to - k));
-        if (!bar)
-            break;
-        k = static_cast<const char*>(bar) - bytes;
-        if (k + SeparatorLength <= size &&
-            std::memcmp(bytes + k, SeparatorBytes, size_t(SeparatorLength)) == 0) {
-            hand(m_piece, k, true);
-            k += SeparatorLength;
-            m_piece = k;
-        } else {
-            ++k;
-        }
-    }
-    // A separator may end past the part: the next part starts after it.
-    m_at = std::max(k, to);
-    if (last)
-        hand(m_piece, size, false);
-}
-
-Utf8Windows::Utf8Windows(Read read, qsizetype windowBytes, qsizetype partBytes)
-    : m_source(std::move(read)), m_windowBytes(std::max(windowBytes, 2 * SeparatorLength)),
-      m_partBytes(partBytes)
+Utf8Windows::Utf8Windows(Read read, qsizetype windowBytes)
+    : m_source(std::move(read)), m_windowBytes(std::max(windowBytes, 2 * SeparatorLength))
 {}
 
 bool Utf8Windows::readWindow()
@@ -209,7 +198,7 @@ bool Utf8Windows::readWindow()
     if (m_split)
         m_split->restart(bytes, Window{first, m_ended});
     else
-        m_split.emplace(bytes, m_partBytes, Window{first, m_ended});
+        m_split.emplace(bytes, Window{first, m_ended});
     return true;
 }
 

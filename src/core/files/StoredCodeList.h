@@ -63,31 +63,28 @@ struct Window
     bool endsText = true;
 };
 
-// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces a
-// part at a time: the non-empty pieces between separators of
-// fromUtf8(bytes), without the whole decoded text or a string per piece. A
-// piece that is all ASCII is handed on as the stored bytes themselves
-// (Latin-1); only one that is not is decoded. The bytes must stay while the
-// split is used.
+// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces:
+// the non-empty pieces between separators of fromUtf8(bytes), without the
+// whole decoded text or a string per piece. A piece that is all ASCII is
+// handed on as the stored bytes themselves (Latin-1); only one that is not is
+// decoded. The bytes must stay while the split is used.
 //
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
 class Utf8Split
 {
 public:
-    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20,
-                       Window window = Window());
+    explicit Utf8Split(QByteArrayView bytes, Window window = Window());
 
     // Starts over on other bytes, as a new split would, keeping the room the
     // pieces have grown: a text read a window at a time cuts every window into
     // the same memory.
     void restart(QByteArrayView bytes, Window window);
 
-    // Cuts the pieces whose separator starts in the next part of the bytes
-    // (and, in the last part, the piece after the last separator); false when
-    // all was done before.
+    // Cuts the pieces: each one a separator ends and, when the bytes end the
+    // text, the one after the last separator; false when that was done before.
     bool next();
-    // The pieces the last call completed: valid until the next call.
+    // The pieces the last call cut: valid until the next call.
     const std::vector<ItemText>& pieces() const { return m_pieces; }
 
     // At most how many pieces and characters there are in all.
@@ -99,13 +96,10 @@ public:
     qsizetype rest() const { return m_piece; }
 
 private:
-    void cut(qsizetype to, bool last);
     void hand(qsizetype begin, qsizetype end, bool followed);
 
     QByteArrayView m_bytes;
-    qsizetype m_partBytes;
     Window m_window;
-    qsizetype m_at = 0;    // separators that start before this are cut
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
@@ -130,8 +124,7 @@ public:
     // Reads up to `room` bytes into `to`; 0 at the end.
     using Read = std::function<qsizetype(char* to, qsizetype room)>;
 
-    explicit Utf8Windows(Read read, qsizetype windowBytes = qsizetype(8) << 20,
-                         qsizetype partBytes = qsizetype(1) << 20);
+    explicit Utf8Windows(Read read, qsizetype windowBytes = qsizetype(1) << 20);
 
     // Reads the next window, after the pieces of the last one, and starts its
     // split; false when the text has ended before. What `read` throws goes on.
@@ -143,7 +136,6 @@ public:
 private:
     Read m_source;
     qsizetype m_windowBytes;
-    qsizetype m_partBytes;
     QByteArray m_buffer;
     qsizetype m_used = 0; // the window's bytes
     qsizetype m_read = 0;
