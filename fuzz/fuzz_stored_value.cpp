@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
 
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    StoredCodeList::Utf8Split cut(bytes, small);
+    StoredCodeList::Utf8Split cut(bytes);
     QStringList cutPieces;
     while (cut.next())
         for (const ItemText& piece : cut.pieces())
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             at += n;
             return n;
         },
-        small, small);
+        small);
     QStringList windowPieces;
     while (windows.readWindow())
         while (windows.split().next())

@@ -20,27 +20,22 @@ QString join(const QStringList& items)
     return stored;
 }
 
-void split(const QString& stored, const std::function<void(QString)>& append)
+QStringList split(const QString& stored)
 {
+    QStringList items;
     if (stored.isEmpty())
-        return;
+        return items;
     const QStringView text(stored);
     qsizetype from = 0;
     while (true) {
         const qsizetype at = text.indexOf(StoredCodeList::Separator, from, Qt::CaseSensitive);
         const qsizetype end = at < 0 ? text.size() : at;
         if (end > from)
-            append(text.sliced(from, end - from).toString());
+            items.append(text.sliced(from, end - from).toString());
         if (at < 0)
             break;
         from = at + StoredCodeList::Separator.size();
     }
-}
-
-QStringList split(const QString& stored)
-{
-    QStringList items;
-    split(stored, [&items](QString piece) { items.append(std::move(piece)); });
     return items;
 }
 

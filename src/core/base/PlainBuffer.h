@@ -1,22 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
-// Memory for the large buffers of lists and texts. A block of at least
-// MappedBytes is a mapping of its own, so that it grows by moving its pages
-// rather than copying them, without holding the old and the new block at once,
-// and goes back to the system when freed; a smaller one comes from malloc.
-inline constexpr size_t MappedBytes = size_t(128) << 10;
-// The size a block of at least `bytes` gets: a mapping takes whole pages.
-size_t blockBytes(size_t bytes);
-// `block` (of `had` bytes, or none) grown to `bytes` (from blockBytes), its
-// contents kept. Throws std::bad_alloc; the block is then as it was.
-void* growBlock(void* block, size_t had, size_t bytes);
-void freeBlock(void* block, size_t bytes);
+// `block` (from here, or none) grown or shrunk to `bytes`, its contents kept,
+// by realloc; a large block is a mapping of its own (see PlainBuffer.cpp).
+// Throws std::bad_alloc; the block is then as it was.
+void* resizeBlock(void* block, size_t bytes);
 
-// A growable array of plain values in such a block.
+// A growable array of plain values in a block of the C heap.
 template <typename T> class PlainBuffer
 {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -25,7 +19,7 @@ public:
     PlainBuffer() = default;
     PlainBuffer(const PlainBuffer&) = delete;
     PlainBuffer& operator=(const PlainBuffer&) = delete;
-    ~PlainBuffer() { freeBlock(m_data, m_capacity * sizeof(T)); }
+    ~PlainBuffer() { std::free(m_data); }
 
     T* data() { return m_data; }
     const T* data() const { return m_data; }
@@ -36,15 +30,13 @@ public:
     const T& operator[](size_t i) const { return m_data[i]; }
     T& back() { return m_data[m_size - 1]; }
 
-    // Room for at least `n` values (exactly `n` below MappedBytes); throws
-    // std::bad_alloc.
+    // Room for at least `n` values; throws std::bad_alloc.
     void reserve(size_t n)
     {
         if (n <= m_capacity)
             return;
-        const size_t bytes = blockBytes(n * sizeof(T));
-        m_data = static_cast<T*>(growBlock(m_data, m_capacity * sizeof(T), bytes));
-        m_capacity = bytes / sizeof(T);
+        m_data = static_cast<T*>(resizeBlock(m_data, n * sizeof(T)));
+        m_capacity = n;
     }
     // The calls below need the room to be there already.
     void push_back(T value) { m_data[m_size++] = value; }
@@ -73,7 +65,7 @@ public:
     }
     void release()
     {
-        freeBlock(m_data, m_capacity * sizeof(T));
+        std::free(m_data);
         m_data = nullptr;
         m_size = m_capacity = 0;
     }

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
-#include <tuple>
 #include <utility>
 
 namespace StoredCodeList {
@@ -91,34 +89,23 @@ void Utf8Join::finish()
     flush();
 }
 
-Utf8Split::Utf8Split(QByteArrayView bytes, qsizetype partBytes, bool cutAhead, Window window)
-    : m_partBytes(std::max(partBytes, qsizetype(1))), m_cutAhead(cutAhead),
-      m_decoder(QStringConverter::Utf8,
+Utf8Split::Utf8Split(QByteArrayView bytes, Window window)
+    : m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
     restart(bytes, window);
 }
 
-void Utf8Split::release()
-{
-    if (m_ahead.joinable())
-        m_ahead.join();
-    m_aheadFailure = nullptr;
-    m_bytes = {};
-}
-
 void Utf8Split::restart(QByteArrayView bytes, Window window)
 {
-    release();
     m_bytes = bytes;
     m_window = window;
-    m_at = m_piece = 0;
+    m_piece = 0;
     m_done = false;
-    m_current = 0;
-    m_parts[0].pieces.clear();
+    m_pieces.clear();
     // The one byte-order mark that QString::fromUtf8 drops.
     if (m_window.startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
-        m_at = m_piece = 3;
+        m_piece = 3;
     // No UTF-8 byte gives more than one UTF-16 unit, and a piece and its
     // separator take at least a separator's bytes and one more.
     m_mostPieces = mostPiecesIn(bytes.size());
@@ -130,86 +117,21 @@ qsizetype Utf8Split::mostPiecesIn(qsizetype bytes)
     return bytes / (SeparatorLength + 1) + 1;
 }
 
-Utf8Split::~Utf8Split()
-{
-    release();
-}
-
 bool Utf8Split::next()
 {
-    bool cut = false;
-    if (m_ahead.joinable()) {
-        m_ahead.join();
-        if (m_aheadFailure)
-            std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
-        m_current ^= 1;
-        cut = m_aheadCut;
-    } else {
-        cut = cutNext(m_parts[m_current]);
-    }
-    if (cut && !m_done && m_cutAhead)
-        startCuttingAhead();
-    return cut;
-}
-
-void Utf8Split::startCuttingAhead()
-{
-    try {
-        m_ahead = std::thread([this] {
-            try {
-                m_aheadCut = cutNext(m_parts[m_current ^ 1]);
-            } catch (...) {
-                m_aheadFailure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the next part is cut when it is asked for.
-    }
-}
-
-bool Utf8Split::cutNext(Part& part)
-{
-    part.pieces.clear();
+    m_pieces.clear();
     if (m_done)
         return false;
-    const qsizetype end = std::min(m_at + m_partBytes, m_bytes.size());
-    const bool last = end == m_bytes.size();
-    // Room for every piece of the part decoded, so that none moves: no piece
-    // decodes to more units than it has bytes and the one after it.
-    part.decoded.resize(std::min(m_bytes.size(), end + SeparatorLength) - m_piece + 2);
-    part.decodedUsed = 0;
-    cut(part, m_at, end, last && m_window.endsText);
-    m_done = last;
-    return true;
-}
-
-void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
-{
+    m_done = true;
     const char* const bytes = m_bytes.data();
     const qsizetype size = m_bytes.size();
-    const auto hand = [&](qsizetype begin, qsizetype end, bool followed) {
-        if (end == begin)
-            return;
-        unsigned char all = 0;
-        for (qsizetype k = begin; k < end; ++k)
-            all |= static_cast<unsigned char>(bytes[k]);
-        if (all < 0x80) {
-            part.pieces.emplace_back(QLatin1StringView(bytes + begin, end - begin));
-            return;
-        }
-        // Decoded with the separator's first byte after it when there is one,
-        // as it stands in the whole text; the byte's '|' is left off.
-        QChar* const at = part.decoded.data() + part.decodedUsed;
-        QChar* stop = m_decoder.appendToBuffer(
-            at, QByteArrayView(bytes + begin, end - begin + (followed ? 1 : 0)));
-        part.decodedUsed = stop - part.decoded.constData();
-        if (followed)
-            --stop;
-        part.pieces.emplace_back(QStringView(at, stop - at));
-    };
-    qsizetype k = from;
-    while (k < to) {
-        const void* bar = std::memchr(bytes + k, '|', size_t(to - k));
+    // Room for every piece decoded, so that none moves: no piece decodes to
+    // more units than it has bytes and the one after it.
+    m_decoded.resize(size - m_piece + 2);
+    m_decodedUsed = 0;
+    qsizetype k = m_piece;
+    while (k < size) {
+        const void* bar = std::memchr(bytes + k, '|', size_t(size - k));
         if (!bar)
             break;
         k = static_cast<const char*>(bar) - bytes;
@@ -222,124 +144,61 @@ void Utf8Split::cut(Part& part, qsizetype from, qsizetype to, bool last)
             ++k;
         }
     }
-    // A separator may end past the part: the next part starts after it.
-    m_at = std::max(k, to);
-    if (last)
+    if (m_window.endsText)
         hand(m_piece, size, false);
+    return true;
 }
 
-Utf8Windows::Utf8Windows(Read read, qsizetype windowBytes, qsizetype partBytes)
-    : m_source(std::move(read)), m_windowBytes(std::max(windowBytes, 2 * SeparatorLength)),
-      m_partBytes(partBytes), m_lead(std::min(qsizetype(64) << 10, m_windowBytes / 2))
+// Hands on the piece of bytes [begin, end): as those bytes when they are
+// ASCII, else decoded, with the separator's first byte after it when there is
+// one, as it stands in the whole text; the byte's '|' is left off.
+void Utf8Split::hand(qsizetype begin, qsizetype end, bool followed)
+{
+    if (end == begin)
+        return;
+    const char* const bytes = m_bytes.data() + begin;
+    if (isAscii(bytes, end - begin)) {
+        m_pieces.emplace_back(QLatin1StringView(bytes, end - begin));
+        return;
+    }
+    QChar* const at = m_decoded.data() + m_decodedUsed;
+    QChar* stop =
+        m_decoder.appendToBuffer(at, QByteArrayView(bytes, end - begin + (followed ? 1 : 0)));
+    m_decodedUsed = stop - m_decoded.constData();
+    if (followed)
+        --stop;
+    m_pieces.emplace_back(QStringView(at, stop - at));
+}
+
+Utf8Windows::Utf8Windows(Read read, qsizetype windowBytes)
+    : m_source(std::move(read)), m_windowBytes(std::max(windowBytes, 2 * SeparatorLength))
 {}
-
-Utf8Windows::~Utf8Windows()
-{
-    if (m_reader.joinable())
-        m_reader.join();
-}
-
-std::pair<qsizetype, bool> Utf8Windows::fill(QByteArray& to, qsizetype from)
-{
-    qsizetype at = from;
-    while (at < to.size()) {
-        const qsizetype n = m_source(to.data() + at, to.size() - at);
-        if (n == 0)
-            return {at - from, true};
-        at += n;
-    }
-    return {at - from, false};
-}
-
-void Utf8Windows::startReadingAhead()
-{
-    m_aheadUsed = 0;
-    m_aheadEnded = false;
-    try {
-        if (m_ahead.size() != m_lead + m_windowBytes)
-            m_ahead.resize(m_lead + m_windowBytes);
-        m_reader = std::thread([this] {
-            try {
-                std::tie(m_aheadUsed, m_aheadEnded) = fill(m_ahead, m_lead);
-            } catch (...) {
-                m_aheadFailure = std::current_exception();
-            }
-        });
-    } catch (...) {
-        // No memory or no thread to be had: the window is read when it is
-        // asked for.
-    }
-}
-
-// Waits for the bytes read ahead, or the failure of reading them.
-void Utf8Windows::takeAhead()
-{
-    m_reader.join();
-    if (m_aheadFailure)
-        std::rethrow_exception(std::exchange(m_aheadFailure, nullptr));
-}
-
-void Utf8Windows::startSplit(QByteArrayView bytes, Window window)
-{
-    if (m_split)
-        m_split->restart(bytes, window);
-    else
-        m_split.emplace(bytes, m_partBytes, true, window);
-}
 
 bool Utf8Windows::readWindow()
 {
     if (m_ended)
         return false;
-    const bool first = !m_split;
-    const bool ahead = m_reader.joinable();
-    if (ahead)
-        takeAhead();
     // The piece the last window left uncut comes first.
-    qsizetype keep = 0;
+    const bool first = !m_split;
     if (m_split) {
         const qsizetype rest = m_split->rest();
-        keep = m_used - rest;
-        m_split->release();
-        if (ahead && keep <= m_lead) {
-            // Right before the bytes read ahead, which make the window.
-            std::memcpy(m_ahead.data() + m_lead - keep, m_buffer.constData() + m_start + rest,
-                        size_t(keep));
-            std::swap(m_buffer, m_ahead);
-            m_start = m_lead - keep;
-            m_used = keep + m_aheadUsed;
-            m_read += m_aheadUsed;
-            m_ended = m_aheadEnded;
-            startSplit(QByteArrayView(m_buffer.constData() + m_start, m_used),
-                       Window{first, m_ended});
-            if (!m_ended)
-                startReadingAhead();
-            return true;
-        }
-        std::memmove(m_buffer.data(), m_buffer.constData() + m_start + rest, size_t(keep));
+        m_used -= rest;
+        std::memmove(m_buffer.data(), m_buffer.constData() + rest, size_t(m_used));
     }
-    m_start = 0;
-    m_used = keep;
     if (m_buffer.size() < m_windowBytes || 2 * m_used > m_buffer.size())
         m_buffer.resize(std::max(m_windowBytes, 2 * m_buffer.size()));
-    if (ahead) {
-        // A long piece: the bytes read ahead go after it.
-        if (m_used + m_aheadUsed > m_buffer.size())
-            m_buffer.resize(m_used + m_aheadUsed);
-        std::memcpy(m_buffer.data() + m_used, m_ahead.constData() + m_lead, size_t(m_aheadUsed));
-        m_used += m_aheadUsed;
-        m_read += m_aheadUsed;
-        m_ended = m_aheadEnded;
-    }
-    if (!m_ended) {
-        const auto [n, ended] = fill(m_buffer, m_used);
+    // Reads until the window is full or the text ends.
+    while (m_used < m_buffer.size() && !m_ended) {
+        const qsizetype n = m_source(m_buffer.data() + m_used, m_buffer.size() - m_used);
+        m_ended = n == 0;
         m_used += n;
         m_read += n;
-        m_ended = ended;
     }
-    startSplit(QByteArrayView(m_buffer.constData(), m_used), Window{first, m_ended});
-    if (!m_ended)
-        startReadingAhead();
+    const QByteArrayView bytes(m_buffer.constData(), m_used);
+    if (m_split)
+        m_split->restart(bytes, Window{first, m_ended});
+    else
+        m_split.emplace(bytes, Window{first, m_ended});
     return true;
 }
 

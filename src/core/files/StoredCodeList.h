@@ -8,10 +8,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <QStringView>
-#include <exception>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <vector>
 
 // The code list as one stored text: the items in order, with the separator
@@ -56,20 +54,6 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
     join.finish();
 }
 
-// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces a
-// part at a time: the non-empty pieces between separators of
-// fromUtf8(bytes), without the whole decoded text or a string per piece. A
-// piece that is all ASCII is handed on as the stored bytes themselves
-// (Latin-1); only one that is not is decoded. The bytes must stay while the
-// split is used.
-//
-// With `cutAhead`, the next part is cut on a thread of its own while the
-// caller takes the pieces of this one, so that cutting and taking use two
-// cores; a failure of that cut (no memory left) is thrown by the call of next
-// that would have cut it.
-//
-//     Utf8Split cut(bytes);
-//     while (cut.next()) use(cut.pieces());
 // Where bytes stand in the stored text: a window of it need not start or end
 // it. The piece after the last separator of a window that does not end the
 // text is left uncut: it begins the next window.
@@ -79,29 +63,29 @@ struct Window
     bool endsText = true;
 };
 
+// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces:
+// the non-empty pieces between separators of fromUtf8(bytes), without the
+// whole decoded text or a string per piece. A piece that is all ASCII is
+// handed on as the stored bytes themselves (Latin-1); only one that is not is
+// decoded. The bytes must stay while the split is used.
+//
+//     Utf8Split cut(bytes);
+//     while (cut.next()) use(cut.pieces());
 class Utf8Split
 {
 public:
-    explicit Utf8Split(QByteArrayView bytes, qsizetype partBytes = qsizetype(1) << 20,
-                       bool cutAhead = true, Window window = Window());
-    ~Utf8Split();
-    Utf8Split(const Utf8Split&) = delete;
-    Utf8Split& operator=(const Utf8Split&) = delete;
+    explicit Utf8Split(QByteArrayView bytes, Window window = Window());
 
     // Starts over on other bytes, as a new split would, keeping the room the
-    // parts have grown: a text read a window at a time cuts every window into
+    // pieces have grown: a text read a window at a time cuts every window into
     // the same memory.
     void restart(QByteArrayView bytes, Window window);
-    // Lets go of the bytes, once a part cut ahead is done, so that they may
-    // change; restart() gives the split new ones.
-    void release();
 
-    // Cuts the pieces whose separator starts in the next part of the bytes
-    // (and, in the last part, the piece after the last separator); false when
-    // all was done before.
+    // Cuts the pieces: each one a separator ends and, when the bytes end the
+    // text, the one after the last separator; false when that was done before.
     bool next();
-    // The pieces the last call completed: valid until the next call.
-    const std::vector<ItemText>& pieces() const { return m_parts[m_current].pieces; }
+    // The pieces the last call cut: valid until the next call.
+    const std::vector<ItemText>& pieces() const { return m_pieces; }
 
     // At most how many pieces and characters there are in all.
     qsizetype mostPieces() const { return m_mostPieces; }
@@ -112,30 +96,16 @@ public:
     qsizetype rest() const { return m_piece; }
 
 private:
-    struct Part
-    {
-        std::vector<ItemText> pieces;
-        QString decoded; // the pieces that are not ASCII
-        qsizetype decodedUsed = 0;
-    };
-
-    bool cutNext(Part& part);
-    void cut(Part& part, qsizetype from, qsizetype to, bool last);
-    void startCuttingAhead();
+    void hand(qsizetype begin, qsizetype end, bool followed);
 
     QByteArrayView m_bytes;
-    qsizetype m_partBytes;
-    bool m_cutAhead;
     Window m_window;
-    qsizetype m_at = 0;    // separators that start before this are cut
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
-    Part m_parts[2];
-    int m_current = 0;
-    std::thread m_ahead; // cuts into the other part
-    bool m_aheadCut = false;
-    std::exception_ptr m_aheadFailure;
+    std::vector<ItemText> m_pieces;
+    QString m_decoded; // the pieces that are not ASCII
+    qsizetype m_decodedUsed = 0;
     qsizetype m_mostPieces = 0;
     qsizetype m_mostCharacters = 0;
 };
@@ -148,21 +118,13 @@ private:
 //     Utf8Windows text(read);
 //     while (text.readWindow())
 //         while (text.split().next()) use(text.split().pieces());
-//
-// While a window is cut and its pieces used, the next one is read on a thread
-// of its own (`read` is called there); a failure of that read comes from the
-// next readWindow().
 class Utf8Windows
 {
 public:
     // Reads up to `room` bytes into `to`; 0 at the end.
     using Read = std::function<qsizetype(char* to, qsizetype room)>;
 
-    explicit Utf8Windows(Read read, qsizetype windowBytes = qsizetype(8) << 20,
-                         qsizetype partBytes = qsizetype(1) << 20);
-    ~Utf8Windows();
-    Utf8Windows(const Utf8Windows&) = delete;
-    Utf8Windows& operator=(const Utf8Windows&) = delete;
+    explicit Utf8Windows(Read read, qsizetype windowBytes = qsizetype(1) << 20);
 
     // Reads the next window, after the pieces of the last one, and starts its
     // split; false when the text has ended before. What `read` throws goes on.
@@ -172,29 +134,13 @@ public:
     qsizetype bytesRead() const { return m_read; }
 
 private:
-    // Reads into `to` from `from` until it is full or the text ends; answers
-    // the bytes read and whether the text ended.
-    std::pair<qsizetype, bool> fill(QByteArray& to, qsizetype from);
-    void startReadingAhead();
-    void takeAhead();
-    void startSplit(QByteArrayView bytes, Window window);
-
     Read m_source;
     qsizetype m_windowBytes;
-    qsizetype m_partBytes;
-    qsizetype m_lead; // the room before the bytes read ahead
     QByteArray m_buffer;
-    qsizetype m_start = 0; // where the window starts in the buffer
-    qsizetype m_used = 0;  // the window's bytes
+    qsizetype m_used = 0; // the window's bytes
     qsizetype m_read = 0;
     bool m_ended = false;
     std::optional<Utf8Split> m_split;
-    // The next window's bytes, read meanwhile from m_lead on.
-    QByteArray m_ahead;
-    std::thread m_reader; // joinable while the next window is read
-    qsizetype m_aheadUsed = 0;
-    bool m_aheadEnded = false;
-    std::exception_ptr m_aheadFailure;
 };
 
 } // namespace StoredCodeList

@@ -62,7 +62,52 @@ void removeBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, qsizetype coun
         bits.pop_back();
 }
 
+// Copies UTF-16 units to bytes, keeping the low byte of each; true when no
+// unit has a high byte (the text is Latin-1).
+bool narrow(char* out, const char16_t* in, size_t n)
+{
+    char16_t all = 0;
+    for (size_t i = 0; i < n; ++i) {
+        all |= in[i];
+        out[i] = char(in[i]);
+    }
+    return all < 0x100;
+}
+
+bool bitAt(const PlainBuffer<std::uint64_t>& bits, qsizetype index)
+{
+    return (bits[size_t(index) >> 6] >> (index & 63)) & 1u;
+}
+
 } // namespace
+
+// The helpers of the hot paths below are inline: only this file calls them.
+inline size_t ItemStore::end(qsizetype index) const
+{
+    return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
+}
+
+ItemText ItemStore::text(qsizetype index) const
+{
+    size_t begin = index == 0 ? 0 : end(index - 1);
+    const size_t stop = end(index);
+    const char* bytes = m_bytes.data();
+    if (m_wideItems == 0 || !bitAt(m_wide, index))
+        return QLatin1StringView(bytes + begin, qsizetype(stop - begin));
+    begin += begin & 1;
+    return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
+                       qsizetype(stop - begin) / 2);
+}
+
+bool ItemStore::wide(qsizetype index) const
+{
+    return m_wideItems > 0 && bitAt(m_wide, index);
+}
+
+bool ItemStore::checked(qsizetype index) const
+{
+    return bitAt(m_checked, index);
+}
 
 void ItemStore::setChecked(qsizetype index, bool checked)
 {
@@ -154,7 +199,7 @@ void ItemStore::reserve(qsizetype items, qsizetype characters)
     m_wide.reserve(wordsFor(count() + items));
 }
 
-void ItemStore::pushItem(size_t end, bool wide)
+inline void ItemStore::pushItem(size_t end, bool wide)
 {
     const qsizetype index = count();
     m_bytes.setSize(end);
@@ -167,25 +212,61 @@ void ItemStore::pushItem(size_t end, bool wide)
     m_wideItems += wide ? 1 : 0;
 }
 
-void ItemStore::put(QLatin1StringView text)
+inline size_t ItemStore::bytesFor(ItemText text)
 {
-    const size_t at = m_bytes.size();
-    copyBytes(m_bytes.data() + at, text.data(), size_t(text.size()));
-    pushItem(at + size_t(text.size()), false);
+    const size_t n = size_t(text.size());
+    return text.isLatin1() || QtPrivate::isLatin1(text.utf16()) ? n : 2 * n + 1;
 }
 
-void ItemStore::put(QStringView text)
+inline void ItemStore::put(ItemText text)
 {
-    const auto* source = reinterpret_cast<const char16_t*>(text.utf16());
     const size_t n = size_t(text.size());
     size_t at = m_bytes.size();
-    if (n == 0 || narrow(m_bytes.data() + at, source, n)) {
+    if (text.isLatin1()) {
+        if (n > 0)
+            std::memcpy(m_bytes.data() + at, text.latin1().data(), n);
         pushItem(at + n, false);
-        return;
+    } else if (narrow(m_bytes.data() + at, text.utf16().utf16(), n)) {
+        pushItem(at + n, false);
+    } else {
+        at += at & 1;
+        std::memcpy(m_bytes.data() + at, text.utf16().utf16(), 2 * n);
+        pushItem(at + 2 * n, true);
     }
-    at += at & 1;
-    std::memcpy(m_bytes.data() + at, source, 2 * n);
-    pushItem(at + 2 * n, true);
+}
+
+template <typename Range> void ItemStore::appendRange(const Range& texts)
+{
+    qsizetype items = 0;
+    size_t bytes = 0;
+    for (const auto& text : texts) {
+        ++items;
+        bytes += bytesFor(ItemText(text));
+    }
+    makeRoom(items, bytes);
+    // Nothing below allocates or throws.
+    for (const auto& text : texts)
+        put(ItemText(text));
+}
+
+void ItemStore::appendMany(const std::vector<ItemText>& texts)
+{
+    appendRange(texts);
+}
+
+void ItemStore::appendMany(const std::vector<QLatin1StringView>& texts)
+{
+    appendRange(texts);
+}
+
+void ItemStore::appendMany(const std::vector<QStringView>& texts)
+{
+    appendRange(texts);
+}
+
+void ItemStore::appendMany(const QStringList& texts)
+{
+    appendRange(texts);
 }
 
 void ItemStore::append(ItemText text)
@@ -208,16 +289,6 @@ void ItemStore::append(ItemText text)
         put(QLatin1StringView(source, text.size()));
     else
         put(QStringView(reinterpret_cast<const char16_t*>(source), text.size()));
-}
-
-void ItemStore::append(QStringView text)
-{
-    append(ItemText(text));
-}
-
-void ItemStore::append(QLatin1StringView text)
-{
-    append(ItemText(text));
 }
 
 void ItemStore::append(QStringView text, const QStringList& subItems)

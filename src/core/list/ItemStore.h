@@ -8,11 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
-#include <new>
-#include <type_traits>
 #include <vector>
 
 // The items of a list, held compactly: every item's text in one byte buffer,
@@ -46,21 +42,12 @@ public:
     bool isEmpty() const { return count() == 0; }
 
     // The text of an item; valid until the store next changes.
-    ItemText text(qsizetype index) const
-    {
-        return textAt(index == 0 ? 0 : end(index - 1), end(index), wide(index));
-    }
+    ItemText text(qsizetype index) const;
     // Whether the item's text is held in UTF-16 (it has a character past
     // U+00FF).
-    bool wide(qsizetype index) const
-    {
-        return m_wideItems > 0 && ((m_wide[size_t(index) >> 6] >> (index & 63)) & 1u);
-    }
+    bool wide(qsizetype index) const;
 
-    bool checked(qsizetype index) const
-    {
-        return (m_checked[size_t(index) >> 6] >> (index & 63)) & 1u;
-    }
+    bool checked(qsizetype index) const;
     void setChecked(qsizetype index, bool checked);
     void setAllChecked(bool checked);
 
@@ -72,17 +59,21 @@ public:
 
     // Appends an item, checked. Amortised constant time, no allocation of its
     // own. The text may be the store's own.
-    void append(QStringView text);
-    void append(QLatin1StringView text);
     void append(ItemText text);
-    void append(const QString& text) { append(QStringView(text)); }
+    void append(QStringView text) { append(ItemText(text)); }
+    void append(QLatin1StringView text) { append(ItemText(text)); }
+    void append(const QString& text) { append(ItemText(text)); }
     void append(QStringView text, const QStringList& subItems);
 
     // Appends every text of a range (anything whose elements convert to
     // ItemText: QStringList, std::vector<QStringView>,
-    // std::vector<ItemText>, ...), all checked, growing the buffers once: when it throws, nothing
-    // was appended. The texts must not be the store's own.
-    template <typename Range> void appendMany(const Range& texts);
+    // std::vector<ItemText>, ...), all checked, growing the buffers once:
+    // when it throws, nothing was appended. The texts must not be the store's
+    // own.
+    void appendMany(const std::vector<ItemText>& texts);
+    void appendMany(const std::vector<QLatin1StringView>& texts);
+    void appendMany(const std::vector<QStringView>& texts);
+    void appendMany(const QStringList& texts);
 
     // Makes room for `items` more items holding `characters` more characters
     // in all (exactly that much, a byte each), so that appending them
@@ -98,7 +89,7 @@ public:
     // Bytes held by the store, reserved room included.
     qsizetype bytesUsed() const;
 
-    // Every text in order, for a range-for without per-item cost:
+    // Every text in order, for a range-for:
     //     for (ItemText text : store.texts()) ...
     Texts texts() const;
 
@@ -109,19 +100,10 @@ private:
         QStringList texts;
     };
 
-    size_t end(qsizetype index) const
-    {
-        return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
-    }
-    ItemText textAt(size_t begin, size_t end, bool wide) const
-    {
-        const char* bytes = m_bytes.data();
-        if (!wide)
-            return QLatin1StringView(bytes + begin, qsizetype(end - begin));
-        begin += begin & 1;
-        return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
-                           qsizetype(end - begin) / 2);
-    }
+    size_t end(qsizetype index) const;
+    // The bytes a text takes: one a character when it is Latin-1, else its
+    // UTF-16 units and a byte before them.
+    static size_t bytesFor(ItemText text);
     // Room for `items` more items and `bytes` more bytes, growing
     // geometrically so that many small batches stay linear in all.
     void makeRoom(qsizetype items, size_t bytes);
@@ -130,20 +112,15 @@ private:
     // Appends an item whose text is in m_bytes from m_bytes.size() up to
     // `end`; its room is there.
     void pushItem(size_t end, bool wide);
-    // The text, held as it comes; the room for it is there (for UTF-16,
-    // twice its length and one byte).
-    void put(QLatin1StringView text);
-    void put(QStringView text);
+    // Appends the text as an item, Latin-1 when it can be; its room is there.
+    void put(ItemText text);
+    template <typename Range> void appendRange(const Range& texts);
     // Sets bits [from, to) of the checked states, which must already have
     // their words.
     void setCheckedRange(qsizetype from, qsizetype to, bool checked);
     // Moves the later bytes of the buffer up over a removed item's.
     void closeGap(qsizetype index, size_t begin, size_t end);
     std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
-    template <typename Range, typename End>
-    void putMany(const Range& texts, PlainBuffer<End>& ends);
-    static void copyBytes(char* to, const char* from, size_t n);
-    static bool narrow(char* out, const char16_t* in, size_t n);
     static constexpr size_t wordsFor(qsizetype count) { return (size_t(count) + 63) >> 6; }
 
     PlainBuffer<char> m_bytes;
@@ -168,13 +145,10 @@ public:
     TextIterator() = default;
     TextIterator(const ItemStore* store, qsizetype index) : m_store(store), m_index(index) {}
 
-    ItemText operator*() const
-    {
-        return m_store->textAt(m_begin, m_store->end(m_index), m_store->wide(m_index));
-    }
+    ItemText operator*() const { return m_store->text(m_index); }
     TextIterator& operator++()
     {
-        m_begin = m_store->end(m_index++);
+        ++m_index;
         return *this;
     }
     TextIterator operator++(int)
@@ -188,7 +162,6 @@ public:
 private:
     const ItemStore* m_store = nullptr;
     qsizetype m_index = 0;
-    size_t m_begin = 0;
 };
 
 struct ItemStore::Texts
@@ -202,78 +175,4 @@ struct ItemStore::Texts
 inline ItemStore::Texts ItemStore::texts() const
 {
     return {TextIterator(this, 0), TextIterator(this, count())};
-}
-
-template <typename Range> void ItemStore::appendMany(const Range& texts)
-{
-    qsizetype items = 0;
-    size_t bytes = 0;
-    for (const auto& t : texts) {
-        const ItemText view(t);
-        ++items;
-        // A UTF-16 text kept so needs its units and a byte before them.
-        const bool narrow = view.isLatin1() || QtPrivate::isLatin1(view.utf16());
-        bytes += narrow ? size_t(view.size()) : 2 * size_t(view.size()) + 1;
-    }
-    if (items == 0)
-        return;
-    makeRoom(items, bytes);
-    // Nothing below allocates or throws: every buffer has its room already.
-    const qsizetype first = count();
-    m_checked.resize(wordsFor(first + items), 0);
-    m_wide.resize(wordsFor(first + items), 0);
-    if (m_longEnds)
-        putMany(texts, m_ends64);
-    else
-        putMany(texts, m_ends32);
-    setCheckedRange(first, first + items, true);
-}
-
-template <typename Range, typename End>
-void ItemStore::putMany(const Range& texts, PlainBuffer<End>& ends)
-{
-    char* const bytes = m_bytes.data();
-    size_t at = m_bytes.size();
-    for (const auto& t : texts) {
-        const ItemText view(t);
-        const size_t n = size_t(view.size());
-        if (view.isLatin1()) {
-            copyBytes(bytes + at, view.latin1().data(), n);
-            at += n;
-        } else if (narrow(bytes + at, view.utf16().utf16(), n)) {
-            at += n;
-        } else {
-            at += at & 1;
-            std::memcpy(bytes + at, view.utf16().utf16(), 2 * n);
-            at += 2 * n;
-            const qsizetype index = qsizetype(ends.size());
-            m_wide[size_t(index) >> 6] |= std::uint64_t(1) << (index & 63);
-            ++m_wideItems;
-        }
-        ends.push_back(End(at));
-    }
-    m_bytes.setSize(at);
-}
-
-// A short text's bytes in two word copies, a long one's at once.
-inline void ItemStore::copyBytes(char* to, const char* from, size_t n)
-{
-    if (n >= 8 && n <= 16) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + n - 8, from + n - 8, 8);
-    } else if (n > 0) {
-        std::memcpy(to, from, n);
-    }
-}
-
-// Copies UTF-16 units to bytes, keeping the low byte of each; true when no
-// unit has a high byte (the text is Latin-1).
-inline bool ItemStore::narrow(char* out, const char16_t* in, size_t n)
-{
-    char16_t all = 0;
-    for (size_t i = 0; i < n; ++i) {
-        all |= in[i];
-        out[i] = char(in[i]);
-    }
-    return all < 0x100;
 }

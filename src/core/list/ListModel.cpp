@@ -111,6 +111,45 @@ const QString& ListModel::HeaderText(int column) const
     return m_headers.at(column - 1);
 }
 
+void ListModel::checkIndex(qsizetype i) const
+{
+    if (i < 1 || i > ItemCount())
+        indexOutOfBounds();
+}
+
+void ListModel::AppendItem(::ItemText text)
+{
+    m_items.append(text);
+    schedulePublish();
+}
+
+void ListModel::AppendItem(QStringView text, const QStringList& subItems)
+{
+    m_items.append(text, subItems);
+    schedulePublish();
+}
+
+::ItemText ListModel::ItemAt(qsizetype i) const
+{
+    checkIndex(i);
+    return m_items.text(i - 1);
+}
+
+QStringView ListModel::ItemView(qsizetype i) const
+{
+    const ::ItemText text = ItemAt(i);
+    if (!text.isLatin1())
+        return text.utf16();
+    m_widened = text.latin1();
+    return m_widened;
+}
+
+bool ListModel::Checked(qsizetype i) const
+{
+    checkIndex(i);
+    return m_items.checked(i - 1);
+}
+
 QString ListModel::SubItem(qsizetype i, int column) const
 {
     checkIndex(i);
@@ -169,8 +208,10 @@ void ListModel::publish()
     endInsertRows();
 }
 
-void ListModel::startPublishTimer()
+void ListModel::schedulePublish()
 {
+    if (m_publishDue)
+        return;
     m_publishTimer.start(int(std::clamp<qsizetype>(m_published / RowsPerExtraMillisecond,
                                                    FrameMilliseconds, LongestFrameMilliseconds)));
     m_publishDue = true;

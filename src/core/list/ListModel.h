@@ -30,28 +30,12 @@ public:
 
     // Items.
     qsizetype ItemCount() const { return m_items.count(); }
-    void AppendItem(QStringView text)
-    {
-        m_items.append(text);
-        schedulePublish();
-    }
-    void AppendItem(const QString& text) { AppendItem(QStringView(text)); }
-    void AppendItem(QLatin1StringView text)
-    {
-        m_items.append(text);
-        schedulePublish();
-    }
+    void AppendItem(QStringView text) { AppendItem(::ItemText(text)); }
+    void AppendItem(const QString& text) { AppendItem(::ItemText(text)); }
+    void AppendItem(QLatin1StringView text) { AppendItem(::ItemText(text)); }
     // Appends a text as another list holds it (ItemAt), without widening it.
-    void AppendItem(ItemText text)
-    {
-        m_items.append(text);
-        schedulePublish();
-    }
-    void AppendItem(QStringView text, const QStringList& subItems)
-    {
-        m_items.append(text, subItems);
-        schedulePublish();
-    }
+    void AppendItem(::ItemText text);
+    void AppendItem(QStringView text, const QStringList& subItems);
     void AppendItem(const QString& text, const QStringList& subItems)
     {
         AppendItem(QStringView(text), subItems);
@@ -74,29 +58,14 @@ public:
     // The text of item i as the list holds it (Latin-1 or UTF-16), without a
     // copy, valid only until the list next changes: for loops that do not
     // yield between reading and using it.
-    ::ItemText ItemAt(qsizetype i) const
-    {
-        checkIndex(i);
-        return m_items.text(i - 1);
-    }
+    ::ItemText ItemAt(qsizetype i) const;
     // The same as UTF-16: a text held in Latin-1 is widened into a buffer of
     // the list's, so the view is valid only until the list next changes or
     // ItemView is next called.
-    QStringView ItemView(qsizetype i) const
-    {
-        const ::ItemText text = ItemAt(i);
-        if (!text.isLatin1())
-            return text.utf16();
-        m_widened = text.latin1();
-        return m_widened;
-    }
+    QStringView ItemView(qsizetype i) const;
     // The text of column `column` (2 and later) of item i; "" when it has none.
     QString SubItem(qsizetype i, int column) const;
-    bool Checked(qsizetype i) const
-    {
-        checkIndex(i);
-        return m_items.checked(i - 1);
-    }
+    bool Checked(qsizetype i) const;
     void SetChecked(qsizetype i, bool checked);
     // Ticks or unticks every item at once.
     void SetAllChecked(bool checked);
@@ -107,11 +76,7 @@ public:
     const ItemStore& items() const { return m_items; }
 
     // Throws "Index out of bounds" unless item i exists.
-    void checkIndex(qsizetype i) const
-    {
-        if (i < 1 || i > ItemCount())
-            indexOutOfBounds();
-    }
+    void checkIndex(qsizetype i) const;
 
     // Tells the view about every row appended since the last time.
     void publish();
@@ -127,12 +92,7 @@ public:
     [[noreturn]] static void indexOutOfBounds();
 
 private:
-    void schedulePublish()
-    {
-        if (!m_publishDue)
-            startPublishTimer();
-    }
-    void startPublishTimer();
+    void schedulePublish();
 
     QStringList m_headers;
     ItemStore m_items;

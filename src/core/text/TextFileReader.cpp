@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,9 +15,6 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace TextFileReader {
 
@@ -48,19 +44,6 @@ QChar* windows1252(const char* bytes, qsizetype length, QChar* out)
         out[i] = QChar((b & 0xE0) == 0x80 ? Windows1252High[b - 0x80] : char16_t(b));
     }
     return out + length;
-}
-
-// The first byte from `p` on that is not ASCII, or `end`.
-const char* nextNonAscii(const char* p, const char* end)
-{
-#ifdef __SSE2__
-    for (; end - p >= 16; p += 16) {
-        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-        if (high != 0)
-            return p + std::countr_zero(unsigned(high));
-    }
-#endif
-    return p + asciiPrefix(p, end - p);
 }
 
 // The bytes at the end that begin a UTF-8 character they do not complete.
@@ -365,26 +348,9 @@ void Reader::rawLines(const std::vector<QLatin1StringView>& lines)
         return;
     }
     const quint64 first = m_bytes.itemsBefore() + 1;
-    // The lines lie in order in the bytes at hand (but for one begun in an
-    // earlier read): the next byte that is not ASCII tells which are ASCII.
-    const char* const start = m_raw.constData();
-    const char* const end = start + m_length;
-    const char* clean = nullptr; // every byte from here...
-    const char* high = nullptr;  // ...to this one, the next that is not ASCII, is
     for (size_t i = 0; i < lines.size(); ++i) {
         const QLatin1StringView line = lines[i];
-        const char* const from = line.data();
-        const char* const to = from + line.size();
-        bool ascii;
-        if (from >= start && to <= end) {
-            if (from < clean || from > high) {
-                clean = from;
-                high = nextNonAscii(from, end);
-            }
-            ascii = to <= high;
-        } else {
-            ascii = asciiPrefix(from, line.size()) == line.size();
-        }
+        const bool ascii = isAscii(line.data(), line.size());
         if (ascii) {
             if (m_longest > 0 && line.size() > m_longest) {
                 handAscii(m_asciiRun);

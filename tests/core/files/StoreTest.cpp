@@ -117,11 +117,10 @@ TEST(StoredCodeList, StreamedBytesAreThoseOfTheJoinedText)
     EXPECT_EQ(file.readAll(), StoredCodeListReference::join(items).toUtf8());
 }
 
-// Cutting the bytes a part at a time gives the pieces of the whole decoded
-// text, wherever the parts end, and whether the next part is cut ahead on a
-// thread of its own or not: malformed UTF-8 next to a separator, a byte-order
-// mark, separators split between parts.
-TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
+// Cutting the bytes, whole or a window at a time, gives the pieces of the
+// whole decoded text, wherever the windows end: malformed UTF-8 next to a
+// separator, a byte-order mark, separators split between windows.
+TEST(StoredCodeList, BytesCutInWindowsGiveThePiecesOfTheWholeText)
 {
     std::vector<QByteArray> inputs = {
         "",
@@ -136,27 +135,17 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
         inputs.push_back(StoredCodeListReference::join(items).toUtf8());
     for (const QByteArray& bytes : inputs) {
         const QStringList expected = StoredCodeListReference::split(QString::fromUtf8(bytes));
-        for (const auto& [part, ahead] : std::vector<std::pair<qsizetype, bool>>{{1, false},
-                                                                                 {2, true},
-                                                                                 {3, false},
-                                                                                 {5, true},
-                                                                                 {17, false},
-                                                                                 {18, true},
-                                                                                 {1 << 20, false},
-                                                                                 {1 << 20, true}}) {
-            StoredCodeList::Utf8Split cut(bytes, part, ahead);
-            QStringList pieces;
-            qsizetype characters = 0;
-            while (cut.next())
-                for (ItemText piece : cut.pieces()) {
-                    pieces.append(piece.toString());
-                    characters += piece.size();
-                }
-            EXPECT_EQ(pieces, expected)
-                << bytes.toHex().constData() << " part " << part << " ahead " << ahead;
-            EXPECT_LE(pieces.size(), cut.mostPieces());
-            EXPECT_LE(characters, cut.mostCharacters());
-        }
+        StoredCodeList::Utf8Split cut(bytes);
+        QStringList pieces;
+        qsizetype characters = 0;
+        while (cut.next())
+            for (ItemText piece : cut.pieces()) {
+                pieces.append(piece.toString());
+                characters += piece.size();
+            }
+        EXPECT_EQ(pieces, expected) << bytes.toHex().constData();
+        EXPECT_LE(pieces.size(), cut.mostPieces());
+        EXPECT_LE(characters, cut.mostCharacters());
         // Read a window at a time, a few bytes a read.
         for (const auto& [window, reads] : std::vector<std::pair<qsizetype, qsizetype>>{
                  {34, 1}, {35, 7}, {40, 3}, {1 << 20, 1 << 20}}) {
@@ -168,7 +157,7 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
                     at += n;
                     return n;
                 },
-                window, 5);
+                window);
             QStringList pieces;
             while (text.readWindow())
                 while (text.split().next())
@@ -177,8 +166,8 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
             EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " window " << window;
             EXPECT_EQ(text.bytesRead(), bytes.size());
 
-            // A read that fails half way (the next window's, read meanwhile,
-            // or this one's): the failure comes after pieces that begin alike.
+            // A read that fails half way: the failure comes after pieces that
+            // begin alike.
             at = 0;
             StoredCodeList::Utf8Windows failing(
                 [&](char* to, qsizetype room) {
@@ -189,7 +178,7 @@ TEST(StoredCodeList, BytesCutInPartsGiveThePiecesOfTheWholeText)
                     at += n;
                     return n;
                 },
-                window, 5);
+                window);
             pieces.clear();
             bool failed = false;
             try {
