@@ -1,15 +1,12 @@
 #include "core/files/SpreadsheetFile.h"
 
 #include "core/base/Failure.h"
-#include "core/files/FileHandle.h"
 #include "core/files/ZipMembers.h"
 
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -117,17 +114,12 @@ public:
         startSheet();
     }
 
-    // A workbook let go unclosed: libxlsxwriter frees it but leaves each
-    // sheet's file of rows open.
+    // A workbook let go is closed, as libxlsxwriter's free leaves each sheet's
+    // file of rows open; the temporary folder then goes with what it holds.
     ~XlsxWriter() override
     {
-        if (!m_book)
-            return;
-        for (lxw_worksheet* sheet : m_sheets) {
-            if (sheet->optimize_tmpfile)
-                std::fclose(std::exchange(sheet->optimize_tmpfile, nullptr));
-        }
-        lxw_workbook_free(m_book);
+        if (m_book)
+            workbook_close(m_book);
     }
     XlsxWriter(const XlsxWriter&) = delete;
     XlsxWriter& operator=(const XlsxWriter&) = delete;
@@ -142,15 +134,13 @@ public:
     void commit() override
     {
         fitColumn();
-        checkRows();
         const lxw_error closed = workbook_close(std::exchange(m_book, nullptr));
         if (closed != LXW_NO_ERROR)
             throw Failure(xlsxFailure(closed));
         QFile book(m_folder.filePath(QStringLiteral("book.xlsx")));
         if (!book.open(QIODevice::ReadOnly))
             throw Failure(book.errorString());
-        checkParts(book);
-        book.seek(0);
+        checkParts(book.fileName());
         QByteArray piece(qsizetype(1) << 20, Qt::Uninitialized);
         while (true) {
             const qint64 n = book.read(piece.data(), piece.size());
@@ -167,36 +157,28 @@ private:
     // libxlsxwriter writes each sheet's rows, and then the workbook's parts,
     // to files in the temporary folder, and does not look at the outcome: a
     // full disk or a file-size limit there would leave rows out of a workbook
-    // it calls complete. The rows' files are checked before the workbook is
-    // put together, and every part of it once it is: each must end as its
-    // kind of part ends.
-    void checkRows() const
-    {
-        for (lxw_worksheet* sheet : m_sheets) {
-            FILE* rows = sheet->optimize_tmpfile;
-            errno = 0;
-            if (!rows || std::fflush(rows) != 0 || std::ferror(rows))
-                throw Failure(cutShort(systemErrorText(errno != 0 ? errno : EIO)));
-        }
-    }
-
+    // it calls complete. So the workbook is read back: each part must
+    // decompress whole to its CRC and end as its kind of part ends, and each
+    // sheet must hold every row put in it.
     QString cutShort(const QString& reason) const
     {
         return QStringLiteral("The temporary folder %1 could not hold the whole workbook: %2")
             .arg(m_folder.path(), reason);
     }
 
-    void checkParts(QFile& book) const
+    void checkParts(const QString& book) const
     {
-        qsizetype sheets = 0;
+        std::size_t sheets = 0;
         ZipMembers::read(book, [&](const QByteArray& name, const QByteArray& bytes) {
             const bool sheet = name.startsWith("xl/worksheets/sheet");
-            sheets += sheet ? 1 : 0;
-            if (!bytes.trimmed().endsWith(sheet ? QByteArrayView("</worksheet>")
-                                                : QByteArrayView(">")))
+            const bool whole = sheet ? sheets < m_sheetRows.size() &&
+                                           bytes.trimmed().endsWith("</worksheet>") &&
+                                           bytes.count("</row>") == qsizetype(m_sheetRows[sheets++])
+                                     : bytes.trimmed().endsWith('>');
+            if (!whole)
                 throw Failure(cutShort(QStringLiteral("a part of it is cut short")));
         });
-        if (sheets != qsizetype(m_sheets.size()))
+        if (sheets != m_sheetRows.size())
             throw Failure(QStringLiteral("The workbook cannot be read back"));
     }
 
@@ -208,7 +190,7 @@ private:
         m_sheet = workbook_add_worksheet(m_book, nullptr);
         if (!m_sheet)
             throw Failure(QStringLiteral("The workbook could not be made: no temporary file"));
-        m_sheets.push_back(m_sheet);
+        m_sheetRows.push_back(0);
         m_row = 0;
         m_widest = 0;
         put(m_header);
@@ -224,7 +206,7 @@ private:
             worksheet_write_string(m_sheet, m_row, 0, m_cell.constData(), m_text);
         if (written != LXW_NO_ERROR)
             throw Failure(xlsxFailure(written));
-        ++m_row;
+        m_sheetRows.back() = ++m_row;
         m_widest = std::max(m_widest, text.size());
     }
 
@@ -243,7 +225,7 @@ private:
     lxw_workbook* m_book = nullptr;
     lxw_format* m_text = nullptr;
     lxw_worksheet* m_sheet = nullptr;
-    std::vector<lxw_worksheet*> m_sheets;
+    std::vector<lxw_row_t> m_sheetRows; // the rows put in each sheet
     lxw_row_t m_row = 0;
     qsizetype m_widest = 0;
     QByteArray m_cell; // reused from row to row
