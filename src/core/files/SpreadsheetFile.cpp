@@ -7,6 +7,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -114,12 +115,20 @@ public:
         startSheet();
     }
 
-    // A workbook let go is closed, as libxlsxwriter's free leaves each sheet's
-    // file of rows open; the temporary folder then goes with what it holds.
+    // A workbook let go: libxlsxwriter frees it but leaves each sheet's file
+    // of rows open, and its API closes them only by writing the whole
+    // workbook out, which takes as long as the rows took and would hold up an
+    // interrupted run. So they are closed here, the one field of its own
+    // read; a newer libxlsxwriter that drops it fails the build here.
     ~XlsxWriter() override
     {
-        if (m_book)
-            workbook_close(m_book);
+        if (!m_book)
+            return;
+        for (lxw_worksheet* sheet : m_sheets) {
+            if (sheet->optimize_tmpfile)
+                std::fclose(std::exchange(sheet->optimize_tmpfile, nullptr));
+        }
+        lxw_workbook_free(m_book);
     }
     XlsxWriter(const XlsxWriter&) = delete;
     XlsxWriter& operator=(const XlsxWriter&) = delete;
@@ -171,14 +180,16 @@ private:
         std::size_t sheets = 0;
         ZipMembers::read(book, [&](const QByteArray& name, const QByteArray& bytes) {
             const bool sheet = name.startsWith("xl/worksheets/sheet");
-            const bool whole = sheet ? sheets < m_sheetRows.size() &&
-                                           bytes.trimmed().endsWith("</worksheet>") &&
-                                           bytes.count("</row>") == qsizetype(m_sheetRows[sheets++])
-                                     : bytes.trimmed().endsWith('>');
-            if (!whole)
+            sheets += sheet ? 1 : 0;
+            // Every sheet but the last is full.
+            const qsizetype rows =
+                sheets < m_sheets.size() ? SpreadsheetFile::SheetRows : qsizetype(m_row);
+            if (!bytes.trimmed().endsWith(sheet ? QByteArrayView("</worksheet>")
+                                                : QByteArrayView(">")) ||
+                (sheet && bytes.count("</row>") != rows))
                 throw Failure(cutShort(QStringLiteral("a part of it is cut short")));
         });
-        if (sheets != m_sheetRows.size())
+        if (sheets != m_sheets.size())
             throw Failure(QStringLiteral("The workbook cannot be read back"));
     }
 
@@ -190,7 +201,7 @@ private:
         m_sheet = workbook_add_worksheet(m_book, nullptr);
         if (!m_sheet)
             throw Failure(QStringLiteral("The workbook could not be made: no temporary file"));
-        m_sheetRows.push_back(0);
+        m_sheets.push_back(m_sheet);
         m_row = 0;
         m_widest = 0;
         put(m_header);
@@ -206,7 +217,7 @@ private:
             worksheet_write_string(m_sheet, m_row, 0, m_cell.constData(), m_text);
         if (written != LXW_NO_ERROR)
             throw Failure(xlsxFailure(written));
-        m_sheetRows.back() = ++m_row;
+        ++m_row;
         m_widest = std::max(m_widest, text.size());
     }
 
@@ -225,7 +236,7 @@ private:
     lxw_workbook* m_book = nullptr;
     lxw_format* m_text = nullptr;
     lxw_worksheet* m_sheet = nullptr;
-    std::vector<lxw_row_t> m_sheetRows; // the rows put in each sheet
+    std::vector<lxw_worksheet*> m_sheets;
     lxw_row_t m_row = 0;
     qsizetype m_widest = 0;
     QByteArray m_cell; // reused from row to row
