@@ -3,6 +3,7 @@
 #include "core/base/Failure.h"
 
 #include <QFile>
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <unzip.h>
@@ -19,7 +20,7 @@ QByteArray currentMember(unzFile zip, QByteArray& name)
 {
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.uncompressed_size > quint64(std::numeric_limits<int>::max()))
+        info.uncompressed_size > quint64(std::numeric_limits<qsizetype>::max()))
         unreadable();
     name.resize(qsizetype(info.size_filename));
     QByteArray bytes(qsizetype(info.uncompressed_size), Qt::Uninitialized);
@@ -27,9 +28,15 @@ QByteArray currentMember(unzFile zip, QByteArray& name)
                                 0) != UNZ_OK ||
         unzOpenCurrentFile(zip) != UNZ_OK)
         unreadable();
-    const int got = unzReadCurrentFile(zip, bytes.data(), unsigned(bytes.size()));
+    qsizetype at = 0;
+    int got = 0;
+    do { // in pieces, as one read's count is an int
+        const qsizetype piece = std::min(bytes.size() - at, qsizetype(1) << 30);
+        got = unzReadCurrentFile(zip, bytes.data() + at, unsigned(piece));
+        at += std::max(got, 0);
+    } while (got > 0 && at < bytes.size());
     char beyond = 0;
-    const bool whole = got == bytes.size() && unzReadCurrentFile(zip, &beyond, 1) == 0;
+    const bool whole = got >= 0 && at == bytes.size() && unzReadCurrentFile(zip, &beyond, 1) == 0;
     if (unzCloseCurrentFile(zip) != UNZ_OK || !whole)
         unreadable();
     return bytes;
