@@ -12,7 +12,7 @@ packages=(
     xvfb xauth libx11-dev libxfixes-dev
     dpkg-dev file
     lintian desktop-file-utils appstream devscripts
-    libxlsxwriter-dev zlib1g-dev parallel
+    libxlsxwriter-dev libminizip-dev zlib1g-dev parallel
     clang libclang-rt-14-dev clang-tidy
 )
 

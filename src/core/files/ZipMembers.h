@@ -1,17 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <functional>
 
-class QFile;
-
-// Reading back the members of a zip file (stored or deflated, without zip64),
+// Reading back the members of a zip file (zip64 among them) through minizip,
 // as a program that opens it would read them.
 namespace ZipMembers {
 
 // Hands each member's name and its uncompressed bytes, in the order of the
-// central directory. Throws Failure when the file is no readable zip file.
-void read(QFile& zip,
+// central directory. Throws Failure when the file is no readable zip file or
+// a member does not decompress whole to its size and CRC.
+void read(const QString& path,
           const std::function<void(const QByteArray& name, const QByteArray& bytes)>& member);
 
 } // namespace ZipMembers

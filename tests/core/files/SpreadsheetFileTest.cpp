@@ -123,9 +123,7 @@ TEST_F(SpreadsheetFileTest, AWorkbookCutShortInItsTemporaryFolderFails)
     const QString whole = folder.file("whole.xlsx");
     write(Format::Xlsx, whole, many);
     qint64 sheetBytes = 0;
-    QFile book(whole);
-    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
-    ZipMembers::read(book, [&](const QByteArray& name, const QByteArray& bytes) {
+    ZipMembers::read(whole, [&](const QByteArray& name, const QByteArray& bytes) {
         if (name == "xl/worksheets/sheet1.xml")
             sheetBytes = bytes.size();
     });
