@@ -44,29 +44,10 @@ void ListOutput::add(const Bytes& plain, HeldCodes& held)
 
 namespace {
 
-// The padded table's header line, as a source of no items.
-class HeaderSource
-{
-public:
-    explicit HeaderSource(const QString& header) : m_header(header) {}
-
-    int columns() const { return 1; }
-    qsizetype items() const { return 0; }
-    QStringView header(int) const { return m_header; }
-    QStringView cell(qsizetype, int) const
-    {
-        throw Failure(QStringLiteral("Subscript out of range"));
-    }
-    bool checked(qsizetype) const { return true; }
-
-private:
-    const QString& m_header;
-};
-
 // A table output that puts its UTF-8 (the system's encoding) after `to`.
-TextTable::Output into(Bytes& to)
+TextTable::TableOutput into(Bytes& to)
 {
-    return TextTable::Output(
+    return TextTable::TableOutput(
         [&to](QByteArrayView block) { to.put(block.data(), size_t(block.size())); });
 }
 
@@ -89,10 +70,9 @@ void ListOutput::finish(Pipeline& pipeline)
     const qsizetype width = TextTable::fileColumnWidth(m_header, longest);
     Bytes header;
     {
-        HeaderSource source(m_header);
-        TextTable::Output out = into(header);
-        TextTable::writeLines(
-            source, TextTable::Layout::File, {width}, out, [] {}, TextTable::PassFailuresOn{});
+        TextTable::ColumnSource source(m_header, 0, {});
+        TextTable::TableOutput out = into(header);
+        TextTable::writeLines(source, TextTable::Layout::File, {width}, out);
         out.flush();
     }
     m_output->put(header);
@@ -109,7 +89,7 @@ void ListOutput::finish(Pipeline& pipeline)
                 const HeldCodes& held = m_held[k];
                 Bytes& to = rendered[k % (2 * Together)];
                 to.clear();
-                TextTable::Output out = into(to);
+                TextTable::TableOutput out = into(to);
                 TextTable::writeColumnLines(
                     qsizetype(held.size()), [&held](qsizetype i) { return held[size_t(i)]; }, width,
                     out);

@@ -9,7 +9,6 @@
 #include "features/host/Procedure.h"
 
 #include <memory>
-#include <utility>
 
 namespace {
 
@@ -76,21 +75,6 @@ constexpr int lineOf(TextTable::At at)
     return 0;
 }
 
-// Runs each phase of the walk as its numbered step of the procedure.
-struct NumberedSteps
-{
-    Procedure& p;
-
-    template <typename Body> void step(TextTable::At at, Body&& body)
-    {
-        p.step(lineOf(at), std::forward<Body>(body));
-    }
-    template <typename T, typename Body> T value(TextTable::At at, T fallback, Body&& body)
-    {
-        return p.value(lineOf(at), fallback, std::forward<Body>(body));
-    }
-};
-
 void saveListAsTextFile(Host& host, const ListModel& list, const char* handler)
 {
     Procedure p(host.prompts(), procedureTag("Form1", handler));
@@ -126,18 +110,30 @@ void TextExport::saveInvalidList(Host& host)
     saveListAsTextFile(host, host.invalidList(), "PushButton8_Click");
 }
 
-namespace {
+namespace Main {
 
-template <typename Pace>
-void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pace& doEvents,
-                 const TextFileMaker& files)
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts,
+                                                  const std::function<void()>& doEvents,
+                                                  const TextFileMaker& files)
+{
+    PacedYield everyYieldPoint(doEvents, 0);
+    SaveListviewProperlySpacedWithoutProgressBar(lv, path, prompts, everyYieldPoint, files);
+}
+
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts, PacedYield& doEvents,
+                                                  const TextFileMaker& files)
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
-    NumberedSteps steps{p};
+    // A phase that fails is reported as its numbered step.
+    const TextTable::FailureReport report = [&p](TextTable::At at) {
+        p.step(lineOf(at), [] { throw; });
+    };
     TextTable::ListSource source(lv);
 
     const TextTable::Widths widths =
-        TextTable::measureWidths(source, TextTable::Layout::File, doEvents, steps);
+        TextTable::measureWidths(source, TextTable::Layout::File, &doEvents, report);
 
     std::unique_ptr<TextFileMaker> fso;
     p.step(134, [&] { fso = std::make_unique<TextFileMaker>(files); });
@@ -154,8 +150,8 @@ void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pac
 
     // A write the file refused (a full disk) leaves nothing worth going on
     // for; the target keeps what it held.
-    TextTable::Output out(TextTable::streamSink(*ts));
-    if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, doEvents, steps))
+    TextTable::TableOutput out(TextTable::streamSink(*ts));
+    if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, &doEvents, report))
         return;
     p.step(184, [&] {
         out.flush();
@@ -163,25 +159,6 @@ void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pac
     });
     p.step(186, [&] { ts.reset(); });
     p.step(188, [&] { fso.reset(); });
-}
-
-} // namespace
-
-namespace Main {
-
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts,
-                                                  const std::function<void()>& doEvents,
-                                                  const TextFileMaker& files)
-{
-    saveAsTable(lv, path, prompts, doEvents, files);
-}
-
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts, PacedYield& doEvents,
-                                                  const TextFileMaker& files)
-{
-    saveAsTable(lv, path, prompts, doEvents, files);
 }
 
 } // namespace Main
