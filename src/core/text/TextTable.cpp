@@ -40,23 +40,44 @@ public:
         : m_source(source), m_layout(layout), m_pace(pace), m_report(report)
     {}
 
-    Widths measureWidths();
-    bool writeLines(const Widths& widths, TableOutput& out);
-    bool writeItemLines(const Widths& widths, TableOutput& out);
+    Widths measureWidths()
+    {
+        Widths widths;
+        const int columns = value(At{Phase::MeasureColumns}, 0, [&] { return m_source.columns(); });
+        for (int c = 1; c <= columns; ++c) {
+            const qsizetype w = measureColumn(c);
+            step(At{Phase::KeepWidth, c}, [&] { widths.push_back(w); });
+        }
+        return widths;
+    }
+
+    bool writeLines(const Widths& widths, TableOutput& out)
+    {
+        m_widths = &widths;
+        m_out = &out;
+        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines(widths, out);
+    }
+
+    // The lines of the checked items.
+    bool writeItemLines(const Widths& widths, TableOutput& out)
+    {
+        m_widths = &widths;
+        m_out = &out;
+        const qsizetype items =
+            value(At{Phase::RowItems}, qsizetype(0), [&] { return m_source.items(); });
+        m_out->reserveLines(items, *m_widths);
+        for (qsizetype i = 1; i <= items; ++i) {
+            writeQuietLines(i, items);
+            if (i > items)
+                break;
+            const Row row = writeRow(i);
+            if (row != Row::Done)
+                return row == Row::Gone;
+        }
+        return true;
+    }
 
 private:
-    template <typename Body> void step(At at, Body&& body)
-    {
-        if (!m_report) {
-            body();
-            return;
-        }
-        try {
-            body();
-        } catch (...) {
-            m_report(at);
-        }
-    }
     template <typename T, typename Body> T value(At at, T fallback, Body&& body)
     {
         if (!m_report)
@@ -67,6 +88,13 @@ private:
             m_report(at);
             return fallback;
         }
+    }
+    template <typename Body> void step(At at, Body&& body)
+    {
+        value(at, 0, [&] {
+            body();
+            return 0;
+        });
     }
     void yieldAt(At at)
     {
@@ -81,14 +109,133 @@ private:
         return (*m_widths)[size_t(c - 1)];
     }
 
-    qsizetype quietUntil(qsizetype from, qsizetype items, qsizetype stretch, int yieldPoints);
-    qsizetype measureColumn(int c);
-    bool writeHeaderLine();
-    Row writeRow(qsizetype i);
-    void writeQuietLines(qsizetype& i, qsizetype items);
+    // The quick way's rule: the last item of the quiet stretch from `from`
+    // (of the first `items`, at most `stretch` of them, each with
+    // `yieldPoints` yield points), where the window will not run and so
+    // every read succeeds; `from - 1` when there is none. Its yield points
+    // count as passed.
+    qsizetype quietUntil(qsizetype from, qsizetype items, qsizetype stretch, int yieldPoints)
+    {
+        const qsizetype last = std::min(items, from + stretch - 1);
+        if (last > m_source.items() ||
+            (m_pace && m_pace->dueWithin(yieldPoints * (last - from + 1))))
+            return from - 1;
+        return last;
+    }
+
+    qsizetype measureColumn(int c)
+    {
+        qsizetype w = 0;
+        if (m_layout == Layout::File &&
+            value(At{Phase::HeaderLonger, c}, true, [&] { return w < m_source.header(c).size(); }))
+            step(At{Phase::TakeHeaderWidth, c}, [&] { w = m_source.header(c).size(); });
+        const qsizetype items =
+            value(At{Phase::MeasureItems, c}, qsizetype(0), [&] { return m_source.items(); });
+        for (qsizetype i = 1; i <= items; ++i) {
+            if (c == 1) { // the quick way
+                for (const qsizetype last = quietUntil(i, items, MeasureStretchItems, 1); i <= last;
+                     ++i)
+                    w = std::max(w, m_source.cell(i, 1).size());
+                if (i > items)
+                    break;
+            }
+            yieldAt(At{Phase::MeasureYield, c});
+            if (value(At{Phase::CellLonger, c}, true,
+                      [&] { return w < m_source.cell(i, c).size(); })) {
+                if (gone(i))
+                    break;
+                step(At{Phase::TakeCellWidth, c}, [&] { w = m_source.cell(i, c).size(); });
+            }
+        }
+        return w;
+    }
+
+    bool writeHeaderLine()
+    {
+        const int columns = value(At{Phase::HeaderColumns}, 0, [&] { return m_source.columns(); });
+        for (int c = 1; c <= columns; ++c) {
+            yieldAt(At{Phase::HeaderYield, c});
+            putCell(
+                c, c == columns, HeaderCell, [&] { return ItemText(m_source.header(c)); },
+                [] { return false; });
+        }
+        return endLine(Phase::WriteHeader);
+    }
+
+    // The line of item i, phase by phase.
+    Row writeRow(qsizetype i)
+    {
+        yieldAt(At{Phase::RowYield});
+        if (!value(At{Phase::RowChecked}, true, [&] { return m_source.checked(i); }))
+            return Row::Done;
+        if (gone(i))
+            return Row::Gone;
+        const qsizetype lineStart = m_out->size();
+        const int columns = value(At{Phase::RowColumns}, 0, [&] { return m_source.columns(); });
+        for (int c = 1; c <= columns; ++c) {
+            yieldAt(At{Phase::CellYield, c});
+            if (!putCell(
+                    c, c == columns, ItemCell, [&] { return m_source.cell(i, c); },
+                    [&] { return gone(i); })) {
+                m_out->truncate(lineStart);
+                return Row::Gone;
+            }
+        }
+        return endLine(Phase::WriteRow) ? Row::Done : Row::Refused;
+    }
+
+    // The quick way: the lines of a quiet stretch of a table of one column
+    // from item i, each in one go (appendQuietLine) as the phases would write
+    // it; i becomes the first item not written. A stretch is short (its
+    // lines are less than a block), and the first item that needs more (a
+    // text appendQuietLine does not take, a full block) goes phase by phase.
+    void writeQuietLines(qsizetype& i, qsizetype items)
+    {
+        if (m_widths->empty() || m_source.columns() != 1)
+            return;
+        // A checked item has two yield points (its own and its cell's).
+        const qsizetype last = quietUntil(i, items, WriteStretchItems, 2);
+        const qsizetype start = m_out->size();
+        for (; i <= last && m_out->size() - start < WriteStretchUnits; ++i) {
+            if (m_source.checked(i) &&
+                !m_out->appendQuietLine(m_source.cell(i, 1), m_widths->front(), m_layout))
+                return;
+        }
+    }
+
+    // Appends cell c: padded when it fits its width, else with its TAB alone.
+    // False, appending nothing, when the cell's item has gone. The last cell
+    // of a clipboard line gets no blanks: they would go with its TAB.
     template <typename Read, typename Gone>
-    bool putCell(int c, bool last, CellPhases phases, Read read, Gone gone);
-    bool endLine(Phase write);
+    bool putCell(int c, bool last, CellPhases phases, Read read, Gone gone)
+    {
+        if (value(At{phases.fits, c}, true, [&] {
+                const qsizetype w = width(c);
+                return fits(w, read());
+            })) {
+            if (gone())
+                return false;
+            step(At{phases.pad, c}, [&] {
+                const qsizetype w = width(c);
+                m_out->appendPaddedCell(read(), last && m_layout == Layout::Clipboard ? 0 : w);
+            });
+        } else {
+            step(At{phases.append, c}, [&] { m_out->appendUnpaddedCell(read()); });
+        }
+        return true;
+    }
+
+    bool endLine(Phase write)
+    {
+        return value(At{write}, false, [&] {
+            if (m_layout == Layout::File)
+                m_out->endFileLine();
+            else
+                m_out->endClipboardLine();
+            m_out->lineEnded();
+            return true;
+        });
+    }
 
     Source& m_source;
     Layout m_layout;
@@ -97,174 +244,6 @@ private:
     const Widths* m_widths = nullptr;
     TableOutput* m_out = nullptr;
 };
-
-// The quick way: the last item of the quiet stretch from `from` (of the first
-// `items`, at most `stretch` of them, each with `yieldPoints` yield points),
-// where the window will not run and so every read succeeds; `from - 1` when
-// there is none. Its yield points count as passed.
-template <typename Source>
-qsizetype Walk<Source>::quietUntil(qsizetype from, qsizetype items, qsizetype stretch,
-                                   int yieldPoints)
-{
-    const qsizetype last = std::min(items, from + stretch - 1);
-    if (last > m_source.items() || (m_pace && m_pace->dueWithin(yieldPoints * (last - from + 1))))
-        return from - 1;
-    return last;
-}
-
-template <typename Source> Widths Walk<Source>::measureWidths()
-{
-    Widths widths;
-    const int columns = value(At{Phase::MeasureColumns}, 0, [&] { return m_source.columns(); });
-    for (int c = 1; c <= columns; ++c) {
-        const qsizetype w = measureColumn(c);
-        step(At{Phase::KeepWidth, c}, [&] { widths.push_back(w); });
-    }
-    return widths;
-}
-
-template <typename Source> qsizetype Walk<Source>::measureColumn(int c)
-{
-    qsizetype w = 0;
-    if (m_layout == Layout::File &&
-        value(At{Phase::HeaderLonger, c}, true, [&] { return w < m_source.header(c).size(); }))
-        step(At{Phase::TakeHeaderWidth, c}, [&] { w = m_source.header(c).size(); });
-    const qsizetype items =
-        value(At{Phase::MeasureItems, c}, qsizetype(0), [&] { return m_source.items(); });
-    for (qsizetype i = 1; i <= items; ++i) {
-        if (c == 1) {
-            for (const qsizetype last = quietUntil(i, items, MeasureStretchItems, 1); i <= last;
-                 ++i)
-                w = std::max(w, m_source.cell(i, 1).size());
-            if (i > items)
-                break;
-        }
-        yieldAt(At{Phase::MeasureYield, c});
-        if (value(At{Phase::CellLonger, c}, true, [&] { return w < m_source.cell(i, c).size(); })) {
-            if (gone(i))
-                break;
-            step(At{Phase::TakeCellWidth, c}, [&] { w = m_source.cell(i, c).size(); });
-        }
-    }
-    return w;
-}
-
-template <typename Source> bool Walk<Source>::writeLines(const Widths& widths, TableOutput& out)
-{
-    m_widths = &widths;
-    m_out = &out;
-    if (m_layout == Layout::File && !writeHeaderLine())
-        return false;
-    return writeItemLines(widths, out);
-}
-
-template <typename Source> bool Walk<Source>::writeHeaderLine()
-{
-    const int columns = value(At{Phase::HeaderColumns}, 0, [&] { return m_source.columns(); });
-    for (int c = 1; c <= columns; ++c) {
-        yieldAt(At{Phase::HeaderYield, c});
-        putCell(
-            c, c == columns, HeaderCell, [&] { return ItemText(m_source.header(c)); },
-            [] { return false; });
-    }
-    return endLine(Phase::WriteHeader);
-}
-
-template <typename Source> bool Walk<Source>::writeItemLines(const Widths& widths, TableOutput& out)
-{
-    m_widths = &widths;
-    m_out = &out;
-    const qsizetype items =
-        value(At{Phase::RowItems}, qsizetype(0), [&] { return m_source.items(); });
-    out.reserveLines(items, widths);
-    for (qsizetype i = 1; i <= items; ++i) {
-        writeQuietLines(i, items);
-        if (i > items)
-            break;
-        const Row row = writeRow(i);
-        if (row == Row::Gone)
-            break;
-        if (row == Row::Refused)
-            return false;
-    }
-    return true;
-}
-
-// The line of item i, phase by phase.
-template <typename Source> Row Walk<Source>::writeRow(qsizetype i)
-{
-    yieldAt(At{Phase::RowYield});
-    if (!value(At{Phase::RowChecked}, true, [&] { return m_source.checked(i); }))
-        return Row::Done;
-    if (gone(i))
-        return Row::Gone;
-    const qsizetype lineStart = m_out->size();
-    const int columns = value(At{Phase::RowColumns}, 0, [&] { return m_source.columns(); });
-    for (int c = 1; c <= columns; ++c) {
-        yieldAt(At{Phase::CellYield, c});
-        if (!putCell(
-                c, c == columns, ItemCell, [&] { return m_source.cell(i, c); },
-                [&] { return gone(i); })) {
-            m_out->truncate(lineStart);
-            return Row::Gone;
-        }
-    }
-    return endLine(Phase::WriteRow) ? Row::Done : Row::Refused;
-}
-
-// The quick way: the lines of a quiet stretch of a table of one column from
-// item i, each in one go (appendQuietLine) as the phases would write it; i
-// becomes the first item not written. A stretch is short (its lines are less
-// than a block), and the first item that needs more (another column, a text
-// appendQuietLine does not take, a full block) goes the careful way.
-template <typename Source> void Walk<Source>::writeQuietLines(qsizetype& i, qsizetype items)
-{
-    if (m_widths->empty() || m_source.columns() != 1)
-        return;
-    // A checked item has two yield points (its own and its cell's).
-    const qsizetype last = quietUntil(i, items, WriteStretchItems, 2);
-    const qsizetype width = m_widths->front();
-    const qsizetype start = m_out->size();
-    for (; i <= last && m_out->size() - start < WriteStretchUnits; ++i) {
-        if (m_source.checked(i) && !m_out->appendQuietLine(m_source.cell(i, 1), width, m_layout))
-            return;
-    }
-}
-
-// Appends cell c: padded when it fits its width, else with its TAB alone.
-// False, appending nothing, when the cell's item has gone. The last cell of a
-// clipboard line gets no blanks: they would go with its TAB.
-template <typename Source>
-template <typename Read, typename Gone>
-bool Walk<Source>::putCell(int c, bool last, CellPhases phases, Read read, Gone gone)
-{
-    if (value(At{phases.fits, c}, true, [&] {
-            const qsizetype w = width(c);
-            return fits(w, read());
-        })) {
-        if (gone())
-            return false;
-        step(At{phases.pad, c}, [&] {
-            const qsizetype w = width(c);
-            m_out->appendPaddedCell(read(), last && m_layout == Layout::Clipboard ? 0 : w);
-        });
-    } else {
-        step(At{phases.append, c}, [&] { m_out->appendUnpaddedCell(read()); });
-    }
-    return true;
-}
-
-template <typename Source> bool Walk<Source>::endLine(Phase write)
-{
-    return value(At{write}, false, [&] {
-        if (m_layout == Layout::File)
-            m_out->endFileLine();
-        else
-            m_out->endClipboardLine();
-        m_out->lineEnded();
-        return true;
-    });
-}
 
 void writeWhole(Layout layout, const QStringList& headers, const ItemStore& items, TableOutput& out)
 {
@@ -291,7 +270,6 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, TableOutput
 // The walk over each kind of source.
 template Widths measureWidths(ListSource&, Layout, PacedYield*, const FailureReport&);
 template Widths measureWidths(StoreSource&, Layout, PacedYield*, const FailureReport&);
-template Widths measureWidths(ColumnSource&, Layout, PacedYield*, const FailureReport&);
 template bool writeLines(ListSource&, Layout, const Widths&, TableOutput&, PacedYield*,
                          const FailureReport&);
 template bool writeLines(StoreSource&, Layout, const Widths&, TableOutput&, PacedYield*,
@@ -303,8 +281,9 @@ void writeColumnLines(qsizetype count, const ColumnSource::Texts& text, qsizetyp
                       TableOutput& out)
 {
     ColumnSource source({}, count, text);
+    const Widths widths{width};
     const FailureReport passOn;
-    Walk<ColumnSource>(source, Layout::File, nullptr, passOn).writeItemLines({width}, out);
+    Walk<ColumnSource>(source, Layout::File, nullptr, passOn).writeItemLines(widths, out);
 }
 
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items, const Sink& sink)
