@@ -141,7 +141,10 @@ bool TableOutput::appendQuietUtf8Line(const char* in, qsizetype n, qsizetype bla
             std::memcpy(out, in, size_t(n));
         std::memset(out + n, ' ', size_t(blanks));
     }
-    std::memcpy(out + n + blanks, "\t\r\n", 3);
+    char* const end = out + n + blanks;
+    end[0] = '\t';
+    end[1] = '\r';
+    end[2] = '\n';
     m_out.setSize(used + size_t(line));
     return true;
 }

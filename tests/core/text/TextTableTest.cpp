@@ -112,9 +112,9 @@ TEST(TextTable, EachTableInEachLayoutIsItsGoldenFile)
     }
 }
 
-// A file table of one column, all checked, is its golden file by the column
-// walk as well (after the header line).
-TEST(TextTable, TheColumnWalkWritesTheLinesOfAFileTable)
+// A file table of one column, all checked, is its golden file from a column
+// of texts as well (after the header line).
+TEST(TextTable, ColumnLinesAreTheLinesOfAFileTable)
 {
     int walked = 0;
     for (const Case& c : cases()) {
