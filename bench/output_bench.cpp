@@ -197,7 +197,7 @@ int main(int argc, char** argv)
     {
         const QByteArray line("712345678904   \r\n");
         QByteArray block;
-        while (block.size() + line.size() <= TextTable::Output::BlockBytes)
+        while (block.size() + line.size() <= TextTable::TableOutput::BlockBytes)
             block += line;
         const qsizetype blocks = (qsizetype(16) << 20) / block.size();
         const QString target = script.folder.file(QStringLiteral("safe.txt"));

@@ -87,18 +87,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     for (const TextTable::Layout layout : {TextTable::Layout::File, TextTable::Layout::Clipboard}) {
         QString written;
-        TextTable::Output out(
+        TextTable::TableOutput out(
             [&](QStringView block) {
                 if (!block.endsWith(u"\r\n"))
                     std::abort();
                 written += block;
             },
             blockChars);
+        // Step by step: the window asked at every yield point.
+        PacedYield everyYieldPoint([] {}, 0);
         TextTable::StoreSource source(headers, items);
-        const TextTable::Widths widths = TextTable::measureWidths(
-            source, layout, [] {}, TextTable::PassFailuresOn{});
-        TextTable::writeLines(
-            source, layout, widths, out, [] {}, TextTable::PassFailuresOn{});
+        const TextTable::Widths widths = TextTable::measureWidths(source, layout, &everyYieldPoint);
+        TextTable::writeLines(source, layout, widths, out, &everyYieldPoint);
         out.flush();
         const QString want = model(layout, headers, rows);
         if (written != want || TextTable::tableText(layout, headers, items) != want)
@@ -110,18 +110,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         PacedYield paced([] {}, PacedYield::DefaultIntervalNanoseconds, [&now] { return now; });
         QString pacedText;
         QByteArray pacedBytes;
-        TextTable::Output utf16(TextTable::Sink([&](QStringView block) { pacedText += block; }),
-                                blockChars);
-        TextTable::Output utf8(
+        TextTable::TableOutput utf16(
+            TextTable::Sink([&](QStringView block) { pacedText += block; }), blockChars);
+        TextTable::TableOutput utf8(
             TextTable::ByteSink([&](QByteArrayView block) { pacedBytes += block; }), blockChars);
         const bool file = layout == TextTable::Layout::File;
-        for (TextTable::Output* out : {&utf16, file ? &utf8 : nullptr}) {
+        for (TextTable::TableOutput* out : {&utf16, file ? &utf8 : nullptr}) {
             if (!out)
                 continue;
             TextTable::StoreSource again(headers, items);
-            const TextTable::Widths w =
-                TextTable::measureWidths(again, layout, paced, TextTable::PassFailuresOn{});
-            TextTable::writeLines(again, layout, w, *out, paced, TextTable::PassFailuresOn{});
+            const TextTable::Widths w = TextTable::measureWidths(again, layout, &paced);
+            TextTable::writeLines(again, layout, w, *out, &paced);
             out->flush();
         }
         if (pacedText != want || (file && pacedBytes != want.toUtf8()))

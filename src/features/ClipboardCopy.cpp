@@ -52,41 +52,32 @@ void ClipboardCopy::copyInvalidList(Host& host)
     copyListToClipboard(host, host.invalidList(), "PushButton11_Click");
 }
 
-namespace {
-
-template <typename Pace> void copyAsTable(const ListModel& lv, Clipboard& clipboard, Pace& doEvents)
-{
-    if (lv.ItemCount() == 0)
-        return;
-
-    TextTable::ListSource source(lv);
-    const TextTable::Widths widths = TextTable::measureWidths(
-        source, TextTable::Layout::Clipboard, doEvents, TextTable::PassFailuresOn{});
-    TextTable::Output out;
-    TextTable::writeLines(source, TextTable::Layout::Clipboard, widths, out, doEvents,
-                          TextTable::PassFailuresOn{});
-    QString text = std::move(out.text());
-    // The room reserved for the longest lines goes back.
-    text.squeeze();
-
-    Main::ClearClipboardWithRetries(clipboard);
-    Main::SetClipboardTextWithRetries(clipboard, text);
-}
-
-} // namespace
-
 namespace Main {
 
 void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            const std::function<void()>& doEvents)
 {
-    copyAsTable(lv, clipboard, doEvents);
+    PacedYield everyYieldPoint(doEvents, 0);
+    CopyListviewProperlySpacedToClipboard(lv, clipboard, everyYieldPoint);
 }
 
 void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            PacedYield& doEvents)
 {
-    copyAsTable(lv, clipboard, doEvents);
+    if (lv.ItemCount() == 0)
+        return;
+
+    TextTable::ListSource source(lv);
+    const TextTable::Widths widths =
+        TextTable::measureWidths(source, TextTable::Layout::Clipboard, &doEvents);
+    TextTable::TableOutput out;
+    TextTable::writeLines(source, TextTable::Layout::Clipboard, widths, out, &doEvents);
+    QString text = std::move(out.text());
+    // The room reserved for the longest lines goes back.
+    text.squeeze();
+
+    ClearClipboardWithRetries(clipboard);
+    SetClipboardTextWithRetries(clipboard, text);
 }
 
 void ClearClipboardWithRetries(Clipboard& clipboard)

@@ -8,8 +8,8 @@
 #include "features/host/Platform.h"
 #include "features/host/Procedure.h"
 
+#include <array>
 #include <memory>
-#include <utility>
 
 namespace {
 
@@ -19,77 +19,40 @@ constexpr qint32 SaveDialogFlags = 2621953;
 static_assert(SaveDialogFlags == (FileDialogFlags::ReadOnly | FileDialogFlags::AllowMultiSelect |
                                   FileDialogFlags::Explorer | FileDialogFlags::LongNames));
 
-// The numbered step of each phase of the table's walk: column 1 is the
-// item's text, a later column its sub-item.
-constexpr int lineOf(TextTable::At at)
+// The numbered step of each phase of the table's walk, in the order of
+// TextTable::Phase: for column 1 (the item's text), and for a later column
+// (its sub-item).
+constexpr std::array<std::array<int, 2>, 23> PhaseLines = {{
+    {102, 102}, // MeasureColumns
+    {106, 106}, // HeaderLonger
+    {108, 108}, // TakeHeaderWidth
+    {110, 110}, // MeasureItems
+    {112, 112}, // MeasureYield
+    {116, 120}, // CellLonger
+    {118, 122}, // TakeCellWidth
+    {128, 128}, // KeepWidth
+    {138, 138}, // HeaderColumns
+    {140, 140}, // HeaderYield
+    {142, 142}, // HeaderFits
+    {144, 144}, // PadHeader
+    {146, 146}, // AppendHeader
+    {150, 150}, // WriteHeader
+    {152, 152}, // RowItems
+    {154, 154}, // RowYield
+    {158, 158}, // RowChecked
+    {160, 160}, // RowColumns
+    {162, 162}, // CellYield
+    {166, 172}, // CellFits
+    {168, 174}, // PadCell
+    {170, 176}, // AppendCell
+    {180, 180}, // WriteRow
+}};
+static_assert(PhaseLines.size() == size_t(TextTable::Phase::WriteRow) + 1);
+
+int lineOf(TextTable::At at)
 {
-    using TextTable::Phase;
-    const bool text = at.column == 1;
-    switch (at.phase) {
-    case Phase::MeasureColumns:
-        return 102;
-    case Phase::HeaderLonger:
-        return 106;
-    case Phase::TakeHeaderWidth:
-        return 108;
-    case Phase::MeasureItems:
-        return 110;
-    case Phase::MeasureYield:
-        return 112;
-    case Phase::CellLonger:
-        return text ? 116 : 120;
-    case Phase::TakeCellWidth:
-        return text ? 118 : 122;
-    case Phase::KeepWidth:
-        return 128;
-    case Phase::HeaderColumns:
-        return 138;
-    case Phase::HeaderYield:
-        return 140;
-    case Phase::HeaderFits:
-        return 142;
-    case Phase::PadHeader:
-        return 144;
-    case Phase::AppendHeader:
-        return 146;
-    case Phase::WriteHeader:
-        return 150;
-    case Phase::RowItems:
-        return 152;
-    case Phase::RowYield:
-        return 154;
-    case Phase::RowChecked:
-        return 158;
-    case Phase::RowColumns:
-        return 160;
-    case Phase::CellYield:
-        return 162;
-    case Phase::CellFits:
-        return text ? 166 : 172;
-    case Phase::PadCell:
-        return text ? 168 : 174;
-    case Phase::AppendCell:
-        return text ? 170 : 176;
-    case Phase::WriteRow:
-        return 180;
-    }
-    return 0;
+    return PhaseLines[size_t(at.phase)][at.column == 1 ? 0 : 1];
 }
-
-// Runs each phase of the walk as its numbered step of the procedure.
-struct NumberedSteps
-{
-    Procedure& p;
-
-    template <typename Body> void step(TextTable::At at, Body&& body)
-    {
-        p.step(lineOf(at), std::forward<Body>(body));
-    }
-    template <typename T, typename Body> T value(TextTable::At at, T fallback, Body&& body)
-    {
-        return p.value(lineOf(at), fallback, std::forward<Body>(body));
-    }
-};
 
 void saveListAsTextFile(Host& host, const ListModel& list, const char* handler)
 {
@@ -126,18 +89,30 @@ void TextExport::saveInvalidList(Host& host)
     saveListAsTextFile(host, host.invalidList(), "PushButton8_Click");
 }
 
-namespace {
+namespace Main {
 
-template <typename Pace>
-void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pace& doEvents,
-                 const TextFileMaker& files)
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts,
+                                                  const std::function<void()>& doEvents,
+                                                  const TextFileMaker& files)
+{
+    PacedYield everyYieldPoint(doEvents, 0);
+    SaveListviewProperlySpacedWithoutProgressBar(lv, path, prompts, everyYieldPoint, files);
+}
+
+void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
+                                                  Prompts& prompts, PacedYield& doEvents,
+                                                  const TextFileMaker& files)
 {
     Procedure p(prompts, procedureTag("Main", "SaveListviewProperlySpacedWithoutProgressBar"));
-    NumberedSteps steps{p};
+    // A phase that fails is reported as its numbered step.
+    const TextTable::FailureReport report = [&p](TextTable::At at) {
+        p.step(lineOf(at), [] { throw; });
+    };
     TextTable::ListSource source(lv);
 
     const TextTable::Widths widths =
-        TextTable::measureWidths(source, TextTable::Layout::File, doEvents, steps);
+        TextTable::measureWidths(source, TextTable::Layout::File, &doEvents, report);
 
     std::unique_ptr<TextFileMaker> fso;
     p.step(134, [&] { fso = std::make_unique<TextFileMaker>(files); });
@@ -154,8 +129,8 @@ void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pac
 
     // A write the file refused (a full disk) leaves nothing worth going on
     // for; the target keeps what it held.
-    TextTable::Output out(TextTable::streamSink(*ts));
-    if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, doEvents, steps))
+    TextTable::TableOutput out(TextTable::streamSink(*ts));
+    if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, &doEvents, report))
         return;
     p.step(184, [&] {
         out.flush();
@@ -163,25 +138,6 @@ void saveAsTable(const ListModel& lv, const QString& path, Prompts& prompts, Pac
     });
     p.step(186, [&] { ts.reset(); });
     p.step(188, [&] { fso.reset(); });
-}
-
-} // namespace
-
-namespace Main {
-
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts,
-                                                  const std::function<void()>& doEvents,
-                                                  const TextFileMaker& files)
-{
-    saveAsTable(lv, path, prompts, doEvents, files);
-}
-
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts, PacedYield& doEvents,
-                                                  const TextFileMaker& files)
-{
-    saveAsTable(lv, path, prompts, doEvents, files);
 }
 
 } // namespace Main

@@ -25,6 +25,8 @@ private:
 // The descriptions this program raises itself, worded as the platform words them.
 namespace FailureText {
 inline const char* const IndexOutOfBounds = "Index out of bounds";
+inline const char* const SubscriptOutOfRange = "Subscript out of range";
+inline const char* const InvalidProcedureCall = "Invalid procedure call or argument";
 inline const char* const TypeMismatch = "Type mismatch";
 inline const char* const InvalidPicture = "Invalid picture";
 inline const char* const OutOfMemory = "Out of memory";

@@ -6,22 +6,41 @@
 
 #include <QStringEncoder>
 #include <algorithm>
+#include <cstring>
 
 namespace TextTable {
 
-Output::Output(Sink sink, qsizetype blockChars) : m_sink(std::move(sink)), m_block(blockChars)
+namespace {
+
+// Ends a clipboard line of a text, as endClipboardLine() does.
+void closeClipboardLine(QString& text)
+{
+    if (text.isEmpty())
+        throw Failure(QLatin1String(FailureText::InvalidProcedureCall));
+    text.chop(1);
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text.truncate(end);
+    text.append(QLatin1String("\r\n"));
+}
+
+} // namespace
+
+TableOutput::TableOutput(Sink sink, qsizetype blockChars)
+    : m_sink(std::move(sink)), m_block(blockChars)
 {
     // Room for a block and the line that completes it, mostly.
     m_text.reserve(m_block + 1024);
 }
 
-Output::Output(ByteSink sink, qsizetype blockBytes)
+TableOutput::TableOutput(ByteSink sink, qsizetype blockBytes)
     : m_byteSink(std::move(sink)), m_block(blockBytes), m_utf8(true)
 {
     m_out.reserve(size_t(blockBytes) + 4096);
 }
 
-void Output::reserveLines(qsizetype lines, const Widths& widths)
+void TableOutput::reserveLines(qsizetype lines, const Widths& widths)
 {
     if (m_sink || m_utf8)
         return;
@@ -33,7 +52,7 @@ void Output::reserveLines(qsizetype lines, const Widths& widths)
     m_text.reserve(m_text.size() + lines * line);
 }
 
-void Output::truncate(qsizetype size)
+void TableOutput::truncate(qsizetype size)
 {
     if (m_utf8)
         m_out.setSize(size_t(size));
@@ -41,7 +60,7 @@ void Output::truncate(qsizetype size)
         m_text.truncate(size);
 }
 
-char* Output::room(qsizetype bytes)
+char* TableOutput::room(qsizetype bytes)
 {
     const size_t needed = m_out.size() + size_t(bytes);
     if (needed > m_out.capacity())
@@ -49,42 +68,109 @@ char* Output::room(qsizetype bytes)
     return m_out.data() + m_out.size();
 }
 
-void Output::appendUtf8(ItemText text)
+void TableOutput::appendPaddedCell(ItemText text, qsizetype width)
 {
+    const qsizetype blanks = std::max(width - text.size(), qsizetype(0));
+    if (m_utf8) {
+        appendUtf8(text, blanks);
+        return;
+    }
+    text.appendTo(m_text);
+    if (blanks > 0)
+        m_text.resize(m_text.size() + blanks, QLatin1Char(' '));
+    m_text.append(QLatin1Char('\t'));
+}
+
+void TableOutput::appendUtf8(ItemText text, qsizetype blanks)
+{
+    char* end = nullptr;
     if (text.isLatin1()) {
-        char* const out = room(2 * text.size());
-        m_out.setSize(size_t(latin1ToUtf8(out, text.latin1()) - m_out.data()));
-        return;
+        end = latin1ToUtf8(room(2 * text.size() + blanks + 1), text.latin1());
+    } else {
+        // A text with characters past Latin-1 is rare: the system's encoder,
+        // as the text stream would use it.
+        QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+        end = encoder.appendToBuffer(room(encoder.requiredSpace(text.size()) + blanks + 1),
+                                     text.utf16());
     }
-    // A text with characters past Latin-1 is rare: the system's encoder, as
-    // the text stream would use it.
-    QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
-    char* const out = room(encoder.requiredSpace(text.size()));
-    m_out.setSize(size_t(encoder.appendToBuffer(out, text.utf16()) - m_out.data()));
+    std::memset(end, ' ', size_t(blanks));
+    end[blanks] = '\t';
+    m_out.setSize(size_t(end + blanks + 1 - m_out.data()));
 }
 
-void Output::appendCell(ItemText text, qsizetype blanks)
+bool TableOutput::appendQuietLine(const ItemText& text, qsizetype width, Layout layout)
 {
-    if (!m_utf8) {
-        text.appendTo(m_text);
-        if (blanks > 0)
-            m_text.resize(m_text.size() + blanks, QLatin1Char(' '));
-        m_text.append(QLatin1Char('\t'));
-        return;
+    if (!text.isLatin1())
+        return false;
+    const char* const in = text.latin1().data();
+    qsizetype n = text.size();
+    if (layout == Layout::Clipboard) {
+        // The blanks at the end go with the cell's TAB.
+        while (n > 0 && in[n - 1] == ' ')
+            --n;
+        return appendQuietUtf16Line(in, n, 0, false);
     }
-    appendUtf8(text);
-    char* const out = room(blanks + 1);
-    std::memset(out, ' ', size_t(blanks));
-    out[blanks] = '\t';
-    m_out.setSize(m_out.size() + size_t(blanks + 1));
+    const qsizetype blanks = std::max(width - n, qsizetype(0));
+    return m_utf8 ? appendQuietUtf8Line(in, n, blanks) : appendQuietUtf16Line(in, n, blanks, true);
 }
 
-void Output::appendUnpaddedCell(ItemText text)
+bool TableOutput::appendQuietUtf8Line(const char* in, qsizetype n, qsizetype blanks)
 {
-    appendPaddedCell(text, 0);
+    const qsizetype line = n + blanks + 3;
+    const size_t used = m_out.size();
+    if (used + size_t(line) > m_out.capacity() || (m_byteSink && qsizetype(used) + line >= m_block))
+        return false;
+    char* const out = m_out.data() + used;
+    // A code's line, mostly: the text in two words that may overlap, the
+    // blanks in one store of fixed size, with room to spare.
+    constexpr qsizetype Blanks = 32;
+    if (n >= 8 && n <= 16 && blanks <= Blanks &&
+        used + size_t(n + Blanks + 3) <= m_out.capacity()) {
+        quint64 head, tail;
+        std::memcpy(&head, in, 8);
+        std::memcpy(&tail, in + n - 8, 8);
+        if (((head | tail) & 0x8080808080808080u) != 0)
+            return false;
+        std::memset(out + n, ' ', Blanks);
+        std::memcpy(out, &head, 8);
+        std::memcpy(out + n - 8, &tail, 8);
+    } else {
+        if (!isAscii(in, n))
+            return false;
+        if (n > 0)
+            std::memcpy(out, in, size_t(n));
+        std::memset(out + n, ' ', size_t(blanks));
+    }
+    char* const end = out + n + blanks;
+    end[0] = '\t';
+    end[1] = '\r';
+    end[2] = '\n';
+    m_out.setSize(used + size_t(line));
+    return true;
 }
 
-void Output::appendLineEnd()
+bool TableOutput::appendQuietUtf16Line(const char* in, qsizetype n, qsizetype blanks, bool file)
+{
+    const qsizetype line = n + blanks + (file ? 3 : 2);
+    const qsizetype used = m_text.size();
+    if (m_utf8 || used + line > m_text.capacity() || !m_text.isDetached() ||
+        (m_sink && used + line >= m_block))
+        return false;
+    m_text.resize(used + line);
+    auto* const out = reinterpret_cast<char16_t*>(m_text.data()) + used;
+    for (qsizetype k = 0; k < n; ++k)
+        out[k] = static_cast<unsigned char>(in[k]);
+    for (qsizetype k = n; k < n + blanks; ++k)
+        out[k] = u' ';
+    char16_t* end = out + n + blanks;
+    if (file)
+        *end++ = u'\t';
+    end[0] = u'\r';
+    end[1] = u'\n';
+    return true;
+}
+
+void TableOutput::endFileLine()
 {
     if (!m_utf8) {
         m_text.append(QLatin1String("\r\n"));
@@ -96,28 +182,15 @@ void Output::appendLineEnd()
     m_out.setSize(m_out.size() + 2);
 }
 
-void Output::endClipboardLine()
+void TableOutput::endClipboardLine()
 {
     if (!m_utf8) {
-        qsizetype end = m_text.size() - 1;
-        if (end < 0 || m_text.size() + 2 > m_text.capacity()) {
-            closeClipboardLine(m_text);
-            return;
-        }
-        // In the room the whole text has: the last character and the blanks
-        // before it go, CR LF comes.
-        const QChar* const chars = m_text.constData();
-        while (end > 0 && chars[end - 1] == QLatin1Char(' '))
-            --end;
-        m_text.resize(end + 2);
-        QChar* const out = m_text.data() + end;
-        out[0] = QLatin1Char('\r');
-        out[1] = QLatin1Char('\n');
+        closeClipboardLine(m_text);
         return;
     }
     size_t used = m_out.size();
     if (used == 0)
-        throw Failure(QStringLiteral("Invalid procedure call or argument"));
+        throw Failure(QLatin1String(FailureText::InvalidProcedureCall));
     // The last character, with its continuation bytes.
     const char* const bytes = m_out.data();
     do
@@ -129,7 +202,13 @@ void Output::endClipboardLine()
     endFileLine();
 }
 
-void Output::flush()
+void TableOutput::lineEnded()
+{
+    if (size() >= m_block && (m_sink || m_byteSink))
+        flush();
+}
+
+void TableOutput::flush()
 {
     if (m_utf8) {
         if (!m_out.empty())
@@ -146,18 +225,6 @@ void Output::flush()
 ByteSink streamSink(TextStream& stream)
 {
     return [&stream](QByteArrayView block) { stream.WriteLines(block); };
-}
-
-void closeClipboardLine(QString& text)
-{
-    if (text.isEmpty())
-        throw Failure(QStringLiteral("Invalid procedure call or argument"));
-    text.chop(1);
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    text.truncate(end);
-    text.append(QStringLiteral("\r\n"));
 }
 
 } // namespace TextTable

@@ -1,21 +1,15 @@
 #pragma once
 
-#include "core/base/Failure.h"
-#include "core/base/PacedYield.h"
 #include "core/list/ListModel.h"
 #include "core/text/TableOutput.h"
 
-#include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <type_traits>
-#include <vector>
 
+class PacedYield;
 class QIODevice;
 
 // The padded text table a list is written as: the text export's file and the
@@ -97,12 +91,10 @@ private:
 
 // The walk ---------------------------------------------------------------------
 //
-// The table is written in two walks over a source: measureWidths, then
-// writeLines. Every read of the source, every change and every yield to the
-// window is one phase, run through a step policy:
-//     template <typename Body> void step(At at, Body&& body);
-//     template <typename T, typename Body> T value(At at, T fallback, Body&& body);
-// A policy may let a failure pass on, or report it and go on: a step then
+// The table is written in two walks over a source (ListSource or StoreSource): measureWidths, then writeLines. Every read of the source,
+// every change and every yield to the window is one phase. A failure of a
+// phase passes on, or, given a report, is reported (the report is called
+// while the failure is being handled) and the walk goes on: a step then
 // counts as done, a test as passed (the steps it guards run), a count as no
 // rounds. A line that cannot be written ends the walk.
 //
@@ -110,6 +102,10 @@ private:
 // at each phase. An item that has gone when it is read (the list was cleared
 // or shortened at a yield) ends its walk there: the item loop of the column
 // being measured, or the writing of the lines (no line of it is written).
+//
+// `pace`, when given, is called at each yield point. Where it will not let
+// the window run within a stretch of items (so nothing can change there), the
+// stretch goes without the phases, as they would write it.
 
 enum class Phase
 {
@@ -150,205 +146,19 @@ struct At
     int column = 0;
 };
 
-// The policy that runs each phase as it is and lets every failure pass on.
-struct PassFailuresOn
-{
-    template <typename Body> void step(At, Body&& body) { body(); }
-    template <typename T, typename Body> T value(At, T, Body&& body) { return body(); }
-};
+// Reports the failure of a phase, while it is being handled.
+using FailureReport = std::function<void(At at)>;
 
-// Quiet stretches ---------------------------------------------------------------
-//
-// With a paced yield, a stretch of items whose yield points are all passed
-// without the window running is walked without the phases: the list cannot
-// change there, so every read succeeds, and each line comes out as its phases
-// would make it. A stretch is short (its lines are less than a block), and
-// the first item that needs more (another column, a text the quick way does
-// not take, a full block) goes the careful way.
-
-template <typename Pace>
-concept QuietStretches = std::is_same_v<std::remove_cvref_t<Pace>, PacedYield>;
-
-// The widest cell of column 1 over a stretch of items from `from`, taken into
-// `w`; answers the item after the stretch (`from` when there is none).
+// The column widths.
 template <typename Source>
-qsizetype measureQuietItems(Source& source, PacedYield& pace, qsizetype from, qsizetype items,
-                            qsizetype& w)
-{
-    constexpr qsizetype StretchItems = 1024;
-    const qsizetype last = std::min(items, from + StretchItems - 1);
-    if (last > source.items() || pace.dueWithin(last - from + 1))
-        return from;
-    for (qsizetype i = from; i <= last; ++i)
-        w = std::max(w, source.cell(i, 1).size());
-    return last + 1;
-}
-
-// The lines of a stretch of items of a one-column list from `from`; answers
-// the first item not written.
-template <typename Source>
-qsizetype writeQuietLines(Source& source, Layout layout, const Widths& widths, Output& out,
-                          PacedYield& pace, qsizetype from, qsizetype items)
-{
-    constexpr qsizetype StretchItems = 512;
-    constexpr qsizetype StretchUnits = qsizetype(64) * 1024;
-    const qsizetype last = std::min(items, from + StretchItems - 1);
-    // A checked item has two yield points (its own and its cell's).
-    if (widths.empty() || source.columns() != 1 || last > source.items() ||
-        pace.dueWithin(2 * (last - from + 1)))
-        return from;
-    const qsizetype width = widths.front();
-    const qsizetype start = out.size();
-    for (qsizetype i = from; i <= last; ++i) {
-        if (out.size() - start >= StretchUnits)
-            return i;
-        if (source.checked(i) && !out.appendQuietLine(source.cell(i, 1), width, layout))
-            return i;
-    }
-    return last + 1;
-}
-
-// The column widths. `pace` is called at each yield point.
-template <typename Source, typename Pace, typename Policy>
-Widths measureWidths(Source& source, Layout layout, Pace&& pace, Policy&& policy)
-{
-    Widths widths;
-    const int columns =
-        policy.value(At{Phase::MeasureColumns}, 0, [&] { return source.columns(); });
-    for (int c = 1; c <= columns; ++c) {
-        qsizetype w = 0;
-        if (layout == Layout::File && policy.value(At{Phase::HeaderLonger, c}, true,
-                                                   [&] { return w < source.header(c).size(); }))
-            policy.step(At{Phase::TakeHeaderWidth, c}, [&] { w = source.header(c).size(); });
-        const qsizetype items =
-            policy.value(At{Phase::MeasureItems, c}, qsizetype(0), [&] { return source.items(); });
-        for (qsizetype i = 1; i <= items; ++i) {
-            if constexpr (QuietStretches<Pace>) {
-                if (c == 1 && (i = measureQuietItems(source, pace, i, items, w)) > items)
-                    break;
-            }
-            policy.step(At{Phase::MeasureYield, c}, pace);
-            if (policy.value(At{Phase::CellLonger, c}, true,
-                             [&] { return w < source.cell(i, c).size(); })) {
-                if (i > source.items())
-                    break;
-                policy.step(At{Phase::TakeCellWidth, c}, [&] { w = source.cell(i, c).size(); });
-            }
-        }
-        policy.step(At{Phase::KeepWidth, c}, [&] { widths.push_back(w); });
-    }
-    return widths;
-}
+Widths measureWidths(Source& source, Layout layout, PacedYield* pace = nullptr,
+                     const FailureReport& report = {});
 
 // The lines, into `out`: the header line (file layout), then the lines of the
-// checked items. False when a line could not be written. `pace` is called at
-// each yield point.
-template <typename Source, typename Pace, typename Policy>
-bool writeLines(Source& source, Layout layout, const Widths& widths, Output& out, Pace&& pace,
-                Policy&& policy)
-{
-    auto width = [&widths](int c) {
-        if (c < 1 || size_t(c) > widths.size())
-            throw Failure(QStringLiteral("Subscript out of range"));
-        return widths[size_t(c - 1)];
-    };
-    // Appends cell c: padded when it fits its width, else with its TAB alone.
-    // False, appending nothing, when the cell's item has gone. The last cell
-    // of a clipboard line gets no blanks: they would go with its TAB.
-    auto putCell = [&](int c, bool last, Phase fitsTest, Phase pad, Phase append, auto read,
-                       auto gone) {
-        if (policy.value(At{fitsTest, c}, true, [&] {
-                const qsizetype w = width(c);
-                return fits(w, read());
-            })) {
-            if (gone())
-                return false;
-            policy.step(At{pad, c}, [&] {
-                const qsizetype w = width(c);
-                out.appendPaddedCell(read(), last && layout == Layout::Clipboard ? 0 : w);
-            });
-        } else {
-            policy.step(At{append, c}, [&] { out.appendUnpaddedCell(read()); });
-        }
-        return true;
-    };
-    auto endLine = [&](Phase write) {
-        return policy.value(At{write}, false, [&] {
-            if (layout == Layout::File)
-                out.endFileLine();
-            else
-                out.endClipboardLine();
-            out.lineEnded();
-            return true;
-        });
-    };
-
-    if (layout == Layout::File) {
-        const int columns =
-            policy.value(At{Phase::HeaderColumns}, 0, [&] { return source.columns(); });
-        for (int c = 1; c <= columns; ++c) {
-            policy.step(At{Phase::HeaderYield, c}, pace);
-            putCell(
-                c, c == columns, Phase::HeaderFits, Phase::PadHeader, Phase::AppendHeader,
-                [&] { return ItemText(source.header(c)); }, [] { return false; });
-        }
-        if (!endLine(Phase::WriteHeader))
-            return false;
-    }
-
-    const qsizetype items =
-        policy.value(At{Phase::RowItems}, qsizetype(0), [&] { return source.items(); });
-    out.reserveLines(items, widths);
-    auto gone = [&](qsizetype i) { return i > source.items(); };
-    for (qsizetype i = 1; i <= items; ++i) {
-        if constexpr (QuietStretches<Pace>) {
-            if ((i = writeQuietLines(source, layout, widths, out, pace, i, items)) > items)
-                break;
-        }
-        policy.step(At{Phase::RowYield}, pace);
-        if (!policy.value(At{Phase::RowChecked}, true, [&] { return source.checked(i); }))
-            continue;
-        if (gone(i))
-            break;
-        const qsizetype lineStart = out.size();
-        bool complete = true;
-        const int columns =
-            policy.value(At{Phase::RowColumns}, 0, [&] { return source.columns(); });
-        for (int c = 1; c <= columns && complete; ++c) {
-            policy.step(At{Phase::CellYield, c}, pace);
-            complete = putCell(
-                c, c == columns, Phase::CellFits, Phase::PadCell, Phase::AppendCell,
-                [&] { return source.cell(i, c); }, [&] { return gone(i); });
-        }
-        if (!complete) {
-            out.truncate(lineStart);
-            break;
-        }
-        if (!endLine(Phase::WriteRow))
-            return false;
-    }
-    return true;
-}
-
-// The lines of a file table of one column whose texts are held still and all
-// checked, less its header line: what writeLines writes for them with
-// PassFailuresOn, without a walk's phases. `text(i)` gives the ith text (from
-// 0); `width` is the column's (fileColumnWidth).
-template <typename Text>
-void writeColumnLines(qsizetype count, Text&& text, qsizetype width, Output& out)
-{
-    for (qsizetype i = 0; i < count; ++i) {
-        out.appendPaddedCell(text(i), width);
-        out.endFileLine();
-        out.lineEnded();
-    }
-}
-
-// The width of a file table's column: the longest of its header and cells.
-inline qsizetype fileColumnWidth(QStringView header, qsizetype longestCell)
-{
-    return std::max(header.size(), longestCell);
-}
+// checked items. False when a line could not be written.
+template <typename Source>
+bool writeLines(Source& source, Layout layout, const Widths& widths, TableOutput& out,
+                PacedYield* pace = nullptr, const FailureReport& report = {});
 
 // Whole tables of a list held still ------------------------------------------------
 
