@@ -351,7 +351,7 @@ int main(int argc, char** argv)
                         roadSeconds);
         }
         // Counted outside the timed stages: what the next start must find again.
-        for (const ItemText code : form->ListView1->model().items().texts())
+        for (const HeldText code : form->ListView1->model().items().texts())
             nonEmptyCodes += !code.isEmpty();
         // Each copy's text is let go before the next stage.
         const auto copyStage = [&](const char* name, void (Form1::*handler)()) {

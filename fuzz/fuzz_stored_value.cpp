@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     StoredCodeList::Utf8Split cut(bytes);
     QStringList cutPieces;
     while (cut.next())
-        for (const ItemText& piece : cut.pieces())
+        for (const HeldText& piece : cut.pieces())
             cutPieces.append(piece.toString());
     if (cutPieces != StoredCodeListReference::split(QString::fromUtf8(bytes)))
         std::abort();
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList windowPieces;
     while (windows.readWindow())
         while (windows.split().next())
-            for (const ItemText& piece : windows.split().pieces())
+            for (const HeldText& piece : windows.split().pieces())
                 windowPieces.append(piece.toString());
     if (windowPieces != cutPieces)
         std::abort();

@@ -28,7 +28,7 @@ void ListOutput::open(SpreadsheetFile::Format format, const QString& path, int o
     });
 }
 
-void ListOutput::add(const ItemText& code)
+void ListOutput::add(const HeldText& code)
 {
     if (m_plain) {
         m_writer->line(code);

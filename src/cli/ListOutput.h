@@ -2,8 +2,8 @@
 
 #include "cli/OutputWriter.h"
 #include "core/files/SpreadsheetFile.h"
+#include "core/list/HeldText.h"
 #include "core/list/ItemStore.h"
-#include "core/list/ItemText.h"
 
 #include <QString>
 #include <memory>
@@ -24,7 +24,7 @@ public:
     // An Excel workbook is refused for a terminal: its bytes are binary.
     void open(SpreadsheetFile::Format format, const QString& path, int out, const char* header);
 
-    void add(const ItemText& code);
+    void add(const HeldText& code);
 
     // Writes what is still held (the padded table) and flushes.
     void finish();

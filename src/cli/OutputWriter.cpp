@@ -95,7 +95,7 @@ char* OutputWriter::putLatin1(QLatin1StringView text, size_t extra)
     return end;
 }
 
-void OutputWriter::text(const ItemText& text)
+void OutputWriter::text(const HeldText& text)
 {
     if (text.isLatin1()) {
         putLatin1(text.latin1(), 0);
@@ -105,7 +105,7 @@ void OutputWriter::text(const ItemText& text)
     m_used = size_t(m_encoder.appendToBuffer(to, text.utf16()) - m_buffer.get());
 }
 
-void OutputWriter::line(const ItemText& text)
+void OutputWriter::line(const HeldText& text)
 {
     if (text.isLatin1()) {
         *putLatin1(text.latin1(), 1) = '\n';

@@ -3,7 +3,7 @@
 #include "core/base/Failure.h"
 #include "core/files/SafeFile.h"
 #include "core/files/TextStream.h"
-#include "core/list/ItemText.h"
+#include "core/list/HeldText.h"
 
 #include <QByteArrayView>
 #include <QLatin1StringView>
@@ -62,9 +62,9 @@ public:
     void put(QByteArrayView bytes);
     void put(char c);
     // Text in the system's encoding, as the window's text files.
-    void text(const ItemText& text);
+    void text(const HeldText& text);
     // The same and a LF.
-    void line(const ItemText& text);
+    void line(const HeldText& text);
 
     // Hands everything written to the file.
     void flush();

@@ -75,7 +75,7 @@ void putJsonText(OutputWriter& w, QStringView text)
     w.text(text.sliced(from));
 }
 
-void putJsonString(OutputWriter& w, ItemText text)
+void putJsonString(OutputWriter& w, HeldText text)
 {
     w.put('"');
     if (!text.isLatin1())
@@ -89,7 +89,7 @@ void putJsonString(OutputWriter& w, ItemText text)
 
 } // namespace
 
-void invalid(OutputWriter& out, ItemText code, ItemText reason)
+void invalid(OutputWriter& out, HeldText code, HeldText reason)
 {
     out.text(code);
     out.put('\t');
@@ -101,7 +101,7 @@ void jsonStart(OutputWriter& out)
     out.put("{\"results\":[");
 }
 
-void jsonRecord(OutputWriter& out, bool first, ItemText code, const Finding& finding)
+void jsonRecord(OutputWriter& out, bool first, HeldText code, const Finding& finding)
 {
     out.put(first ? "\n{\"code\":" : ",\n{\"code\":");
     putJsonString(out, code);

@@ -133,7 +133,7 @@ void Run::releaseHeld()
 // Where no reason is shown the check alone files a code. A code of ASCII
 // digits, hyphens and blanks gets its reason without a text of its own; any
 // other goes to the full rules.
-void Run::file(const ItemText& code)
+void Run::file(const HeldText& code)
 {
     const bool first = m_codes++ == 0;
     if (!m_reasons && !m_options.gtin) {
@@ -159,7 +159,7 @@ void Run::file(const ItemText& code)
         fileExplained(first, text);
 }
 
-void Run::fileDigits(bool first, const ItemText& digitCode)
+void Run::fileDigits(bool first, const HeldText& digitCode)
 {
     // Such a code held as UTF-16 is its own bytes.
     if (!digitCode.isLatin1()) {
@@ -203,12 +203,12 @@ void Run::fileGtin(bool first, QStringView code)
     finding.corrected = QLatin1StringView(why.corrected);
     finding.kinds = kinds;
     finding.gtin14 = why.gtin14;
-    record(first, code, finding, form.empty() ? ItemText(code) : ItemText(QLatin1StringView(form)));
+    record(first, code, finding, form.empty() ? HeldText(code) : HeldText(QLatin1StringView(form)));
 }
 
 // A code and what is said of it, into every output that takes it: `listed`
 // is what the valid list holds of it.
-void Run::record(bool first, ItemText code, const Report::Finding& finding, ItemText listed)
+void Run::record(bool first, HeldText code, const Report::Finding& finding, HeldText listed)
 {
     if (finding.valid()) {
         ++m_validCount;

@@ -4,7 +4,7 @@
 #include "cli/ListOutput.h"
 #include "cli/OutputWriter.h"
 #include "cli/Report.h"
-#include "core/list/ItemText.h"
+#include "core/list/HeldText.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -33,11 +33,11 @@ private:
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
-    void file(const ItemText& code);
-    void fileDigits(bool first, const ItemText& digitCode);
+    void file(const HeldText& code);
+    void fileDigits(bool first, const HeldText& digitCode);
     void fileExplained(bool first, QStringView code);
     void fileGtin(bool first, QStringView code);
-    void record(bool first, ItemText code, const Report::Finding& finding, ItemText listed);
+    void record(bool first, HeldText code, const Report::Finding& finding, HeldText listed);
     void finish();
     void error(const QString& name, const QString& reason);
 

@@ -45,7 +45,7 @@ public:
             m_host.SetProgressValue(double(i) / double(m) * 100.0);
         });
         m_p.step(114, [&] {
-            setCaption(m_codes.ItemAt(i));
+            setCaption(m_codes.HeldTextAt(i));
             m_host.SetProgressText(m_caption);
         });
     }
@@ -53,7 +53,7 @@ public:
 private:
     // "Processing: " and the code's part after its last backslash, made in
     // the text kept for it.
-    void setCaption(ItemText code)
+    void setCaption(HeldText code)
     {
         m_caption.resize(0);
         m_caption.append(QLatin1StringView("Processing: "));
@@ -96,7 +96,7 @@ public:
         m_toInvalid.clear();
         qsizetype i = from;
         for (; i <= last; ++i) {
-            const ItemText code = m_codes.ItemAt(i);
+            const HeldText code = m_codes.HeldTextAt(i);
             const modUPCCode::Verdict verdict =
                 code.visit([this](auto text) { return modUPCCode::CheckUPCCode(text, m_locale); });
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
@@ -116,12 +116,12 @@ public:
     bool stoppedBefore(qsizetype i) const { return i == m_stoppedBefore; }
 
 private:
-    void fileAll(ListModel& list, const std::vector<ItemText>& texts, int line)
+    void fileAll(ListModel& list, const std::vector<HeldText>& texts, int line)
     {
         try {
             list.appendMany(texts);
         } catch (...) {
-            for (const ItemText text : texts)
+            for (const HeldText text : texts)
                 m_p.step(line, [&] { list.AppendItem(text); });
         }
     }
@@ -132,8 +132,8 @@ private:
     ListModel& m_invalid;
     PacedYield& m_yield;
     const QLocale& m_locale;
-    std::vector<ItemText> m_toValid;
-    std::vector<ItemText> m_toInvalid;
+    std::vector<HeldText> m_toValid;
+    std::vector<HeldText> m_toInvalid;
     qsizetype m_stoppedBefore = 0;
 };
 
@@ -179,7 +179,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             }
             // The code is read where the list holds it (in Latin-1, mostly);
             // it is kept aside only when the window runs before it is checked.
-            ItemText code = codes.ItemAt(i); // 110
+            HeldText code = codes.HeldTextAt(i); // 110
             QString kept;
             progress.reached(i);
             // Unless the window runs first, a code a stretch stopped before
@@ -205,9 +205,9 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             }
             // The code goes over as the list holds it.
             if (p.when(120, [&] { return verdict == modUPCCode::Verdict::Valid; }))
-                p.step(122, [&] { valid.AppendItem(codes.ItemAt(i)); });
+                p.step(122, [&] { valid.AppendItem(codes.HeldTextAt(i)); });
             else
-                p.step(124, [&] { invalid.AppendItem(codes.ItemAt(i)); });
+                p.step(124, [&] { invalid.AppendItem(codes.HeldTextAt(i)); });
             if (positionGone(i))
                 break;
         } // 126

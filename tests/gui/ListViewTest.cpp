@@ -69,7 +69,7 @@ TEST(ListView, ItemTextOutlivesChangesAndTickingAllReachesTheView)
     list.AppendItem("other");
     EXPECT_EQ(first, "first");
     EXPECT_EQ(second, "second");
-    EXPECT_EQ(description([&] { list.model().ItemView(2); }), "Index out of bounds");
+    EXPECT_EQ(description([&] { list.model().HeldTextAt(2); }), "Index out of bounds");
 
     list.AppendItem("x");
     list.Refresh();

@@ -64,7 +64,7 @@ void Utf8Join::flush()
     m_used = 0;
 }
 
-void Utf8Join::add(ItemText item)
+void Utf8Join::add(HeldText item)
 {
     const qsizetype separator = m_first ? 0 : SeparatorLength;
     m_first = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/list/ItemText.h"
+#include "core/list/HeldText.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -32,7 +32,7 @@ public:
     Utf8Join(const Utf8Join&) = delete;
     Utf8Join& operator=(const Utf8Join&) = delete;
 
-    void add(ItemText item);
+    void add(HeldText item);
     // Hands on the bytes still held.
     void finish();
 
@@ -50,7 +50,7 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
 {
     Utf8Join join(write);
     for (const auto& item : items)
-        join.add(ItemText(item));
+        join.add(HeldText(item));
     join.finish();
 }
 
@@ -85,7 +85,7 @@ public:
     // text, the one after the last separator; false when that was done before.
     bool next();
     // The pieces the last call cut: valid until the next call.
-    const std::vector<ItemText>& pieces() const { return m_pieces; }
+    const std::vector<HeldText>& pieces() const { return m_pieces; }
 
     // At most how many pieces and characters there are in all.
     qsizetype mostPieces() const { return m_mostPieces; }
@@ -103,7 +103,7 @@ private:
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
-    std::vector<ItemText> m_pieces;
+    std::vector<HeldText> m_pieces;
     QString m_decoded; // the pieces that are not ASCII
     qsizetype m_decodedUsed = 0;
     qsizetype m_mostPieces = 0;

@@ -87,7 +87,7 @@ inline size_t ItemStore::end(qsizetype index) const
     return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
 }
 
-ItemText ItemStore::text(qsizetype index) const
+HeldText ItemStore::text(qsizetype index) const
 {
     size_t begin = index == 0 ? 0 : end(index - 1);
     const size_t stop = end(index);
@@ -212,13 +212,13 @@ inline void ItemStore::pushItem(size_t end, bool wide)
     m_wideItems += wide ? 1 : 0;
 }
 
-inline size_t ItemStore::bytesFor(ItemText text)
+inline size_t ItemStore::bytesFor(HeldText text)
 {
     const size_t n = size_t(text.size());
     return text.isLatin1() || QtPrivate::isLatin1(text.utf16()) ? n : 2 * n + 1;
 }
 
-inline void ItemStore::put(ItemText text)
+inline void ItemStore::put(HeldText text)
 {
     const size_t n = size_t(text.size());
     size_t at = m_bytes.size();
@@ -241,15 +241,15 @@ template <typename Range> void ItemStore::appendRange(const Range& texts)
     size_t bytes = 0;
     for (const auto& text : texts) {
         ++items;
-        bytes += bytesFor(ItemText(text));
+        bytes += bytesFor(HeldText(text));
     }
     makeRoom(items, bytes);
     // Nothing below allocates or throws.
     for (const auto& text : texts)
-        put(ItemText(text));
+        put(HeldText(text));
 }
 
-void ItemStore::appendMany(const std::vector<ItemText>& texts)
+void ItemStore::appendMany(const std::vector<HeldText>& texts)
 {
     appendRange(texts);
 }
@@ -269,7 +269,7 @@ void ItemStore::appendMany(const QStringList& texts)
     appendRange(texts);
 }
 
-void ItemStore::append(ItemText text)
+void ItemStore::append(HeldText text)
 {
     // A text that is part of the store itself moves when the buffer grows.
     const auto* source =

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/base/PlainBuffer.h"
-#include "core/list/ItemText.h"
+#include "core/list/HeldText.h"
 
 #include <QLatin1StringView>
 #include <QString>
@@ -20,7 +20,7 @@
 // without them costs nothing for them. Ten million 12-character codes take
 // about 17 bytes an item.
 //
-// A text reads back as an ItemText: Latin-1 or UTF-16, as it is held.
+// A text reads back as a HeldText: Latin-1 or UTF-16, as it is held.
 //
 // Items are numbered from 0 here (`index`); the list adds its own numbering
 // from 1 and its "Index out of bounds" on top. Every index given must be in
@@ -42,7 +42,7 @@ public:
     bool isEmpty() const { return count() == 0; }
 
     // The text of an item; valid until the store next changes.
-    ItemText text(qsizetype index) const;
+    HeldText text(qsizetype index) const;
     // Whether the item's text is held in UTF-16 (it has a character past
     // U+00FF).
     bool wide(qsizetype index) const;
@@ -59,18 +59,18 @@ public:
 
     // Appends an item, checked. Amortised constant time, no allocation of its
     // own. The text may be the store's own.
-    void append(ItemText text);
-    void append(QStringView text) { append(ItemText(text)); }
-    void append(QLatin1StringView text) { append(ItemText(text)); }
-    void append(const QString& text) { append(ItemText(text)); }
+    void append(HeldText text);
+    void append(QStringView text) { append(HeldText(text)); }
+    void append(QLatin1StringView text) { append(HeldText(text)); }
+    void append(const QString& text) { append(HeldText(text)); }
     void append(QStringView text, const QStringList& subItems);
 
     // Appends every text of a range (anything whose elements convert to
-    // ItemText: QStringList, std::vector<QStringView>,
-    // std::vector<ItemText>, ...), all checked, growing the buffers once:
+    // HeldText: QStringList, std::vector<QStringView>,
+    // std::vector<HeldText>, ...), all checked, growing the buffers once:
     // when it throws, nothing was appended. The texts must not be the store's
     // own.
-    void appendMany(const std::vector<ItemText>& texts);
+    void appendMany(const std::vector<HeldText>& texts);
     void appendMany(const std::vector<QLatin1StringView>& texts);
     void appendMany(const std::vector<QStringView>& texts);
     void appendMany(const QStringList& texts);
@@ -90,7 +90,7 @@ public:
     qsizetype bytesUsed() const;
 
     // Every text in order, for a range-for:
-    //     for (ItemText text : store.texts()) ...
+    //     for (HeldText text : store.texts()) ...
     Texts texts() const;
 
 private:
@@ -103,7 +103,7 @@ private:
     size_t end(qsizetype index) const;
     // The bytes a text takes: one a character when it is Latin-1, else its
     // UTF-16 units and a byte before them.
-    static size_t bytesFor(ItemText text);
+    static size_t bytesFor(HeldText text);
     // Room for `items` more items and `bytes` more bytes, growing
     // geometrically so that many small batches stay linear in all.
     void makeRoom(qsizetype items, size_t bytes);
@@ -113,7 +113,7 @@ private:
     // `end`; its room is there.
     void pushItem(size_t end, bool wide);
     // Appends the text as an item, Latin-1 when it can be; its room is there.
-    void put(ItemText text);
+    void put(HeldText text);
     template <typename Range> void appendRange(const Range& texts);
     // Sets bits [from, to) of the checked states, which must already have
     // their words.
@@ -137,15 +137,15 @@ class ItemStore::TextIterator
 {
 public:
     using iterator_category = std::forward_iterator_tag;
-    using value_type = ItemText;
+    using value_type = HeldText;
     using difference_type = std::ptrdiff_t;
     using pointer = void;
-    using reference = ItemText;
+    using reference = HeldText;
 
     TextIterator() = default;
     TextIterator(const ItemStore* store, qsizetype index) : m_store(store), m_index(index) {}
 
-    ItemText operator*() const { return m_store->text(m_index); }
+    HeldText operator*() const { return m_store->text(m_index); }
     TextIterator& operator++()
     {
         ++m_index;

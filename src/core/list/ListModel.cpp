@@ -21,7 +21,7 @@ constexpr int LongestFrameMilliseconds = 250;
 // lay out at every repaint. The list itself keeps the whole text.
 constexpr qsizetype MostCharactersDrawn = 4096;
 
-QString shown(ItemText text)
+QString shown(HeldText text)
 {
     if (text.size() <= MostCharactersDrawn)
         return text.toString();
@@ -117,7 +117,7 @@ void ListModel::checkIndex(qsizetype i) const
         indexOutOfBounds();
 }
 
-void ListModel::AppendItem(::ItemText text)
+void ListModel::AppendItem(HeldText text)
 {
     m_items.append(text);
     schedulePublish();
@@ -129,19 +129,10 @@ void ListModel::AppendItem(QStringView text, const QStringList& subItems)
     schedulePublish();
 }
 
-::ItemText ListModel::ItemAt(qsizetype i) const
+HeldText ListModel::HeldTextAt(qsizetype i) const
 {
     checkIndex(i);
     return m_items.text(i - 1);
-}
-
-QStringView ListModel::ItemView(qsizetype i) const
-{
-    const ::ItemText text = ItemAt(i);
-    if (!text.isLatin1())
-        return text.utf16();
-    m_widened = text.latin1();
-    return m_widened;
 }
 
 bool ListModel::Checked(qsizetype i) const

@@ -30,18 +30,18 @@ public:
 
     // Items.
     qsizetype ItemCount() const { return m_items.count(); }
-    void AppendItem(QStringView text) { AppendItem(::ItemText(text)); }
-    void AppendItem(const QString& text) { AppendItem(::ItemText(text)); }
-    void AppendItem(QLatin1StringView text) { AppendItem(::ItemText(text)); }
-    // Appends a text as another list holds it (ItemAt), without widening it.
-    void AppendItem(::ItemText text);
+    void AppendItem(QStringView text) { AppendItem(HeldText(text)); }
+    void AppendItem(const QString& text) { AppendItem(HeldText(text)); }
+    void AppendItem(QLatin1StringView text) { AppendItem(HeldText(text)); }
+    // Appends a text as another list holds it (HeldTextAt), without widening it.
+    void AppendItem(HeldText text);
     void AppendItem(QStringView text, const QStringList& subItems);
     void AppendItem(const QString& text, const QStringList& subItems)
     {
         AppendItem(QStringView(text), subItems);
     }
     // Appends every text of a range (QStringList, std::vector<QStringView>,
-    // std::vector<ItemText>, ...) at once, checked; the texts must not be this
+    // std::vector<HeldText>, ...) at once, checked; the texts must not be this
     // list's own.
     template <typename Range> void appendMany(const Range& texts)
     {
@@ -51,18 +51,14 @@ public:
     // Makes room for `items` more items of `characters` characters in all.
     void reserve(qsizetype items, qsizetype characters) { m_items.reserve(items, characters); }
 
-    // The text of item i, as a string of its own: it stays what it is while
-    // the list changes (a feature may yield to the window between reading and
-    // using it).
-    QString ItemText(qsizetype i) const { return ItemAt(i).toString(); }
+    // Two reads of item i: ItemText for a reader, a string of its own that
+    // stays what it is while the list changes (a feature may yield to the
+    // window between reading and using it); HeldTextAt for a hot loop.
+    QString ItemText(qsizetype i) const { return HeldTextAt(i).toString(); }
     // The text of item i as the list holds it (Latin-1 or UTF-16), without a
     // copy, valid only until the list next changes: for loops that do not
     // yield between reading and using it.
-    ::ItemText ItemAt(qsizetype i) const;
-    // The same as UTF-16: a text held in Latin-1 is widened into a buffer of
-    // the list's, so the view is valid only until the list next changes or
-    // ItemView is next called.
-    QStringView ItemView(qsizetype i) const;
+    HeldText HeldTextAt(qsizetype i) const;
     // The text of column `column` (2 and later) of item i; "" when it has none.
     QString SubItem(qsizetype i, int column) const;
     bool Checked(qsizetype i) const;
@@ -96,7 +92,6 @@ private:
 
     QStringList m_headers;
     ItemStore m_items;
-    mutable QString m_widened; // ItemView's text of a Latin-1 item
     qsizetype m_published = 0;
     QTimer m_publishTimer;
     bool m_publishDue = false; // the timer runs

@@ -68,7 +68,7 @@ char* TableOutput::room(qsizetype bytes)
     return m_out.data() + m_out.size();
 }
 
-void TableOutput::appendPaddedCell(ItemText text, qsizetype width)
+void TableOutput::appendPaddedCell(HeldText text, qsizetype width)
 {
     const qsizetype blanks = std::max(width - text.size(), qsizetype(0));
     if (m_utf8) {
@@ -81,7 +81,7 @@ void TableOutput::appendPaddedCell(ItemText text, qsizetype width)
     m_text.append(QLatin1Char('\t'));
 }
 
-void TableOutput::appendUtf8(ItemText text, qsizetype blanks)
+void TableOutput::appendUtf8(HeldText text, qsizetype blanks)
 {
     char* end = nullptr;
     if (text.isLatin1()) {
@@ -98,7 +98,7 @@ void TableOutput::appendUtf8(ItemText text, qsizetype blanks)
     m_out.setSize(size_t(end + blanks + 1 - m_out.data()));
 }
 
-bool TableOutput::appendQuietLine(const ItemText& text, qsizetype width, Layout layout)
+bool TableOutput::appendQuietLine(const HeldText& text, qsizetype width, Layout layout)
 {
     if (!text.isLatin1())
         return false;

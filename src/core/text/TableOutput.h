@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/base/PlainBuffer.h"
-#include "core/list/ItemText.h"
+#include "core/list/HeldText.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -53,14 +53,14 @@ public:
     void truncate(qsizetype size);
 
     // The text, blanks as many as the width exceeds its length, and a TAB.
-    void appendPaddedCell(ItemText text, qsizetype width);
+    void appendPaddedCell(HeldText text, qsizetype width);
     // The text and a TAB.
-    void appendUnpaddedCell(ItemText text) { appendPaddedCell(text, 0); }
+    void appendUnpaddedCell(HeldText text) { appendPaddedCell(text, 0); }
     // The quick way: the whole line of a table of one column, as its cell,
     // its line end and lineEnded() make it, for a text in Latin-1. Only where
     // that takes no allocation and hands on no block (and, into UTF-8, for
     // ASCII); else false, with nothing appended.
-    bool appendQuietLine(const ItemText& text, qsizetype width, Layout layout);
+    bool appendQuietLine(const HeldText& text, qsizetype width, Layout layout);
     // CR LF.
     void endFileLine();
     // Ends a clipboard line: drops the last character of the line, then every
@@ -77,7 +77,7 @@ private:
     char* room(qsizetype bytes);
     bool appendQuietUtf8Line(const char* text, qsizetype n, qsizetype blanks);
     bool appendQuietUtf16Line(const char* text, qsizetype n, qsizetype blanks, bool file);
-    void appendUtf8(ItemText text, qsizetype blanks);
+    void appendUtf8(HeldText text, qsizetype blanks);
 
     Sink m_sink;
     ByteSink m_byteSink;
@@ -91,7 +91,7 @@ private:
 ByteSink streamSink(TextStream& stream);
 
 // Whether a text fits its column's width, and so gets blanks after it.
-inline bool fits(qsizetype width, ItemText text)
+inline bool fits(qsizetype width, HeldText text)
 {
     return width >= text.size();
 }

@@ -156,7 +156,7 @@ private:
         for (int c = 1; c <= columns; ++c) {
             yieldAt(At{Phase::HeaderYield, c});
             putCell(
-                c, c == columns, HeaderCell, [&] { return ItemText(m_source.header(c)); },
+                c, c == columns, HeaderCell, [&] { return HeldText(m_source.header(c)); },
                 [] { return false; });
         }
         return endLine(Phase::WriteHeader);

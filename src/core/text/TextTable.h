@@ -37,7 +37,7 @@ namespace TextTable {
 // A source answers at the moment it is asked, and throws Failure for an item
 // or column that does not exist:
 //     int columns();  qsizetype items();  QStringView header(int c);
-//     ItemText cell(qsizetype i, int c);  // valid until the next call
+//     HeldText cell(qsizetype i, int c);  // valid until the next call
 //     bool checked(qsizetype i);
 
 // A list that may change while it is walked: every answer is read from it.
@@ -49,11 +49,11 @@ public:
     int columns() const { return m_list.ColumnCount(); }
     qsizetype items() const { return m_list.ItemCount(); }
     QStringView header(int c) const { return m_list.HeaderText(c); }
-    ItemText cell(qsizetype i, int c) { return c == 1 ? m_list.ItemAt(i) : subItem(i, c); }
+    HeldText cell(qsizetype i, int c) { return c == 1 ? m_list.HeldTextAt(i) : subItem(i, c); }
     bool checked(qsizetype i) const { return m_list.Checked(i); }
 
 private:
-    ItemText subItem(qsizetype i, int c)
+    HeldText subItem(qsizetype i, int c)
     {
         m_subItem = m_list.SubItem(i, c);
         return m_subItem;
@@ -74,11 +74,11 @@ public:
     int columns() const { return int(m_headers.size()); }
     qsizetype items() const { return m_items.count(); }
     QStringView header(int c) const { return m_headers.at(c - 1); }
-    ItemText cell(qsizetype i, int c) { return c == 1 ? m_items.text(i - 1) : subItem(i, c); }
+    HeldText cell(qsizetype i, int c) { return c == 1 ? m_items.text(i - 1) : subItem(i, c); }
     bool checked(qsizetype i) const { return m_items.checked(i - 1); }
 
 private:
-    ItemText subItem(qsizetype i, int c)
+    HeldText subItem(qsizetype i, int c)
     {
         m_subItem = m_items.subItem(i - 1, c - 2);
         return m_subItem;
@@ -91,12 +91,11 @@ private:
 
 // The walk ---------------------------------------------------------------------
 //
-// The table is written in two walks over a source (ListSource or StoreSource): measureWidths, then writeLines. Every read of the source,
-// every change and every yield to the window is one phase. A failure of a
-// phase passes on, or, given a report, is reported (the report is called
-// while the failure is being handled) and the walk goes on: a step then
-// counts as done, a test as passed (the steps it guards run), a count as no
-// rounds. A line that cannot be written ends the walk.
+// The table is written in two walks over a source (ListSource or StoreSource): measureWidths, then
+// writeLines. Every read of the source, every change and every yield to the window is one phase. A
+// failure of a phase passes on, or, given a report, is reported (the report is called while the
+// failure is being handled) and the walk goes on: a step then counts as done, a test as passed (the
+// steps it guards run), a count as no rounds. A line that cannot be written ends the walk.
 //
 // Loop bounds are taken when each loop starts, and the source is read afresh
 // at each phase. An item that has gone when it is read (the list was cleared

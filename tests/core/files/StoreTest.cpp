@@ -139,7 +139,7 @@ TEST(StoredCodeList, BytesCutInWindowsGiveThePiecesOfTheWholeText)
         QStringList pieces;
         qsizetype characters = 0;
         while (cut.next())
-            for (ItemText piece : cut.pieces()) {
+            for (HeldText piece : cut.pieces()) {
                 pieces.append(piece.toString());
                 characters += piece.size();
             }
@@ -161,7 +161,7 @@ TEST(StoredCodeList, BytesCutInWindowsGiveThePiecesOfTheWholeText)
             QStringList pieces;
             while (text.readWindow())
                 while (text.split().next())
-                    for (ItemText piece : text.split().pieces())
+                    for (HeldText piece : text.split().pieces())
                         pieces.append(piece.toString());
             EXPECT_EQ(pieces, expected) << bytes.toHex().constData() << " window " << window;
             EXPECT_EQ(text.bytesRead(), bytes.size());
@@ -184,7 +184,7 @@ TEST(StoredCodeList, BytesCutInWindowsGiveThePiecesOfTheWholeText)
             try {
                 while (failing.readWindow())
                     while (failing.split().next())
-                        for (ItemText piece : failing.split().pieces())
+                        for (HeldText piece : failing.split().pieces())
                             pieces.append(piece.toString());
             } catch (const Failure& failure) {
                 failed = failure.description() == "Input/output error";

@@ -24,7 +24,7 @@ void expectHolds(const ItemStore& store, const std::vector<Item>& items)
     ASSERT_EQ(store.count(), qsizetype(items.size()));
     EXPECT_EQ(store.isEmpty(), items.empty());
     qsizetype i = 0;
-    for (ItemText text : store.texts()) {
+    for (HeldText text : store.texts()) {
         ASSERT_LT(i, store.count());
         EXPECT_EQ(text.toString(), items[size_t(i)].text) << "item " << i << " iterated";
         ++i;
@@ -162,8 +162,8 @@ TEST(ItemStore, LatinAndWideItemsMixedKeepEveryOperation)
                 break;
             }
             case AppendHeld: {
-                std::vector<ItemText> held;
-                for (const ItemText t : store.texts())
+                std::vector<HeldText> held;
+                for (const HeldText t : store.texts())
                     held.push_back(t);
                 ItemStore copy;
                 copy.appendMany(held);

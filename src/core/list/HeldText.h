@@ -7,16 +7,16 @@
 // The text of a list item as the list holds it: Latin-1 bytes, one a
 // character, or UTF-16 units. Either way it is the same text; only how it is
 // held differs. A view: it owns nothing.
-class ItemText
+class HeldText
 {
 public:
-    constexpr ItemText() = default;
-    constexpr ItemText(QLatin1StringView text)
+    constexpr HeldText() = default;
+    constexpr HeldText(QLatin1StringView text)
         : m_data(text.data()), m_size(text.size()), m_utf16(false)
     {}
-    constexpr ItemText(QStringView text) : m_data(text.utf16()), m_size(text.size()), m_utf16(true)
+    constexpr HeldText(QStringView text) : m_data(text.utf16()), m_size(text.size()), m_utf16(true)
     {}
-    ItemText(const QString& text) : ItemText(QStringView(text)) {}
+    HeldText(const QString& text) : HeldText(QStringView(text)) {}
 
     // The number of characters (UTF-16 units, for a text held so).
     constexpr qsizetype size() const { return m_size; }
@@ -45,7 +45,7 @@ public:
             to.append(latin1());
     }
 
-    friend bool operator==(ItemText a, ItemText b)
+    friend bool operator==(HeldText a, HeldText b)
     {
         return b.visit([&](auto y) { return a.visit([&](auto x) { return x == y; }); });
     }
