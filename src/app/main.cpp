@@ -91,30 +91,29 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    Services services;
-    services.prompts = &prompts;
-    services.fileDialogs = &fileDialogs;
-    services.clipboard = &clipboard;
-    services.urlOpener = &urlOpener;
-    services.random = &random;
-    services.settings = &settings;
-    services.skin = &skin;
-    services.spreadsheet = &spreadsheet;
-    services.columnChooser = &columnChooser;
-    services.spreadsheetReader = &spreadsheetReader;
-    services.programFolder = QCoreApplication::applicationDirPath();
-    services.secondsSinceMidnight = [] {
-        return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
-    };
-    services.endProgram = [](bool insideAction) {
-        if (insideAction) {
-            // Closed in the middle of an action: the code list is stored, and
-            // the action is not finished.
-            std::fflush(nullptr);
-            ::_exit(0);
-        }
-        QCoreApplication::quit();
-    };
+    Services services{
+        .prompts = &prompts,
+        .fileDialogs = &fileDialogs,
+        .clipboard = &clipboard,
+        .urlOpener = &urlOpener,
+        .random = &random,
+        .settings = &settings,
+        .spreadsheet = &spreadsheet,
+        .skin = &skin,
+        .columnChooser = &columnChooser,
+        .spreadsheetReader = &spreadsheetReader,
+        .programFolder = QCoreApplication::applicationDirPath(),
+        .secondsSinceMidnight = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; },
+        .endProgram =
+            [](bool insideAction) {
+                if (insideAction) {
+                    // Closed in the middle of an action: the code list
+                    // is stored, and the action is not finished.
+                    std::fflush(nullptr);
+                    ::_exit(0);
+                }
+                QCoreApplication::quit();
+            }};
 
     Form1 form(services);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &form,

@@ -55,9 +55,5 @@ QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
 
 void installAccessibleInterfaces()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(accessibleFor);
-        return true;
-    }();
-    (void)installed;
+    QAccessible::installFactory(accessibleFor); // Qt keeps a factory once
 }

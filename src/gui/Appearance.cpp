@@ -17,11 +17,6 @@
 
 namespace {
 
-QString skinFileFailure(const QString& path, const QString& what)
-{
-    return QStringLiteral("Skin file %1 %2").arg(QDir::toNativeSeparators(path), what);
-}
-
 // Qt's style sheet parser says only through a warning that it gave up on a
 // sheet; this catches that warning while a sheet is tried out.
 thread_local bool parseFailed = false;
@@ -107,38 +102,38 @@ StyleSheetSkin::~StyleSheetSkin()
 
 QString StyleSheetSkin::readSkinFile(const QString& path)
 {
+    auto failure = [&path](const QString& what) {
+        return Failure(QStringLiteral("Skin file %1 %2").arg(QDir::toNativeSeparators(path), what));
+    };
     const QFileInfo info(path);
     if (!info.exists())
-        throw Failure(skinFileFailure(path, QStringLiteral("not found")));
+        throw failure(QStringLiteral("not found"));
     if (!info.isFile())
-        throw Failure(skinFileFailure(path, QStringLiteral("is not a file")));
+        throw failure(QStringLiteral("is not a file"));
     if (info.size() > MaximumFileSize)
-        throw Failure(skinFileFailure(path, QStringLiteral("is too large for a skin (%1 bytes; "
-                                                           "a skin has at most %2)")
-                                                .arg(info.size())
-                                                .arg(MaximumFileSize)));
+        throw failure(QStringLiteral("is too large for a skin (%1 bytes; a skin has at most %2)")
+                          .arg(info.size())
+                          .arg(MaximumFileSize));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(
-            skinFileFailure(path, QStringLiteral("cannot be read: ") + file.errorString()));
-    QByteArray bytes = file.read(MaximumFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(
-            skinFileFailure(path, QStringLiteral("cannot be read: ") + file.errorString()));
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.read(MaximumFileSize + 1);
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        throw failure(QStringLiteral("cannot be read: ") + file.errorString());
     if (bytes.size() > MaximumFileSize)
-        throw Failure(skinFileFailure(path, QStringLiteral("is too large for a skin")));
+        throw failure(QStringLiteral("is too large for a skin"));
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     if (bytes.contains('\0'))
-        throw Failure(skinFileFailure(path, QStringLiteral("is not a text file")));
+        throw failure(QStringLiteral("is not a text file"));
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     if (utf8.hasError())
-        throw Failure(skinFileFailure(path, QStringLiteral("is not UTF-8 text")));
+        throw failure(QStringLiteral("is not UTF-8 text"));
     if (text.trimmed().isEmpty())
-        throw Failure(skinFileFailure(path, QStringLiteral("is empty")));
+        throw failure(QStringLiteral("is empty"));
     if (!isStyleSheet(text))
-        throw Failure(skinFileFailure(path, QStringLiteral("is not a valid Qt style sheet")));
+        throw failure(QStringLiteral("is not a valid Qt style sheet"));
     return anchorUrls(text, info.absolutePath());
 }
 

@@ -10,15 +10,7 @@ class Form1;
 
 // The skinning component of the main window, `SkinFramework1`: it loads a skin
 // from a file and from then on draws the windows it is given in that skin's
-// look. The window asks five things of it, in this order:
-//
-//     LoadSkin(path, "")                       load the skin file
-//     SetApplyOptions(ApplyOptions() | 1)      option bit 0: skin the window
-//     SetAutoApplyNewWindows(true)             later windows get the skin too
-//     SetEnabled(true)                         the skin is drawn
-//     ApplyWindow(window handle)               draw that window in the skin
-//
-// Each member throws Failure when the component cannot do what is asked.
+// look. Each member throws Failure when the component cannot do what is asked.
 class SkinFramework : public QObject
 {
     Q_OBJECT

@@ -2,21 +2,12 @@
 
 #include "core/base/Failure.h"
 #include "core/base/Maker.h"
-#include "features/ClipboardCopy.h"
-#include "features/CodeListEditing.h"
-#include "features/Help.h"
 #include "features/Main.h"
-#include "features/ResultClearing.h"
-#include "features/SpreadsheetExport.h"
-#include "features/TextExport.h"
-#include "features/TextFileImport.h"
-#include "features/ValidationRun.h"
 #include "features/host/Procedure.h"
 #include "gui/Accessible.h"
 #include "gui/Appearance.h"
 #include "gui/Contrast.h"
 #include "gui/ListView.h"
-#include "gui/ProgressBar.h"
 #include "gui/PushButton.h"
 #include "gui/Twips.h"
 #include "gui/platform/CursorFile.h"
@@ -24,10 +15,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QImageReader>
 #include <QMenu>
 #include <QPixmap>
-#include <QScreen>
 #include <QShortcut>
 #include <optional>
 
@@ -35,18 +24,6 @@ namespace {
 
 const QString ListToolTip = QStringLiteral("Double-click item to remove it. Move | line to right "
                                            "and out of window to reveal full names.");
-
-// System colours of the window's controls.
-QColor buttonText()
-{
-    return QApplication::palette().color(QPalette::Active, QPalette::ButtonText);
-}
-
-void place(QWidget* control, int left, int top, int width, int height)
-{
-    control->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-                         Twips::toPixels(height));
-}
 
 QFont arialBold(double points)
 {
@@ -88,54 +65,58 @@ void Form1::layOut()
     setAutoFillBackground(true);
     setMouseTracking(true);
 
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* button = new PushButton(QString::fromUtf8(caption), this);
-        button->setObjectName(QLatin1String(name));
+    // Each control at its place, given in twips.
+    auto place = [](auto* control, const char* name, int left, int top, int width, int height) {
+        control->setObjectName(QLatin1String(name));
+        control->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+                             Twips::toPixels(height));
+        return control;
+    };
+    const QColor controlText = Contrast::readableOn(
+        Qt::white, QApplication::palette().color(QPalette::Active, QPalette::ButtonText));
+    auto makeButton = [&](const char* name, const char* caption, int left, int top, int width) {
+        auto* button =
+            place(new PushButton(QString::fromUtf8(caption), this), name, left, top, width, 405);
         button->setFont(arialBold(11.25));
         QPalette colours = button->palette();
         colours.setColor(QPalette::Button, Qt::white);
-        colours.setColor(QPalette::ButtonText, Contrast::readableOn(Qt::white, buttonText()));
+        colours.setColor(QPalette::ButtonText, controlText);
         button->setPalette(colours);
         return button;
     };
-    auto makeList = [this](const char* name, const char* accessibleName) {
-        auto* list = new ListView(this);
-        list->setObjectName(QLatin1String(name));
+    auto makeList = [&](const char* name, const char* accessibleName, int left, int top) {
+        auto* list = place(new ListView(this), name, left, top, 7800, 1635);
         list->setToolTip(ListToolTip);
         list->setAccessibleName(QLatin1String(accessibleName));
         return list;
     };
 
-    PushButton5 = makeButton("PushButton5", "Help");
-    ListView1 = makeList("ListView1", "UPC Codes");
-    PushButton6 = makeButton("PushButton6", "Add UPC Number or Numbers");
-    PushButton3 = makeButton("PushButton3", "Load UPCs From Text File");
-    PushButton1 = makeButton("PushButton1", "Clear List");
-    PushButton12 = makeButton("PushButton12", "Load Sample/Example UPCs");
-    PushButton17 = makeButton("PushButton17", "Start Validating");
-    ListView2 = makeList("ListView2", "Valid Codes");
-    PushButton4 = makeButton("PushButton4", "Save Results As Text File");
-    PushButton13 = makeButton("PushButton13", "Save Results As Excel File");
-    PushButton10 = makeButton("PushButton10", "Copy Results To Clipboard");
-    PushButton2 = makeButton("PushButton2", "Clear Results");
-    ListView3 = makeList("ListView3", "Invalid Codes");
-    PushButton8 = makeButton("PushButton8", "Save Results As Text File");
-    PushButton7 = makeButton("PushButton7", "Save Results As Excel File");
-    PushButton11 = makeButton("PushButton11", "Copy Results To Clipboard");
-    PushButton9 = makeButton("PushButton9", "Clear Results");
-    ProgressBar1 = new ProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    PushButton5 = makeButton("PushButton5", "Help", 120, 120, 7800);
+    ListView1 = makeList("ListView1", "UPC Codes", 120, 630);
+    PushButton6 = makeButton("PushButton6", "Add UPC Number or Numbers", 120, 2355, 3840);
+    PushButton3 = makeButton("PushButton3", "Load UPCs From Text File", 4080, 2355, 3840);
+    PushButton1 = makeButton("PushButton1", "Clear List", 120, 2865, 3840);
+    PushButton12 = makeButton("PushButton12", "Load Sample/Example UPCs", 4080, 2865, 3840);
+    PushButton17 = makeButton("PushButton17", "Start Validating", 120, 3375, 7800);
+    ListView2 = makeList("ListView2", "Valid Codes", 120, 3870);
+    PushButton4 = makeButton("PushButton4", "Save Results As Text File", 120, 5595, 3840);
+    PushButton13 = makeButton("PushButton13", "Save Results As Excel File", 4080, 5595, 3840);
+    PushButton10 = makeButton("PushButton10", "Copy Results To Clipboard", 120, 6105, 3840);
+    PushButton2 = makeButton("PushButton2", "Clear Results", 4080, 6105, 3840);
+    ListView3 = makeList("ListView3", "Invalid Codes", 135, 6630);
+    PushButton8 = makeButton("PushButton8", "Save Results As Text File", 120, 8350, 3840);
+    PushButton7 = makeButton("PushButton7", "Save Results As Excel File", 4080, 8350, 3840);
+    PushButton11 = makeButton("PushButton11", "Copy Results To Clipboard", 120, 8860, 3840);
+    PushButton9 = makeButton("PushButton9", "Clear Results", 4080, 8860, 3840);
+    ProgressBar1 = place(new ProgressBar(this), "ProgressBar1", 120, 9380, 7800, 405);
     ProgressBar1->SetText(QStringLiteral("Progress Bar"));
     ProgressBar1->setFont(arialBold(11.25));
-    {
-        QPalette colours = ProgressBar1->palette();
-        colours.setColor(QPalette::Window, Qt::white);
-        colours.setColor(QPalette::Base, Qt::white);
-        const QColor text = Contrast::readableOn(Qt::white, buttonText());
-        colours.setColor(QPalette::Text, text);
-        colours.setColor(QPalette::WindowText, text);
-        ProgressBar1->setPalette(colours);
-    }
+    QPalette colours = ProgressBar1->palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, controlText);
+    colours.setColor(QPalette::WindowText, controlText);
+    ProgressBar1->setPalette(colours);
 
     // The buttons that stand under both result lists, told apart for a screen
     // reader by the list they work on.
@@ -143,25 +124,6 @@ void Form1::layOut()
         button->setAccessibleDescription(QStringLiteral("valid codes"));
     for (PushButton* button : {PushButton8, PushButton7, PushButton11, PushButton9})
         button->setAccessibleDescription(QStringLiteral("invalid codes"));
-
-    place(PushButton5, 120, 120, 7800, 405);
-    place(ListView1, 120, 630, 7800, 1635);
-    place(PushButton6, 120, 2355, 3840, 405);
-    place(PushButton3, 4080, 2355, 3840, 405);
-    place(PushButton1, 120, 2865, 3840, 405);
-    place(PushButton12, 4080, 2865, 3840, 405);
-    place(PushButton17, 120, 3375, 7800, 405);
-    place(ListView2, 120, 3870, 7800, 1635);
-    place(PushButton4, 120, 5595, 3840, 405);
-    place(PushButton13, 4080, 5595, 3840, 405);
-    place(PushButton10, 120, 6105, 3840, 405);
-    place(PushButton2, 4080, 6105, 3840, 405);
-    place(ListView3, 135, 6630, 7800, 1635);
-    place(PushButton8, 120, 8350, 3840, 405);
-    place(PushButton7, 4080, 8350, 3840, 405);
-    place(PushButton11, 120, 8860, 3840, 405);
-    place(PushButton9, 4080, 8860, 3840, 405);
-    place(ProgressBar1, 120, 9380, 7800, 405);
 
     // Keyboard order: the three lists, then the buttons; "Help" is the
     // fourteenth stop and "Load Sample/Example UPCs" the last button.
@@ -279,20 +241,12 @@ void Form1::loadMouseIcon(const QString& path)
 void Form1::SetMousePointer(PointerMode mode)
 {
     m_mousePointer = mode;
-    switch (mode) {
-    case PointerMode::Hourglass:
+    if (mode == PointerMode::Hourglass)
         setCursor(Qt::WaitCursor);
-        break;
-    case PointerMode::Custom:
-        if (m_mouseIcon)
-            setCursor(*m_mouseIcon);
-        else
-            setCursor(Qt::ArrowCursor);
-        break;
-    case PointerMode::Default:
+    else if (mode == PointerMode::Custom && m_mouseIcon)
+        setCursor(*m_mouseIcon);
+    else
         setCursor(Qt::ArrowCursor);
-        break;
-    }
 }
 
 void Form1::DoEvents()
@@ -308,115 +262,14 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
-void Form1::Form_MouseMove()
+// The pointer over the window or a control, unless an action shows it busy.
+void Form1::showPointer(PointerMode mode)
 {
     if (!isBusy())
-        SetMousePointer(PointerMode::Default);
-}
-
-void Form1::ListView_MouseMove()
-{
-    if (!isBusy())
-        SetMousePointer(PointerMode::Default);
-}
-
-void Form1::PushButton_MouseMove()
-{
-    if (!isBusy())
-        SetMousePointer(PointerMode::Custom);
-}
-
-double Form1::ProgressValue() const
-{
-    return ProgressBar1->Value();
-}
-
-void Form1::SetProgressValue(double value)
-{
-    ProgressBar1->SetValue(value);
-}
-
-const QString& Form1::ProgressText() const
-{
-    return ProgressBar1->Text();
-}
-
-void Form1::SetProgressText(const QString& text)
-{
-    ProgressBar1->SetText(text);
+        SetMousePointer(mode);
 }
 
 // The handlers: each hands its work to the feature that owns it.
-
-void Form1::PushButton6_Click()
-{
-    CodeListEditing::addTypedCodes(*this);
-}
-
-void Form1::PushButton3_Click()
-{
-    TextFileImport::loadCodesFromTextFiles(*this);
-}
-
-void Form1::PushButton1_Click()
-{
-    CodeListEditing::clearCodeList(*this);
-}
-
-void Form1::PushButton12_Click()
-{
-    CodeListEditing::addSampleCodes(*this);
-}
-
-void Form1::PushButton17_Click()
-{
-    ValidationRun::startValidating(*this);
-}
-
-void Form1::PushButton4_Click()
-{
-    TextExport::saveValidList(*this);
-}
-
-void Form1::PushButton13_Click()
-{
-    SpreadsheetExport::exportValidList(*this);
-}
-
-void Form1::PushButton10_Click()
-{
-    ClipboardCopy::copyValidList(*this);
-}
-
-void Form1::PushButton2_Click()
-{
-    ResultClearing::clearValidList(*this);
-}
-
-void Form1::PushButton8_Click()
-{
-    TextExport::saveInvalidList(*this);
-}
-
-void Form1::PushButton7_Click()
-{
-    SpreadsheetExport::exportInvalidList(*this);
-}
-
-void Form1::PushButton11_Click()
-{
-    ClipboardCopy::copyInvalidList(*this);
-}
-
-void Form1::PushButton9_Click()
-{
-    ResultClearing::clearInvalidList(*this);
-}
-
-void Form1::PushButton5_Click()
-{
-    Help::showHelp(*this);
-}
 
 void Form1::ListView1_DblClick()
 {
@@ -449,21 +302,6 @@ void Form1::ListView3_KeyDown(int keyCode, int shift)
 {
     CodeListEditing::listKeyDown(*this, ListView3->model(), ListView3->SelectedItem(), keyCode,
                                  shift);
-}
-
-void Form1::ListView1_ContextMenu(const QPoint& globalPos)
-{
-    showListMenu(ListView1, globalPos);
-}
-
-void Form1::ListView2_ContextMenu(const QPoint& globalPos)
-{
-    showListMenu(ListView2, globalPos);
-}
-
-void Form1::ListView3_ContextMenu(const QPoint& globalPos)
-{
-    showListMenu(ListView3, globalPos);
 }
 
 void Form1::ListView1_OLEDragDrop(const QStringList& files, const QString& text)

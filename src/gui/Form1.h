@@ -1,15 +1,23 @@
 #pragma once
 
+#include "features/ClipboardCopy.h"
+#include "features/CodeListEditing.h"
 #include "features/CodeListStore.h"
+#include "features/Help.h"
+#include "features/ResultClearing.h"
+#include "features/SpreadsheetExport.h"
+#include "features/TextExport.h"
+#include "features/TextFileImport.h"
+#include "features/ValidationRun.h"
 #include "features/host/Host.h"
 #include "features/host/Services.h"
+#include "gui/ProgressBar.h"
 
 #include <QCursor>
 #include <QWidget>
 #include <optional>
 
 class ListView;
-class ProgressBar;
 class PushButton;
 
 // The main window. Its handlers are named after their control and event; each
@@ -33,34 +41,34 @@ public:
     // Host
     PointerMode MousePointer() const override { return m_mousePointer; }
     void SetMousePointer(PointerMode mode) override;
-    double ProgressValue() const override;
-    void SetProgressValue(double value) override;
-    const QString& ProgressText() const override;
-    void SetProgressText(const QString& text) override;
+    double ProgressValue() const override { return ProgressBar1->Value(); }
+    void SetProgressValue(double value) override { ProgressBar1->SetValue(value); }
+    const QString& ProgressText() const override { return ProgressBar1->Text(); }
+    void SetProgressText(const QString& text) override { ProgressBar1->SetText(text); }
     void DoEvents() override;
 
     // The custom pointer image, when the hand cursor file was loaded.
     const std::optional<QCursor>& MouseIcon() const { return m_mouseIcon; }
 
     // Code list editing and import.
-    void PushButton6_Click();
-    void PushButton3_Click();
-    void PushButton1_Click();
-    void PushButton12_Click();
+    void PushButton6_Click() { CodeListEditing::addTypedCodes(*this); }
+    void PushButton3_Click() { TextFileImport::loadCodesFromTextFiles(*this); }
+    void PushButton1_Click() { CodeListEditing::clearCodeList(*this); }
+    void PushButton12_Click() { CodeListEditing::addSampleCodes(*this); }
     // Validation run.
-    void PushButton17_Click();
+    void PushButton17_Click() { ValidationRun::startValidating(*this); }
     // Valid list: text file, spreadsheet, clipboard, clear.
-    void PushButton4_Click();
-    void PushButton13_Click();
-    void PushButton10_Click();
-    void PushButton2_Click();
+    void PushButton4_Click() { TextExport::saveValidList(*this); }
+    void PushButton13_Click() { SpreadsheetExport::exportValidList(*this); }
+    void PushButton10_Click() { ClipboardCopy::copyValidList(*this); }
+    void PushButton2_Click() { ResultClearing::clearValidList(*this); }
     // Invalid list: text file, spreadsheet, clipboard, clear.
-    void PushButton8_Click();
-    void PushButton7_Click();
-    void PushButton11_Click();
-    void PushButton9_Click();
+    void PushButton8_Click() { TextExport::saveInvalidList(*this); }
+    void PushButton7_Click() { SpreadsheetExport::exportInvalidList(*this); }
+    void PushButton11_Click() { ClipboardCopy::copyInvalidList(*this); }
+    void PushButton9_Click() { ResultClearing::clearInvalidList(*this); }
     // Help.
-    void PushButton5_Click();
+    void PushButton5_Click() { Help::showHelp(*this); }
 
     // Removing one item by double-click or Delete.
     void ListView1_DblClick();
@@ -70,15 +78,15 @@ public:
     void ListView2_KeyDown(int keyCode, int shift);
     void ListView3_KeyDown(int keyCode, int shift);
     // The right-click menu of each list; files and text dropped on the code list.
-    void ListView1_ContextMenu(const QPoint& globalPos);
-    void ListView2_ContextMenu(const QPoint& globalPos);
-    void ListView3_ContextMenu(const QPoint& globalPos);
+    void ListView1_ContextMenu(const QPoint& globalPos) { showListMenu(ListView1, globalPos); }
+    void ListView2_ContextMenu(const QPoint& globalPos) { showListMenu(ListView2, globalPos); }
+    void ListView3_ContextMenu(const QPoint& globalPos) { showListMenu(ListView3, globalPos); }
     void ListView1_OLEDragDrop(const QStringList& files, const QString& text);
 
     // Pointer feedback.
-    void Form_MouseMove();
-    void ListView_MouseMove();
-    void PushButton_MouseMove();
+    void Form_MouseMove() { showPointer(PointerMode::Default); }
+    void ListView_MouseMove() { showPointer(PointerMode::Default); }
+    void PushButton_MouseMove() { showPointer(PointerMode::Custom); }
 
     ListView* ListView1;
     ListView* ListView2;
@@ -108,6 +116,7 @@ private:
     void connectHandlers();
     void loadMouseIcon(const QString& path);
     void showListMenu(ListView* list, const QPoint& globalPos);
+    void showPointer(PointerMode mode);
 
     PointerMode m_mousePointer = PointerMode::Default;
     std::optional<QCursor> m_mouseIcon;

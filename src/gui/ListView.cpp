@@ -10,158 +10,70 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QUrl>
+#include <span>
+#include <utility>
 
 namespace {
 
+// The window's key codes of the keys that have one, beside letters, digits and
+// function keys; the keypad's keys have codes of their own, so the keypad's
+// "." is no Delete key. A code is never 0.
+using KeyCodes = std::pair<int, int>[];
+constexpr KeyCodes AnyKey = {
+    {Qt::Key_Backspace, 8},    {Qt::Key_Tab, 9},       {Qt::Key_Backtab, 9},
+    {Qt::Key_Clear, 12},       {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},       {Qt::Key_Control, 17},  {Qt::Key_Alt, 18},
+    {Qt::Key_Pause, 19},       {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},
+    {Qt::Key_Space, 32},       {Qt::Key_PageUp, 33},   {Qt::Key_PageDown, 34},
+    {Qt::Key_End, 35},         {Qt::Key_Home, 36},     {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},          {Qt::Key_Right, 39},    {Qt::Key_Down, 40},
+    {Qt::Key_Print, 44},       {Qt::Key_Insert, 45},   {Qt::Key_Delete, ListView::DeleteKeyCode},
+    {Qt::Key_Meta, 91},        {Qt::Key_Menu, 93},     {Qt::Key_NumLock, 144},
+    {Qt::Key_ScrollLock, 145},
+};
+constexpr KeyCodes KeypadKey = {
+    {Qt::Key_Asterisk, 106}, {Qt::Key_Plus, 107},  {Qt::Key_Minus, 109},
+    {Qt::Key_Period, 110},   {Qt::Key_Comma, 110}, {Qt::Key_Slash, 111},
+};
+// The digit and punctuation keys of a US keyboard, shifted or not.
+constexpr KeyCodes MainKey = {
+    {Qt::Key_ParenRight, '0'},  {Qt::Key_Exclam, '1'},       {Qt::Key_At, '2'},
+    {Qt::Key_NumberSign, '3'},  {Qt::Key_Dollar, '4'},       {Qt::Key_Percent, '5'},
+    {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'},    {Qt::Key_Asterisk, '8'},
+    {Qt::Key_ParenLeft, '9'},   {Qt::Key_Semicolon, 186},    {Qt::Key_Colon, 186},
+    {Qt::Key_Equal, 187},       {Qt::Key_Plus, 187},         {Qt::Key_Comma, 188},
+    {Qt::Key_Less, 188},        {Qt::Key_Minus, 189},        {Qt::Key_Underscore, 189},
+    {Qt::Key_Period, 190},      {Qt::Key_Greater, 190},      {Qt::Key_Slash, 191},
+    {Qt::Key_Question, 191},    {Qt::Key_QuoteLeft, 192},    {Qt::Key_AsciiTilde, 192},
+    {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219},    {Qt::Key_Backslash, 220},
+    {Qt::Key_Bar, 220},         {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
+    {Qt::Key_Apostrophe, 222},  {Qt::Key_QuoteDbl, 222},
+};
+
+int codeIn(std::span<const std::pair<int, int>> table, int key)
+{
+    for (const auto& [tableKey, code] : table)
+        if (tableKey == key)
+            return code;
+    return 0;
+}
+
 // The window's key code of a key: the code of the key itself, whatever
 // character it types. Letters and the digits of the main keyboard keep the
-// code of their capital letter or digit; the keypad's keys have codes of
-// their own, so the keypad's "." is no Delete key. Keys without a code give 0.
+// code of their capital letter or digit. Keys without a code give 0.
 int keyCode(const QKeyEvent* event)
 {
     const int key = event->key();
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9)
         return 96 + (key - Qt::Key_0);
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return key; // '0' ... '9'
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return key; // 'A' ... 'Z'
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return key;
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return 112 + (key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Clear:
-        return 12;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_CapsLock:
-        return 20;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Print:
-        return 44;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return ListView::DeleteKeyCode;
-    case Qt::Key_Meta:
-        return 91;
-    case Qt::Key_Menu:
-        return 93;
-    case Qt::Key_NumLock:
-        return 144;
-    case Qt::Key_ScrollLock:
-        return 145;
-    default:
-        break;
-    }
-    if (keypad) {
-        switch (key) {
-        case Qt::Key_Asterisk:
-            return 106;
-        case Qt::Key_Plus:
-            return 107;
-        case Qt::Key_Minus:
-            return 109;
-        case Qt::Key_Period:
-        case Qt::Key_Comma:
-            return 110;
-        case Qt::Key_Slash:
-            return 111;
-        default:
-            return 0;
-        }
-    }
-    // The digit and punctuation keys of a US keyboard, shifted or not.
-    switch (key) {
-    case Qt::Key_ParenRight:
-        return '0';
-    case Qt::Key_Exclam:
-        return '1';
-    case Qt::Key_At:
-        return '2';
-    case Qt::Key_NumberSign:
-        return '3';
-    case Qt::Key_Dollar:
-        return '4';
-    case Qt::Key_Percent:
-        return '5';
-    case Qt::Key_AsciiCircum:
-        return '6';
-    case Qt::Key_Ampersand:
-        return '7';
-    case Qt::Key_Asterisk:
-        return '8';
-    case Qt::Key_ParenLeft:
-        return '9';
-    case Qt::Key_Semicolon:
-    case Qt::Key_Colon:
-        return 186;
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        return 187;
-    case Qt::Key_Comma:
-    case Qt::Key_Less:
-        return 188;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
-        return 189;
-    case Qt::Key_Period:
-    case Qt::Key_Greater:
-        return 190;
-    case Qt::Key_Slash:
-    case Qt::Key_Question:
-        return 191;
-    case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde:
-        return 192;
-    case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft:
-        return 219;
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar:
-        return 220;
-    case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight:
-        return 221;
-    case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl:
-        return 222;
-    default:
-        return 0;
-    }
+    if (const int code = codeIn(AnyKey, key))
+        return code;
+    return keypad ? codeIn(KeypadKey, key) : codeIn(MainKey, key);
 }
 
 // The local files among the addresses of dropped data.
@@ -173,11 +85,6 @@ QStringList localFiles(const QMimeData* data)
             if (url.isLocalFile())
                 files.append(url.toLocalFile());
     return files;
-}
-
-bool takesDrop(const QMimeData* data)
-{
-    return data && (!localFiles(data).isEmpty() || data->hasText());
 }
 
 } // namespace
@@ -244,13 +151,9 @@ void ListView::SelectItem(qsizetype i)
 
 void ListView::keyPressEvent(QKeyEvent* event)
 {
-    int shift = 0;
-    if (event->modifiers() & Qt::ShiftModifier)
-        shift |= 1;
-    if (event->modifiers() & Qt::ControlModifier)
-        shift |= 2;
-    if (event->modifiers() & Qt::AltModifier)
-        shift |= 4;
+    const Qt::KeyboardModifiers held = event->modifiers();
+    const int shift = (held & Qt::ShiftModifier ? 1 : 0) | (held & Qt::ControlModifier ? 2 : 0) |
+                      (held & Qt::AltModifier ? 4 : 0);
     // Tab and Shift+Tab never get here: they move the focus. Ctrl+Tab and
     // Ctrl+Shift+Tab leave the list the same way, as in a dialog.
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
@@ -297,35 +200,25 @@ void ListView::SetAcceptsDrops(bool accepts)
     viewport()->setAcceptDrops(accepts);
 }
 
-void ListView::dragEnterEvent(QDragEnterEvent* event)
+// A drop is taken as a copy, whatever the source offers: a dropped file is
+// never moved.
+bool ListView::takeDrop(QDropEvent* event) const
 {
-    if (m_acceptsDrops && takesDrop(event->mimeData())) {
-        // A copy, whatever the source offers: a dropped file is never moved.
+    const QMimeData* data = event->mimeData();
+    const bool takes = m_acceptsDrops && data && (!localFiles(data).isEmpty() || data->hasText());
+    if (takes) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
         event->ignore();
     }
-}
-
-void ListView::dragMoveEvent(QDragMoveEvent* event)
-{
-    if (m_acceptsDrops && takesDrop(event->mimeData())) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    return takes;
 }
 
 void ListView::dropEvent(QDropEvent* event)
 {
-    if (!m_acceptsDrops || !takesDrop(event->mimeData())) {
-        event->ignore();
+    if (!takeDrop(event))
         return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
     const QStringList files = localFiles(event->mimeData());
     emit Dropped(files, files.isEmpty() ? event->mimeData()->text() : QString());
 }

@@ -2,6 +2,7 @@
 
 #include "core/list/ListModel.h"
 
+#include <QDragEnterEvent>
 #include <QTableView>
 
 // A list of the window: a report-style list view with check boxes, one
@@ -68,14 +69,15 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override { dragMoveEvent(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { takeDrop(event); }
     void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPoint keyboardMenuPosition() const;
+    bool takeDrop(QDropEvent* event) const;
 
     ListModel m_model;
     bool m_acceptsDrops = false;

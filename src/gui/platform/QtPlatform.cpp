@@ -184,8 +184,7 @@ QString QtFileDialogs::showOpen(const FileDialogRequest& request)
         return openAnswer((request.flags & FileDialogFlags::AllowMultiSelect)
                               ? dialog.chosen
                               : dialog.chosen.first(1));
-    const QStringList files = dialog.selectedFiles();
-    return openAnswer(files);
+    return openAnswer(dialog.selectedFiles());
 }
 
 QString QtFileDialogs::showSave(const FileDialogRequest& request)
