@@ -1,44 +1,12 @@
 #include "core/upc/CodeReason.h"
 
-#include <algorithm>
+#include <QStringBuilder>
 #include <array>
-#include <cstdio>
-#include <cstring>
 #include <optional>
-#include <string_view>
 
 namespace CodeReason {
 
 namespace {
-
-bool isDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-bool isSeparator(char16_t c)
-{
-    return c == u'-' || c == u' ';
-}
-
-void append(DigitsReason& r, const char* text, std::size_t size)
-{
-    const std::size_t n = std::min(size, sizeof r.reason - r.reasonSize);
-    std::memcpy(r.reason + r.reasonSize, text, n);
-    r.reasonSize += n;
-}
-
-void append(DigitsReason& r, const char* text)
-{
-    append(r, text, std::strlen(text));
-}
-
-void append(DigitsReason& r, std::size_t number)
-{
-    char text[24];
-    const int n = std::snprintf(text, sizeof text, "%zu", number);
-    append(r, text, std::size_t(n));
-}
 
 // The character at `at` as the reason names it: in quotes when it can be
 // seen, with its code point when it cannot (or could be mistaken for another).
@@ -67,59 +35,78 @@ qsizetype positionOf(QStringView code, qsizetype at)
     return position;
 }
 
+// The digits of a code; `at` is set to the index of its first character
+// other than a digit, hyphen or blank (-1: none).
+std::string digitsOf(QStringView code, qsizetype& at)
+{
+    std::string digits;
+    for (at = 0; at < code.size(); ++at) {
+        const char16_t c = code[at].unicode();
+        if (c >= u'0' && c <= u'9')
+            digits += char(c);
+        else if (c != u'-' && c != u' ')
+            return digits;
+    }
+    at = -1;
+    return digits;
+}
+
+// The first eleven digits with the check digit that completes them.
+QString completed(const std::string& digits)
+{
+    return QLatin1StringView(digits.data(), 11) %
+           QLatin1Char(char('0' + modUPCCode::CheckDigitFor(digits.data())));
+}
+
 // For digits valid as another GTIN: which, and the UPC-A it is a form of (as
 // the corrected code) or that it has none. UPC-E comes before EAN-8.
-void appendGtinForms(DigitsReason& r, std::string_view digits)
+void appendGtinForms(Explanation& e, const std::string& digits)
 {
-    r.gtin = Gtin::ValidKinds(digits);
-    const char* separator = "; ";
+    e.gtin = Gtin::ValidKinds(digits);
+    QLatin1StringView separator("; ");
     for (const Gtin::GtinKind kind : {Gtin::GtinKind::UpcE, Gtin::GtinKind::Ean8,
                                       Gtin::GtinKind::Ean13, Gtin::GtinKind::Gtin14}) {
-        if (!r.gtin.testFlag(kind))
+        if (!e.gtin.testFlag(kind))
             continue;
-        append(r, separator);
-        separator = ", also ";
+        const QLatin1StringView name(Gtin::KindName(kind));
+        e.reason += separator;
+        separator = QLatin1StringView(", also ");
         if (const std::optional<std::array<char, 12>> upcA = Gtin::UpcAOf(digits, kind)) {
-            std::memcpy(r.corrected, upcA->data(), upcA->size());
-            r.hasCorrected = true;
-            append(r, Gtin::KindName(kind));
-            append(r, " form of UPC-A ");
-            append(r, r.corrected, 12);
+            e.corrected = QLatin1StringView(upcA->data(), 12);
+            e.reason += name % QLatin1StringView(" form of UPC-A ") % e.corrected;
         } else {
-            append(r, "a valid ");
-            append(r, Gtin::KindName(kind));
-            append(r, ", which has no UPC-A form");
+            e.reason += QLatin1StringView("a valid ") % name %
+                        QLatin1StringView(", which has no UPC-A form");
         }
     }
 }
 
-// The kind a string of digits of its length is read as.
-Gtin::GtinKind kindOfLength(std::size_t length)
+// The reason of digits that are not a valid UPC-A.
+void explainDigits(Explanation& e, const std::string& digits, bool empty)
 {
-    switch (length) {
-    case 8:
-        return Gtin::GtinKind::Ean8;
-    case 12:
-        return Gtin::GtinKind::UpcA;
-    case 13:
-        return Gtin::GtinKind::Ean13;
-    default:
-        return Gtin::GtinKind::Gtin14;
+    const std::size_t count = digits.size();
+    if (count == 0) {
+        e.fault = Fault::Empty;
+        e.reason =
+            empty ? QStringLiteral("Empty") : QStringLiteral("No digits, only hyphens and blanks");
+    } else if (count == 12) {
+        e.fault = Fault::CheckDigit;
+        e.corrected = completed(digits);
+        e.reason = QLatin1StringView("Check digit ") % QLatin1Char(digits[11]) %
+                   QLatin1StringView(" is wrong, expected ") % e.corrected.back() %
+                   QLatin1StringView(": ") % e.corrected;
+    } else {
+        e.fault = Fault::Length;
+        e.reason = QString::number(count) %
+                   QLatin1StringView(count == 1 ? " digit, UPC-A has 12" : " digits, UPC-A has 12");
+        if (count == 11) {
+            e.corrected = completed(digits);
+            e.reason += QLatin1StringView("; check digit ") % e.corrected.back() %
+                        QLatin1StringView(" completes it: ") % e.corrected;
+        } else {
+            appendGtinForms(e, digits);
+        }
     }
-}
-
-// The digits of a code of digits, hyphens and blanks alone; none otherwise.
-std::optional<std::string> gtinDigits(QStringView code)
-{
-    std::string digits;
-    for (const QChar c : code) {
-        if (isSeparator(c.unicode()))
-            continue;
-        if (!isDigit(c.unicode()))
-            return std::nullopt;
-        digits += char(c.unicode());
-    }
-    return digits;
 }
 
 void explainGtinDigits(GtinExplanation& v)
@@ -137,7 +124,7 @@ void explainGtinDigits(GtinExplanation& v)
         v.gtin14 = Gtin::FormOf(v.digits, v.kinds, Gtin::Form::Gtin14);
         return;
     }
-    const Gtin::GtinKind kind = kindOfLength(n);
+    const Gtin::GtinKind kind = Gtin::KindOfLength(n);
     const int expected = modUPCCode::CheckDigitFor(v.digits.data(), int(n));
     v.fault = Fault::CheckDigit;
     v.kinds = kind;
@@ -152,119 +139,46 @@ void explainGtinDigits(GtinExplanation& v)
 
 } // namespace
 
-GtinExplanation ExplainGtin(QStringView code)
-{
-    GtinExplanation v;
-    std::optional<std::string> digits = gtinDigits(code);
-    // A character, or nothing at all: as the UPC-A check says.
-    if (!digits || digits->empty()) {
-        const Explanation why = Explain(code);
-        v.fault = why.fault == Fault::None ? Fault::Character : why.fault;
-        v.reason = why.reason;
-        return v;
-    }
-    v.digits = std::move(*digits);
-    explainGtinDigits(v);
-    return v;
-}
-
-int CompletingDigit(const char* digits)
-{
-    return modUPCCode::CheckDigitFor(digits);
-}
-
-DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty)
-{
-    DigitsReason r;
-    if (count == 0) {
-        r.fault = Fault::Empty;
-        append(r, empty ? "Empty" : "No digits, only hyphens and blanks");
-        return r;
-    }
-    if (count != 12) {
-        r.fault = Fault::Length;
-        append(r, count);
-        append(r, count == 1 ? " digit, UPC-A has 12" : " digits, UPC-A has 12");
-        if (count == 11) {
-            std::memcpy(r.corrected, digits, 11);
-            r.corrected[11] = char('0' + CompletingDigit(digits));
-            r.hasCorrected = true;
-            append(r, "; check digit ");
-            append(r, r.corrected + 11, 1);
-            append(r, " completes it: ");
-            append(r, r.corrected, 12);
-        } else if (count == 8 || count == 13 || count == 14) {
-            appendGtinForms(r, std::string_view(digits, count));
-        }
-        return r;
-    }
-    if (modUPCCode::WeightedSum(digits, 12) % 10 != 0) {
-        r.fault = Fault::CheckDigit;
-        std::memcpy(r.corrected, digits, 11);
-        r.corrected[11] = char('0' + CompletingDigit(digits));
-        r.hasCorrected = true;
-        append(r, "Check digit ");
-        append(r, digits + 11, 1);
-        append(r, " is wrong, expected ");
-        append(r, r.corrected + 11, 1);
-        append(r, ": ");
-        append(r, r.corrected, 12);
-    }
-    return r;
-}
-
-DigitsReason ReasonOfDigitCode(const char* code, std::size_t size)
-{
-    char digits[KeptDigits];
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (code[i] == '-' || code[i] == ' ')
-            continue;
-        if (count < KeptDigits)
-            digits[count] = code[i];
-        ++count;
-    }
-    return ReasonOfDigits(digits, count, size == 0);
-}
-
 Explanation Explain(QStringView code)
 {
     const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code);
     Explanation e;
     if (verdict == modUPCCode::Verdict::Valid)
         return e;
-
-    char digits[KeptDigits];
-    std::size_t count = 0;
-    for (qsizetype i = 0; i < code.size(); ++i) {
-        const char16_t c = code[i].unicode();
-        if (isSeparator(c))
-            continue;
-        if (!isDigit(c)) {
-            const QString what = characterName(code, i) + QStringLiteral(" at position ") +
-                                 QString::number(positionOf(code, i));
-            if (verdict == modUPCCode::Verdict::TypeMismatch) {
-                e.fault = Fault::TypeMismatch;
-                e.reason = QStringLiteral("Reads as a number, but ") + what +
-                           QStringLiteral(" is not a digit (Type mismatch)");
-            } else {
-                e.fault = Fault::Character;
-                e.reason = what + QStringLiteral(" is not a digit, hyphen or blank");
-            }
-            return e;
-        }
-        if (count < KeptDigits)
-            digits[count] = char(c);
-        ++count;
+    qsizetype at = -1;
+    const std::string digits = digitsOf(code, at);
+    if (at < 0) {
+        explainDigits(e, digits, code.isEmpty());
+        return e;
     }
-    // Digits, hyphens and blanks only, and not valid by the same sum.
-    const DigitsReason r = ReasonOfDigits(digits, count, code.isEmpty());
-    e.fault = r.fault;
-    e.reason = QString::fromLatin1(r.reason, qsizetype(r.reasonSize));
-    if (r.hasCorrected)
-        e.corrected = QString::fromLatin1(r.corrected, 12);
-    e.gtin = r.gtin;
+    const QString what = characterName(code, at) + QStringLiteral(" at position ") +
+                         QString::number(positionOf(code, at));
+    if (verdict == modUPCCode::Verdict::TypeMismatch) {
+        e.fault = Fault::TypeMismatch;
+        e.reason = QStringLiteral("Reads as a number, but ") + what +
+                   QStringLiteral(" is not a digit (Type mismatch)");
+    } else {
+        e.fault = Fault::Character;
+        e.reason = what + QStringLiteral(" is not a digit, hyphen or blank");
+    }
     return e;
+}
+
+GtinExplanation ExplainGtin(QStringView code)
+{
+    GtinExplanation v;
+    qsizetype at = -1;
+    v.digits = digitsOf(code, at);
+    // A character, or nothing at all: as the UPC-A check says.
+    if (at >= 0 || v.digits.empty()) {
+        const Explanation why = Explain(code);
+        v.fault = why.fault;
+        v.reason = why.reason;
+        v.digits.clear();
+        return v;
+    }
+    explainGtinDigits(v);
+    return v;
 }
 
 const char* FaultName(Fault fault)

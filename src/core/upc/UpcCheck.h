@@ -3,7 +3,6 @@
 #include <QLatin1StringView>
 #include <QLocale>
 #include <QStringView>
-#include <optional>
 
 // The UPC-A check of one code.
 namespace modUPCCode {
@@ -39,8 +38,6 @@ struct DigitSum
 template <typename Char> constexpr int WeightedSum(const Char* digits, int count, int length = 12)
 {
     DigitSum s{length};
-    // Unrolled, since checking a code is mostly this loop.
-#pragma GCC unroll 14
     for (int p = 0; p < count; ++p)
         s.add(int(digits[p]) - '0');
     return s.sum;
@@ -66,15 +63,7 @@ Verdict CheckUPCCode(QLatin1StringView code);
 Verdict CheckUPCCode(QStringView code, const QLocale& locale);
 Verdict CheckUPCCode(QLatin1StringView code, const QLocale& locale);
 
-// Whether the weighted sum of the first twelve characters is a multiple of ten;
-// no answer when there are fewer or one of them is no digit '0' to '9'.
-std::optional<bool> IsCheckDigitCorrect(QStringView code);
-std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code);
-
-// Whether the text reads as a number in the locale; without one, in the
-// user's locale (QLocale()), which is looked up only when the characters of
-// the text leave it open.
+// Whether the text reads as a number in the locale.
 bool IsNumeric(QStringView text, const QLocale& locale);
-bool IsNumeric(QStringView text);
 
 } // namespace modUPCCode
