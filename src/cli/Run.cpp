@@ -121,8 +121,9 @@ void Run::releaseHeld()
         file(QLatin1StringView(""));
 }
 
-// Where no reason is shown the check alone files a code; any other goes to
-// the full rules.
+// Where no reason is shown the check alone files a code. A code of ASCII
+// digits, hyphens and blanks held as bytes gets its reason without a text of
+// its own; any other goes to the full rules.
 void Run::file(const HeldText& code)
 {
     const bool first = m_codes++ == 0;
@@ -132,6 +133,14 @@ void Run::file(const HeldText& code)
         });
         m_validCount += valid;
         (valid ? m_valid : m_invalid).add(code);
+        return;
+    }
+    if (!m_options.gtin && code.isLatin1() && CodeReason::ReasonOfDigitCode(code.latin1(), m_why)) {
+        Report::Finding finding;
+        finding.fault = m_why.fault;
+        finding.reason = QLatin1StringView(m_why.reason);
+        finding.corrected = QLatin1StringView(m_why.corrected);
+        record(first, code, finding, code);
         return;
     }
     if (code.isLatin1()) {

@@ -5,6 +5,7 @@
 #include "cli/OutputWriter.h"
 #include "cli/Report.h"
 #include "core/list/HeldText.h"
+#include "core/upc/CodeReason.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -50,7 +51,8 @@ private:
     quint64 m_codes = 0, m_validCount = 0;
     quint64 m_held = 0; // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
-    QString m_text; // a code of bytes that the full rules decide
+    QString m_text;                 // a code of bytes that the full rules decide
+    CodeReason::DigitsReason m_why; // the reason of a code of digits, its memory kept
 };
 
 } // namespace Checker

@@ -1,6 +1,5 @@
 #include "core/upc/CodeReason.h"
 
-#include <QStringBuilder>
 #include <array>
 #include <optional>
 
@@ -35,77 +34,75 @@ qsizetype positionOf(QStringView code, qsizetype at)
     return position;
 }
 
-// The digits of a code; `at` is set to the index of its first character
-// other than a digit, hyphen or blank (-1: none).
-std::string digitsOf(QStringView code, qsizetype& at)
+// The digits of a code, into `digits`; answers the index of its first
+// character other than a digit, hyphen or blank (-1: none).
+template <typename View> qsizetype digitsOf(View code, std::string& digits)
 {
-    std::string digits;
-    for (at = 0; at < code.size(); ++at) {
-        const char16_t c = code[at].unicode();
+    digits.clear();
+    for (qsizetype at = 0; at < code.size(); ++at) {
+        const char16_t c = QChar(code[at]).unicode();
         if (c >= u'0' && c <= u'9')
             digits += char(c);
         else if (c != u'-' && c != u' ')
-            return digits;
+            return at;
     }
-    at = -1;
-    return digits;
-}
-
-// The first eleven digits with the check digit that completes them.
-QString completed(const std::string& digits)
-{
-    return QLatin1StringView(digits.data(), 11) %
-           QLatin1Char(char('0' + modUPCCode::CheckDigitFor(digits.data())));
+    return -1;
 }
 
 // For digits valid as another GTIN: which, and the UPC-A it is a form of (as
 // the corrected code) or that it has none. UPC-E comes before EAN-8.
-void appendGtinForms(Explanation& e, const std::string& digits)
+void appendGtinForms(DigitsReason& r)
 {
-    e.gtin = Gtin::ValidKinds(digits);
-    QLatin1StringView separator("; ");
+    r.gtin = Gtin::ValidKinds(r.digits);
+    const char* separator = "; ";
     for (const Gtin::GtinKind kind : {Gtin::GtinKind::UpcE, Gtin::GtinKind::Ean8,
                                       Gtin::GtinKind::Ean13, Gtin::GtinKind::Gtin14}) {
-        if (!e.gtin.testFlag(kind))
+        if (!r.gtin.testFlag(kind))
             continue;
-        const QLatin1StringView name(Gtin::KindName(kind));
-        e.reason += separator;
-        separator = QLatin1StringView(", also ");
-        if (const std::optional<std::array<char, 12>> upcA = Gtin::UpcAOf(digits, kind)) {
-            e.corrected = QLatin1StringView(upcA->data(), 12);
-            e.reason += name % QLatin1StringView(" form of UPC-A ") % e.corrected;
+        r.reason.append(separator);
+        separator = ", also ";
+        if (const std::optional<std::array<char, 12>> upcA = Gtin::UpcAOf(r.digits, kind)) {
+            r.corrected.assign(upcA->data(), 12);
+            r.reason.append(Gtin::KindName(kind)).append(" form of UPC-A ").append(r.corrected);
         } else {
-            e.reason += QLatin1StringView("a valid ") % name %
-                        QLatin1StringView(", which has no UPC-A form");
+            r.reason.append("a valid ").append(Gtin::KindName(kind));
+            r.reason.append(", which has no UPC-A form");
         }
     }
 }
 
-// The reason of digits that are not a valid UPC-A.
-void explainDigits(Explanation& e, const std::string& digits, bool empty)
+// The reason of the digits in `r` of a code (`empty`: of no characters).
+void explainDigits(DigitsReason& r, bool empty)
 {
-    const std::size_t count = digits.size();
+    const std::size_t count = r.digits.size();
+    r.fault = Fault::None;
+    r.reason.clear();
+    r.corrected.clear();
+    r.gtin = {};
+    if (count == 11 || count == 12) {
+        r.corrected.assign(r.digits, 0, 11);
+        r.corrected += char('0' + modUPCCode::CheckDigitFor(r.digits.data()));
+    }
     if (count == 0) {
-        e.fault = Fault::Empty;
-        e.reason =
-            empty ? QStringLiteral("Empty") : QStringLiteral("No digits, only hyphens and blanks");
+        r.fault = Fault::Empty;
+        r.reason = empty ? "Empty" : "No digits, only hyphens and blanks";
+    } else if (count == 12 && r.corrected != r.digits) {
+        r.fault = Fault::CheckDigit;
+        r.reason.append("Check digit ").append(1, r.digits[11]).append(" is wrong, expected ");
+        r.reason.append(1, r.corrected[11]).append(": ").append(r.corrected);
     } else if (count == 12) {
-        e.fault = Fault::CheckDigit;
-        e.corrected = completed(digits);
-        e.reason = QLatin1StringView("Check digit ") % QLatin1Char(digits[11]) %
-                   QLatin1StringView(" is wrong, expected ") % e.corrected.back() %
-                   QLatin1StringView(": ") % e.corrected;
+        r.corrected.clear();
     } else {
-        e.fault = Fault::Length;
-        e.reason = QString::number(count) %
-                   QLatin1StringView(count == 1 ? " digit, UPC-A has 12" : " digits, UPC-A has 12");
-        if (count == 11) {
-            e.corrected = completed(digits);
-            e.reason += QLatin1StringView("; check digit ") % e.corrected.back() %
-                        QLatin1StringView(" completes it: ") % e.corrected;
-        } else {
-            appendGtinForms(e, digits);
-        }
+        r.fault = Fault::Length;
+        r.reason.append(std::to_string(count)).append(count == 1 ? " digit" : " digits");
+        r.reason.append(", UPC-A has 12");
+        if (count == 11)
+            r.reason.append("; check digit ")
+                .append(1, r.corrected[11])
+                .append(" completes it: ")
+                .append(r.corrected);
+        else
+            appendGtinForms(r);
     }
 }
 
@@ -145,10 +142,14 @@ Explanation Explain(QStringView code)
     Explanation e;
     if (verdict == modUPCCode::Verdict::Valid)
         return e;
-    qsizetype at = -1;
-    const std::string digits = digitsOf(code, at);
+    DigitsReason r;
+    const qsizetype at = digitsOf(code, r.digits);
     if (at < 0) {
-        explainDigits(e, digits, code.isEmpty());
+        explainDigits(r, code.isEmpty());
+        e.fault = r.fault;
+        e.reason = QLatin1StringView(r.reason);
+        e.corrected = QLatin1StringView(r.corrected);
+        e.gtin = r.gtin;
         return e;
     }
     const QString what = characterName(code, at) + QStringLiteral(" at position ") +
@@ -164,13 +165,19 @@ Explanation Explain(QStringView code)
     return e;
 }
 
+bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r)
+{
+    if (digitsOf(code, r.digits) >= 0)
+        return false;
+    explainDigits(r, code.isEmpty());
+    return true;
+}
+
 GtinExplanation ExplainGtin(QStringView code)
 {
     GtinExplanation v;
-    qsizetype at = -1;
-    v.digits = digitsOf(code, at);
     // A character, or nothing at all: as the UPC-A check says.
-    if (at >= 0 || v.digits.empty()) {
+    if (digitsOf(code, v.digits) >= 0 || v.digits.empty()) {
         const Explanation why = Explain(code);
         v.fault = why.fault;
         v.reason = why.reason;

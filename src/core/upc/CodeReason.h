@@ -42,6 +42,20 @@ struct Explanation
 // `corrected` holds the UPC-A they are a form of, if any.
 Explanation Explain(QStringView code);
 
+// The same for a code of bytes, when it holds nothing but digits, hyphens and
+// blanks (else false, and Explain tells): written into `r`, whose memory
+// serves the next code, as its text need not be built. The fault is None
+// exactly for a valid code.
+struct DigitsReason
+{
+    Fault fault = Fault::None;
+    std::string reason;    // as Explanation's
+    std::string corrected; // as Explanation's
+    Gtin::GtinKinds gtin;  // as Explanation's
+    std::string digits;    // the code without hyphens and blanks
+};
+bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r);
+
 // The verdict of a code checked as any member of the GTIN family (GTIN-8,
 // UPC-E, UPC-A, EAN-13, GTIN-14) after the removal of hyphens and blanks.
 struct GtinExplanation
