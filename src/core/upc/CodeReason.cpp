@@ -190,21 +190,9 @@ GtinExplanation ExplainGtin(QStringView code)
 
 const char* FaultName(Fault fault)
 {
-    switch (fault) {
-    case Fault::None:
-        return "none";
-    case Fault::Empty:
-        return "empty";
-    case Fault::Character:
-        return "character";
-    case Fault::Length:
-        return "length";
-    case Fault::CheckDigit:
-        return "check-digit";
-    case Fault::TypeMismatch:
-        return "type-mismatch";
-    }
-    return "none";
+    static constexpr const char* Names[] = {"none",   "empty",       "character",
+                                            "length", "check-digit", "type-mismatch"};
+    return Names[int(fault)];
 }
 
 } // namespace CodeReason

@@ -27,8 +27,9 @@ protected:
 };
 
 // Every case also carries the check's own verdict: valid exactly when the
-// check says Valid, a type mismatch exactly when it says TypeMismatch, and
-// the check of ASCII bytes agrees.
+// check says Valid, a type mismatch exactly when it says TypeMismatch. The
+// check of ASCII bytes agrees, and so does the reason of ASCII digits,
+// hyphens and blanks as bytes (whose buffers serve the next code).
 TEST_P(CodeReasonTest, ReasonAndVerdict)
 {
     const Case& c = GetParam();
@@ -51,6 +52,14 @@ TEST_P(CodeReasonTest, ReasonAndVerdict)
     if (ascii) {
         const QByteArray bytes = code.toLatin1();
         EXPECT_EQ(modUPCCode::CheckUPCCode(QLatin1StringView(bytes)), verdict);
+        static CodeReason::DigitsReason r;
+        if (CodeReason::ReasonOfDigitCode(QLatin1StringView(bytes), r)) {
+            EXPECT_EQ(int(r.fault), int(e.fault));
+            EXPECT_EQ(QLatin1StringView(r.reason), e.reason);
+            EXPECT_EQ(QLatin1StringView(r.corrected), e.corrected);
+        } else {
+            EXPECT_TRUE(e.fault == Fault::Character || e.fault == Fault::TypeMismatch);
+        }
     }
 }
 
