@@ -202,16 +202,12 @@ template <typename Char> Verdict check(const Char* code, qsizetype size, const Q
     char16_t normalised[Length];
     qsizetype n = 0;
     bool digits = true;
-    DigitSum sum;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = utf16(code[i]);
-        const unsigned digit = unsigned(c) - u'0';
-        if (digit > 9) {
+        if (c < u'0' || c > u'9') {
             if (c == u'-' || c == u' ')
                 continue;
             digits = false;
-        } else {
-            sum.add(int(digit));
         }
         if (n == Length)
             return Verdict::NotValid;
@@ -220,7 +216,7 @@ template <typename Char> Verdict check(const Char* code, qsizetype size, const Q
     if (n != Length)
         return Verdict::NotValid;
     if (digits)
-        return sum.sum % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
+        return WeightedSum(normalised, Length) % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
     // Twelve characters that are no digit string: a number among them gets as
     // far as the check digit, whose conversion of its first non-digit fails.
     return isNumeric(QStringView(normalised, Length), locale) ? Verdict::TypeMismatch
