@@ -1,7 +1,5 @@
 #include "cli/Report.h"
 
-#include "core/base/AsciiText.h"
-
 #include <QByteArray>
 #include <QString>
 #include <cstdio>
@@ -19,53 +17,24 @@ void putEscape(OutputWriter& w, char16_t c)
     w.put(QByteArrayView(escape, n));
 }
 
-// A JSON string of ASCII bytes.
-void putJsonAscii(OutputWriter& w, QLatin1StringView text)
-{
-    const char* const bytes = text.data();
-    const qsizetype size = text.size();
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
-        w.put(QByteArrayView(bytes + from, i - from));
-        putEscape(w, c);
-        from = i + 1;
-    }
-    w.put(QByteArrayView(bytes + from, size - from));
-}
-
-bool plainJson(QStringView text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c == u'"' || c == u'\\' || c.isSurrogate())
-            return false;
-    }
-    return true;
-}
-
 // Whether the character at `i` is a surrogate without its pair.
-bool loneSurrogate(QStringView text, qsizetype i)
+template <typename View> bool loneSurrogate(View text, qsizetype i)
 {
-    const char16_t c = text[i].unicode();
+    const char16_t c = QChar(text[i]).unicode();
     if (QChar::isHighSurrogate(c))
-        return !(i + 1 < text.size() && text[i + 1].isLowSurrogate());
+        return !(i + 1 < text.size() && QChar(text[i + 1]).isLowSurrogate());
     if (QChar::isLowSurrogate(c))
-        return !(i > 0 && text[i - 1].isHighSurrogate());
+        return !(i > 0 && QChar(text[i - 1]).isHighSurrogate());
     return false;
 }
 
-// A JSON string of any text.
-void putJsonText(OutputWriter& w, QStringView text)
+// A JSON string of the text, as it is held.
+template <typename View> void putJsonText(OutputWriter& w, View text)
 {
-    if (plainJson(text)) {
-        w.text(text);
-        return;
-    }
+    w.put('"');
     qsizetype from = 0; // the start of the characters not written yet
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = QChar(text[i]).unicode();
         if (c != u'"' && c != u'\\' && c >= 0x20 && !loneSurrogate(text, i))
             continue;
         w.text(text.sliced(from, i - from));
@@ -73,18 +42,12 @@ void putJsonText(OutputWriter& w, QStringView text)
         from = i + 1;
     }
     w.text(text.sliced(from));
+    w.put('"');
 }
 
 void putJsonString(OutputWriter& w, HeldText text)
 {
-    w.put('"');
-    if (!text.isLatin1())
-        putJsonText(w, text.utf16());
-    else if (isAscii(text.latin1().data(), text.size()))
-        putJsonAscii(w, text.latin1());
-    else
-        putJsonText(w, QString(text.latin1()));
-    w.put('"');
+    text.visit([&w](auto view) { putJsonText(w, view); });
 }
 
 } // namespace

@@ -43,15 +43,6 @@ std::optional<Identity> identityOf(int fd, const QString& path)
     return Identity{info.st_dev, info.st_ino};
 }
 
-// Whether a code holds nothing but digits, hyphens and blanks.
-template <typename View> bool isDigitCode(View code)
-{
-    return std::all_of(code.begin(), code.end(), [](auto c) {
-        const char16_t u = QChar(c).unicode();
-        return (u >= u'0' && u <= u'9') || u == u'-' || u == u' ';
-    });
-}
-
 } // namespace
 
 Run::Run(const CommandLine& options, int in, int out, int err)
@@ -131,8 +122,8 @@ void Run::releaseHeld()
 }
 
 // Where no reason is shown the check alone files a code. A code of ASCII
-// digits, hyphens and blanks gets its reason without a text of its own; any
-// other goes to the full rules.
+// digits, hyphens and blanks held as bytes gets its reason without a text of
+// its own; any other goes to the full rules.
 void Run::file(const HeldText& code)
 {
     const bool first = m_codes++ == 0;
@@ -144,8 +135,12 @@ void Run::file(const HeldText& code)
         (valid ? m_valid : m_invalid).add(code);
         return;
     }
-    if (!m_options.gtin && code.visit([](auto view) { return isDigitCode(view); })) {
-        fileDigits(first, code);
+    if (!m_options.gtin && code.isLatin1() && CodeReason::ReasonOfDigitCode(code.latin1(), m_why)) {
+        Report::Finding finding;
+        finding.fault = m_why.fault;
+        finding.reason = QLatin1StringView(m_why.reason);
+        finding.corrected = QLatin1StringView(m_why.corrected);
+        record(first, code, finding, code);
         return;
     }
     if (code.isLatin1()) {
@@ -157,27 +152,6 @@ void Run::file(const HeldText& code)
         fileGtin(first, text);
     else
         fileExplained(first, text);
-}
-
-void Run::fileDigits(bool first, const HeldText& digitCode)
-{
-    // Such a code held as UTF-16 is its own bytes.
-    if (!digitCode.isLatin1()) {
-        const QStringView text = digitCode.utf16();
-        m_bytes.resize(text.size());
-        std::transform(text.begin(), text.end(), m_bytes.begin(),
-                       [](QChar c) { return char(c.unicode()); });
-    }
-    const QLatin1StringView code =
-        digitCode.isLatin1() ? digitCode.latin1() : QLatin1StringView(m_bytes);
-    const CodeReason::DigitsReason why =
-        CodeReason::ReasonOfDigitCode(code.data(), size_t(code.size()));
-    Report::Finding finding;
-    finding.fault = why.fault;
-    finding.reason = QLatin1StringView(why.reason, qsizetype(why.reasonSize));
-    if (why.hasCorrected)
-        finding.corrected = QLatin1StringView(why.corrected, 12);
-    record(first, code, finding, code);
 }
 
 void Run::fileExplained(bool first, QStringView code)

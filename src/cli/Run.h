@@ -5,6 +5,7 @@
 #include "cli/OutputWriter.h"
 #include "cli/Report.h"
 #include "core/list/HeldText.h"
+#include "core/upc/CodeReason.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -34,7 +35,6 @@ private:
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();
     void file(const HeldText& code);
-    void fileDigits(bool first, const HeldText& digitCode);
     void fileExplained(bool first, QStringView code);
     void fileGtin(bool first, QStringView code);
     void record(bool first, HeldText code, const Report::Finding& finding, HeldText listed);
@@ -51,8 +51,8 @@ private:
     quint64 m_codes = 0, m_validCount = 0;
     quint64 m_held = 0; // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
-    QString m_text;     // a code of bytes that the full rules decide
-    QByteArray m_bytes; // a code of digits held as UTF-16, as bytes
+    QString m_text;                 // a code of bytes that the full rules decide
+    CodeReason::DigitsReason m_why; // the reason of a code of digits, its memory kept
 };
 
 } // namespace Checker

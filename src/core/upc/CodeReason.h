@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringView>
-#include <cstddef>
 #include <string>
 
 // Why a code is or is not a valid UPC-A code: the verdict of
@@ -37,29 +36,25 @@ struct Explanation
 // The verdict and its reason, by the check's own rules: hyphens and blanks
 // are removed, then the numeric test, the length and the check digit decide.
 // The verdict always equals CheckUPCCode's: the fault is None exactly for a
-// Valid code and TypeMismatch exactly for a TypeMismatch. Positions count characters of the code as
-// given, from 1.
+// Valid code and TypeMismatch exactly for a TypeMismatch. Positions count
+// characters of the code as given, from 1. Eight, thirteen and fourteen digits
+// with a correct GTIN check digit are named as the GTIN they are, and
+// `corrected` holds the UPC-A they are a form of, if any.
 Explanation Explain(QStringView code);
 
-// The reason of a code that holds nothing but digits, hyphens and blanks, in
-// ASCII: `digits` holds its first min(count, KeptDigits) digits, `count` the
-// number of its digits, `empty` whether the code itself is empty. Eight,
-// thirteen and fourteen digits with a correct GTIN check digit are named as the
-// GTIN they are, and `corrected` holds the UPC-A they are a form of, if any.
-constexpr std::size_t KeptDigits = 14;
+// The same for a code of bytes, when it holds nothing but digits, hyphens and
+// blanks (else false, and Explain tells): written into `r`, whose memory
+// serves the next code, as its text need not be built. The fault is None
+// exactly for a valid code.
 struct DigitsReason
 {
     Fault fault = Fault::None;
-    char reason[120] = {};
-    std::size_t reasonSize = 0;
-    char corrected[12] = {};
-    bool hasCorrected = false;
-    Gtin::GtinKinds gtin;
+    std::string reason;    // as Explanation's
+    std::string corrected; // as Explanation's
+    Gtin::GtinKinds gtin;  // as Explanation's
+    std::string digits;    // the code without hyphens and blanks
 };
-DigitsReason ReasonOfDigits(const char* digits, std::size_t count, bool empty);
-
-// The same for such a code given as ASCII bytes.
-DigitsReason ReasonOfDigitCode(const char* code, std::size_t size);
+bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r);
 
 // The verdict of a code checked as any member of the GTIN family (GTIN-8,
 // UPC-E, UPC-A, EAN-13, GTIN-14) after the removal of hyphens and blanks.
@@ -81,8 +76,5 @@ GtinExplanation ExplainGtin(QStringView code);
 
 // A short name of the fault, for machine-readable output.
 const char* FaultName(Fault fault);
-
-// The check digit that completes eleven digits (each '0' to '9').
-int CompletingDigit(const char* digits);
 
 } // namespace CodeReason

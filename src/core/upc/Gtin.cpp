@@ -42,24 +42,30 @@ constexpr Naming Names[] = {
     {GtinKind::Gtin14, "GTIN-14", "GTIN-14"},
 };
 
+const Naming& namingOf(GtinKind kind)
+{
+    return *std::find_if(std::begin(Names), std::end(Names),
+                         [kind](const Naming& n) { return n.kind == kind; });
+}
+
 } // namespace
 
 const char* KindName(GtinKind kind)
 {
-    for (const Naming& n : Names) {
-        if (n.kind == kind)
-            return n.name;
-    }
-    return "";
+    return namingOf(kind).name;
 }
 
 const char* FamilyName(GtinKind kind)
 {
-    for (const Naming& n : Names) {
-        if (n.kind == kind)
-            return n.familyName;
-    }
-    return "";
+    return namingOf(kind).familyName;
+}
+
+GtinKind KindOfLength(std::size_t length)
+{
+    return length == 8    ? GtinKind::Ean8
+           : length == 12 ? GtinKind::UpcA
+           : length == 13 ? GtinKind::Ean13
+                          : GtinKind::Gtin14;
 }
 
 std::string FamilyNames(GtinKinds kinds)
@@ -111,30 +117,13 @@ std::optional<std::array<char, 12>> ExpandUpcE(std::string_view upcE)
 GtinKinds ValidKinds(std::string_view digits)
 {
     GtinKinds kinds;
-    if (!allDigits(digits))
+    const std::size_t n = digits.size();
+    if ((n != 8 && n < 12) || n > 14 || !allDigits(digits))
         return kinds;
-    switch (digits.size()) {
-    case 8:
-        if (checkDigitRight(digits))
-            kinds |= GtinKind::Ean8;
-        if (const auto upcA = ExpandUpcE(digits); upcA && checkDigitRight({upcA->data(), 12}))
-            kinds |= GtinKind::UpcE;
-        break;
-    case 12:
-        if (checkDigitRight(digits))
-            kinds |= GtinKind::UpcA;
-        break;
-    case 13:
-        if (checkDigitRight(digits))
-            kinds |= GtinKind::Ean13;
-        break;
-    case 14:
-        if (checkDigitRight(digits))
-            kinds |= GtinKind::Gtin14;
-        break;
-    default:
-        break;
-    }
+    if (checkDigitRight(digits))
+        kinds |= KindOfLength(n);
+    if (const auto upcA = ExpandUpcE(digits); upcA && checkDigitRight({upcA->data(), 12}))
+        kinds |= GtinKind::UpcE;
     return kinds;
 }
 

@@ -26,6 +26,9 @@ Q_DECLARE_FLAGS(GtinKinds, GtinKind)
 const char* KindName(GtinKind kind);
 // Its name among the GTIN family: "GTIN-8" for an EAN-8, else its own name.
 const char* FamilyName(GtinKind kind);
+// The kind digits of their length are read as: EAN-8 for eight, UPC-A for
+// twelve, EAN-13 for thirteen, else GTIN-14.
+GtinKind KindOfLength(std::size_t length);
 // The family names of the kinds in lower case, separated by blanks, in the
 // order EAN-8, UPC-E, UPC-A, EAN-13, GTIN-14: "gtin-8", "gtin-8 upc-e", ...
 std::string FamilyNames(GtinKinds kinds);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVarLengthArray>
 #include <bitset>
+#include <optional>
+#include <type_traits>
 
 namespace modUPCCode {
 
@@ -10,9 +12,9 @@ namespace {
 
 constexpr int Length = 12;
 
-template <typename Char> bool isAsciiDigit(Char c)
+bool isAsciiDigit(char16_t c)
 {
-    return c >= Char('0') && c <= Char('9');
+    return c >= u'0' && c <= u'9';
 }
 
 bool allAsciiDigits(QStringView text)
@@ -23,25 +25,10 @@ bool allAsciiDigits(QStringView text)
     return true;
 }
 
-template <typename Char> std::optional<bool> checkDigitCorrect(const Char* code, qsizetype size)
-{
-    if (size < Length)
-        return std::nullopt;
-    for (int p = 0; p < Length; ++p)
-        if (!isAsciiDigit(code[p]))
-            return std::nullopt;
-    return WeightedSum(code, Length) % 10 == 0;
-}
-
 // A character as UTF-16: Latin-1 maps one to one.
-char16_t utf16(char16_t c)
+template <typename Char> char16_t utf16(Char c)
 {
-    return c;
-}
-
-char16_t utf16(char c)
-{
-    return char16_t(static_cast<unsigned char>(c));
+    return char16_t(std::make_unsigned_t<Char>(c));
 }
 
 bool parsesAsNumber(QStringView text, const QLocale& locale)
@@ -73,10 +60,6 @@ struct NumberSymbols
     // ASCII ones: digits on both sides of it are a number without asking the
     // locale (whose answer may cost a query of the system's settings).
     QChar point;
-    // Whether the locale writes its exponent "E" (or "e") with ASCII digits
-    // and takes it in either case: then digits, an "e" and digits are a
-    // number exactly when the value stays finite.
-    bool plainExponent = false;
 };
 
 NumberSymbols symbolsFor(const QLocale& locale)
@@ -88,8 +71,7 @@ NumberSymbols symbolsFor(const QLocale& locale)
                     {},
                     true,
                     true,
-                    {},
-                    false};
+                    {}};
     for (const QString& symbol : {s.currency, s.group, locale.decimalPoint(), locale.negativeSign(),
                                   locale.positiveSign(), locale.exponential(), locale.percent()})
         for (QChar c : symbol)
@@ -99,14 +81,10 @@ NumberSymbols symbolsFor(const QLocale& locale)
             s.asciiCharacters.set(c.unicode());
     for (QChar c : s.currency)
         s.charactersDecide = s.charactersDecide && !c.isDigit();
-    const bool asciiDigits = locale.zeroDigit() == QLatin1String("0");
     const QString point = locale.decimalPoint();
-    if (point.size() == 1 && asciiDigits &&
+    if (point.size() == 1 && locale.zeroDigit() == QLatin1String("0") &&
         !(locale.numberOptions() & QLocale::RejectTrailingZeroesAfterDot))
         s.point = point.front();
-    s.plainExponent = asciiDigits &&
-                      locale.exponential().compare(QLatin1String("e"), Qt::CaseInsensitive) == 0 &&
-                      !(locale.numberOptions() & QLocale::RejectLeadingZeroInExponent);
     return s;
 }
 
@@ -141,54 +119,6 @@ bool plainDecimal(QStringView text, QChar point)
     if (at <= 0 || at == text.size() - 1)
         return false;
     return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
-}
-
-// Where the one "e" or "E" among ASCII digits stands (-1: none); no answer
-// for any other text.
-std::optional<qsizetype> plainExponentAt(QStringView text)
-{
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != u'e' && c != u'E') {
-            if (!isAsciiDigit(c))
-                return std::nullopt;
-        } else if (at >= 0) {
-            return std::nullopt;
-        } else {
-            at = i;
-        }
-    }
-    return at;
-}
-
-// For ASCII digits with an "e" or "E" among them, whether they stand for a
-// finite double (the largest is about 1.8e308); no answer for another text or
-// a value too near the largest to tell by its number of digits.
-std::optional<bool> plainExponentNumber(QStringView text)
-{
-    const std::optional<qsizetype> mark = plainExponentAt(text);
-    if (!mark || *mark < 0)
-        return std::nullopt;
-    const qsizetype at = *mark;
-    if (at == 0 || at == text.size() - 1)
-        return false;    // no digits on one side of the "e": no number
-    qsizetype first = 0; // the first significant digit of the mantissa
-    while (first < at && text[first] == u'0')
-        ++first;
-    if (first == at)
-        return true; // zero
-    // The value has this many digits before the point; the exponent is read
-    // only as far as it can matter.
-    qint64 exponent = 0;
-    for (qsizetype i = at + 1; i < text.size() && exponent <= 1000; ++i)
-        exponent = exponent * 10 + (text[i].unicode() - u'0');
-    const qint64 digits = (at - first) + exponent;
-    if (digits <= 308)
-        return true;
-    if (digits >= 310)
-        return false;
-    return std::nullopt;
 }
 
 // Whether the text holds a character no number of the locale holds (a
@@ -250,61 +180,34 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
         return false;
     if (plainDecimal(text, symbols.point))
         return true;
-    if (symbols.plainExponent)
-        if (const std::optional<bool> number = plainExponentNumber(text))
-            return *number;
     const QStringView t = withoutCurrency(text, symbols.currency);
     return parsesAsNumber(t, locale) || parsesWithoutGroups(t, symbols.group, locale);
 }
 
-// Twelve characters that are no digit string: a number among them gets as
-// far as the check digit, whose conversion of its first non-digit fails.
-template <typename Char> Verdict twelveNonDigits(const Char* twelve, const QLocale* locale)
+// IsNumeric in the locale, else in the user's, looked up only when the
+// characters leave it open.
+bool isNumeric(QStringView text, const QLocale* locale)
 {
-    char16_t text[Length];
-    for (int p = 0; p < Length; ++p)
-        text[p] = utf16(twelve[p]);
-    const QStringView view(text, Length);
-    const bool number = locale ? IsNumeric(view, *locale) : IsNumeric(view);
-    return number ? Verdict::TypeMismatch : Verdict::NotValid;
-}
-
-// The verdict of twelve ASCII digits as they stand; none for another code.
-template <typename Char> std::optional<Verdict> twelveDigits(const Char* code, qsizetype size)
-{
-    if (size != Length)
-        return std::nullopt;
-    bool digits = true;
-    for (int p = 0; p < Length; ++p)
-        digits = digits && isAsciiDigit(code[p]);
-    if (!digits)
-        return std::nullopt;
-    return WeightedSum(code, Length) % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
+    const std::optional<bool> number = numberByCharacters(text);
+    return number ? *number : readsAsNumberIn(text, locale ? *locale : QLocale());
 }
 
 // The user's locale is looked up (unless given) only for the few codes that
 // need it.
 template <typename Char> Verdict check(const Char* code, qsizetype size, const QLocale* locale)
 {
-    // Most codes are twelve digits as they stand.
-    if (const std::optional<Verdict> verdict = twelveDigits(code, size))
-        return *verdict;
     // Hyphens and spaces are removed; more than twelve other characters are
     // never valid. Whether the rest are all digits is seen on the way, so a
     // digit string goes straight to its check digit.
-    Char normalised[Length];
+    char16_t normalised[Length];
     qsizetype n = 0;
     bool digits = true;
-    DigitSum sum;
     for (qsizetype i = 0; i < size; ++i) {
-        const Char c = code[i];
-        const unsigned digit = unsigned(utf16(c)) - u'0';
-        if (digit > 9) {
-            if (c == Char('-') || c == Char(' '))
+        const char16_t c = utf16(code[i]);
+        if (c < u'0' || c > u'9') {
+            if (c == u'-' || c == u' ')
                 continue;
             digits = false;
-        } else {
-            sum.add(int(digit));
         }
         if (n == Length)
             return Verdict::NotValid;
@@ -313,32 +216,18 @@ template <typename Char> Verdict check(const Char* code, qsizetype size, const Q
     if (n != Length)
         return Verdict::NotValid;
     if (digits)
-        return sum.sum % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
-    return twelveNonDigits(normalised, locale);
+        return WeightedSum(normalised, Length) % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
+    // Twelve characters that are no digit string: a number among them gets as
+    // far as the check digit, whose conversion of its first non-digit fails.
+    return isNumeric(QStringView(normalised, Length), locale) ? Verdict::TypeMismatch
+                                                              : Verdict::NotValid;
 }
 
 } // namespace
 
 bool IsNumeric(QStringView text, const QLocale& locale)
 {
-    const std::optional<bool> number = numberByCharacters(text);
-    return number ? *number : readsAsNumberIn(text, locale);
-}
-
-bool IsNumeric(QStringView text)
-{
-    const std::optional<bool> number = numberByCharacters(text);
-    return number ? *number : readsAsNumberIn(text, QLocale());
-}
-
-std::optional<bool> IsCheckDigitCorrect(QStringView code)
-{
-    return checkDigitCorrect(code.utf16(), code.size());
-}
-
-std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code)
-{
-    return checkDigitCorrect(code.data(), code.size());
+    return isNumeric(text, &locale);
 }
 
 Verdict CheckUPCCode(QStringView code)

@@ -3,7 +3,6 @@
 #include <QLatin1StringView>
 #include <QLocale>
 #include <QStringView>
-#include <optional>
 
 // The UPC-A check of one code.
 namespace modUPCCode {
@@ -16,34 +15,18 @@ enum class Verdict
                   // string: the check digit cannot be worked out
 };
 
-// The weighted sum of the digits of a GTIN of `length` digits (eight for
-// EAN-8, twelve for UPC-A, thirteen for EAN-13, fourteen for GTIN-14), taken
-// one digit at a time from the first. Counted from the right, the check digit
-// weighs 1, the digit before it 3, then 1, 3, ... in turn; for UPC-A the
-// digits at the odd positions 1, 3, ..., 11 weigh 3. A code is valid when the
-// sum of all its digits is a multiple of ten.
-struct DigitSum
-{
-    int length = 12;
-    int sum = 0;
-    int count = 0;
-    constexpr void add(int digit)
-    {
-        sum += (length - count) % 2 == 0 ? 3 * digit : digit;
-        ++count;
-    }
-};
-
-// The same for the first `count` digits of a code, each one of the characters
-// '0' to '9'.
+// The weighted sum of the first `count` digits ('0' to '9') of a GTIN of
+// `length` digits (eight for EAN-8, twelve for UPC-A, thirteen for EAN-13,
+// fourteen for GTIN-14). Counted from the right, the check digit weighs 1, the
+// digit before it 3, then 1, 3, ... in turn; for UPC-A the digits at the odd
+// positions 1, 3, ..., 11 weigh 3. A code is valid when the sum of all its
+// digits is a multiple of ten.
 template <typename Char> constexpr int WeightedSum(const Char* digits, int count, int length = 12)
 {
-    DigitSum s{length};
-    // Unrolled, since checking a code is mostly this loop.
-#pragma GCC unroll 14
+    int sum = 0;
     for (int p = 0; p < count; ++p)
-        s.add(int(digits[p]) - '0');
-    return s.sum;
+        sum += (int(digits[p]) - '0') * ((length - p) % 2 == 0 ? 3 : 1);
+    return sum;
 }
 
 // The check digit that completes the first `length` - 1 digits of a GTIN of
@@ -66,15 +49,7 @@ Verdict CheckUPCCode(QLatin1StringView code);
 Verdict CheckUPCCode(QStringView code, const QLocale& locale);
 Verdict CheckUPCCode(QLatin1StringView code, const QLocale& locale);
 
-// Whether the weighted sum of the first twelve characters is a multiple of ten;
-// no answer when there are fewer or one of them is no digit '0' to '9'.
-std::optional<bool> IsCheckDigitCorrect(QStringView code);
-std::optional<bool> IsCheckDigitCorrect(QLatin1StringView code);
-
-// Whether the text reads as a number in the locale; without one, in the
-// user's locale (QLocale()), which is looked up only when the characters of
-// the text leave it open.
+// Whether the text reads as a number in the locale.
 bool IsNumeric(QStringView text, const QLocale& locale);
-bool IsNumeric(QStringView text);
 
 } // namespace modUPCCode

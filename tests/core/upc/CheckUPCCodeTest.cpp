@@ -12,7 +12,6 @@ void PrintTo(Verdict verdict, std::ostream* os)
 } // namespace modUPCCode
 
 using modUPCCode::CheckUPCCode;
-using modUPCCode::IsCheckDigitCorrect;
 using modUPCCode::IsNumeric;
 using modUPCCode::Verdict;
 
@@ -153,16 +152,6 @@ TEST(IsNumeric, AgreesWithTheConversionOnExponentsAndPoints)
             locale->toDouble(text, &ok);
             EXPECT_EQ(IsNumeric(text, *locale), ok) << qPrintable(locale->name() + u' ' + text);
         }
-}
-
-TEST(IsCheckDigitCorrect, AnswersForTwelveDigitsOnly)
-{
-    EXPECT_EQ(IsCheckDigitCorrect(u"012345678905"), true);
-    EXPECT_EQ(IsCheckDigitCorrect(u"279347895943"), false);
-    EXPECT_EQ(IsCheckDigitCorrect(QLatin1StringView("012345678905")), true);
-    EXPECT_EQ(IsCheckDigitCorrect(u"01234567890"), std::nullopt);
-    EXPECT_EQ(IsCheckDigitCorrect(u"01234567890\u0665"), std::nullopt);
-    EXPECT_EQ(IsCheckDigitCorrect(u"0123456789.5"), std::nullopt);
 }
 
 // Every 12-digit code whose last digit is the one the sum calls for is valid,

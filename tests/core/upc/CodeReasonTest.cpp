@@ -3,7 +3,6 @@
 #include "core/upc/UpcCheck.h"
 #include "support/QtPrinters.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
 using CodeReason::Explain;
@@ -29,8 +28,8 @@ protected:
 
 // Every case also carries the check's own verdict: valid exactly when the
 // check says Valid, a type mismatch exactly when it says TypeMismatch. The
-// quick verdict on ASCII bytes agrees wherever it decides, and the reason of
-// ASCII digits, hyphens and blanks as bytes is the same.
+// check of ASCII bytes agrees, and so does the reason of ASCII digits,
+// hyphens and blanks as bytes (whose buffers serve the next code).
 TEST_P(CodeReasonTest, ReasonAndVerdict)
 {
     const Case& c = GetParam();
@@ -53,16 +52,13 @@ TEST_P(CodeReasonTest, ReasonAndVerdict)
     if (ascii) {
         const QByteArray bytes = code.toLatin1();
         EXPECT_EQ(modUPCCode::CheckUPCCode(QLatin1StringView(bytes)), verdict);
-        const bool digitCode = std::all_of(bytes.begin(), bytes.end(), [](char ch) {
-            return (ch >= '0' && ch <= '9') || ch == '-' || ch == ' ';
-        });
-        if (digitCode && !e.valid()) {
-            const CodeReason::DigitsReason r =
-                CodeReason::ReasonOfDigitCode(bytes.constData(), size_t(bytes.size()));
+        static CodeReason::DigitsReason r;
+        if (CodeReason::ReasonOfDigitCode(QLatin1StringView(bytes), r)) {
             EXPECT_EQ(int(r.fault), int(e.fault));
-            EXPECT_EQ(QLatin1StringView(r.reason, qsizetype(r.reasonSize)), e.reason);
-            EXPECT_EQ(r.hasCorrected ? QString::fromLatin1(r.corrected, 12) : QString(),
-                      e.corrected);
+            EXPECT_EQ(QLatin1StringView(r.reason), e.reason);
+            EXPECT_EQ(QLatin1StringView(r.corrected), e.corrected);
+        } else {
+            EXPECT_TRUE(e.fault == Fault::Character || e.fault == Fault::TypeMismatch);
         }
     }
 }
