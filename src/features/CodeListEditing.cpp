@@ -190,11 +190,7 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
 
 void removeItem(Host& host, ListModel& list, qsizetype selected)
 {
-    if (host.isBusy())
-        return;
-    if (list.ItemCount() == 0)
-        return;
-    if (selected > 0 && selected <= list.ItemCount())
+    if (!host.isBusy() && selected > 0 && selected <= list.ItemCount())
         list.RemoveItem(selected);
 }
 

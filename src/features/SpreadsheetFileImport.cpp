@@ -1,7 +1,6 @@
 #include "features/SpreadsheetFileImport.h"
 
 #include "core/base/Failure.h"
-#include "core/base/PacedYield.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
 #include "features/Main.h"
@@ -85,63 +84,57 @@ public:
             return;
 
         ColumnAppender cells(m_host.codeList(), *choice);
-        PacedYield yield([this] { m_host.DoEvents(); }, limits.yieldIntervalNanoseconds);
         const TextFileReader::Reading reading =
-            TextFileImport::importReading(limits, [&cells, &yield] {
-                cells.flush();
-                yield();
-            });
+            TextFileImport::importReading(m_host, limits, [&cells] { cells.flush(); });
         options.chunkBytes = reading.chunkBytes;
         options.betweenPieces = reading.betweenPieces;
-        m_host.SetMousePointer(PointerMode::Hourglass);
-        try {
-            DelimitedText::readRecords(
-                m_text, options,
-                [&cells](const QStringList& fields, quint64) { cells.record(fields); });
-        } catch (const Failure& failure) {
-            cells.flush();
-            m_host.SetMousePointer(PointerMode::Default);
-            cannotRead(failure);
-            return;
-        }
-        cells.flush();
-        m_host.SetMousePointer(PointerMode::Default);
+        whileBusy(
+            [&] {
+                DelimitedText::readRecords(
+                    m_text, options,
+                    [&cells](const QStringList& fields, quint64) { cells.record(fields); });
+            },
+            [&cells] { cells.flush(); });
     }
 
 private:
     QString name() const { return QFileInfo(m_path).fileName(); }
 
-    void cannotRead(const Failure& failure)
+    void cannotRead(const QString& why)
     {
-        tell(m_host, QStringLiteral("%1 cannot be read: %2").arg(name(), failure.description()));
+        tell(m_host, QStringLiteral("%1 cannot be read: %2").arg(name(), why));
+    }
+
+    // Runs `read` under the busy pointer, then `after`; a failure of `read`
+    // is told once the pointer is back.
+    template <typename Read, typename After> bool whileBusy(Read&& read, After&& after)
+    {
+        m_host.SetMousePointer(PointerMode::Hourglass);
+        std::optional<QString> failure;
+        try {
+            read();
+        } catch (const Failure& f) {
+            failure = f.description();
+        }
+        after();
+        m_host.SetMousePointer(PointerMode::Default);
+        if (failure)
+            cannotRead(*failure);
+        return !failure;
     }
 
     // The document's first sheet as a CSV file of a temporary folder.
     bool convert()
     {
         SpreadsheetReader* reader = m_host.services().spreadsheetReader;
-        if (!reader) {
-            tell(m_host, QStringLiteral("%1 cannot be read: reading .xlsx and .ods files needs "
-                                        "LibreOffice Calc, which is not installed.")
-                             .arg(name()));
-            return false;
-        }
-        if (!m_folder.isValid()) {
-            tell(m_host,
-                 QStringLiteral("%1 cannot be read: %2").arg(name(), m_folder.errorString()));
+        if (!reader || !m_folder.isValid()) {
+            cannotRead(reader ? m_folder.errorString()
+                              : QStringLiteral("reading .xlsx and .ods files needs LibreOffice "
+                                               "Calc, which is not installed."));
             return false;
         }
         m_text = m_folder.filePath(QStringLiteral("sheet.csv"));
-        m_host.SetMousePointer(PointerMode::Hourglass);
-        try {
-            reader->saveFirstSheetAsCsv(m_path, m_text);
-        } catch (const Failure& failure) {
-            m_host.SetMousePointer(PointerMode::Default);
-            cannotRead(failure);
-            return false;
-        }
-        m_host.SetMousePointer(PointerMode::Default);
-        return true;
+        return whileBusy([&] { reader->saveFirstSheetAsCsv(m_path, m_text); }, [] {});
     }
 
     std::optional<ColumnChoice> chosenColumn(const DelimitedText::Options& options)
@@ -150,7 +143,7 @@ private:
         try {
             rows = DelimitedText::firstRecords(m_text, options, CodeColumn::PreviewRows);
         } catch (const Failure& failure) {
-            cannotRead(failure);
+            cannotRead(failure.description());
             return std::nullopt;
         }
         const std::optional<CodeColumn::Guess> guess = CodeColumn::guess(rows);

@@ -92,15 +92,6 @@ void TextExport::saveInvalidList(Host& host)
 namespace Main {
 
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts,
-                                                  const std::function<void()>& doEvents,
-                                                  const TextFileMaker& files)
-{
-    PacedYield everyYieldPoint(doEvents, 0);
-    SaveListviewProperlySpacedWithoutProgressBar(lv, path, prompts, everyYieldPoint, files);
-}
-
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts, PacedYield& doEvents,
                                                   const TextFileMaker& files)
 {
