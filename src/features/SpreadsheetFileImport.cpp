@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -20,41 +21,22 @@ constexpr qint32 OpenFlags =
     FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
 
 const QString OpenTitle = QStringLiteral("Load Codes From Spreadsheet File");
+// Delimited text the import reads itself, and the spreadsheet documents it has
+// the spreadsheet application read.
+const QString OpenFilter =
+    QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
+                   "All Files (*.*)|*.*|");
+
+// Whether a file is read through the spreadsheet application (.xlsx, .ods).
+bool isDocument(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
+}
 
 // The cells appended together.
 constexpr qsizetype BatchCells = 4096;
-
-// The cells of one column going into the code list.
-class ColumnAppender
-{
-public:
-    ColumnAppender(ListModel& list, const ColumnChoice& choice) : m_list(list), m_choice(choice) {}
-
-    void record(const QStringList& fields)
-    {
-        if (m_choice.header && !m_headerSeen) {
-            m_headerSeen = true;
-            return;
-        }
-        if (m_choice.column >= fields.size() || fields.at(m_choice.column).isEmpty())
-            return;
-        m_cells.append(fields.at(m_choice.column));
-        if (m_cells.size() >= BatchCells)
-            flush();
-    }
-
-    void flush()
-    {
-        m_list.appendMany(m_cells);
-        m_cells.clear();
-    }
-
-private:
-    ListModel& m_list;
-    ColumnChoice m_choice;
-    bool m_headerSeen = false;
-    QStringList m_cells;
-};
 
 void tell(Host& host, const QString& text)
 {
@@ -70,7 +52,7 @@ public:
     void run(const TextFileImport::Limits& limits)
     {
         DelimitedText::Options options;
-        if (SpreadsheetFileImport::isDocument(m_path)) {
+        if (isDocument(m_path)) {
             if (!convert())
                 return;
             options.separator = QLatin1Char(',');
@@ -83,18 +65,26 @@ public:
         if (!choice)
             return;
 
-        ColumnAppender cells(m_host.codeList(), *choice);
+        // The chosen column's cells go into the code list in batches.
+        QStringList cells;
+        const auto flush = [&] {
+            m_host.codeList().appendMany(cells);
+            cells.clear();
+        };
+        bool skipHeader = choice->header;
+        const auto record = [&](const QStringList& fields, quint64) {
+            const qsizetype c = choice->column;
+            if (std::exchange(skipHeader, false) || c >= fields.size() || fields.at(c).isEmpty())
+                return;
+            cells.append(fields.at(c));
+            if (cells.size() >= BatchCells)
+                flush();
+        };
         const TextFileReader::Reading reading =
-            TextFileImport::importReading(m_host, limits, [&cells] { cells.flush(); });
+            TextFileImport::importReading(m_host, limits, flush);
         options.chunkBytes = reading.chunkBytes;
         options.betweenPieces = reading.betweenPieces;
-        whileBusy(
-            [&] {
-                DelimitedText::readRecords(
-                    m_text, options,
-                    [&cells](const QStringList& fields, quint64) { cells.record(fields); });
-            },
-            [&cells] { cells.flush(); });
+        whileBusy([&] { DelimitedText::readRecords(m_text, options, record); }, flush);
     }
 
 private:
@@ -164,24 +154,8 @@ private:
 
 } // namespace
 
-namespace SpreadsheetFileImport {
-
-const QString& openFilter()
-{
-    static const QString filter =
-        QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
-                       "All Files (*.*)|*.*|");
-    return filter;
-}
-
-bool isDocument(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
-           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
-}
-
-void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limits)
+void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
+                                                         const TextFileImport::Limits& limits)
 {
     if (host.isBusy())
         return;
@@ -189,7 +163,7 @@ void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limi
     dialog.FileName.clear();
     dialog.Flags = OpenFlags;
     dialog.DialogTitle = OpenTitle;
-    dialog.Filter = openFilter();
+    dialog.Filter = OpenFilter;
     dialog.ShowOpen();
     const QString path = dialog.FileName;
     if (path.isEmpty())
@@ -200,5 +174,3 @@ void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limi
     }
     Import(host, path).run(limits);
 }
-
-} // namespace SpreadsheetFileImport

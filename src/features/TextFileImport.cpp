@@ -15,7 +15,6 @@ namespace {
 // Explorer-style dialog, several files at once, long names, read-only box ticked.
 constexpr qint32 OpenFlags = FileDialogFlags::Explorer | FileDialogFlags::AllowMultiSelect |
                              FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
-static_assert(OpenFlags == 2621953);
 
 const QString OpenTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
 const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");

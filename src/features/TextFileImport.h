@@ -8,16 +8,12 @@
 #include <functional>
 
 class Host;
-class ListModel;
-class Prompts;
 
 namespace TextFileImport {
 
 // The longest line the import takes: 16 Mi characters, a million times a
-// code. Reading a file without line ends then holds at most about 40 MB, and
-// a line just within the bound goes into the list within a few tens of
-// milliseconds. A longer line ends the reading of its file with one error
-// report.
+// code (a file without line ends then holds at most about 40 MB). A longer
+// line ends the reading of its file with one error report.
 inline constexpr qsizetype LongestLine = qsizetype(16) * 1024 * 1024;
 
 // How an import reads its files; tests take a small bound or let the window
