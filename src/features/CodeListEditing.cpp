@@ -3,7 +3,6 @@
 #include "core/text/PastedCodes.h"
 #include "core/text/TypedCodes.h"
 #include "core/upc/CodeReason.h"
-#include "features/ClipboardCopy.h"
 #include "features/Main.h"
 #include "features/SpreadsheetFileExport.h"
 #include "features/SpreadsheetFileImport.h"
