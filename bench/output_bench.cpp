@@ -174,10 +174,12 @@ int main(int argc, char** argv)
 
     if (everyYield) {
         qint64 yields = 0;
-        auto doEvents = [&] {
-            ++yields;
-            form->DoEvents();
-        };
+        PacedYield doEvents(
+            [&] {
+                ++yields;
+                form->DoEvents();
+            },
+            0);
         const Figures fullSave = measure([&] {
             Main::SaveListviewProperlySpacedWithoutProgressBar(valid, path, script, doEvents);
         });

@@ -14,9 +14,8 @@ namespace {
 constexpr int ClipboardAttempts = 1000;
 
 const QString CopiedMessage =
-    QStringLiteral("Results have been copied to the clipboard.") + QStringLiteral("\r\r") +
-    QStringLiteral("Click a text area where you normally type and press Ctrl+V to paste the "
-                   "clipboard.");
+    QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
+                   "normally type and press Ctrl+V to paste the clipboard.");
 
 void copyListToClipboard(Host& host, const ListModel& list, const char* handler)
 {
@@ -53,13 +52,6 @@ void ClipboardCopy::copyInvalidList(Host& host)
 }
 
 namespace Main {
-
-void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
-                                           const std::function<void()>& doEvents)
-{
-    PacedYield everyYieldPoint(doEvents, 0);
-    CopyListviewProperlySpacedToClipboard(lv, clipboard, everyYieldPoint);
-}
 
 void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            PacedYield& doEvents)

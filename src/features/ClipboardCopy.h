@@ -1,11 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <functional>
-
-class Clipboard;
 class Host;
-class ListModel;
 
 namespace ClipboardCopy {
 

@@ -3,7 +3,6 @@
 #include "core/text/PastedCodes.h"
 #include "core/text/TypedCodes.h"
 #include "core/upc/CodeReason.h"
-#include "features/ClipboardCopy.h"
 #include "features/Main.h"
 #include "features/SpreadsheetFileExport.h"
 #include "features/SpreadsheetFileImport.h"
@@ -190,11 +189,7 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
 
 void removeItem(Host& host, ListModel& list, qsizetype selected)
 {
-    if (host.isBusy())
-        return;
-    if (list.ItemCount() == 0)
-        return;
-    if (selected > 0 && selected <= list.ItemCount())
+    if (!host.isBusy() && selected > 0 && selected <= list.ItemCount())
         list.RemoveItem(selected);
 }
 

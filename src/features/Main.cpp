@@ -2,7 +2,6 @@
 
 #include "core/base/ApplicationTitle.h"
 #include "core/base/Maker.h"
-#include "core/files/FilePath.h"
 #include "features/host/Platform.h"
 
 #include <QFileInfo>
@@ -10,11 +9,7 @@
 namespace Main {
 
 namespace {
-QString& applicationTitle()
-{
-    static QString title = QLatin1String(Maker::ProductName);
-    return title;
-}
+QString applicationTitle = QLatin1String(Maker::ProductName);
 } // namespace
 
 bool FileExists(const QString& path)
@@ -27,12 +22,12 @@ bool FileExists(const QString& path)
 
 void SetApplicationTitle()
 {
-    applicationTitle() = makeApplicationTitle(QLatin1String(Maker::ProductName));
+    applicationTitle = makeApplicationTitle(QLatin1String(Maker::ProductName));
 }
 
 const QString& ApplicationTitle()
 {
-    return applicationTitle();
+    return applicationTitle;
 }
 
 void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double secondsSinceMidnight)
@@ -41,36 +36,6 @@ void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double se
     const int n = int(random.next() * 100) + 1;
     if (n == 7)
         opener.openUrl(QLatin1String(Maker::HomePage));
-}
-
-namespace {
-
-template <typename Text> Text fileNameIn(const Text& path)
-{
-    const qsizetype at = path.lastIndexOf(QLatin1Char('\\'));
-    return at < 0 ? path : path.sliced(at + 1);
-}
-
-} // namespace
-
-QString FileNameFromPath(const QString& path)
-{
-    return fileNameIn(path);
-}
-
-QStringView FileNameFromPath(QStringView path)
-{
-    return fileNameIn(path);
-}
-
-QLatin1StringView FileNameFromPath(QLatin1StringView path)
-{
-    return fileNameIn(path);
-}
-
-QString FixDoubleBackslashes(const QString& path)
-{
-    return FilePath::collapseDoubledSeparators(path);
 }
 
 } // namespace Main

@@ -3,7 +3,6 @@
 #include "core/files/TextStream.h"
 
 #include <QString>
-#include <functional>
 
 class Clipboard;
 class ListModel;
@@ -31,81 +30,53 @@ const QString& ApplicationTitle();
 // About one start in a hundred, opens the maker's home page.
 void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double secondsSinceMidnight);
 
-// The part of the text after its last backslash: the whole text when it holds
-// none, "" when it ends in one. The validation run shows it behind
-// "Processing: ".
-QString FileNameFromPath(const QString& path);
-// The same as a view of the text.
-QStringView FileNameFromPath(QStringView path);
-QLatin1StringView FileNameFromPath(QLatin1StringView path);
-
-// The folder and file name joined by the file dialog's answer, tidied with
-// the platform's separator: the folder of the root already ends in one, so
-// "/" + "/" + "codes.txt" becomes "/codes.txt".
-QString FixDoubleBackslashes(const QString& path);
+// The part of a text (QString or a view) after its last backslash: the whole
+// text when it holds none, "" when it ends in one. The validation run shows
+// it behind "Processing: ".
+template <typename Text> Text FileNameFromPath(const Text& path)
+{
+    const qsizetype at = path.lastIndexOf(QLatin1Char('\\'));
+    return at < 0 ? path : path.sliced(at + 1);
+}
 
 // TextFileImport.cpp
-// Appends every line of a text file to a list, one item per line (see
-// TextFileReader), read as `reading` says: in pieces of its size, a line
-// longer than its bound failing, and its `betweenPieces` run between two
-// pieces once their items are in the list (the import lets the window run
-// there). A path that does not exist shows "File not found" and adds
-// nothing. A file that cannot be read, or a line beyond the bound, throws
-// Failure; the items read before the failure stay in the list.
+// Appends every line of a text file to a list, one item per line, read as
+// `reading` says (see TextFileReader). A path that does not exist shows "File
+// not found" and adds nothing. A file that cannot be read, or a line beyond
+// the bound, throws Failure; the items read before the failure stay.
 void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path,
                               const TextFileReader::Reading& reading);
 
 // TextExport.cpp
-// Writes a list to the file `path` as a padded text table: a header line, then
-// one line per checked item; each cell padded with blanks to its column's
-// width and closed by a TAB; each line closed by CR LF.
+// Writes a list to the file `path` as a padded text table (TextTable's file
+// layout): a header line, then one line per checked item.
 //
 // Reports its own failures through `prompts` and never passes one on.
-// `doEvents` lets the window process its pending events; it is called once
-// per item and column while the widths are taken, once per header column,
-// once per item and once per column of each written item. The list may change
-// there: loop bounds are fixed when each loop starts and every text and check
-// mark is read from the list at its step. An item that has gone from the list
-// when it is read is reported once and ends the walk of the items: the widths
-// are taken without it and those after it, and the file ends with the lines
-// written before it.
+// `doEvents` is called once per item and column while the widths are taken,
+// once per header column, once per item and once per column of each written
+// item; the list may change there (every text and check mark is read at its
+// step, loop bounds when each loop starts). An item gone from the list is
+// reported once and ends the walk of the items.
 //
 // The file is written beside the target and takes its place only when
 // complete; when it cannot be created or a write fails, that one failure is
 // reported and the save ends, leaving any existing file as it was.
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts,
-                                                  const std::function<void()>& doEvents,
-                                                  const TextFileMaker& files = {});
-// The same with the window's paced yield, which lets the stretches of items
-// where the window does not run be written in one go.
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts, PacedYield& doEvents,
                                                   const TextFileMaker& files = {});
 
 // ClipboardCopy.cpp
-// Puts the checked items of a list on the clipboard as text: one line per
-// item, cells padded with blanks to their column's width (taken from the
-// items alone, checked or not) and separated by TABs, with no blanks or TAB
-// at a line's end; every line closed by CR LF. A list without items leaves
-// the clipboard as it is.
-//
-// `doEvents` lets the window process its pending events: once per item and
-// column while the widths are taken, once per item and once per column of
-// each copied item. Loop bounds are fixed when each loop starts; every text
-// and check mark is read from the list at its step. A failure (an item that
-// vanished meanwhile) ends the copy and passes up to the caller.
-void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
-                                           const std::function<void()>& doEvents);
-// The same with the window's paced yield (see above).
+// Puts the checked items of a list on the clipboard as a padded text table
+// (TextTable's clipboard layout). A list without items leaves the clipboard
+// as it is. `doEvents` is called once per item and column while the widths
+// are taken, once per item and once per column of each copied item. A
+// failure (an item that vanished meanwhile) ends the copy and passes up.
 void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            PacedYield& doEvents);
 
-// Empties the clipboard, trying up to 1000 times; failures are absorbed.
+// Empty the clipboard, or put a plain text on it, trying up to 1000 times;
+// failures are absorbed.
 void ClearClipboardWithRetries(Clipboard& clipboard);
-
-// Puts a plain text on the clipboard, trying up to 1000 times; failures are
-// absorbed.
 void SetClipboardTextWithRetries(Clipboard& clipboard, const QString& text);
 
 } // namespace Main

@@ -6,6 +6,8 @@
 #include "features/host/Procedure.h"
 #include "features/host/Spreadsheet.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 const QString TextFormat = QStringLiteral("@");
@@ -17,42 +19,24 @@ SpreadsheetServer& spreadsheetServer(const Host& host)
     return *host.services().spreadsheet;
 }
 
-// Where the two handlers differ: how a data row's cells get the text format.
-enum class RowFormat
+// However an export ends, an application started for it that holds no
+// document (the probe, an empty list, a failure before the workbook) does not
+// run on hidden.
+void endUnusedApplication(const Host& host)
 {
-    // Every cell of the row, right before its value (the valid list).
-    EachCell,
-    // The row's first cell once, before the row's cells are written (the
-    // invalid list).
-    FirstCellOnce,
-};
-
-// When the export ends, however it ends: a spreadsheet application that was
-// started for it and holds no document (the probe, an empty list, a failure
-// before the workbook) does not run on hidden.
-class EndUnusedApplication
-{
-public:
-    explicit EndUnusedApplication(const Host& host) : m_host(host) {}
-    ~EndUnusedApplication()
-    {
-        if (SpreadsheetServer* server = m_host.services().spreadsheet)
-            server->endUnusedApplication();
-    }
-    EndUnusedApplication(const EndUnusedApplication&) = delete;
-    EndUnusedApplication& operator=(const EndUnusedApplication&) = delete;
-
-private:
-    const Host& m_host;
-};
+    if (SpreadsheetServer* server = host.services().spreadsheet)
+        server->endUnusedApplication();
+}
 
 // The export of one list, for the handler `handler`. The sheet is reached
 // afresh through the workbook for every cell, and the list is read afresh at
 // every step: the window processes its events in between, and other handlers
-// may change the list there.
-void exportList(Host& host, const ListModel* list, const char* handler, RowFormat rowFormat)
+// may change the list there. Where the two handlers differ: with `eachCell`
+// every cell of a data row gets the text format right before its value (the
+// valid list), otherwise the row's first cell once, before its cells.
+void exportList(Host& host, const ListModel* list, const char* handler, bool eachCell)
 {
-    const EndUnusedApplication endUnused(host);
+    const auto endUnused = qScopeGuard([&host] { endUnusedApplication(host); });
     Procedure p(host.prompts(), procedureTag("Form1", handler));
 
     if (p.endsIf(100, [&] {
@@ -95,7 +79,6 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
     }
 
     // One row per item; an unchecked item leaves its row empty.
-    const bool eachCell = rowFormat == RowFormat::EachCell;
     int j = 2;
     for (qsizetype r = 1, n = p.count(140, [&] { return list->ItemCount(); }); r <= n; ++r) {
         p.step(142, [&] { host.DoEvents(); });
@@ -134,27 +117,24 @@ void exportList(Host& host, const ListModel* list, const char* handler, RowForma
 
 bool SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled(Host& host)
 {
-    bool installed = true;
     try {
-        // Started and let go at once.
-        spreadsheetServer(host).createApplication();
+        spreadsheetServer(host).createApplication(); // started and let go at once
+        return true;
     } catch (...) {
-        installed = false;
     }
-    if (!installed)
-        host.prompts().messageBox(QStringLiteral("Excel is not installed on this computer. You "
-                                                 "need to have it installed to use this software "
-                                                 "without error."),
-                                  Main::ApplicationTitle());
-    return installed;
+    host.prompts().messageBox(QStringLiteral("Excel is not installed on this computer. You "
+                                             "need to have it installed to use this software "
+                                             "without error."),
+                              Main::ApplicationTitle());
+    return false;
 }
 
 void SpreadsheetExport::exportValidList(Host& host)
 {
-    exportList(host, &host.validList(), "PushButton13_Click", RowFormat::EachCell);
+    exportList(host, &host.validList(), "PushButton13_Click", true);
 }
 
 void SpreadsheetExport::exportInvalidList(Host& host)
 {
-    exportList(host, &host.invalidList(), "PushButton7_Click", RowFormat::FirstCellOnce);
+    exportList(host, &host.invalidList(), "PushButton7_Click", false);
 }

@@ -8,6 +8,7 @@
 #include "features/host/Prompts.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -15,23 +16,6 @@ namespace {
 // before a file is replaced.
 constexpr qint32 DialogFlags =
     FileDialogFlags::OverwritePrompt | FileDialogFlags::Explorer | FileDialogFlags::LongNames;
-
-// The busy pointer while the file is written; the one before comes back.
-class BusyPointer
-{
-public:
-    explicit BusyPointer(Host& host) : m_host(host), m_before(host.MousePointer())
-    {
-        m_host.SetMousePointer(PointerMode::Hourglass);
-    }
-    ~BusyPointer() { m_host.SetMousePointer(m_before); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    Host& m_host;
-    PointerMode m_before;
-};
 
 // The dialog's last file under the name of a spreadsheet file: its own
 // extension (if any) becomes ".xlsx" unless it is a spreadsheet's already.
@@ -87,16 +71,20 @@ void SpreadsheetFileExport::saveList(Host& host, const ListModel& list)
         format = SpreadsheetFile::Format::Xlsx;
         existing = SafeFile::Existing::Keep;
     }
+    QString failure;
     try {
-        const BusyPointer busy(host);
+        // The busy pointer while the file is written; the one before comes back.
+        const auto restore =
+            qScopeGuard([&host, before = host.MousePointer()] { host.SetMousePointer(before); });
+        host.SetMousePointer(PointerMode::Hourglass);
         write(list, path, *format, existing);
-    } catch (const Failure& failure) {
-        host.prompts().messageBox(QStringLiteral("The spreadsheet file %1 could not be saved: %2")
-                                      .arg(path, failure.description()),
-                                  Main::ApplicationTitle());
+        return;
+    } catch (const Failure& f) {
+        failure = f.description();
     } catch (const std::bad_alloc&) {
-        host.prompts().messageBox(QStringLiteral("The spreadsheet file %1 could not be saved: %2")
-                                      .arg(path, QLatin1String(FailureText::OutOfMemory)),
-                                  Main::ApplicationTitle());
+        failure = QLatin1String(FailureText::OutOfMemory);
     }
+    host.prompts().messageBox(
+        QStringLiteral("The spreadsheet file %1 could not be saved: %2").arg(path, failure),
+        Main::ApplicationTitle());
 }

@@ -1,7 +1,6 @@
 #include "features/SpreadsheetFileImport.h"
 
 #include "core/base/Failure.h"
-#include "core/base/PacedYield.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
 #include "features/Main.h"
@@ -14,6 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -21,41 +21,22 @@ constexpr qint32 OpenFlags =
     FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
 
 const QString OpenTitle = QStringLiteral("Load Codes From Spreadsheet File");
+// Delimited text the import reads itself, and the spreadsheet documents it has
+// the spreadsheet application read.
+const QString OpenFilter =
+    QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
+                   "All Files (*.*)|*.*|");
+
+// Whether a file is read through the spreadsheet application (.xlsx, .ods).
+bool isDocument(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
+}
 
 // The cells appended together.
 constexpr qsizetype BatchCells = 4096;
-
-// The cells of one column going into the code list.
-class ColumnAppender
-{
-public:
-    ColumnAppender(ListModel& list, const ColumnChoice& choice) : m_list(list), m_choice(choice) {}
-
-    void record(const QStringList& fields)
-    {
-        if (m_choice.header && !m_headerSeen) {
-            m_headerSeen = true;
-            return;
-        }
-        if (m_choice.column >= fields.size() || fields.at(m_choice.column).isEmpty())
-            return;
-        m_cells.append(fields.at(m_choice.column));
-        if (m_cells.size() >= BatchCells)
-            flush();
-    }
-
-    void flush()
-    {
-        m_list.appendMany(m_cells);
-        m_cells.clear();
-    }
-
-private:
-    ListModel& m_list;
-    ColumnChoice m_choice;
-    bool m_headerSeen = false;
-    QStringList m_cells;
-};
 
 void tell(Host& host, const QString& text)
 {
@@ -71,7 +52,7 @@ public:
     void run(const TextFileImport::Limits& limits)
     {
         DelimitedText::Options options;
-        if (SpreadsheetFileImport::isDocument(m_path)) {
+        if (isDocument(m_path)) {
             if (!convert())
                 return;
             options.separator = QLatin1Char(',');
@@ -84,64 +65,66 @@ public:
         if (!choice)
             return;
 
-        ColumnAppender cells(m_host.codeList(), *choice);
-        PacedYield yield([this] { m_host.DoEvents(); }, limits.yieldIntervalNanoseconds);
+        // The chosen column's cells go into the code list in batches.
+        QStringList cells;
+        const auto flush = [&] {
+            m_host.codeList().appendMany(cells);
+            cells.clear();
+        };
+        bool skipHeader = choice->header;
+        const auto record = [&](const QStringList& fields, quint64) {
+            const qsizetype c = choice->column;
+            if (std::exchange(skipHeader, false) || c >= fields.size() || fields.at(c).isEmpty())
+                return;
+            cells.append(fields.at(c));
+            if (cells.size() >= BatchCells)
+                flush();
+        };
         const TextFileReader::Reading reading =
-            TextFileImport::importReading(limits, [&cells, &yield] {
-                cells.flush();
-                yield();
-            });
+            TextFileImport::importReading(m_host, limits, flush);
         options.chunkBytes = reading.chunkBytes;
         options.betweenPieces = reading.betweenPieces;
-        m_host.SetMousePointer(PointerMode::Hourglass);
-        try {
-            DelimitedText::readRecords(
-                m_text, options,
-                [&cells](const QStringList& fields, quint64) { cells.record(fields); });
-        } catch (const Failure& failure) {
-            cells.flush();
-            m_host.SetMousePointer(PointerMode::Default);
-            cannotRead(failure);
-            return;
-        }
-        cells.flush();
-        m_host.SetMousePointer(PointerMode::Default);
+        whileBusy([&] { DelimitedText::readRecords(m_text, options, record); }, flush);
     }
 
 private:
     QString name() const { return QFileInfo(m_path).fileName(); }
 
-    void cannotRead(const Failure& failure)
+    void cannotRead(const QString& why)
     {
-        tell(m_host, QStringLiteral("%1 cannot be read: %2").arg(name(), failure.description()));
+        tell(m_host, QStringLiteral("%1 cannot be read: %2").arg(name(), why));
+    }
+
+    // Runs `read` under the busy pointer, then `after`; a failure of `read`
+    // is told once the pointer is back.
+    template <typename Read, typename After> bool whileBusy(Read&& read, After&& after)
+    {
+        m_host.SetMousePointer(PointerMode::Hourglass);
+        std::optional<QString> failure;
+        try {
+            read();
+        } catch (const Failure& f) {
+            failure = f.description();
+        }
+        after();
+        m_host.SetMousePointer(PointerMode::Default);
+        if (failure)
+            cannotRead(*failure);
+        return !failure;
     }
 
     // The document's first sheet as a CSV file of a temporary folder.
     bool convert()
     {
         SpreadsheetReader* reader = m_host.services().spreadsheetReader;
-        if (!reader) {
-            tell(m_host, QStringLiteral("%1 cannot be read: reading .xlsx and .ods files needs "
-                                        "LibreOffice Calc, which is not installed.")
-                             .arg(name()));
-            return false;
-        }
-        if (!m_folder.isValid()) {
-            tell(m_host,
-                 QStringLiteral("%1 cannot be read: %2").arg(name(), m_folder.errorString()));
+        if (!reader || !m_folder.isValid()) {
+            cannotRead(reader ? m_folder.errorString()
+                              : QStringLiteral("reading .xlsx and .ods files needs LibreOffice "
+                                               "Calc, which is not installed."));
             return false;
         }
         m_text = m_folder.filePath(QStringLiteral("sheet.csv"));
-        m_host.SetMousePointer(PointerMode::Hourglass);
-        try {
-            reader->saveFirstSheetAsCsv(m_path, m_text);
-        } catch (const Failure& failure) {
-            m_host.SetMousePointer(PointerMode::Default);
-            cannotRead(failure);
-            return false;
-        }
-        m_host.SetMousePointer(PointerMode::Default);
-        return true;
+        return whileBusy([&] { reader->saveFirstSheetAsCsv(m_path, m_text); }, [] {});
     }
 
     std::optional<ColumnChoice> chosenColumn(const DelimitedText::Options& options)
@@ -150,7 +133,7 @@ private:
         try {
             rows = DelimitedText::firstRecords(m_text, options, CodeColumn::PreviewRows);
         } catch (const Failure& failure) {
-            cannotRead(failure);
+            cannotRead(failure.description());
             return std::nullopt;
         }
         const std::optional<CodeColumn::Guess> guess = CodeColumn::guess(rows);
@@ -171,24 +154,8 @@ private:
 
 } // namespace
 
-namespace SpreadsheetFileImport {
-
-const QString& openFilter()
-{
-    static const QString filter =
-        QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
-                       "All Files (*.*)|*.*|");
-    return filter;
-}
-
-bool isDocument(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
-           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
-}
-
-void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limits)
+void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
+                                                         const TextFileImport::Limits& limits)
 {
     if (host.isBusy())
         return;
@@ -196,7 +163,7 @@ void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limi
     dialog.FileName.clear();
     dialog.Flags = OpenFlags;
     dialog.DialogTitle = OpenTitle;
-    dialog.Filter = openFilter();
+    dialog.Filter = OpenFilter;
     dialog.ShowOpen();
     const QString path = dialog.FileName;
     if (path.isEmpty())
@@ -207,5 +174,3 @@ void loadCodesFromSpreadsheetFile(Host& host, const TextFileImport::Limits& limi
     }
     Import(host, path).run(limits);
 }
-
-} // namespace SpreadsheetFileImport

@@ -8,13 +8,6 @@ class Host;
 
 namespace SpreadsheetFileImport {
 
-// The files the import offers: delimited text it reads itself, and the
-// spreadsheet documents it has the spreadsheet application read.
-const QString& openFilter();
-
-// Whether a file is read through the spreadsheet application (.xlsx, .ods).
-bool isDocument(const QString& path);
-
 // "Load Codes From Spreadsheet File…" on the code list's menu: the open
 // dialog, one file; a CSV or TSV file read as DelimitedText reads it, an
 // .xlsx or .ods file through the spreadsheet reader (first sheet, cells as

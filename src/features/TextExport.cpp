@@ -15,9 +15,8 @@ namespace {
 
 // The save dialog's flags: read-only box, several files, explorer style, long
 // names (no question before replacing: the dialog itself asks).
-constexpr qint32 SaveDialogFlags = 2621953;
-static_assert(SaveDialogFlags == (FileDialogFlags::ReadOnly | FileDialogFlags::AllowMultiSelect |
-                                  FileDialogFlags::Explorer | FileDialogFlags::LongNames));
+constexpr qint32 SaveDialogFlags = FileDialogFlags::ReadOnly | FileDialogFlags::AllowMultiSelect |
+                                   FileDialogFlags::Explorer | FileDialogFlags::LongNames;
 
 // The numbered step of each phase of the table's walk, in the order of
 // TextTable::Phase: for column 1 (the item's text), and for a later column
@@ -90,15 +89,6 @@ void TextExport::saveInvalidList(Host& host)
 }
 
 namespace Main {
-
-void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
-                                                  Prompts& prompts,
-                                                  const std::function<void()>& doEvents,
-                                                  const TextFileMaker& files)
-{
-    PacedYield everyYieldPoint(doEvents, 0);
-    SaveListviewProperlySpacedWithoutProgressBar(lv, path, prompts, everyYieldPoint, files);
-}
 
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts, PacedYield& doEvents,

@@ -1,13 +1,6 @@
 #pragma once
 
-#include "core/files/TextStream.h"
-
-#include <QString>
-#include <functional>
-
 class Host;
-class ListModel;
-class Prompts;
 
 namespace TextExport {
 

@@ -15,7 +15,6 @@ namespace {
 // Explorer-style dialog, several files at once, long names, read-only box ticked.
 constexpr qint32 OpenFlags = FileDialogFlags::Explorer | FileDialogFlags::AllowMultiSelect |
                              FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
-static_assert(OpenFlags == 2621953);
 
 const QString OpenTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
 const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
@@ -25,38 +24,22 @@ const QString OpenFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*
 // 5 ms); smaller pieces read no slower.
 constexpr qsizetype PieceBytes = qsizetype(256) * 1024;
 
-// How one import reads its files: the bound on a line, and the window's turn
-// between two pieces of a file, paced over all the files of the import.
-class ImportReading
-{
-public:
-    ImportReading(Host& host, const TextFileImport::Limits& limits)
-        : m_yield([&host] { host.DoEvents(); }, limits.yieldIntervalNanoseconds),
-          m_reading(TextFileImport::importReading(limits, [this] { m_yield(); }))
-    {}
-    ImportReading(const ImportReading&) = delete;
-    ImportReading& operator=(const ImportReading&) = delete;
-
-    // LoadListviewFromTextFile into the code list.
-    void load(Host& host, const QString& path) const
-    {
-        Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path, m_reading);
-    }
-
-private:
-    PacedYield m_yield;
-    TextFileReader::Reading m_reading;
-};
-
 } // namespace
 
-TextFileReader::Reading TextFileImport::importReading(const Limits& limits,
-                                                      std::function<void()> betweenPieces)
+TextFileReader::Reading TextFileImport::importReading(Host& host, const Limits& limits,
+                                                      std::function<void()> first)
 {
     TextFileReader::Reading reading;
     reading.chunkBytes = PieceBytes;
     reading.longestLine = limits.longestLine;
-    reading.betweenPieces = std::move(betweenPieces);
+    // One paced yield for every file of the import.
+    reading.betweenPieces = [first = std::move(first),
+                             yield = PacedYield([&host] { host.DoEvents(); },
+                                                limits.yieldIntervalNanoseconds)]() mutable {
+        if (first)
+            first();
+        yield();
+    };
     return reading;
 }
 
@@ -81,7 +64,10 @@ void TextFileImport::loadCodesFromTextFiles(Host& host, const Limits& limits)
 {
     Procedure p(host.prompts(), procedureTag("Form1", "PushButton3_Click"));
     CommonDialog& dialog = host.fileDialog();
-    const ImportReading files(host, limits);
+    const TextFileReader::Reading reading = importReading(host, limits);
+    const auto load = [&](const QString& path) {
+        Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path, reading);
+    };
 
     p.step(100, [&] { dialog.FileName.clear(); });
     p.step(102, [&] { dialog.Flags = OpenFlags; });
@@ -96,7 +82,7 @@ void TextFileImport::loadCodesFromTextFiles(Host& host, const Limits& limits)
     if (p.when(116, [&] { return parts.size() == 1; })) {
         QString path;
         p.step(118, [&] { path = parts.at(0); });
-        p.step(120, [&] { files.load(host, path); });
+        p.step(120, [&] { load(path); });
     } else if (p.when(122, [&] { return parts.size() >= 2; })) {
         QString folder;
         p.step(124, [&] { folder = parts.at(0); });
@@ -105,8 +91,8 @@ void TextFileImport::loadCodesFromTextFiles(Host& host, const Limits& limits)
         for (qsizetype i = 1, n = p.count(128, [&] { return last; }); i <= n; ++i) {
             QString path;
             p.step(130, [&] { path = folder + QChar(FilePath::Separator) + parts.at(i); });
-            p.step(132, [&] { path = Main::FixDoubleBackslashes(path); });
-            p.step(134, [&] { files.load(host, path); });
+            p.step(132, [&] { path = FilePath::collapseDoubledSeparators(path); });
+            p.step(134, [&] { load(path); });
         } // 136
     }
     p.step(138, [&] { host.SetMousePointer(PointerMode::Default); });
@@ -117,9 +103,12 @@ void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths, cons
     if (host.isBusy() || paths.isEmpty())
         return;
     Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
-    const ImportReading files(host, limits);
+    const TextFileReader::Reading reading = importReading(host, limits);
+    const auto load = [&](const QString& path) {
+        Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path, reading);
+    };
     p.step(100, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     for (qsizetype i = 0, n = p.count(102, [&] { return paths.size(); }); i < n; ++i)
-        p.step(104, [&] { files.load(host, paths.at(i)); });
+        p.step(104, [&] { load(paths.at(i)); });
     p.step(106, [&] { host.SetMousePointer(PointerMode::Default); });
 }

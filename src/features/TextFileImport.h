@@ -1,39 +1,34 @@
 #pragma once
 
 #include "core/text/TextFileReader.h"
+#include "features/ValidationRun.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class Host;
-class ListModel;
-class Prompts;
 
 namespace TextFileImport {
 
 // The longest line the import takes: 16 Mi characters, a million times a
-// code. Reading a file without line ends then holds at most about 40 MB, and
-// a line just within the bound goes into the list within a few tens of
-// milliseconds. A longer line ends the reading of its file with one error
-// report.
+// code (a file without line ends then holds at most about 40 MB). A longer
+// line ends the reading of its file with one error report.
 inline constexpr qsizetype LongestLine = qsizetype(16) * 1024 * 1024;
 
-// How often the window handles its pending events while a file is read: at
-// most once a millisecond, as during the validation run.
-inline constexpr qint64 YieldIntervalNanoseconds = 1'000'000;
-
 // How an import reads its files; tests take a small bound or let the window
-// run between every two pieces read (an interval of 0).
+// run between every two pieces read (an interval of 0). The window handles
+// its pending events as often as during the validation run.
 struct Limits
 {
     qsizetype longestLine = LongestLine;
-    qint64 yieldIntervalNanoseconds = YieldIntervalNanoseconds;
+    qint64 yieldIntervalNanoseconds = ValidationRun::YieldIntervalNanoseconds;
 };
 
-// How an import reads a file: in its pieces, with its bound on a line, and
-// `betweenPieces` (the window's paced turn) between two pieces.
-TextFileReader::Reading importReading(const Limits& limits, std::function<void()> betweenPieces);
+// How an import reads its files: in pieces, with its bound on a line, and
+// between two pieces `first` (if any), then the window's paced turn.
+TextFileReader::Reading importReading(Host& host, const Limits& limits,
+                                      std::function<void()> first = {});
 
 // "Load UPCs From Text File" (PushButton3): the open dialog, several files at
 // once; every line of each chosen file appended to the code list.

@@ -16,12 +16,10 @@ namespace {
 // The most codes filed in one stretch between two looks at the clock.
 constexpr qsizetype QuietCodes = 256;
 
-// Steps 112 and 114 of the code the run is at, made when something can see the
-// bar: the window draws it and other handlers read it only while the run
-// yields or an error report is open, so a code after which neither happens
-// costs the bar nothing. Until the window runs again the code list cannot
-// change, so the position and the text of the code reached are read there
-// exactly as they would have been at its own steps.
+// Steps 112 and 114 (the bar) of the code the run is at, made only when
+// something can see the bar: at a yield or an error report. Until the window
+// runs the code list cannot change, so they read what the code's own steps
+// would have read.
 class RunProgress
 {
 public:
@@ -29,10 +27,8 @@ public:
         : m_p(p), m_host(host), m_codes(codes)
     {}
 
-    // Code i's steps 112 and 114 are due.
     void reached(qsizetype i) { m_reached = i; }
 
-    // Makes the steps of the code reached, unless they are made already.
     void show()
     {
         if (m_shown == m_reached)
@@ -45,21 +41,16 @@ public:
             m_host.SetProgressValue(double(i) / double(m) * 100.0);
         });
         m_p.step(114, [&] {
-            setCaption(m_codes.HeldTextAt(i));
+            // The caption is made in the text kept for it.
+            m_caption.resize(0);
+            m_caption.append(QLatin1StringView("Processing: "));
+            m_codes.HeldTextAt(i).visit(
+                [this](auto text) { m_caption.append(Main::FileNameFromPath(text)); });
             m_host.SetProgressText(m_caption);
         });
     }
 
 private:
-    // "Processing: " and the code's part after its last backslash, made in
-    // the text kept for it.
-    void setCaption(HeldText code)
-    {
-        m_caption.resize(0);
-        m_caption.append(QLatin1StringView("Processing: "));
-        code.visit([this](auto text) { m_caption.append(Main::FileNameFromPath(text)); });
-    }
-
     Procedure& m_p;
     Host& m_host;
     const ListModel& m_codes;
@@ -68,11 +59,10 @@ private:
     QString m_caption;
 };
 
-// Files the stretches of codes among which the window does not run, so that
-// nothing changes the lists there, without the checks of each code's steps.
-// A stretch stops before a code the check cannot answer for. Each list takes
-// its codes of a stretch at once; when it cannot, they go one by one as their
-// steps would file them.
+// Files a stretch of codes among which the window does not run (so nothing
+// changes the lists) without the per-step checks, up to a code the check
+// cannot answer for. Each list takes its codes of a stretch at once; when it
+// cannot, they go one by one as their steps would file them.
 class QuietStretches
 {
 public:
@@ -85,8 +75,8 @@ public:
         m_toInvalid.reserve(size_t(QuietCodes));
     }
 
-    // Files the stretch from code `from` (of the first `n`), if there is one;
-    // answers the first code not filed.
+    // Files the stretch from code `from` (of the first `n`), if there is
+    // one; answers the first code not filed.
     qsizetype file(qsizetype from, qsizetype n, RunProgress& progress)
     {
         const qsizetype last = std::min(n, from + QuietCodes - 1);
@@ -111,8 +101,6 @@ public:
         return i;
     }
 
-    // Whether the last stretch stopped before code i, one the check cannot
-    // answer for (until the window runs).
     bool stoppedBefore(qsizetype i) const { return i == m_stoppedBefore; }
 
 private:
@@ -139,13 +127,10 @@ private:
 
 } // namespace
 
-// "Start Validating": files every code of the code list into the valid or the
-// invalid list, in list order. The window handles its pending events between
-// two codes, at most once per interval, so other handlers (another run
-// included) may run in the middle; the busy pointer is the only guard. When
-// the code list no longer holds the current position (it was emptied or
-// shortened meanwhile), the one report of the step that found it out ends the
-// rounds, and the run ends as always.
+// Other handlers (another run included) may run at the paced yields; the busy
+// pointer is the only guard. When the code list no longer holds the current
+// position, the one report of the step that found it out ends the rounds, and
+// the run ends as always.
 void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                                     std::function<qint64()> clock)
 {

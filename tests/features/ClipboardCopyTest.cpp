@@ -1,6 +1,7 @@
 #include "features/ClipboardCopy.h"
 
 #include "core/base/Failure.h"
+#include "core/base/PacedYield.h"
 #include "features/Main.h"
 #include "features/ResultClearing.h"
 #include "support/OutputTestSupport.h"
@@ -160,7 +161,8 @@ protected:
 
     void copy()
     {
-        Main::CopyListviewProperlySpacedToClipboard(list, script, [this] { atYield(++yields); });
+        PacedYield everyCall([this] { atYield(++yields); }, 0);
+        Main::CopyListviewProperlySpacedToClipboard(list, script, everyCall);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "features/TextExport.h"
 
+#include "core/base/PacedYield.h"
 #include "features/Main.h"
 #include "features/ResultClearing.h"
 #include "support/FullDisk.h"
@@ -223,8 +224,9 @@ TEST_F(TextExportTest, ADiskFilledPartWayIsReportedOnceAndKeepsTheOldFile)
     const QString target = out.write("valid.txt", "the old results\r\n");
     for (int i = 0; i < 20'000; ++i)
         host.valid.AppendItem("712345678904");
-    Main::SaveListviewProperlySpacedWithoutProgressBar(
-        host.valid, target, script, [] {}, fullDisk(100'000));
+    PacedYield noWindow([] {}, 0);
+    Main::SaveListviewProperlySpacedWithoutProgressBar(host.valid, target, script, noWindow,
+                                                       fullDisk(100'000));
     EXPECT_EQ(reports(), at(SaveProcedure, {180}));
     EXPECT_EQ(descriptions(script.errors()), QStringList{"No space left on device"});
     EXPECT_EQ(TempFolder::read(target), "the old results\r\n");
@@ -235,8 +237,9 @@ TEST_F(TextExportTest, ADiskFilledAtTheEndIsReportedAtCloseAndKeepsTheOldFile)
 {
     const QString target = out.write("valid.txt", "the old results\r\n");
     host.valid.AppendItem("712345678904");
-    Main::SaveListviewProperlySpacedWithoutProgressBar(
-        host.valid, target, script, [] {}, fullDisk(20));
+    PacedYield noWindow([] {}, 0);
+    Main::SaveListviewProperlySpacedWithoutProgressBar(host.valid, target, script, noWindow,
+                                                       fullDisk(20));
     EXPECT_EQ(reports(), at(SaveProcedure, {184}));
     EXPECT_EQ(TempFolder::read(target), "the old results\r\n");
     EXPECT_EQ(entries(out.path()), QStringList{"valid.txt"});
@@ -257,8 +260,8 @@ protected:
 
     QByteArray save()
     {
-        Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, script,
-                                                           [this] { atYield(++yields); });
+        PacedYield everyCall([this] { atYield(++yields); }, 0);
+        Main::SaveListviewProperlySpacedWithoutProgressBar(list, path, script, everyCall);
         return TempFolder::read(path);
     }
 };

@@ -4,12 +4,6 @@
 #include "features/host/CommonDialog.h"
 #include "features/host/Services.h"
 
-// What a feature's procedure needs of the window: the three lists, the file
-// dialog, the pointer, the progress bar, the yield to the window, and the
-// services outside it. The window is one host; tests use a scripted one.
-//
-// The lists are reached directly (no virtual call per item): a host hands
-// its three models over once, when it has made them.
 // The window's pointer modes, with the numbers the window gives them. The
 // hourglass is the busy pointer: the one busy marker of a long action.
 enum class PointerMode
@@ -19,6 +13,10 @@ enum class PointerMode
     Custom = 99, // the hand image
 };
 
+// What a feature's procedure needs of the window: the three lists (reached
+// directly, handed over once by the host), the file dialog, the pointer, the
+// progress bar, the yield to the window, and the services outside it. The
+// window is one host; tests use a scripted one.
 class Host
 {
 public:

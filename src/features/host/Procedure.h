@@ -28,8 +28,6 @@ class Procedure
 public:
     Procedure(Prompts& prompts, QString tag) : m_prompts(prompts), m_tag(std::move(tag)) {}
 
-    const QString& tag() const { return m_tag; }
-
     // Runs one step.
     template <typename Step> void step(int line, Step&& body)
     {

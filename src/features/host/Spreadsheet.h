@@ -10,7 +10,6 @@
 // while the object it came from is alive.
 namespace Spreadsheet {
 
-// One cell of a sheet.
 class Cell
 {
 public:
@@ -23,12 +22,10 @@ public:
     virtual void SetDefault(const QString& text) = 0;
 };
 
-// One column, or all columns, of a sheet.
 class Columns
 {
 public:
     virtual ~Columns() = default;
-    // Fits the column widths to their contents.
     virtual void Autofit() = 0;
 };
 
@@ -40,8 +37,7 @@ public:
     virtual std::unique_ptr<Cell> cells(int row, int column) = 0;
     // Column `column`, counted from 1.
     virtual std::unique_ptr<Spreadsheet::Columns> Columns(int column) = 0;
-    // All columns of the sheet.
-    virtual std::unique_ptr<Spreadsheet::Columns> Columns() = 0;
+    virtual std::unique_ptr<Spreadsheet::Columns> Columns() = 0; // all columns
 };
 
 class Workbook
@@ -65,7 +61,7 @@ class Application
 public:
     virtual ~Application() = default;
     virtual std::unique_ptr<Spreadsheet::Workbooks> Workbooks() = 0;
-    // `Visible`: shows the application with the workbooks made through it.
+    // Shows the application with the workbooks made through it.
     virtual void SetVisible(bool visible) = 0;
 };
 
