@@ -2,6 +2,7 @@
 
 #include "core/base/ApplicationTitle.h"
 #include "core/base/Maker.h"
+#include "core/files/FilePath.h"
 #include "features/host/Platform.h"
 
 #include <QFileInfo>
@@ -36,6 +37,11 @@ void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double se
     const int n = int(random.next() * 100) + 1;
     if (n == 7)
         opener.openUrl(QLatin1String(Maker::HomePage));
+}
+
+QString FixDoubleBackslashes(const QString& path)
+{
+    return FilePath::collapseDoubledSeparators(path);
 }
 
 } // namespace Main

@@ -39,6 +39,11 @@ template <typename Text> Text FileNameFromPath(const Text& path)
     return at < 0 ? path : path.sliced(at + 1);
 }
 
+// The folder and file name joined by the file dialog's answer, tidied with
+// the platform's separator: the folder of the root already ends in one, so
+// "/" + "/" + "codes.txt" becomes "/codes.txt".
+QString FixDoubleBackslashes(const QString& path);
+
 // TextFileImport.cpp
 // Appends every line of a text file to a list, one item per line, read as
 // `reading` says (see TextFileReader). A path that does not exist shows "File

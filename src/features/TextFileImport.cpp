@@ -91,7 +91,7 @@ void TextFileImport::loadCodesFromTextFiles(Host& host, const Limits& limits)
         for (qsizetype i = 1, n = p.count(128, [&] { return last; }); i <= n; ++i) {
             QString path;
             p.step(130, [&] { path = folder + QChar(FilePath::Separator) + parts.at(i); });
-            p.step(132, [&] { path = FilePath::collapseDoubledSeparators(path); });
+            p.step(132, [&] { path = Main::FixDoubleBackslashes(path); });
             p.step(134, [&] { load(path); });
         } // 136
     }
