@@ -86,50 +86,42 @@ void Parser::line(QStringView text)
         m_field.clear();
         m_fieldStarted = false;
     }
-    const qsizetype n = text.size();
-    qsizetype plainFrom = -1; // the start of a run of plain characters
-    auto flushPlain = [&](qsizetype to) {
-        if (plainFrom >= 0)
-            m_field.append(text.mid(plainFrom, to - plainFrom));
-        plainFrom = -1;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
+    qsizetype i = 0;
+    while (i >= 0) {
         if (m_inQuotes) {
-            if (c != Quote) {
-                if (plainFrom < 0)
-                    plainFrom = i;
-                continue;
-            }
-            flushPlain(i);
-            if (i + 1 < n && text[i + 1] == Quote) {
-                m_field.append(QChar(Quote));
-                ++i;
-            } else {
-                m_inQuotes = false;
-            }
-            continue;
-        }
-        if (c == m_separator) {
-            flushPlain(i);
-            endField();
-            continue;
-        }
-        if (c == Quote && !m_fieldStarted && plainFrom < 0) {
+            i = quoted(text, i);
+        } else if (!m_fieldStarted && text.sliced(i).startsWith(Quote)) {
             m_inQuotes = true;
             m_fieldStarted = true;
-            continue;
+            ++i;
+        } else {
+            // Up to the separator, a quote is taken as it stands.
+            const qsizetype separator = text.indexOf(m_separator, i);
+            m_field.append(text.sliced(i, (separator < 0 ? text.size() : separator) - i));
+            if (separator >= 0)
+                endField();
+            i = separator < 0 ? -1 : separator + 1;
         }
-        m_fieldStarted = true;
-        if (plainFrom < 0)
-            plainFrom = i;
     }
-    flushPlain(n);
     checkLength();
     if (m_inQuotes)
         return;
     endField();
     m_records(m_fields, m_firstLine);
+}
+
+qsizetype Parser::quoted(QStringView text, qsizetype from)
+{
+    const qsizetype quote = text.indexOf(Quote, from);
+    m_field.append(text.sliced(from, (quote < 0 ? text.size() : quote) - from));
+    if (quote < 0)
+        return -1;
+    if (text.sliced(quote + 1).startsWith(Quote)) {
+        m_field.append(QChar(Quote));
+        return quote + 2;
+    }
+    m_inQuotes = false;
+    return quote + 1;
 }
 
 void Parser::finish()
@@ -140,14 +132,19 @@ void Parser::finish()
 
 namespace {
 
-// The line reader's settings for records of these options.
-TextFileReader::Reading readingFor(const Options& options)
+// The records of the lines of a file or of any source.
+template <typename Source>
+void readFrom(const Source& source, const Options& options, const RecordSink& records)
 {
     TextFileReader::Reading reading;
     reading.chunkBytes = options.chunkBytes;
     reading.longestLine = options.longestField;
     reading.betweenPieces = options.betweenPieces;
-    return reading;
+    Parser parser(options, records);
+    TextFileReader::readItems(
+        source, {}, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
+        reading);
+    parser.finish();
 }
 
 } // namespace
@@ -155,20 +152,12 @@ TextFileReader::Reading readingFor(const Options& options)
 void readRecords(const TextFileReader::ByteSource& source, const Options& options,
                  const RecordSink& records)
 {
-    Parser parser(options, records);
-    TextFileReader::readItems(
-        source, {}, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
-        readingFor(options));
-    parser.finish();
+    readFrom(source, options, records);
 }
 
 void readRecords(const QString& path, const Options& options, const RecordSink& records)
 {
-    Parser parser(options, records);
-    TextFileReader::readItems(
-        path, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
-        readingFor(options));
-    parser.finish();
+    readFrom(path, options, records);
 }
 
 std::vector<QStringList> firstRecords(const QString& path, const Options& options, int count)

@@ -63,6 +63,9 @@ public:
 
 private:
     void line(QStringView text);
+    // Takes the characters of a quoted field from `from` on; answers where
+    // the line goes on, -1 at its end.
+    qsizetype quoted(QStringView text, qsizetype from);
     void endField();
     void checkLength() const;
 

@@ -30,14 +30,6 @@ void appendTo(QByteArray& text, QLatin1StringView piece)
 {
     text.append(piece.data(), piece.size());
 }
-void appendTo(QString& text, const QByteArray& ascii)
-{
-    text.append(QLatin1StringView(ascii));
-}
-void appendTo(QByteArray& text, const QString& ascii)
-{
-    text.append(ascii.toLatin1());
-}
 
 // The first CR or LF from `p` on, or `end`.
 const QChar* nextBreak(const QChar* p, const QChar* end)
@@ -150,21 +142,7 @@ template <typename View> void BasicLineSplitter<View>::finish()
     m_openedByLF = false;
 }
 
-template <typename View>
-template <typename Other>
-void BasicLineSplitter<View>::continueFrom(BasicLineSplitter<Other>& other)
-{
-    m_pending = Text();
-    appendTo(m_pending, other.m_pending);
-    m_afterCR = std::exchange(other.m_afterCR, false);
-    m_openedByLF = std::exchange(other.m_openedByLF, false);
-    m_handed = other.m_handed;
-    other.m_pending = {};
-}
-
 template class BasicLineSplitter<QStringView>;
 template class BasicLineSplitter<QLatin1StringView>;
-template void BasicLineSplitter<QStringView>::continueFrom(BasicLineSplitter<QLatin1StringView>&);
-template void BasicLineSplitter<QLatin1StringView>::continueFrom(BasicLineSplitter<QStringView>&);
 
 } // namespace TextFileReader
