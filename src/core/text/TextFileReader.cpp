@@ -133,7 +133,7 @@ private:
     BasicLineSplitter<QLatin1StringView> m_bytes;
     // From a source that can seek, the first byte that is not ASCII settles
     // the rest; from another, each line that is not ASCII settles its own.
-    bool m_settling;
+    bool m_allAscii = true; // every byte fed so far
     bool m_windows = false; // lines that are not ASCII are Windows-1252
     bool m_asciiAsBytes;
     // A line keeps a mark it starts with, as a character within the text.
@@ -148,16 +148,13 @@ private:
 Reader::Reader(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading)
     : m_source(source), m_ascii(ascii), m_textSink(text), m_chunk(reading.chunkBytes),
-      m_longest(reading.longestLine > 0 ? reading.longestLine
-                                        : std::numeric_limits<qsizetype>::max()),
+      m_longest(reading.longestLine),
       m_betweenPieces(reading.betweenPieces), m_raw(2 * m_chunk + 4, Qt::Uninitialized),
       m_text(text), m_bytes([this](const std::vector<QLatin1StringView>& items) { lines(items); }),
-      m_settling(bool(source.seek)), m_asciiAsBytes(bool(ascii))
+      m_asciiAsBytes(bool(ascii))
 {
-    m_text.setLongest(reading.longestLine, reading.longestLine);
-    // A raw line of this many bytes is longer than the bound in any decoding
-    // (UTF-8 takes at most three bytes for one character).
-    m_bytes.setLongest(reading.longestLine * 3, reading.longestLine);
+    m_text.setLongest(m_longest, m_longest);
+    m_bytes.setLongest(m_longest, m_longest);
 }
 
 void Reader::fill()
@@ -249,11 +246,19 @@ bool Reader::readLines()
 
 void Reader::feedLines()
 {
-    const qsizetype fed = m_settling ? asciiPrefix(m_raw.data(), m_length) : m_length;
+    const qsizetype fed = m_allAscii ? asciiPrefix(m_raw.data(), m_length) : m_length;
     m_bytes.feed(QLatin1StringView(m_raw.data(), fed));
     drop(fed);
-    if (m_length > 0)
+    if (m_length == 0)
+        return;
+    // A raw line of this many bytes is longer than the bound in any decoding
+    // (UTF-8 takes at most three bytes for one character).
+    m_bytes.setLongest(m_longest * 3, m_longest);
+    m_allAscii = false;
+    if (m_source.seek)
         settle();
+    else
+        feedLines();
 }
 
 // A source that can seek decides on the whole of its rest and goes back there.
@@ -262,7 +267,6 @@ void Reader::settle()
     const qint64 from = m_offset;
     m_windows = !restIsUtf8();
     m_asciiAsBytes = m_asciiAsBytes && !m_windows;
-    m_settling = false;
     m_source.seek(from);
     m_offset = from;
     m_length = 0;
@@ -286,6 +290,10 @@ bool Reader::restIsUtf8()
 // Hands on the lines in runs of ASCII bytes and of decoded text.
 void Reader::lines(const std::vector<QLatin1StringView>& lines)
 {
+    if (m_allAscii && m_asciiAsBytes) {
+        m_ascii(lines);
+        return;
+    }
     qsizetype bytes = 0;
     for (const QLatin1StringView line : lines)
         bytes += line.size();
@@ -307,7 +315,7 @@ void Reader::lines(const std::vector<QLatin1StringView>& lines)
             out = m_windows ? windows1252(line, out) : m_lineUtf8.appendToBuffer(out, line);
             text = QStringView(start, out);
         }
-        if ((asBytes ? line.size() : text.size()) > m_longest) {
+        if (m_longest > 0 && (asBytes ? line.size() : text.size()) > m_longest) {
             handOn();
             throw Failure(lineTooLong(first + i, m_longest));
         }
