@@ -101,7 +101,7 @@ void readColumn(int fd, const QString& name, const CommandLine& options,
     ColumnCells column(*options.column, cells);
     try {
         DelimitedText::readRecords(
-            inputSource(fd), reading,
+            TextFileReader::ByteSource::ofDescriptor(fd, stopIfInterrupted), reading,
             [&column](const QStringList& fields, quint64) { column.record(fields); });
     } catch (const Failure&) {
         // The records before the fault are checked, as the lines before a

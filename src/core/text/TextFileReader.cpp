@@ -148,9 +148,9 @@ private:
 Reader::Reader(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading)
     : m_source(source), m_ascii(ascii), m_textSink(text), m_chunk(reading.chunkBytes),
-      m_longest(reading.longestLine),
-      m_betweenPieces(reading.betweenPieces), m_raw(2 * m_chunk + 4, Qt::Uninitialized),
-      m_text(text), m_bytes([this](const std::vector<QLatin1StringView>& items) { lines(items); }),
+      m_longest(reading.longestLine), m_betweenPieces(reading.betweenPieces),
+      m_raw(2 * m_chunk + 4, Qt::Uninitialized), m_text(text),
+      m_bytes([this](const std::vector<QLatin1StringView>& items) { lines(items); }),
       m_asciiAsBytes(bool(ascii))
 {
     m_text.setLongest(m_longest, m_longest);
@@ -353,6 +353,32 @@ void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBy
     readItems(source, {}, oneAtATime(item), reading);
 }
 
+ByteSource ByteSource::ofDescriptor(int fd, std::function<void()> beforeRead)
+{
+    ByteSource source;
+    source.read = [fd, beforeRead = std::move(beforeRead)](char* to, qsizetype size) {
+        while (true) {
+            if (beforeRead)
+                beforeRead();
+            const ssize_t n = ::read(fd, to, size_t(size));
+            if (n >= 0)
+                return qsizetype(n);
+            if (errno != EINTR)
+                throw systemFailure(errno);
+        }
+    };
+    struct stat info;
+    const off_t origin =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? ::lseek(fd, 0, SEEK_CUR) : off_t(-1);
+    if (origin >= 0) {
+        source.seek = [fd, origin](qint64 offset) {
+            if (::lseek(fd, origin + off_t(offset), SEEK_SET) < 0)
+                throw systemFailure(errno);
+        };
+    }
+    return source;
+}
+
 bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading)
 {
@@ -360,13 +386,7 @@ bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink
     // refused before reading.
     struct stat info;
     const FileHandle file = openRegularFile(QFile::encodeName(path), info);
-    return readItems(
-        {[&file](char* buffer, qsizetype size) { return readSome(file, buffer, size); },
-         [&file](qint64 offset) {
-             if (::lseek(file.fd(), off_t(offset), SEEK_SET) != off_t(offset))
-                 throw systemFailure(errno);
-         }},
-        ascii, text, reading);
+    return readItems(ByteSource::ofDescriptor(file.fd()), ascii, text, reading);
 }
 
 void readItems(const QString& path, const ItemSink& item)

@@ -89,6 +89,11 @@ struct ByteSource
 {
     std::function<qsizetype(char* buffer, qsizetype size)> read;
     std::function<void(qint64 offset)> seek;
+
+    // The bytes of the open descriptor `fd` from where it stands; only a
+    // regular file can seek. `beforeRead` runs before each read, again when a
+    // signal cuts one short, and may throw to end the reading.
+    static ByteSource ofDescriptor(int fd, std::function<void()> beforeRead = {});
 };
 
 // How a source is read.
