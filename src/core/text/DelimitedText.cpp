@@ -49,27 +49,46 @@ QChar sniff(QStringView firstLine)
     return QLatin1Char(',');
 }
 
-Parser::Parser(const Options& options, RecordSink records)
-    : m_records(std::move(records)), m_separator(options.separator), m_longest(options.longestField)
-{}
+namespace {
 
-void Parser::feed(const std::vector<QStringView>& lines)
+// Cuts lines of text into records.
+class Parser
 {
-    for (const QStringView text : lines)
-        line(text);
-}
+public:
+    Parser(const Options& options, const RecordSink& records)
+        : m_records(records), m_separator(options.separator), m_longest(options.longestField)
+    {}
 
-void Parser::checkLength() const
-{
-    if (m_longest > 0 && m_field.size() > m_longest)
-        throw Failure(TextFileReader::lineTooLong(m_firstLine, m_longest));
-}
+    void line(QStringView text);
 
-void Parser::endField()
-{
-    m_fields.append(std::exchange(m_field, QString()));
-    m_fieldStarted = false;
-}
+    // The end of the text; fails when a quote is still open.
+    void finish() const
+    {
+        if (m_inQuotes)
+            throw Failure(QStringLiteral("line %1: a quoted field is not closed").arg(m_firstLine));
+    }
+
+private:
+    // Takes the characters of a quoted field from `from` on; answers where
+    // the line goes on, -1 at its end.
+    qsizetype quoted(QStringView text, qsizetype from);
+
+    void endField()
+    {
+        m_fields.append(std::exchange(m_field, QString()));
+        m_fieldStarted = false;
+    }
+
+    const RecordSink& m_records;
+    QChar m_separator;
+    qsizetype m_longest;
+    QStringList m_fields;
+    QString m_field;
+    bool m_inQuotes = false;
+    bool m_fieldStarted = false;
+    quint64 m_line = 0;
+    quint64 m_firstLine = 0;
+};
 
 void Parser::line(QStringView text)
 {
@@ -103,7 +122,8 @@ void Parser::line(QStringView text)
             i = separator < 0 ? -1 : separator + 1;
         }
     }
-    checkLength();
+    if (m_longest > 0 && m_field.size() > m_longest)
+        throw Failure(TextFileReader::lineTooLong(m_firstLine, m_longest));
     if (m_inQuotes)
         return;
     endField();
@@ -124,14 +144,6 @@ qsizetype Parser::quoted(QStringView text, qsizetype from)
     return quote + 1;
 }
 
-void Parser::finish()
-{
-    if (m_inQuotes)
-        throw Failure(QStringLiteral("line %1: a quoted field is not closed").arg(m_firstLine));
-}
-
-namespace {
-
 // The records of the lines of a file or of any source.
 template <typename Source>
 void readFrom(const Source& source, const Options& options, const RecordSink& records)
@@ -142,7 +154,11 @@ void readFrom(const Source& source, const Options& options, const RecordSink& re
     reading.betweenPieces = options.betweenPieces;
     Parser parser(options, records);
     TextFileReader::readItems(
-        source, {}, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
+        source, {},
+        [&parser](const std::vector<QStringView>& lines) {
+            for (const QStringView line : lines)
+                parser.line(line);
+        },
         reading);
     parser.finish();
 }

@@ -100,12 +100,12 @@ private:
     void fill();
     void drop(qsizetype used);
     bool readMark();
-    bool readText();
-    bool readLines();
+    void decode();
     void feedLines();
     void settle();
     bool restIsUtf8();
     void lines(const std::vector<QLatin1StringView>& lines);
+    QStringView decoded(QByteArrayView line, bool ascii, QChar*& out);
     void handOn();
 
     const ByteSource& m_source;
@@ -123,13 +123,11 @@ private:
     qint64 m_offset = 0;
     bool m_end = false;
 
-    // A text with a byte-order mark: decoded as a whole, then cut.
-    std::unique_ptr<Decoder> m_decoder;
-    bool m_cutAtAscii = false; // UTF-8
+    std::unique_ptr<Decoder> m_decoder; // after a byte-order mark
+    bool m_cutAtAscii = false;          // UTF-8
     QString m_chars;
     LineSplitter m_text;
 
-    // Any other text: cut as bytes, each line then decoded.
     BasicLineSplitter<QLatin1StringView> m_bytes;
     // From a source that can seek, the first byte that is not ASCII settles
     // the rest; from another, each line that is not ASCII settles its own.
@@ -179,7 +177,22 @@ void Reader::drop(qsizetype used)
 
 bool Reader::run()
 {
-    return readMark() ? readText() : readLines();
+    const bool marked = readMark();
+    while (true) {
+        if (marked)
+            decode();
+        else
+            feedLines();
+        if (m_end)
+            break;
+        fill();
+    }
+    if (marked && m_decoder->insideCharacter())
+        m_text.feed(QStringView(u"\uFFFD"));
+    const bool endsWithLF = marked ? m_text.endsWithLF() : m_bytes.endsWithLF();
+    m_text.finish();
+    m_bytes.finish();
+    return endsWithLF;
 }
 
 // Answers whether the text starts with a byte-order mark, dropping it.
@@ -197,53 +210,32 @@ bool Reader::readMark()
                                                                        : QStringConverter::Utf16BE);
         drop(2);
     }
+    if (m_decoder)
+        m_chars.resize(m_decoder->requiredSpace(m_raw.size()));
     return bool(m_decoder);
 }
 
-// Each read of UTF-8 is decoded up to its last ASCII byte, where the decoder
-// stands between two characters; the bytes after it wait for the next read.
-// Handed a malformed character in two calls, the decoder may drop the valid
-// bytes after it, so that the items would depend on where a read ended.
-bool Reader::readText()
+// A text with a mark is decoded as a whole, then cut. Each read of UTF-8 is
+// decoded up to its last ASCII byte, where the decoder stands between two
+// characters; the bytes after it wait for the next read. Handed a malformed
+// character in two calls, the decoder may drop the valid bytes after it, so
+// that the items would depend on where a read ended.
+void Reader::decode()
 {
-    m_chars.resize(std::max(m_decoder->requiredSpace(m_raw.size()), m_raw.size()));
-    while (true) {
-        qsizetype cut = m_length;
-        if (m_cutAtAscii && !m_end) {
-            while (cut > 0 && static_cast<unsigned char>(m_raw[cut - 1]) >= 0x80)
-                --cut;
-            if (m_length - cut >= m_chunk)
-                cut = m_length; // a whole piece without ASCII: no better place to cut
-        }
-        const QChar* stop = m_decoder->appendToBuffer(m_chars.data(), {m_raw.data(), cut});
-        m_text.feed(QStringView(m_chars.data(), stop));
-        drop(cut);
-        if (m_end)
-            break;
-        fill();
+    qsizetype cut = m_length;
+    if (m_cutAtAscii && !m_end) {
+        while (cut > 0 && static_cast<unsigned char>(m_raw[cut - 1]) >= 0x80)
+            --cut;
+        if (m_length - cut >= m_chunk)
+            cut = m_length; // a whole piece without ASCII: no better place to cut
     }
-    if (m_decoder->insideCharacter())
-        m_text.feed(QStringView(u"\uFFFD"));
-    const bool endsWithLF = m_text.endsWithLF();
-    m_text.finish();
-    return endsWithLF;
+    const QChar* stop = m_decoder->appendToBuffer(m_chars.data(), {m_raw.data(), cut});
+    m_text.feed(QStringView(m_chars.data(), stop));
+    drop(cut);
 }
 
-// CR and LF are never part of another character in UTF-8 or Windows-1252:
-// the raw lines are cut first, and each one decoded.
-bool Reader::readLines()
-{
-    while (true) {
-        feedLines();
-        if (m_end)
-            break;
-        fill();
-    }
-    const bool endsWithLF = m_bytes.endsWithLF();
-    m_bytes.finish();
-    return endsWithLF;
-}
-
+// Any other text is cut into lines as bytes: CR and LF are never part of
+// another character in UTF-8 or Windows-1252.
 void Reader::feedLines()
 {
     const qsizetype fed = m_allAscii ? asciiPrefix(m_raw.data(), m_length) : m_length;
@@ -301,23 +293,16 @@ void Reader::lines(const std::vector<QLatin1StringView>& lines)
     if (m_line.size() < bytes)
         m_line.resize(bytes);
     QChar* out = m_line.data();
-    const quint64 first = m_bytes.itemsBefore() + 1;
     for (size_t i = 0; i < lines.size(); ++i) {
         const QByteArrayView line(lines[i].data(), lines[i].size());
         const bool ascii = isAscii(line.data(), line.size());
         const bool asBytes = ascii && m_asciiAsBytes;
         if (asBytes ? !m_textRun.empty() : !m_asciiRun.empty())
             handOn();
-        QStringView text;
-        if (!asBytes) {
-            m_windows = m_windows || (!m_source.seek && !ascii && !line.isValidUtf8());
-            QChar* const start = out;
-            out = m_windows ? windows1252(line, out) : m_lineUtf8.appendToBuffer(out, line);
-            text = QStringView(start, out);
-        }
+        const QStringView text = asBytes ? QStringView() : decoded(line, ascii, out);
         if (m_longest > 0 && (asBytes ? line.size() : text.size()) > m_longest) {
             handOn();
-            throw Failure(lineTooLong(first + i, m_longest));
+            throw Failure(lineTooLong(m_bytes.itemsBefore() + 1 + i, m_longest));
         }
         if (asBytes)
             m_asciiRun.push_back(lines[i]);
@@ -325,6 +310,15 @@ void Reader::lines(const std::vector<QLatin1StringView>& lines)
             m_textRun.push_back(text);
     }
     handOn();
+}
+
+// The text of a line, written at `out`, which is moved past it.
+QStringView Reader::decoded(QByteArrayView line, bool ascii, QChar*& out)
+{
+    m_windows = m_windows || (!m_source.seek && !ascii && !line.isValidUtf8());
+    QChar* const start = out;
+    out = m_windows ? windows1252(line, out) : m_lineUtf8.appendToBuffer(out, line);
+    return QStringView(start, out);
 }
 
 // Hands on the run of items not handed on yet.
