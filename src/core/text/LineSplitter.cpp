@@ -95,15 +95,11 @@ template <typename View> void BasicLineSplitter<View>::feed(View text)
             add(View(m_completed));
         }
         ++p;
-        if (c == u'\r') {
-            m_openedByLF = false;
-            if (p == end)
-                m_afterCR = true;
-            else if (unitOf(*p) == u'\n')
-                ++p;
-        } else {
-            m_openedByLF = true;
-        }
+        m_openedByLF = c == u'\n';
+        if (c == u'\r' && p == end)
+            m_afterCR = true;
+        else if (c == u'\r' && unitOf(*p) == u'\n')
+            ++p;
         start = p;
     }
     handOn();
