@@ -14,8 +14,11 @@ namespace Checker {
 
 namespace {
 
+// The cells handed on together.
+constexpr qsizetype BatchCells = 4096;
+
 // Holds the first records until the column and its header are settled, then
-// hands on the column's cells.
+// hands on the column's cells in batches.
 class ColumnCells
 {
 public:
@@ -38,6 +41,7 @@ public:
     {
         if (!m_column)
             settle();
+        handOn();
     }
 
 private:
@@ -62,15 +66,26 @@ private:
     {
         if (*m_column >= fields.size() || fields.at(*m_column).isEmpty())
             return;
-        m_cell.assign(1, fields.at(*m_column));
-        m_cells(m_cell);
+        m_batch.append(fields.at(*m_column));
+        if (m_batch.size() >= BatchCells)
+            handOn();
+    }
+
+    void handOn()
+    {
+        if (m_batch.isEmpty())
+            return;
+        m_views.assign(m_batch.cbegin(), m_batch.cend());
+        m_cells(m_views);
+        m_batch.clear();
     }
 
     QString m_name;
     const TextFileReader::BatchSink& m_cells;
     std::vector<QStringList> m_first;
     std::optional<int> m_column;
-    std::vector<QStringView> m_cell;
+    QStringList m_batch;
+    std::vector<QStringView> m_views;
 };
 
 } // namespace
@@ -86,7 +101,7 @@ void readColumn(int fd, const QString& name, const CommandLine& options,
     ColumnCells column(*options.column, cells);
     try {
         DelimitedText::readRecords(
-            TextFileReader::ByteSource::ofDescriptor(fd, stopIfInterrupted), reading,
+            inputSource(fd), reading,
             [&column](const QStringList& fields, quint64) { column.record(fields); });
     } catch (const Failure&) {
         // The records before the fault are checked, as the lines before a

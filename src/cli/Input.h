@@ -12,6 +12,10 @@ inline constexpr qsizetype LongestLine = qsizetype(1024) * 1024;
 // The size of the pieces read at a time.
 inline constexpr qsizetype InputChunkBytes = qsizetype(64) * 1024;
 
+// The bytes of the input on descriptor `fd`: a regular file can go back to
+// where it stood, anything else is read once.
+TextFileReader::ByteSource inputSource(int fd);
+
 // Reads the input on descriptor `fd` through the line reader, a regular file
 // as the window reads it, anything else (a pipe, a device) once as it
 // streams; in memory bounded by the longest line. Throws Failure on a read

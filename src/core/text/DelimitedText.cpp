@@ -49,46 +49,27 @@ QChar sniff(QStringView firstLine)
     return QLatin1Char(',');
 }
 
-namespace {
+Parser::Parser(const Options& options, RecordSink records)
+    : m_records(std::move(records)), m_separator(options.separator), m_longest(options.longestField)
+{}
 
-// Cuts lines of text into records.
-class Parser
+void Parser::feed(const std::vector<QStringView>& lines)
 {
-public:
-    Parser(const Options& options, const RecordSink& records)
-        : m_records(records), m_separator(options.separator), m_longest(options.longestField)
-    {}
+    for (const QStringView text : lines)
+        line(text);
+}
 
-    void line(QStringView text);
+void Parser::checkLength() const
+{
+    if (m_longest > 0 && m_field.size() > m_longest)
+        throw Failure(TextFileReader::lineTooLong(m_firstLine, m_longest));
+}
 
-    // The end of the text; fails when a quote is still open.
-    void finish() const
-    {
-        if (m_inQuotes)
-            throw Failure(QStringLiteral("line %1: a quoted field is not closed").arg(m_firstLine));
-    }
-
-private:
-    // Takes the characters of a quoted field from `from` on; answers where
-    // the line goes on, -1 at its end.
-    qsizetype quoted(QStringView text, qsizetype from);
-
-    void endField()
-    {
-        m_fields.append(std::exchange(m_field, QString()));
-        m_fieldStarted = false;
-    }
-
-    const RecordSink& m_records;
-    QChar m_separator;
-    qsizetype m_longest;
-    QStringList m_fields;
-    QString m_field;
-    bool m_inQuotes = false;
-    bool m_fieldStarted = false;
-    quint64 m_line = 0;
-    quint64 m_firstLine = 0;
-};
+void Parser::endField()
+{
+    m_fields.append(std::exchange(m_field, QString()));
+    m_fieldStarted = false;
+}
 
 void Parser::line(QStringView text)
 {
@@ -105,62 +86,68 @@ void Parser::line(QStringView text)
         m_field.clear();
         m_fieldStarted = false;
     }
-    qsizetype i = 0;
-    while (i >= 0) {
+    const qsizetype n = text.size();
+    qsizetype plainFrom = -1; // the start of a run of plain characters
+    auto flushPlain = [&](qsizetype to) {
+        if (plainFrom >= 0)
+            m_field.append(text.mid(plainFrom, to - plainFrom));
+        plainFrom = -1;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
         if (m_inQuotes) {
-            i = quoted(text, i);
-        } else if (!m_fieldStarted && text.sliced(i).startsWith(Quote)) {
+            if (c != Quote) {
+                if (plainFrom < 0)
+                    plainFrom = i;
+                continue;
+            }
+            flushPlain(i);
+            if (i + 1 < n && text[i + 1] == Quote) {
+                m_field.append(QChar(Quote));
+                ++i;
+            } else {
+                m_inQuotes = false;
+            }
+            continue;
+        }
+        if (c == m_separator) {
+            flushPlain(i);
+            endField();
+            continue;
+        }
+        if (c == Quote && !m_fieldStarted && plainFrom < 0) {
             m_inQuotes = true;
             m_fieldStarted = true;
-            ++i;
-        } else {
-            // Up to the separator, a quote is taken as it stands.
-            const qsizetype separator = text.indexOf(m_separator, i);
-            m_field.append(text.sliced(i, (separator < 0 ? text.size() : separator) - i));
-            if (separator >= 0)
-                endField();
-            i = separator < 0 ? -1 : separator + 1;
+            continue;
         }
+        m_fieldStarted = true;
+        if (plainFrom < 0)
+            plainFrom = i;
     }
-    if (m_longest > 0 && m_field.size() > m_longest)
-        throw Failure(TextFileReader::lineTooLong(m_firstLine, m_longest));
+    flushPlain(n);
+    checkLength();
     if (m_inQuotes)
         return;
     endField();
     m_records(m_fields, m_firstLine);
 }
 
-qsizetype Parser::quoted(QStringView text, qsizetype from)
+void Parser::finish()
 {
-    const qsizetype quote = text.indexOf(Quote, from);
-    m_field.append(text.sliced(from, (quote < 0 ? text.size() : quote) - from));
-    if (quote < 0)
-        return -1;
-    if (text.sliced(quote + 1).startsWith(Quote)) {
-        m_field.append(QChar(Quote));
-        return quote + 2;
-    }
-    m_inQuotes = false;
-    return quote + 1;
+    if (m_inQuotes)
+        throw Failure(QStringLiteral("line %1: a quoted field is not closed").arg(m_firstLine));
 }
 
-// The records of the lines of a file or of any source.
-template <typename Source>
-void readFrom(const Source& source, const Options& options, const RecordSink& records)
+namespace {
+
+// The line reader's settings for records of these options.
+TextFileReader::Reading readingFor(const Options& options)
 {
     TextFileReader::Reading reading;
     reading.chunkBytes = options.chunkBytes;
     reading.longestLine = options.longestField;
     reading.betweenPieces = options.betweenPieces;
-    Parser parser(options, records);
-    TextFileReader::readItems(
-        source, {},
-        [&parser](const std::vector<QStringView>& lines) {
-            for (const QStringView line : lines)
-                parser.line(line);
-        },
-        reading);
-    parser.finish();
+    return reading;
 }
 
 } // namespace
@@ -168,12 +155,20 @@ void readFrom(const Source& source, const Options& options, const RecordSink& re
 void readRecords(const TextFileReader::ByteSource& source, const Options& options,
                  const RecordSink& records)
 {
-    readFrom(source, options, records);
+    Parser parser(options, records);
+    TextFileReader::readItems(
+        source, {}, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
+        readingFor(options));
+    parser.finish();
 }
 
 void readRecords(const QString& path, const Options& options, const RecordSink& records)
 {
-    readFrom(path, options, records);
+    Parser parser(options, records);
+    TextFileReader::readItems(
+        path, [&parser](const std::vector<QStringView>& lines) { parser.feed(lines); },
+        readingFor(options));
+    parser.finish();
 }
 
 std::vector<QStringList> firstRecords(const QString& path, const Options& options, int count)

@@ -48,6 +48,35 @@ struct Options
     std::function<void()> betweenPieces;
 };
 
+// Cuts lines of text into records.
+class Parser
+{
+public:
+    Parser(const Options& options, RecordSink records);
+
+    // The next lines of the text, in order.
+    void feed(const std::vector<QStringView>& lines);
+    // The end of the text; fails when a quote is still open.
+    void finish();
+    // The separator in use; null before the first record.
+    QChar separator() const { return m_separator; }
+
+private:
+    void line(QStringView text);
+    void endField();
+    void checkLength() const;
+
+    RecordSink m_records;
+    QChar m_separator;
+    qsizetype m_longest;
+    QStringList m_fields;
+    QString m_field;
+    bool m_inQuotes = false;
+    bool m_fieldStarted = false;
+    quint64 m_line = 0;
+    quint64 m_firstLine = 0;
+};
+
 // Reads a file's records. Throws Failure as TextFileReader::readItems does,
 // and for the faults above.
 void readRecords(const QString& path, const Options& options, const RecordSink& records);

@@ -22,23 +22,46 @@ char16_t unitOf(char c)
     return static_cast<unsigned char>(c);
 }
 
+void appendTo(QString& text, QStringView piece)
+{
+    text.append(piece);
+}
+void appendTo(QByteArray& text, QLatin1StringView piece)
+{
+    text.append(piece.data(), piece.size());
+}
+void appendTo(QString& text, const QByteArray& ascii)
+{
+    text.append(QLatin1StringView(ascii));
+}
+void appendTo(QByteArray& text, const QString& ascii)
+{
+    text.append(ascii.toLatin1());
+}
+
 // The first CR or LF from `p` on, or `end`.
-template <typename Char> const Char* nextBreak(const Char* p, const Char* end)
+const QChar* nextBreak(const QChar* p, const QChar* end)
+{
+    // Most characters are above CR: one comparison lets them pass.
+    while (p != end && (p->unicode() > u'\r' || (*p != u'\r' && *p != u'\n')))
+        ++p;
+    return p;
+}
+
+const char* nextBreak(const char* p, const char* end)
 {
 #ifdef __SSE2__
-    if constexpr (sizeof(Char) == 1) {
-        const __m128i cr = _mm_set1_epi8('\r');
-        const __m128i lf = _mm_set1_epi8('\n');
-        for (; end - p >= 16; p += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const int found = _mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
-            if (found != 0)
-                return p + std::countr_zero(unsigned(found));
-        }
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (found != 0)
+            return p + std::countr_zero(unsigned(found));
     }
 #endif
-    while (p != end && unitOf(*p) != u'\r' && unitOf(*p) != u'\n')
+    while (p != end && *p != '\r' && *p != '\n')
         ++p;
     return p;
 }
@@ -90,22 +113,26 @@ template <typename View> void BasicLineSplitter<View>::feed(View text)
             add(View(start, p - start));
         } else {
             // Only the first item of a piece can have begun in an earlier one.
-            m_pending.append(start, p - start);
+            appendTo(m_pending, View(start, p - start));
             m_completed = std::exchange(m_pending, Text());
             add(View(m_completed));
         }
         ++p;
-        m_openedByLF = c == u'\n';
-        if (c == u'\r' && p == end)
-            m_afterCR = true;
-        else if (c == u'\r' && unitOf(*p) == u'\n')
-            ++p;
+        if (c == u'\r') {
+            m_openedByLF = false;
+            if (p == end)
+                m_afterCR = true;
+            else if (unitOf(*p) == u'\n')
+                ++p;
+        } else {
+            m_openedByLF = true;
+        }
         start = p;
     }
     handOn();
     m_completed = Text();
     if (start != end) {
-        m_pending.append(start, end - start);
+        appendTo(m_pending, View(start, end - start));
         if (m_pending.size() > m_longest)
             tooLong();
     }
@@ -123,7 +150,21 @@ template <typename View> void BasicLineSplitter<View>::finish()
     m_openedByLF = false;
 }
 
+template <typename View>
+template <typename Other>
+void BasicLineSplitter<View>::continueFrom(BasicLineSplitter<Other>& other)
+{
+    m_pending = Text();
+    appendTo(m_pending, other.m_pending);
+    m_afterCR = std::exchange(other.m_afterCR, false);
+    m_openedByLF = std::exchange(other.m_openedByLF, false);
+    m_handed = other.m_handed;
+    other.m_pending = {};
+}
+
 template class BasicLineSplitter<QStringView>;
 template class BasicLineSplitter<QLatin1StringView>;
+template void BasicLineSplitter<QStringView>::continueFrom(BasicLineSplitter<QLatin1StringView>&);
+template void BasicLineSplitter<QLatin1StringView>::continueFrom(BasicLineSplitter<QStringView>&);
 
 } // namespace TextFileReader

@@ -52,7 +52,12 @@ public:
     // The items handed on before the batch being handed on.
     quint64 itemsBefore() const { return m_handed; }
 
+    // Goes on where `other` stopped (an item begun there, a CR at its end),
+    // as long as what it holds of an item is ASCII; `other` is left empty.
+    template <typename Other> void continueFrom(BasicLineSplitter<Other>& other);
+
 private:
+    template <typename> friend class BasicLineSplitter;
     using Text = std::conditional_t<std::is_same_v<View, QStringView>, QString, QByteArray>;
 
     void handOn();
@@ -81,27 +86,50 @@ public:
 // The size of the pieces read and decoded at a time.
 inline constexpr qsizetype ChunkBytes = qsizetype(4) * 1024 * 1024;
 
+// Reads the file and hands on its items in order. The encoding is taken from
+// the bytes: a file that starts with a UTF-16 byte-order mark (either byte
+// order) is UTF-16; one that starts with the UTF-8 mark is UTF-8 (bytes that
+// are no valid text become U+FFFD); otherwise a file that is valid UTF-8 is
+// read as UTF-8, and any other file as Windows-1252, which turns every byte
+// into a character. A byte-order mark at the start is dropped. Only regular
+// files are read: a folder, a pipe or a device is refused before anything is
+// read, so nothing can block or run without end. Throws Failure with the
+// system's description when the file cannot be opened or read; the items
+// before a failing read have been handed on.
+void readItems(const QString& path, const ItemSink& item);
+void readItems(const QString& path, const BatchSink& items);
+
 // The bytes of a file from any source: `read` fills the buffer (at most the
 // size asked for) and answers the number of bytes read, 0 at the end; `seek`
 // goes back to an offset from the start that has been read before. Both throw
-// Failure on an error. A source without `seek` (a pipe) is read once.
+// Failure on an error. A source without `seek` (a pipe) is read once, as it
+// streams (see below).
 struct ByteSource
 {
     std::function<qsizetype(char* buffer, qsizetype size)> read;
     std::function<void(qint64 offset)> seek;
-
-    // The bytes of the open descriptor `fd` from where it stands; only a
-    // regular file can seek. `beforeRead` runs before each read, again when a
-    // signal cuts one short, and may throw to end the reading.
-    static ByteSource ofDescriptor(int fd, std::function<void()> beforeRead = {});
 };
+
+// The same for bytes from any source, read `chunkBytes` at a time. Items are
+// handed on as they are read while the file holds only ASCII; from its first
+// other byte on, the rest is checked for UTF-8 first and then read again from
+// there, so no item handed on ever depends on the encoding.
+//
+// A source that cannot seek is never read twice. Its encoding is settled as
+// far as it is known when each line ends: after a UTF-16 or UTF-8 mark as
+// above; otherwise each line that is not ASCII is read as UTF-8 while every
+// such line so far has been valid UTF-8, and the first that is not, and every
+// line after it, as Windows-1252. Only a source whose valid UTF-8 lines come
+// before its first invalid one reads differently from a file.
+void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
+void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes = ChunkBytes);
 
 // How a source is read.
 struct Reading
 {
     qsizetype chunkBytes = ChunkBytes;
     // A line longer than this many characters fails with Failure "line N is
-    // longer than M characters"; 0: no bound.
+    // longer than M characters" before more of it is held; 0: no bound.
     qsizetype longestLine = 0;
     // Runs before a read that follows one which filled its piece (so a source
     // shorter than one piece never comes here), once the items of the bytes
@@ -110,34 +138,19 @@ struct Reading
     std::function<void()> betweenPieces;
 };
 
-// Reads the source and hands on its items in order. The encoding is taken
-// from the bytes. A text that starts with a UTF-16 byte-order mark (either
-// byte order) is UTF-16; one that starts with the UTF-8 mark is UTF-8 (bytes
-// that are no valid text become U+FFFD); the mark is dropped, and such a text
-// is decoded as a whole and then cut into lines. Any other text is cut into
-// lines as bytes, each line then decoded. An ASCII line reads alike in every
-// encoding. From a source that can seek, the first byte that is not ASCII
-// settles the rest: valid UTF-8 is read as UTF-8, anything else as
-// Windows-1252, which turns every byte into a character. A source that cannot
-// seek is never read twice: each line that is not ASCII is read as UTF-8
-// while every such line so far has been valid UTF-8, and the first that is
-// not, and every line after it, as Windows-1252.
-//
-// With `ascii`, the ASCII lines of a text without a mark, unless it has been
-// settled as Windows-1252, are handed on there as their bytes; all others go
-// to `text`. Batches come in the order of their items. Throws Failure with
-// the system's description when the source cannot be read; the items before
-// have been handed on. Answers whether the text ended in a LF alone, whose
-// empty item came last.
+// The same, with the items that are known to be ASCII handed on as their
+// bytes (`ascii`): those read before the first other byte, and every ASCII
+// line of a source that cannot seek or whose rest is valid UTF-8 without a
+// byte-order mark; all others as decoded text (`text`).
+// Batches come in the order of their items. Answers whether the text ended in
+// a LF alone, whose empty item came last.
 bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
-void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
-// A file, the same way. Only regular files are read: a folder, a pipe or a
-// device is refused before anything is read, so nothing can block or run
-// without end.
+// A file, read as `reading` says; the second with its ASCII items as bytes,
+// as above.
+void readItems(const QString& path, const BatchSink& items, const Reading& reading);
 bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
-void readItems(const QString& path, const ItemSink& item);
 
 // The description of the failure of a line beyond the bound.
 QString lineTooLong(quint64 line, qsizetype bound);
