@@ -71,58 +71,74 @@ void Parser::endField()
     m_fieldStarted = false;
 }
 
+// Begins a record at a line that is not inside quotes; false for an empty
+// line, which holds none.
+bool Parser::startRecord(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    if (m_separator.isNull())
+        m_separator = sniff(text);
+    m_firstLine = m_line;
+    m_fields.clear();
+    m_field.clear();
+    m_fieldStarted = false;
+    return true;
+}
+
+// Takes the characters of a quoted field from `i` on, up to its closing quote
+// or the end of the line; returns where the reading goes on.
+qsizetype Parser::quoted(QStringView text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    while (i < n) {
+        const qsizetype quote = text.indexOf(Quote, i);
+        if (quote < 0) {
+            m_field.append(text.sliced(i));
+            return n;
+        }
+        m_field.append(text.sliced(i, quote - i));
+        if (quote + 1 == n || text[quote + 1] != Quote) {
+            m_inQuotes = false;
+            return quote + 1;
+        }
+        m_field.append(QChar(Quote));
+        i = quote + 2;
+    }
+    return n;
+}
+
 void Parser::line(QStringView text)
 {
     ++m_line;
-    if (m_inQuotes) {
+    if (m_inQuotes)
         m_field.append(QLatin1Char('\n'));
-    } else {
-        if (text.isEmpty())
-            return;
-        if (m_separator.isNull())
-            m_separator = sniff(text);
-        m_firstLine = m_line;
-        m_fields.clear();
-        m_field.clear();
-        m_fieldStarted = false;
-    }
+    else if (!startRecord(text))
+        return;
     const qsizetype n = text.size();
     qsizetype plainFrom = -1; // the start of a run of plain characters
     auto flushPlain = [&](qsizetype to) {
         if (plainFrom >= 0)
-            m_field.append(text.mid(plainFrom, to - plainFrom));
+            m_field.append(text.sliced(plainFrom, to - plainFrom));
         plainFrom = -1;
     };
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
         if (m_inQuotes) {
-            if (c != Quote) {
-                if (plainFrom < 0)
-                    plainFrom = i;
-                continue;
-            }
-            flushPlain(i);
-            if (i + 1 < n && text[i + 1] == Quote) {
-                m_field.append(QChar(Quote));
-                ++i;
-            } else {
-                m_inQuotes = false;
-            }
+            i = quoted(text, i) - 1;
             continue;
         }
+        const QChar c = text[i];
         if (c == m_separator) {
             flushPlain(i);
             endField();
-            continue;
-        }
-        if (c == Quote && !m_fieldStarted && plainFrom < 0) {
+        } else if (c == Quote && !m_fieldStarted && plainFrom < 0) {
             m_inQuotes = true;
             m_fieldStarted = true;
-            continue;
+        } else {
+            m_fieldStarted = true;
+            if (plainFrom < 0)
+                plainFrom = i;
         }
-        m_fieldStarted = true;
-        if (plainFrom < 0)
-            plainFrom = i;
     }
     flushPlain(n);
     checkLength();

@@ -63,6 +63,8 @@ public:
 
 private:
     void line(QStringView text);
+    bool startRecord(QStringView text);
+    qsizetype quoted(QStringView text, qsizetype i);
     void endField();
     void checkLength() const;
 
