@@ -74,40 +74,7 @@ bool narrow(char* out, const char16_t* in, size_t n)
     return all < 0x100;
 }
 
-bool bitAt(const PlainBuffer<std::uint64_t>& bits, qsizetype index)
-{
-    return (bits[size_t(index) >> 6] >> (index & 63)) & 1u;
-}
-
 } // namespace
-
-// The helpers of the hot paths below are inline: only this file calls them.
-inline size_t ItemStore::end(qsizetype index) const
-{
-    return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
-}
-
-HeldText ItemStore::text(qsizetype index) const
-{
-    size_t begin = index == 0 ? 0 : end(index - 1);
-    const size_t stop = end(index);
-    const char* bytes = m_bytes.data();
-    if (m_wideItems == 0 || !bitAt(m_wide, index))
-        return QLatin1StringView(bytes + begin, qsizetype(stop - begin));
-    begin += begin & 1;
-    return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
-                       qsizetype(stop - begin) / 2);
-}
-
-bool ItemStore::wide(qsizetype index) const
-{
-    return m_wideItems > 0 && bitAt(m_wide, index);
-}
-
-bool ItemStore::checked(qsizetype index) const
-{
-    return bitAt(m_checked, index);
-}
 
 void ItemStore::setChecked(qsizetype index, bool checked)
 {

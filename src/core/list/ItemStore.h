@@ -41,13 +41,24 @@ public:
     qsizetype count() const { return qsizetype(m_longEnds ? m_ends64.size() : m_ends32.size()); }
     bool isEmpty() const { return count() == 0; }
 
-    // The text of an item; valid until the store next changes.
-    HeldText text(qsizetype index) const;
+    // The text of an item; valid until the store next changes. Inline, as
+    // every walk over a list reads each item through it.
+    HeldText text(qsizetype index) const
+    {
+        size_t begin = index == 0 ? 0 : end(index - 1);
+        const size_t stop = end(index);
+        const char* bytes = m_bytes.data();
+        if (!wide(index))
+            return QLatin1StringView(bytes + begin, qsizetype(stop - begin));
+        begin += begin & 1;
+        return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
+                           qsizetype(stop - begin) / 2);
+    }
     // Whether the item's text is held in UTF-16 (it has a character past
     // U+00FF).
-    bool wide(qsizetype index) const;
+    bool wide(qsizetype index) const { return m_wideItems > 0 && bit(m_wide, index); }
 
-    bool checked(qsizetype index) const;
+    bool checked(qsizetype index) const { return bit(m_checked, index); }
     void setChecked(qsizetype index, bool checked);
     void setAllChecked(bool checked);
 
@@ -100,7 +111,14 @@ private:
         QStringList texts;
     };
 
-    size_t end(qsizetype index) const;
+    size_t end(qsizetype index) const
+    {
+        return m_longEnds ? size_t(m_ends64[size_t(index)]) : size_t(m_ends32[size_t(index)]);
+    }
+    static bool bit(const PlainBuffer<std::uint64_t>& bits, qsizetype index)
+    {
+        return (bits[size_t(index) >> 6] >> (index & 63)) & 1u;
+    }
     // The bytes a text takes: one a character when it is Latin-1, else its
     // UTF-16 units and a byte before them.
     static size_t bytesFor(HeldText text);

@@ -60,6 +60,9 @@ struct NumberSymbols
     // ASCII ones: digits on both sides of it are a number without asking the
     // locale (whose answer may cost a query of the system's settings).
     QChar point;
+    // Digits with one "e" among them are read without the locale too, when
+    // its digits are ASCII and its exponent is "e".
+    bool plainExponent = false;
 };
 
 NumberSymbols symbolsFor(const QLocale& locale)
@@ -81,10 +84,14 @@ NumberSymbols symbolsFor(const QLocale& locale)
             s.asciiCharacters.set(c.unicode());
     for (QChar c : s.currency)
         s.charactersDecide = s.charactersDecide && !c.isDigit();
+    const bool asciiDigits = locale.zeroDigit() == QLatin1String("0");
     const QString point = locale.decimalPoint();
-    if (point.size() == 1 && locale.zeroDigit() == QLatin1String("0") &&
+    if (point.size() == 1 && asciiDigits &&
         !(locale.numberOptions() & QLocale::RejectTrailingZeroesAfterDot))
         s.point = point.front();
+    s.plainExponent = asciiDigits &&
+                      locale.exponential().compare(QLatin1String("e"), Qt::CaseInsensitive) == 0 &&
+                      !(locale.numberOptions() & QLocale::RejectLeadingZeroInExponent);
     return s;
 }
 
@@ -119,6 +126,54 @@ bool plainDecimal(QStringView text, QChar point)
     if (at <= 0 || at == text.size() - 1)
         return false;
     return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
+}
+
+// Where the one "e" or "E" among ASCII digits stands (-1: none); no answer
+// for any other text.
+std::optional<qsizetype> plainExponentAt(QStringView text)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'e' && c != u'E') {
+            if (!isAsciiDigit(c))
+                return std::nullopt;
+        } else if (at >= 0) {
+            return std::nullopt;
+        } else {
+            at = i;
+        }
+    }
+    return at;
+}
+
+// For ASCII digits with an "e" or "E" among them, whether they stand for a
+// finite double (the largest is about 1.8e308); no answer for another text or
+// a value too near the largest to tell by its number of digits.
+std::optional<bool> plainExponentNumber(QStringView text)
+{
+    const std::optional<qsizetype> mark = plainExponentAt(text);
+    if (!mark || *mark < 0)
+        return std::nullopt;
+    const qsizetype at = *mark;
+    if (at == 0 || at == text.size() - 1)
+        return false;    // no digits on one side of the "e": no number
+    qsizetype first = 0; // the first significant digit of the mantissa
+    while (first < at && text[first] == u'0')
+        ++first;
+    if (first == at)
+        return true; // zero
+    // The value has this many digits before the point; the exponent is read
+    // only as far as it can matter.
+    qint64 exponent = 0;
+    for (qsizetype i = at + 1; i < text.size() && exponent <= 1000; ++i)
+        exponent = exponent * 10 + (text[i].unicode() - u'0');
+    const qint64 digits = (at - first) + exponent;
+    if (digits <= 308)
+        return true;
+    if (digits >= 310)
+        return false;
+    return std::nullopt;
 }
 
 // Whether the text holds a character no number of the locale holds (a
@@ -180,6 +235,9 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
         return false;
     if (plainDecimal(text, symbols.point))
         return true;
+    if (symbols.plainExponent)
+        if (const std::optional<bool> number = plainExponentNumber(text))
+            return *number;
     const QStringView t = withoutCurrency(text, symbols.currency);
     return parsesAsNumber(t, locale) || parsesWithoutGroups(t, symbols.group, locale);
 }
