@@ -59,11 +59,7 @@ void TextStream::Flush()
 
 void TextStream::Close()
 {
-    if (Broken())
-        throw Failure(m_failure);
-    if (m_closed)
-        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
-    flush();
+    Flush();
     m_closed = true;
     try {
         m_file->commit();
