@@ -3,6 +3,7 @@
 // does; the code column guessed among them is one a count of code cells
 // picks. Codes written by the CSV writer (SpreadsheetFile) read back as they
 // were written.
+#include "FuzzInput.h"
 #include "core/base/Failure.h"
 #include "core/files/SpreadsheetFile.h"
 #include "core/text/CodeColumn.h"
@@ -118,17 +119,10 @@ Reading read(const QByteArray& bytes, QChar separator, qsizetype piece)
     Reading out;
     qsizetype at = 0;
     try {
-        DelimitedText::readRecords(
-            {[&](char* buffer, qsizetype capacity) {
-                 const qsizetype n = std::min({piece, capacity, bytes.size() - at});
-                 std::memcpy(buffer, bytes.constData() + at, size_t(n));
-                 at += n;
-                 return n;
-             },
-             [&](qint64 offset) { at = qsizetype(offset); }},
-            optionsWith(separator), [&](const QStringList& fields, quint64 line) {
-                out.records.push_back({fields, line});
-            });
+        DelimitedText::readRecords(piecewise(bytes, piece, at), optionsWith(separator),
+                                   [&](const QStringList& fields, quint64 line) {
+                                       out.records.push_back({fields, line});
+                                   });
     } catch (const Failure& failure) {
         out.failure = failure.description();
     }

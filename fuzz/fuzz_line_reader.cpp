@@ -1,6 +1,7 @@
 // The line reader takes any bytes, in pieces of any size, and gives the same
 // items as splitting the whole decoded text at CR LF, CR and LF (a final LF
 // adds one empty item, a final CR LF or CR does not).
+#include "FuzzInput.h"
 #include "core/text/TextFileReader.h"
 
 #include <QStringDecoder>
@@ -84,14 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList items;
     qsizetype at = 0;
     TextFileReader::readItems(
-        {[&](char* buffer, qsizetype capacity) {
-             const qsizetype n = std::min({piece, capacity, bytes.size() - at});
-             std::memcpy(buffer, bytes.constData() + at, size_t(n));
-             at += n;
-             return n;
-         },
-         [&](qint64 offset) { at = qsizetype(offset); }},
-        [&items](QString&& item) { items.append(std::move(item)); }, ReadSize);
+        piecewise(bytes, piece, at), [&items](QString&& item) { items.append(std::move(item)); },
+        ReadSize);
 
     if (items != reference(bytes))
         std::abort();
