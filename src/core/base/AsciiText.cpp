@@ -2,15 +2,28 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr quint64 HighBits = 0x8080808080808080u;
+
+bool wordIsAscii(const char* bytes)
+{
+    quint64 word;
+    std::memcpy(&word, bytes, 8);
+    return (word & HighBits) == 0;
+}
+
+} // namespace
+
 qsizetype asciiPrefix(const char* bytes, qsizetype length)
 {
     qsizetype i = 0;
-    for (; i + 8 <= length; i += 8) {
-        quint64 word;
-        std::memcpy(&word, bytes + i, 8);
-        if (word & 0x8080808080808080u)
-            break;
-    }
+    while (i + 8 <= length && wordIsAscii(bytes + i))
+        i += 8;
+    // The last eight bytes, read again where they overlap, settle a short
+    // rest without a byte at a time (most lines are short).
+    if (i < length && i + 8 > length && length >= 8 && wordIsAscii(bytes + length - 8))
+        return length;
     while (i < length && static_cast<unsigned char>(bytes[i]) < 0x80)
         ++i;
     return i;
