@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVarLengthArray>
+#include <bit>
 #include <bitset>
 #include <cstring>
 #include <optional>
@@ -252,16 +253,18 @@ bool isNumeric(QStringView text, const QLocale* locale)
     return locale ? readsAsNumberIn(text, *locale) : readsAsNumberIn(text, QLocale());
 }
 
-// Twelve bytes that are all ASCII digits, the most common code, read eight
-// and four at a time: their verdict, or none for any other code.
-std::optional<Verdict> twelveDigitBytes(const char* code, qsizetype size)
+// A code of 8 to 16 bytes that are all ASCII digits, most codes, read as two
+// words (overlapping when shorter than 16): its verdict, or none for any
+// other code. With no hyphen or blank to remove, only twelve digits can be
+// valid.
+std::optional<Verdict> digitBytes(const char* code, qsizetype size)
 {
-    if (size != Length)
+    if (std::endian::native != std::endian::little || size < 8 || size > 16)
         return std::nullopt;
     quint64 head = 0;
-    quint32 tail = 0;
+    quint64 tail = 0;
     std::memcpy(&head, code, 8);
-    std::memcpy(&tail, code + 8, 4);
+    std::memcpy(&tail, code + size - 8, 8);
     // A byte is a digit when its high half is 3 and adding 6 to its low half
     // leaves the high half as it is.
     constexpr quint64 Threes = 0x3030303030303030u, Highs = 0xF0F0F0F0F0F0F0F0u,
@@ -269,16 +272,19 @@ std::optional<Verdict> twelveDigitBytes(const char* code, qsizetype size)
     const auto digits = [&](quint64 w) {
         return (w & Highs) == Threes && ((w + Sixes) & Highs) == Threes;
     };
-    if (!digits(head) || !digits(tail | (Threes << 32)))
+    if (!digits(head) || !digits(tail))
         return std::nullopt;
+    if (size != Length)
+        return Verdict::NotValid;
     // The digits at even places (from 0) weigh 3: each byte adds twice itself
-    // once more, and one multiplication adds up the bytes.
+    // once more, and one multiplication adds up the bytes. The tail's last
+    // four bytes are digits 8 to 11.
     constexpr quint64 EvenPlaces = 0x00FF00FF00FF00FFu, Ones = 0x0101010101010101u;
     const auto weighted = [&](quint64 w) {
         const quint64 d = w - Threes;
         return int(((d + 2 * (d & EvenPlaces)) * Ones) >> 56);
     };
-    const int sum = weighted(head) + weighted(quint64(tail) | (Threes << 32));
+    const int sum = weighted(head) + weighted((tail >> 32) | (Threes << 32));
     return sum % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
 }
 
@@ -290,7 +296,7 @@ template <typename Char> Verdict check(const Char* code, qsizetype size, const Q
     // never valid. Whether the rest are all digits is seen on the way, so a
     // digit string goes straight to its check digit.
     if constexpr (std::is_same_v<Char, char>)
-        if (const std::optional<Verdict> verdict = twelveDigitBytes(code, size))
+        if (const std::optional<Verdict> verdict = digitBytes(code, size))
             return *verdict;
     char16_t normalised[Length];
     qsizetype n = 0;
