@@ -12,10 +12,11 @@
 
 namespace {
 
-// The dialog's flags: explorer style, long names, and the box that asks
-// before a file is replaced.
 constexpr qint32 DialogFlags =
     FileDialogFlags::OverwritePrompt | FileDialogFlags::Explorer | FileDialogFlags::LongNames;
+const QString DialogTitle = QStringLiteral("Save As Spreadsheet File");
+const QString Filter =
+    QStringLiteral("Excel Workbook (*.xlsx)|*.xlsx|CSV, UTF-8, comma-separated (*.csv)|*.csv|");
 
 // The dialog's last file under the name of a spreadsheet file: its own
 // extension (if any) becomes ".xlsx" unless it is a spreadsheet's already.

@@ -16,10 +16,9 @@ namespace {
 // The most codes filed in one stretch between two looks at the clock.
 constexpr qsizetype QuietCodes = 256;
 
-// Steps 112 and 114 (the bar) of the code the run is at, made only when
-// something can see the bar: at a yield or an error report. Until the window
-// runs the code list cannot change, so they read what the code's own steps
-// would have read.
+// Steps 112 and 114 (the bar) of the code reached, made only when the bar can
+// be seen: at a yield or an error report. Until the window runs the list
+// cannot change, so they read what the code's own steps would have read.
 class RunProgress
 {
 public:
@@ -41,7 +40,6 @@ public:
             m_host.SetProgressValue(double(i) / double(m) * 100.0);
         });
         m_p.step(114, [&] {
-            // The caption is made in the text kept for it.
             m_caption.resize(0);
             m_caption.append(QLatin1StringView("Processing: "));
             m_codes.HeldTextAt(i).visit(
@@ -61,8 +59,8 @@ private:
 
 // Files a stretch of codes among which the window does not run (so nothing
 // changes the lists) without the per-step checks, up to a code the check
-// cannot answer for. Each list takes its codes of a stretch at once; when it
-// cannot, they go one by one as their steps would file them.
+// cannot answer for. Each list takes its codes at once, or when it cannot,
+// one by one as their steps would.
 class QuietStretches
 {
 public:
@@ -75,8 +73,8 @@ public:
         m_toInvalid.reserve(size_t(QuietCodes));
     }
 
-    // Files the stretch from code `from` (of the first `n`), if there is
-    // one; answers the first code not filed.
+    // Files the stretch from code `from` (of the first `n`), if any; answers
+    // the first code not filed.
     qsizetype file(qsizetype from, qsizetype n, RunProgress& progress)
     {
         const qsizetype last = std::min(n, from + QuietCodes - 1);
@@ -129,8 +127,7 @@ private:
 
 // Other handlers (another run included) may run at the paced yields; the busy
 // pointer is the only guard. When the code list no longer holds the current
-// position, the one report of the step that found it out ends the rounds, and
-// the run ends as always.
+// position, the report of the step that found it out ends the rounds.
 void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                                     std::function<qint64()> clock)
 {
@@ -149,26 +146,24 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         RunProgress progress(p, host, codes);
         const QString typeMismatch = QLatin1String(FailureText::TypeMismatch);
         PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
-        // The user's locale, looked up again after the window has run.
+        // The user's locale, looked up again after each yield.
         QLocale locale;
         QuietStretches stretches(p, codes, valid, invalid, yield, locale);
         for (qsizetype i = 1; i <= n; ++i) {
             if ((i = stretches.file(i, n, progress)) > n)
                 break;
             if (positionGone(i)) {
-                // Item i went at the last yield: its reading is reported, with
-                // the bar at the code before it, and the rounds end.
+                // Item i went at the last yield: its reading is reported.
                 progress.show();
                 p.step(110, [&] { (void)codes.ItemText(i); });
                 break;
             }
-            // The code is read where the list holds it (in Latin-1, mostly);
-            // it is kept aside only when the window runs before it is checked.
+            // The code is read where the list holds it, and copied only when the
+            // window runs before it is checked.
             HeldText code = codes.HeldTextAt(i); // 110
             QString kept;
             progress.reached(i);
-            // Unless the window runs first, a code a stretch stopped before
-            // is known to be one the check cannot answer for.
+            // Unless the window runs first, a stretch stopped before a type mismatch.
             bool known = stretches.stoppedBefore(i);
             if (yield.due()) {
                 kept = code.toString();
@@ -178,8 +173,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 locale = QLocale();
                 known = false;
             }
-            // A code the check cannot answer for is reported, with the bar at
-            // it, and goes to the invalid list.
+            // A type mismatch is reported and goes to the invalid list.
             const modUPCCode::Verdict verdict =
                 known ? modUPCCode::Verdict::TypeMismatch : code.visit([&](auto text) {
                     return modUPCCode::CheckUPCCode(text, locale);
@@ -188,7 +182,6 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                 progress.show();
                 p.report(typeMismatch, 118);
             }
-            // The code goes over as the list holds it.
             if (p.when(120, [&] { return verdict == modUPCCode::Verdict::Valid; }))
                 p.step(122, [&] { valid.AppendItem(codes.HeldTextAt(i)); });
             else
@@ -196,8 +189,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             if (positionGone(i))
                 break;
         } // 126
-        // The bar passes through the last code's position and caption, as
-        // after every code, before it is set to rest.
+        // The bar shows the last code, as after every code, before it rests.
         progress.show();
         p.step(128, [&] { host.SetMousePointer(PointerMode::Default); });
         p.step(130, [&] { host.SetProgressValue(0); });
