@@ -27,8 +27,7 @@ void addSampleCodes(Host& host);
 // "Clear List" (PushButton1), without confirmation.
 void clearCodeList(Host& host);
 
-// A double-click on a list (ListView1/2/3_DblClick): its item `selected` (0:
-// none) removed.
+// A double-click on a list (ListView1/2/3_DblClick): removes item `selected` (0: none).
 void removeItem(Host& host, ListModel& list, qsizetype selected);
 
 // A key pressed on a list (ListView1/2/3_KeyDown), with Shift (1), Ctrl (2) and

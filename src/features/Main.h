@@ -45,13 +45,12 @@ QString FixDoubleBackslashes(const QString& path);
 void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path,
                               const TextFileReader::Reading& reading);
 
-// TextExport.cpp: a list written to `path` as a padded text table (a header
-// line, then one line per checked item). Reports its own failures and never
-// passes one on. `doEvents` runs at every item and column of each walk, and
-// the list may change there: every text and tick is read at its step, loop
-// bounds when each loop starts; an item gone is reported once and ends the
-// walk. The file takes the target's place only when complete; a failure to
-// create or write it is reported once and leaves any existing file as it was.
+// TextExport.cpp: a list written to `path` as a padded text table, a header
+// line and a line per checked item; reports its own failures. `doEvents` runs
+// at every item and column of each walk and may change the list: every text
+// and tick is read at its step, loop bounds when each loop starts; an item
+// gone is reported once and ends the walk. The file replaces the target only
+// when complete; a failure leaves any existing file as it was.
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts, PacedYield& doEvents,
                                                   const TextFileMaker& files = {});

@@ -19,18 +19,21 @@ SpreadsheetServer& spreadsheetServer(const Host& host)
     return *host.services().spreadsheet;
 }
 
+// However an export ends, an application started for it that holds no
+// document does not run on hidden.
+void endUnusedApplication(const Host& host)
+{
+    if (SpreadsheetServer* server = host.services().spreadsheet)
+        server->endUnusedApplication();
+}
+
 // The export of one list. The sheet and the list are read afresh at every
 // step: other handlers may change the list when the window runs. With
 // `eachCell` (the valid list) every cell of a data row gets the text format
 // right before its value, otherwise only the row's first cell, before them.
 void exportList(Host& host, const ListModel* list, const char* handler, bool eachCell)
 {
-    // However the export ends, an application started for it that holds no
-    // document does not run on hidden.
-    const auto endUnused = qScopeGuard([&host] {
-        if (SpreadsheetServer* server = host.services().spreadsheet)
-            server->endUnusedApplication();
-    });
+    const auto endUnused = qScopeGuard([&host] { endUnusedApplication(host); });
     Procedure p(host.prompts(), procedureTag("Form1", handler));
 
     if (p.endsIf(100, [&] {

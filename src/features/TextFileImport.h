@@ -29,11 +29,9 @@ TextFileReader::Reading importReading(Host& host, const Limits& limits,
                                       std::function<void()> first = {});
 
 // "Load UPCs From Text File" (PushButton3): every line of each file chosen
-// appended to the code list. Between two pieces the window handles its
-// events; the busy pointer keeps the list's own edits away. Another action
-// run there (a validation run, another import) sees the items read so far
-// and ends with the default pointer, which lifts that guard for the rest of
-// the import.
+// appended to the code list. Between two pieces the window handles its events
+// under the busy pointer; another action run there sees the items read so
+// far, and its default pointer at the end lifts that guard for the rest.
 void loadCodesFromTextFiles(Host& host, const Limits& limits = {});
 
 // Files dropped on the code list, loaded as chosen ones are; nothing while busy.

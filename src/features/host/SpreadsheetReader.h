@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// Reads spreadsheet documents (.xlsx, .ods) through the spreadsheet
-// application.
+// Reads .xlsx and .ods documents through the spreadsheet application.
 class SpreadsheetReader
 {
 public:
