@@ -63,7 +63,6 @@ struct QuietStretches
     const QLocale& locale;
     std::vector<HeldText> toValid = {};
     std::vector<HeldText> toInvalid = {};
-    qsizetype stoppedBefore = 0; // the type mismatch a stretch stopped before
 
     // Files the stretch from code `from` (of the first `n`), if any; answers
     // the first code not filed.
@@ -79,10 +78,8 @@ struct QuietStretches
             const HeldText code = codes.HeldTextAt(i);
             const modUPCCode::Verdict verdict =
                 code.visit([this](auto text) { return modUPCCode::CheckUPCCode(text, locale); });
-            if (verdict == modUPCCode::Verdict::TypeMismatch) {
-                stoppedBefore = i;
+            if (verdict == modUPCCode::Verdict::TypeMismatch)
                 break;
-            }
             (verdict == modUPCCode::Verdict::Valid ? toValid : toInvalid).push_back(code);
         }
         fileAll(valid, toValid, 122);
@@ -142,21 +139,16 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             HeldText code = codes.HeldTextAt(i); // 110
             QString kept;
             progress.reached = i;
-            // Unless the window runs first, a stretch stopped before a type mismatch.
-            bool known = stretches.stoppedBefore == i;
             if (yield.due()) {
                 kept = code.toString();
                 code = kept;
                 progress.show();
                 p.step(116, [&] { yield.yieldNow(); });
                 locale = QLocale();
-                known = false;
             }
             // A type mismatch is reported and goes to the invalid list.
-            const modUPCCode::Verdict verdict =
-                known ? modUPCCode::Verdict::TypeMismatch : code.visit([&](auto text) {
-                    return modUPCCode::CheckUPCCode(text, locale);
-                }); // 118
+            const modUPCCode::Verdict verdict = code.visit(
+                [&](auto text) { return modUPCCode::CheckUPCCode(text, locale); }); // 118
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
                 progress.show();
                 p.report(typeMismatch, 118);
