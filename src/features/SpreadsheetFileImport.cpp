@@ -17,14 +17,6 @@
 
 namespace {
 
-constexpr qint32 OpenFlags =
-    FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
-
-const QString OpenTitle = QStringLiteral("Load Codes From Spreadsheet File");
-const QString OpenFilter =
-    QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
-                   "All Files (*.*)|*.*|");
-
 // Whether the spreadsheet application reads the file.
 bool isDocument(const QString& path)
 {
@@ -156,9 +148,12 @@ void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
         return;
     CommonDialog& dialog = host.fileDialog();
     dialog.FileName.clear();
-    dialog.Flags = OpenFlags;
-    dialog.DialogTitle = OpenTitle;
-    dialog.Filter = OpenFilter;
+    dialog.Flags =
+        FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
+    dialog.DialogTitle = QStringLiteral("Load Codes From Spreadsheet File");
+    dialog.Filter =
+        QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
+                       "All Files (*.*)|*.*|");
     dialog.ShowOpen();
     const QString path = dialog.FileName;
     if (path.isEmpty())
