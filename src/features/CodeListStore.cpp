@@ -20,8 +20,7 @@ const QString StoreKey = QStringLiteral("UPC Codes");
 void CodeListStore::restore(Host& host, Procedure& p)
 {
     const SettingsStore& settings = *host.services().settings;
-    // A restoring step that fails leaves its count up, so the close keeps the
-    // stored file aside.
+    // A failing restoring step leaves its count up: the close keeps the file aside.
     auto restoring = [this](auto body) {
         return [this, body] {
             ++m_unrestoredSteps;

@@ -100,8 +100,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, bool eac
 
     p.step(170, [&] { workbook->ActiveSheet()->Columns()->Autofit(); });
     p.step(172, [&] { application->SetVisible(true); });
-    // The workbook, then the application are let go here and stay open for
-    // the user; an application showing nothing ends after them.
+    // Both are let go here, open for the user; an unused application ends after.
     p.step(174, [&] { host.SetMousePointer(PointerMode::Default); });
 }
 

@@ -90,13 +90,11 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
             throw Failure(QStringLiteral("Object variable or With block variable not set"));
         ts = fso->CreateTextFile(path, true);
     });
-    // Without a file there is nothing to write to: the one report of the
-    // failure ends the save.
+    // Without a file the one report of its failure ends the save.
     if (!ts)
         return;
 
-    // A write the file refused (a full disk) leaves nothing worth going on
-    // for; the target keeps what it held.
+    // A refused write (a full disk) ends the save; the target keeps what it held.
     TextTable::TableOutput out(TextTable::streamSink(*ts));
     if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, &doEvents, report))
         return;

@@ -50,9 +50,8 @@ struct RunProgress
 };
 
 // Files a stretch of codes among which the window does not run (so nothing
-// changes the lists) without the per-step checks, up to a code the check
-// cannot answer for. Each list takes its codes at once, or when it cannot,
-// one by one as their steps would.
+// changes the lists) without the per-step checks, up to a type mismatch. Each
+// list takes its codes at once, or else one by one as their steps would.
 struct QuietStretches
 {
     Procedure& p;
@@ -64,8 +63,7 @@ struct QuietStretches
     std::vector<HeldText> toValid = {};
     std::vector<HeldText> toInvalid = {};
 
-    // Files the stretch from code `from` (of the first `n`), if any; answers
-    // the first code not filed.
+    // Files the stretch from code `from` (of `n`), if any; answers the first code not filed.
     qsizetype file(qsizetype from, qsizetype n, RunProgress& progress)
     {
         const qsizetype last = std::min(n, from + QuietCodes - 1);
