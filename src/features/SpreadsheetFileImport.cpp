@@ -17,22 +17,11 @@
 
 namespace {
 
-constexpr qint32 OpenFlags =
-    FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
-
-const QString OpenTitle = QStringLiteral("Load Codes From Spreadsheet File");
-// Delimited text the import reads itself, and the spreadsheet documents it has
-// the spreadsheet application read.
-const QString OpenFilter =
-    QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
-                   "All Files (*.*)|*.*|");
-
-// Whether a file is read through the spreadsheet application (.xlsx, .ods).
+// Whether the spreadsheet application reads the file.
 bool isDocument(const QString& path)
 {
-    const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
-           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
+    const QStringList documents = {QStringLiteral("xlsx"), QStringLiteral("ods")};
+    return documents.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
 }
 
 // The cells appended together.
@@ -43,7 +32,6 @@ void tell(Host& host, const QString& text)
     host.prompts().messageBox(text, Main::ApplicationTitle());
 }
 
-// The import of one chosen file.
 class Import
 {
 public:
@@ -65,7 +53,6 @@ public:
         if (!choice)
             return;
 
-        // The chosen column's cells go into the code list in batches.
         QStringList cells;
         const auto flush = [&] {
             m_host.codeList().appendMany(cells);
@@ -161,9 +148,12 @@ void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
         return;
     CommonDialog& dialog = host.fileDialog();
     dialog.FileName.clear();
-    dialog.Flags = OpenFlags;
-    dialog.DialogTitle = OpenTitle;
-    dialog.Filter = OpenFilter;
+    dialog.Flags =
+        FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
+    dialog.DialogTitle = QStringLiteral("Load Codes From Spreadsheet File");
+    dialog.Filter =
+        QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
+                       "All Files (*.*)|*.*|");
     dialog.ShowOpen();
     const QString path = dialog.FileName;
     if (path.isEmpty())
