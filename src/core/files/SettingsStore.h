@@ -2,7 +2,6 @@
 
 #include "core/files/FileHandle.h"
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
@@ -24,17 +23,11 @@ public:
     // A store under another folder.
     explicit SettingsStore(QString rootFolder);
 
-    const QString& rootFolder() const { return m_root; }
-
     // The value of a key, or `defaultValue` when the key holds none.
     // Throws Failure when the value exists but cannot be read, or is no
     // regular file.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue = {}) const;
-    // The same as its UTF-8 bytes, without decoding them; nothing when the key
-    // holds no value.
-    std::optional<QByteArray> readUtf8(const QString& application, const QString& section,
-                                       const QString& key) const;
 
     // A value open for reading a piece at a time, so that a large one needs
     // no buffer of its size.
@@ -44,7 +37,7 @@ public:
         // The value's size when it was opened (it may change meanwhile).
         qsizetype size() const { return m_size; }
         // Reads up to `room` bytes into `to`; 0 at the end. Throws Failure.
-        qsizetype read(char* to, qsizetype room) const;
+        qsizetype read(char* to, qsizetype room) const { return readSome(m_file, to, room); }
 
     private:
         friend class SettingsStore;

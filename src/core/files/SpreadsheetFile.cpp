@@ -151,14 +151,11 @@ public:
             throw Failure(book.errorString());
         checkParts(book.fileName());
         QByteArray piece(qsizetype(1) << 20, Qt::Uninitialized);
-        while (true) {
-            const qint64 n = book.read(piece.data(), piece.size());
-            if (n < 0)
-                throw Failure(book.errorString());
-            if (n == 0)
-                break;
+        qint64 n = 0;
+        while ((n = book.read(piece.data(), piece.size())) > 0)
             m_file->write(QByteArrayView(piece.constData(), n));
-        }
+        if (n < 0)
+            throw Failure(book.errorString());
         m_file->commit();
     }
 

@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <QStringView>
 #include <functional>
-#include <optional>
 #include <vector>
 
 // The code list as one stored text: the items in order, with the separator
@@ -37,8 +36,6 @@ public:
     void finish();
 
 private:
-    void flush();
-
     const ByteSink& m_write;
     QByteArray m_buffer;
     qsizetype m_used = 0;
@@ -87,10 +84,9 @@ public:
     // The pieces the last call cut: valid until the next call.
     const std::vector<HeldText>& pieces() const { return m_pieces; }
 
-    // At most how many pieces and characters there are in all.
-    qsizetype mostPieces() const { return m_mostPieces; }
-    qsizetype mostCharacters() const { return m_mostCharacters; }
-    static qsizetype mostPiecesIn(qsizetype bytes);
+    // At most how many pieces a text of `bytes` bytes holds: a piece and its
+    // separator take at least a separator's bytes and one more.
+    static qsizetype mostPiecesIn(qsizetype bytes) { return bytes / (Separator.size() + 1) + 1; }
 
     // Where the piece left uncut starts, once next() has answered false.
     qsizetype rest() const { return m_piece; }
@@ -106,8 +102,6 @@ private:
     std::vector<HeldText> m_pieces;
     QString m_decoded; // the pieces that are not ASCII
     qsizetype m_decodedUsed = 0;
-    qsizetype m_mostPieces = 0;
-    qsizetype m_mostCharacters = 0;
 };
 
 // The stored text read a window at a time and each window cut by a
@@ -129,7 +123,7 @@ public:
     // Reads the next window, after the pieces of the last one, and starts its
     // split; false when the text has ended before. What `read` throws goes on.
     bool readWindow();
-    Utf8Split& split() { return *m_split; }
+    Utf8Split& split() { return m_split; }
     // The bytes read so far.
     qsizetype bytesRead() const { return m_read; }
 
@@ -140,7 +134,7 @@ private:
     qsizetype m_used = 0; // the window's bytes
     qsizetype m_read = 0;
     bool m_ended = false;
-    std::optional<Utf8Split> m_split;
+    Utf8Split m_split{QByteArrayView()};
 };
 
 } // namespace StoredCodeList

@@ -4,40 +4,27 @@
 
 namespace {
 
-// Encoded text is handed to the file in pieces of about this size.
+// Bytes are handed to the file in pieces of about this size.
 constexpr qsizetype FlushBytes = qsizetype(64) * 1024;
-
-const QString LineEnd = QStringLiteral("\r\n");
 
 } // namespace
 
-TextStream::TextStream(std::unique_ptr<SafeFile> file)
-    : m_file(std::move(file)), m_encoder(QStringConverter::System)
+TextStream::TextStream(std::unique_ptr<SafeFile> file) : m_file(std::move(file))
 {
     m_buffer.reserve(FlushBytes + 1024);
 }
 
-// A stream let go without Close leaves the target as it was.
-TextStream::~TextStream() = default;
-
-void TextStream::WriteLine(const QString& text)
+void TextStream::check() const
 {
-    if (Broken())
+    if (!m_failure.isEmpty())
         throw Failure(m_failure);
     if (m_closed)
         throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
-    put(text);
-    put(LineEnd);
-    if (m_buffer.size() >= FlushBytes)
-        flush();
 }
 
 void TextStream::WriteLines(QByteArrayView encoded)
 {
-    if (Broken())
-        throw Failure(m_failure);
-    if (m_closed)
-        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+    check();
     if (encoded.size() < FlushBytes) {
         m_buffer.append(encoded);
         if (m_buffer.size() >= FlushBytes)
@@ -50,10 +37,7 @@ void TextStream::WriteLines(QByteArrayView encoded)
 
 void TextStream::Flush()
 {
-    if (Broken())
-        throw Failure(m_failure);
-    if (m_closed)
-        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
+    check();
     flush();
 }
 
@@ -66,14 +50,6 @@ void TextStream::Close()
     } catch (const Failure& failure) {
         fail(failure);
     }
-}
-
-void TextStream::put(QStringView text)
-{
-    const qsizetype at = m_buffer.size();
-    m_buffer.resize(at + m_encoder.requiredSpace(text.size()));
-    char* const end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
-    m_buffer.resize(end - m_buffer.constData());
 }
 
 void TextStream::flush()
