@@ -31,8 +31,6 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
     FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     FileHandle& operator=(FileHandle&& other) noexcept
     {

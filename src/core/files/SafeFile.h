@@ -60,8 +60,6 @@ public:
     static std::unique_ptr<SafeFile> open(const QString& path, const Rules& rules);
 
     ~SafeFile();
-    SafeFile(const SafeFile&) = delete;
-    SafeFile& operator=(const SafeFile&) = delete;
 
     // Writes all the bytes or throws Failure; the file is then broken and
     // every later call fails alike.
@@ -70,6 +68,9 @@ public:
     // straight). Throws Failure when that fails; the target then keeps what
     // it held.
     void commit();
+    // Throws the failure that broke the file, or "Bad file name or number"
+    // once it is committed.
+    void check() const;
 
 private:
     SafeFile(int fd, bool owned, bool inPlace, std::function<bool()> interrupted);
@@ -80,7 +81,6 @@ private:
     void writeDescriptor(QByteArrayView bytes);
     void emptyInPlace();
     [[noreturn]] void fail(const QString& description);
-    void check() const;
 
     std::unique_ptr<QSaveFile> m_save; // a replacement's; the others write to m_fd
     int m_fd = -1;

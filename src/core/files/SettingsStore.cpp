@@ -65,8 +65,6 @@ SettingsStore::SettingsStore()
     : m_root(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
 {}
 
-SettingsStore::SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
-
 QString SettingsStore::folderOf(const QString& application, const QString& section) const
 {
     return m_root + QLatin1Char('/') + component(application) + QLatin1Char('/') +
@@ -104,12 +102,6 @@ QString SettingsStore::read(const QString& application, const QString& section, 
     while (const qsizetype n = value->read(piece, sizeof piece))
         bytes.append(piece, n);
     return QString::fromUtf8(bytes);
-}
-
-void SettingsStore::write(const QString& application, const QString& section, const QString& key,
-                          const QString& value) const
-{
-    write(application, section, key, [&value](const ByteSink& sink) { sink(value.toUtf8()); });
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,

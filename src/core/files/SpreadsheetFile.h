@@ -48,8 +48,6 @@ public:
     // Throws Failure.
     SpreadsheetFile(Format format, std::unique_ptr<SafeFile> file, const QString& header);
     ~SpreadsheetFile();
-    SpreadsheetFile(const SpreadsheetFile&) = delete;
-    SpreadsheetFile& operator=(const SpreadsheetFile&) = delete;
 
     // Adds a row. Throws Failure; the file is then broken and every later
     // call fails alike.

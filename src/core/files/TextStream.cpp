@@ -1,7 +1,5 @@
 #include "core/files/TextStream.h"
 
-#include "core/base/Failure.h"
-
 namespace {
 
 // Bytes are handed to the file in pieces of about this size.
@@ -14,17 +12,11 @@ TextStream::TextStream(std::unique_ptr<SafeFile> file) : m_file(std::move(file))
     m_buffer.reserve(FlushBytes + 1024);
 }
 
-void TextStream::check() const
-{
-    if (!m_failure.isEmpty())
-        throw Failure(m_failure);
-    if (m_closed)
-        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
-}
-
+// A failure of the file, and its commit, are the file's own to keep: every
+// later call fails alike through its check.
 void TextStream::WriteLines(QByteArrayView encoded)
 {
-    check();
+    m_file->check();
     if (encoded.size() < FlushBytes) {
         m_buffer.append(encoded);
         if (m_buffer.size() >= FlushBytes)
@@ -32,48 +24,27 @@ void TextStream::WriteLines(QByteArrayView encoded)
         return;
     }
     flush();
-    write(encoded);
+    m_file->write(encoded);
 }
 
 void TextStream::Flush()
 {
-    check();
+    m_file->check();
     flush();
 }
 
 void TextStream::Close()
 {
     Flush();
-    m_closed = true;
-    try {
-        m_file->commit();
-    } catch (const Failure& failure) {
-        fail(failure);
-    }
+    m_file->commit();
 }
 
 void TextStream::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    write(m_buffer);
+    m_file->write(m_buffer);
     m_buffer.resize(0);
-}
-
-void TextStream::write(QByteArrayView bytes)
-{
-    try {
-        m_file->write(bytes);
-    } catch (const Failure& failure) {
-        fail(failure);
-    }
-}
-
-void TextStream::fail(const Failure& failure)
-{
-    m_failure = failure.description();
-    m_buffer = QByteArray();
-    throw failure;
 }
 
 std::unique_ptr<TextStream> TextFileMaker::CreateTextFile(const QString& path, bool overwrite) const

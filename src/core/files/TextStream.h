@@ -13,14 +13,11 @@
 // let go without Close (a failure part-way, a full disk) leaves it untouched.
 // A target that is no regular file (a pipe, a device, a socket) is refused
 // before anything is opened.
-class Failure;
 
 class TextStream
 {
 public:
     explicit TextStream(std::unique_ptr<SafeFile> file);
-    TextStream(const TextStream&) = delete;
-    TextStream& operator=(const TextStream&) = delete;
 
     // Writes the encoded lines as they are: a large block goes to the file
     // without a copy. Throws Failure when the file refuses the bytes; the
@@ -35,15 +32,10 @@ public:
     void Close();
 
 private:
-    void check() const;
     void flush();
-    void write(QByteArrayView bytes);
-    [[noreturn]] void fail(const Failure& failure);
 
     std::unique_ptr<SafeFile> m_file;
     QByteArray m_buffer;
-    QString m_failure;
-    bool m_closed = false;
 };
 
 // Makes the window's text files.
