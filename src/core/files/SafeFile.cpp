@@ -41,13 +41,12 @@ bool folderRefusesWriting(const QString& folder)
 // A file-size limit makes a write fail with EFBIG instead of ending the process.
 void ignoreFileSizeSignal()
 {
-    static const bool ignored = [] {
+    [[maybe_unused]] static const bool ignored = [] {
         struct sigaction now = {};
         if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
             std::signal(SIGXFSZ, SIG_IGN);
         return true;
     }();
-    (void)ignored;
 }
 
 } // namespace

@@ -81,8 +81,6 @@ std::optional<SettingsStore::Reader>
 SettingsStore::open(const QString& application, const QString& section, const QString& key) const
 {
     const QByteArray name = QFile::encodeName(pathOf(application, section, key));
-    // A pipe cannot block the start, and whatever is no regular file is
-    // refused before anything is read.
     struct stat info;
     bool missing = false;
     FileHandle file = openRegularFile(name, info, &missing);
@@ -108,8 +106,7 @@ void SettingsStore::write(const QString& application, const QString& section, co
                           const std::function<void(const ByteSink& write)>& produce) const
 {
     const QString path = pathOf(application, section, key);
-    // Only a regular file (or nothing) is ever replaced: never a pipe, a
-    // device or a folder, nor what a link to one of them points at.
+    // Never a pipe, a device or a folder, nor what a link to one points at.
     struct stat info;
     if (statOf(QFile::encodeName(path), info) && !S_ISREG(info.st_mode))
         throw Failure(QLatin1String(FailureText::NotARegularFile));

@@ -184,7 +184,6 @@ private:
             throw Failure(QStringLiteral("The workbook cannot be read back"));
     }
 
-    // A new sheet, its first row the header.
     void startSheet()
     {
         if (m_sheet)

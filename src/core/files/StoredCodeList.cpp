@@ -54,22 +54,22 @@ void Utf8Join::add(HeldText item)
     m_used = out - m_buffer.constData();
 }
 
-Utf8Split::Utf8Split(QByteArrayView bytes, Window window)
+Utf8Split::Utf8Split(QByteArrayView bytes)
     : m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
-    restart(bytes, window);
+    restart(bytes, true, true);
 }
 
-void Utf8Split::restart(QByteArrayView bytes, Window window)
+void Utf8Split::restart(QByteArrayView bytes, bool startsText, bool endsText)
 {
     m_bytes = bytes;
-    m_window = window;
+    m_endsText = endsText;
     m_piece = 0;
     m_done = false;
     m_pieces.clear();
     // The one byte-order mark that QString::fromUtf8 drops.
-    if (m_window.startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
+    if (startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
         m_piece = 3;
 }
 
@@ -100,7 +100,7 @@ bool Utf8Split::next()
             ++k;
         }
     }
-    if (m_window.endsText)
+    if (m_endsText)
         hand(m_piece, size, false);
     return true;
 }
@@ -141,14 +141,13 @@ bool Utf8Windows::readWindow()
     if (m_buffer.size() < m_windowBytes || 2 * m_used > m_buffer.size())
         m_buffer.resize(std::max(m_windowBytes, 2 * m_buffer.size()));
     std::memmove(m_buffer.data(), m_buffer.constData() + rest, size_t(m_used));
-    // Reads until the window is full or the text ends.
     while (m_used < m_buffer.size() && !m_ended) {
         const qsizetype n = m_source(m_buffer.data() + m_used, m_buffer.size() - m_used);
         m_ended = n == 0;
         m_used += n;
         m_read += n;
     }
-    m_split.restart(QByteArrayView(m_buffer.constData(), m_used), Window{first, m_ended});
+    m_split.restart(QByteArrayView(m_buffer.constData(), m_used), first, m_ended);
     return true;
 }
 

@@ -51,15 +51,6 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
     join.finish();
 }
 
-// Where bytes stand in the stored text: a window of it need not start or end
-// it. The piece after the last separator of a window that does not end the
-// text is left uncut: it begins the next window.
-struct Window
-{
-    bool startsText = true;
-    bool endsText = true;
-};
-
 // Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces:
 // the non-empty pieces between separators of fromUtf8(bytes), without the
 // whole decoded text or a string per piece. A piece that is all ASCII is
@@ -71,12 +62,13 @@ struct Window
 class Utf8Split
 {
 public:
-    explicit Utf8Split(QByteArrayView bytes, Window window = Window());
+    explicit Utf8Split(QByteArrayView bytes);
 
-    // Starts over on other bytes, as a new split would, keeping the room the
-    // pieces have grown: a text read a window at a time cuts every window into
-    // the same memory.
-    void restart(QByteArrayView bytes, Window window);
+    // Starts over on a window of the text, as a new split would, keeping the
+    // room the pieces have grown: a text read a window at a time cuts every
+    // window into the same memory. The piece after the last separator of a
+    // window that does not end the text is left uncut: it begins the next.
+    void restart(QByteArrayView bytes, bool startsText, bool endsText);
 
     // Cuts the pieces: each one a separator ends and, when the bytes end the
     // text, the one after the last separator; false when that was done before.
@@ -95,7 +87,7 @@ private:
     void hand(qsizetype begin, qsizetype end, bool followed);
 
     QByteArrayView m_bytes;
-    Window m_window;
+    bool m_endsText = true;
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;

@@ -1,11 +1,7 @@
 #include "core/files/TextStream.h"
 
-namespace {
-
 // Bytes are handed to the file in pieces of about this size.
 constexpr qsizetype FlushBytes = qsizetype(64) * 1024;
-
-} // namespace
 
 TextStream::TextStream(std::unique_ptr<SafeFile> file) : m_file(std::move(file))
 {

@@ -13,7 +13,6 @@
 // let go without Close (a failure part-way, a full disk) leaves it untouched.
 // A target that is no regular file (a pipe, a device, a socket) is refused
 // before anything is opened.
-
 class TextStream
 {
 public:

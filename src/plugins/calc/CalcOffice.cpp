@@ -37,9 +37,8 @@ namespace Calc {
 
 QString describeCaughtException(const uno::Exception& e)
 {
-    if (!e.Message.isEmpty())
-        return toQString(e.Message);
-    return toQString(cppu::getCaughtException().getValueTypeName());
+    return toQString(!e.Message.isEmpty() ? e.Message
+                                          : cppu::getCaughtException().getValueTypeName());
 }
 
 namespace {
@@ -228,13 +227,11 @@ void Launch::finish(int milliseconds)
     // An office that did not end on its own leaves its pipe, and its temporary
     // folder "lu<process id>….tmp", behind.
     for (const char* folder : {"/tmp", "/var/tmp"}) {
-        const QByteArray socket = QStringLiteral("%1/OSL_PIPE_%2_%3")
-                                      .arg(QLatin1String(folder))
-                                      .arg(::getuid())
-                                      .arg(m_pipe)
-                                      .toLocal8Bit();
-        struct stat status
-        {};
+        const QByteArray socket =
+            QStringLiteral("%1/OSL_PIPE_%2_%3")
+                .arg(QLatin1String(folder), QString::number(::getuid()), m_pipe)
+                .toLocal8Bit();
+        struct stat status;
         if (::lstat(socket.constData(), &status) == 0 && S_ISSOCK(status.st_mode))
             ::unlink(socket.constData());
     }
@@ -282,12 +279,10 @@ Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
                     started.reset();
                 return office;
             }
-            if (ended) {
-                if (const int code = launch->exitCode(); code != 0)
-                    throw Failure(
-                        QStringLiteral("soffice ended with exit code %1 before it could be reached")
-                            .arg(code));
-            }
+            if (const int code = ended ? launch->exitCode() : 0; code != 0)
+                throw Failure(
+                    QStringLiteral("soffice ended with exit code %1 before it could be reached")
+                        .arg(code));
             if (deadline.hasExpired())
                 throw Failure(QStringLiteral("LibreOffice did not answer on pipe %1 within %2 s")
                                   .arg(pipe)

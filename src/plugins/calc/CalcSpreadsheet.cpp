@@ -190,9 +190,8 @@ class CalcApplication : public Spreadsheet::Application
 {
 public:
     explicit CalcApplication(const Reference<uno::XComponentContext>& office)
-    {
-        m_desktop = calling([&] { return frame::Desktop::create(office); });
-    }
+        : m_desktop(calling([&] { return frame::Desktop::create(office); }))
+    {}
 
     std::unique_ptr<Spreadsheet::Workbooks> Workbooks() override
     {
