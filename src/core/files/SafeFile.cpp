@@ -170,16 +170,12 @@ void SafeFile::write(QByteArrayView bytes)
 
 void SafeFile::writeDescriptor(QByteArrayView bytes)
 {
-    const char* p = bytes.data();
-    size_t left = size_t(bytes.size());
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, p, left);
-        if (n > 0) {
-            p += n;
-            left -= size_t(n);
-        } else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted())) {
+    while (!bytes.isEmpty()) {
+        const ssize_t n = ::write(m_fd, bytes.data(), size_t(bytes.size()));
+        if (n > 0)
+            bytes = bytes.sliced(n);
+        else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted()))
             fail(systemErrorText(n == 0 ? EIO : errno));
-        }
     }
 }
 

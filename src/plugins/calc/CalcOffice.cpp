@@ -185,11 +185,6 @@ Launch::Launch(const QString& program, const QString& pipe)
     }
 }
 
-Launch::~Launch()
-{
-    osl_freeProcessHandle(m_process);
-}
-
 bool Launch::waitForEnd(int milliseconds)
 {
     const TimeValue wait = {sal_uInt32(milliseconds / 1000),

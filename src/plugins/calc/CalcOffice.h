@@ -51,7 +51,7 @@ class Launch
 {
 public:
     Launch(const QString& program, const QString& pipe);
-    ~Launch();
+    ~Launch() { osl_freeProcessHandle(m_process); }
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
 

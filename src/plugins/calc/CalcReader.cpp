@@ -36,10 +36,8 @@ constexpr sal_Int16 NeverExecuteMacros = 0;
 
 beans::PropertyValue property(const char* name, const Any& value)
 {
-    beans::PropertyValue p;
-    p.Name = OUString::createFromAscii(name);
-    p.Value = value;
-    return p;
+    return beans::PropertyValue(OUString::createFromAscii(name), 0, value,
+                                beans::PropertyState_DIRECT_VALUE);
 }
 
 OUString fileUrl(const QString& path)
