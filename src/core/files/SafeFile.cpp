@@ -41,37 +41,21 @@ bool folderRefusesWriting(const QString& folder)
 // A file-size limit makes a write fail with EFBIG instead of ending the process.
 void ignoreFileSizeSignal()
 {
-    static const bool ignored = [] {
+    [[maybe_unused]] static const bool ignored = [] {
         struct sigaction now = {};
         if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
             std::signal(SIGXFSZ, SIG_IGN);
         return true;
     }();
-    (void)ignored;
-}
-
-// Opens `path` with `flags`, waiting as long as it takes (a pipe waits for its
-// reader) unless a signal that `interrupted` reports cuts the wait short.
-int openWaiting(const QByteArray& path, int flags, const std::function<bool()>& interrupted)
-{
-    while (true) {
-        const int fd = ::open(path.constData(), flags);
-        if (fd >= 0)
-            return fd;
-        if (errno != EINTR || (interrupted && interrupted()))
-            throw systemFailure(errno);
-    }
 }
 
 } // namespace
 
-SafeFile::SafeFile(Kind kind, int fd, bool owned, std::function<bool()> interrupted)
-    : m_kind(kind), m_fd(fd), m_owned(owned), m_interrupted(std::move(interrupted))
+SafeFile::SafeFile(int fd, bool owned, bool inPlace, std::function<bool()> interrupted)
+    : m_fd(fd), m_owned(owned), m_toEmpty(inPlace), m_interrupted(std::move(interrupted))
 {}
 
-SafeFile::SafeFile(std::unique_ptr<QSaveFile> file)
-    : m_kind(Kind::Replacement), m_save(std::move(file))
-{}
+SafeFile::SafeFile(std::unique_ptr<QSaveFile> file) : m_save(std::move(file)) {}
 
 // A file let go without commit discards the temporary file (QSaveFile does so
 // when it is destroyed uncommitted).
@@ -87,7 +71,7 @@ std::unique_ptr<SafeFile> SafeFile::open(const QString& path, const Rules& rules
     const bool straightAllowed = rules.others == Others::WriteStraight;
     if (straightAllowed && rules.standardOutput >= 0 && path == QLatin1String("-"))
         return std::unique_ptr<SafeFile>(
-            new SafeFile(Kind::Straight, rules.standardOutput, false, rules.interrupted));
+            new SafeFile(rules.standardOutput, false, false, rules.interrupted));
     // Looked at before anything is opened: opening a pipe or a device could
     // wait for ever.
     struct stat info;
@@ -124,23 +108,28 @@ std::unique_ptr<SafeFile> SafeFile::openExisting(const QString& path, const Rule
     // Opened without waiting, and checked once open, so that nothing else put
     // there meanwhile can block the write.
     struct stat info;
-    FileHandle file = openRegularFile(QFile::encodeName(path), O_WRONLY, info);
-    return std::unique_ptr<SafeFile>(new SafeFile(Kind::InPlace, file.release(), true, {}));
+    FileHandle file = openRegularFile(QFile::encodeName(path), info, nullptr, O_WRONLY);
+    return std::unique_ptr<SafeFile>(new SafeFile(file.release(), true, true, {}));
 }
 
 // A pipe or a device, opened for writing as it is; none when it has become a
-// regular file meanwhile.
+// regular file meanwhile. The open waits as long as it takes (a pipe waits for
+// its reader) unless a signal that `interrupted` reports cuts the wait short.
 std::unique_ptr<SafeFile> SafeFile::openStraight(const QString& path, const Rules& rules)
 {
-    FileHandle file(
-        openWaiting(QFile::encodeName(path), O_WRONLY | O_CLOEXEC | O_NOCTTY, rules.interrupted));
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    while ((fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY)) < 0) {
+        if (errno != EINTR || (rules.interrupted && rules.interrupted()))
+            throw systemFailure(errno);
+    }
+    FileHandle file(fd);
     struct stat info;
     if (::fstat(file.fd(), &info) != 0)
         throw systemFailure(errno);
     if (S_ISREG(info.st_mode))
         return nullptr;
-    return std::unique_ptr<SafeFile>(
-        new SafeFile(Kind::Straight, file.release(), true, rules.interrupted));
+    return std::unique_ptr<SafeFile>(new SafeFile(file.release(), true, false, rules.interrupted));
 }
 
 void SafeFile::check() const
@@ -154,7 +143,7 @@ void SafeFile::check() const
 void SafeFile::write(QByteArrayView bytes)
 {
     check();
-    if (m_kind != Kind::Replacement) {
+    if (!m_save) {
         emptyInPlace();
         writeDescriptor(bytes);
         return;
@@ -169,50 +158,40 @@ void SafeFile::write(QByteArrayView bytes)
         at += written;
     }
     m_written += bytes.size();
-    startFlushing();
-}
-
-// Each megabyte written is sent on to the disk at once, without waiting, so
-// that little is left to wait for when the file is put in place.
-void SafeFile::startFlushing()
-{
-    constexpr qint64 Step = qint64(1024) * 1024;
-    if (m_written - m_flushing < Step)
-        return;
-    // A hint: a failure here shows again when the file is committed.
-    (void)::sync_file_range(m_save->handle(), m_flushing, m_written - m_flushing,
-                            SYNC_FILE_RANGE_WRITE);
-    m_flushing = m_written;
+    // Each megabyte written is sent on to the disk at once, without waiting, so
+    // that little is left to wait for when the file is put in place. A hint: a
+    // failure here shows again when the file is committed.
+    if (m_written - m_flushing >= qint64(1) << 20) {
+        (void)::sync_file_range(m_save->handle(), m_flushing, m_written - m_flushing,
+                                SYNC_FILE_RANGE_WRITE);
+        m_flushing = m_written;
+    }
 }
 
 void SafeFile::writeDescriptor(QByteArrayView bytes)
 {
-    const char* p = bytes.data();
-    size_t left = size_t(bytes.size());
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, p, left);
-        if (n > 0) {
-            p += n;
-            left -= size_t(n);
-        } else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted())) {
+    while (!bytes.isEmpty()) {
+        const ssize_t n = ::write(m_fd, bytes.data(), size_t(bytes.size()));
+        if (n > 0)
+            bytes = bytes.sliced(n);
+        else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted()))
             fail(systemErrorText(n == 0 ? EIO : errno));
-        }
     }
 }
 
 void SafeFile::emptyInPlace()
 {
-    if (m_kind != Kind::InPlace || m_emptied)
+    if (!m_toEmpty)
         return;
     if (::ftruncate(m_fd, 0) != 0)
         fail(systemErrorText(errno));
-    m_emptied = true;
+    m_toEmpty = false;
 }
 
 void SafeFile::commit()
 {
     check();
-    if (m_kind == Kind::Replacement) {
+    if (m_save) {
         m_done = true;
         errno = 0;
         if (!m_save->commit())
@@ -223,15 +202,6 @@ void SafeFile::commit()
     m_done = true;
     if (m_owned && ::close(std::exchange(m_fd, -1)) != 0)
         fail(systemErrorText(errno));
-}
-
-void SafeFile::discard()
-{
-    m_done = true;
-    if (m_save)
-        m_save->cancelWriting();
-    if (m_owned && m_fd >= 0)
-        ::close(std::exchange(m_fd, -1));
 }
 
 void SafeFile::fail(const QString& description)

@@ -130,8 +130,6 @@ public:
         }
         lxw_workbook_free(m_book);
     }
-    XlsxWriter(const XlsxWriter&) = delete;
-    XlsxWriter& operator=(const XlsxWriter&) = delete;
 
     void add(QStringView text) override
     {
@@ -151,14 +149,11 @@ public:
             throw Failure(book.errorString());
         checkParts(book.fileName());
         QByteArray piece(qsizetype(1) << 20, Qt::Uninitialized);
-        while (true) {
-            const qint64 n = book.read(piece.data(), piece.size());
-            if (n < 0)
-                throw Failure(book.errorString());
-            if (n == 0)
-                break;
+        qint64 n = 0;
+        while ((n = book.read(piece.data(), piece.size())) > 0)
             m_file->write(QByteArrayView(piece.constData(), n));
-        }
+        if (n < 0)
+            throw Failure(book.errorString());
         m_file->commit();
     }
 
@@ -169,12 +164,6 @@ private:
     // it calls complete. So the workbook is read back: each part must
     // decompress whole to its CRC and end as its kind of part ends, and each
     // sheet must hold every row put in it.
-    QString cutShort(const QString& reason) const
-    {
-        return QStringLiteral("The temporary folder %1 could not hold the whole workbook: %2")
-            .arg(m_folder.path(), reason);
-    }
-
     void checkParts(const QString& book) const
     {
         std::size_t sheets = 0;
@@ -187,13 +176,14 @@ private:
             if (!bytes.trimmed().endsWith(sheet ? QByteArrayView("</worksheet>")
                                                 : QByteArrayView(">")) ||
                 (sheet && bytes.count("</row>") != rows))
-                throw Failure(cutShort(QStringLiteral("a part of it is cut short")));
+                throw Failure(QStringLiteral("The temporary folder %1 could not hold the whole "
+                                             "workbook: a part of it is cut short")
+                                  .arg(m_folder.path()));
         });
         if (sheets != m_sheets.size())
             throw Failure(QStringLiteral("The workbook cannot be read back"));
     }
 
-    // A new sheet, its first row the header.
     void startSheet()
     {
         if (m_sheet)

@@ -12,24 +12,20 @@
 //
 // An Excel workbook (.xlsx) holds string cells formatted as text ("@"), so
 // that leading zeros stay and a cell typed over stays text; the column is as
-// wide as the longest text of its sheet. A sheet holds at most 1,048,576
-// rows: further rows go on to the next sheet ("Sheet2", ...), each beginning
-// with the header again. The workbook is made in a private temporary folder
-// (libxlsxwriter writes files, row by row, in constant memory) and its bytes
-// then go through the SafeFile, so a failure leaves the target as it was. A
-// cell holds at most 32,767 characters: a longer text fails the file.
+// wide as the longest text of its sheet. Rows past a sheet's 1,048,576 go on
+// to the next sheet ("Sheet2", ...), each beginning with the header again.
+// libxlsxwriter makes the workbook in a private temporary folder, row by row
+// in constant memory; its bytes then go through the SafeFile, so a failure
+// leaves the target as it was. A text over a cell's 32,767 characters fails
+// the file.
 //
 // A CSV file (.csv) is RFC 4180 text in UTF-8 with a byte-order mark (without
-// it Excel reads the file in the system's ANSI code page and garbles every
-// non-ASCII character; LibreOffice and most CSV readers take the mark as the
-// encoding's sign). Every record ends with CR LF; a field holding a comma, a
-// semicolon (the separator of Excel in many locales), a double quote, CR or LF
-// is quoted, its quotes doubled. CSV knows no cell types: a field beginning
-// with =, +, -, @, TAB or CR would be taken for a formula by a spreadsheet,
-// so it gets an apostrophe in front, the spreadsheets' own mark of a text.
-// A code of digits never begins so and keeps its bytes. Leading zeros stay in
-// the file; a spreadsheet keeps them on opening when the column is read as
-// text.
+// it Excel reads the system's ANSI code page and garbles non-ASCII text).
+// Every record ends with CR LF; a field holding a comma, a semicolon (Excel's
+// separator in many locales), a double quote, CR or LF is quoted, its quotes
+// doubled. A field beginning with =, +, -, @, TAB or CR would be taken for a
+// formula, so it gets an apostrophe in front, the spreadsheets' own mark of a
+// text; a code of digits never begins so and keeps its bytes.
 class SpreadsheetFile
 {
 public:
@@ -52,8 +48,6 @@ public:
     // Throws Failure.
     SpreadsheetFile(Format format, std::unique_ptr<SafeFile> file, const QString& header);
     ~SpreadsheetFile();
-    SpreadsheetFile(const SpreadsheetFile&) = delete;
-    SpreadsheetFile& operator=(const SpreadsheetFile&) = delete;
 
     // Adds a row. Throws Failure; the file is then broken and every later
     // call fails alike.

@@ -51,7 +51,7 @@ class Launch
 {
 public:
     Launch(const QString& program, const QString& pipe);
-    ~Launch();
+    ~Launch() { osl_freeProcessHandle(m_process); }
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
 
@@ -79,8 +79,7 @@ connectToOffice(const CalcConnection& connection, std::unique_ptr<Launch>& start
 
 // Ends the office in `started` unless it holds a document: an office started
 // for an action that left nothing in it for the user. An office that holds a
-// document is the user's from then on. `started` is empty afterwards. Never
-// throws.
+// document is the user's from then on. `started` is empty afterwards.
 void endUnusedOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started) noexcept;
 
 } // namespace Calc

@@ -59,10 +59,7 @@ struct Document
 };
 
 // The documents one application has made, shown by its Visible.
-struct Made
-{
-    std::vector<Reference<frame::XModel>> documents;
-};
+using Made = std::vector<Reference<frame::XModel>>;
 
 class CalcCell : public Spreadsheet::Cell
 {
@@ -179,7 +176,7 @@ public:
             document->model.set(
                 m_desktop->loadComponentFromURL("private:factory/scalc", "_blank", 0, {}),
                 UNO_QUERY_THROW);
-            m_made->documents.push_back(document->model);
+            m_made->push_back(document->model);
             return std::make_unique<CalcWorkbook>(std::move(document));
         });
     }
@@ -193,9 +190,8 @@ class CalcApplication : public Spreadsheet::Application
 {
 public:
     explicit CalcApplication(const Reference<uno::XComponentContext>& office)
-    {
-        m_desktop = calling([&] { return frame::Desktop::create(office); });
-    }
+        : m_desktop(calling([&] { return frame::Desktop::create(office); }))
+    {}
 
     std::unique_ptr<Spreadsheet::Workbooks> Workbooks() override
     {
@@ -206,7 +202,7 @@ public:
     void SetVisible(bool visible) override
     {
         calling([&] {
-            for (const Reference<frame::XModel>& document : m_made->documents) {
+            for (const Reference<frame::XModel>& document : *m_made) {
                 const Reference<frame::XController> controller(document->getCurrentController(),
                                                                UNO_QUERY_THROW);
                 const Reference<awt::XWindow> window(controller->getFrame()->getContainerWindow(),
