@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
-#include <QStyle>
 #include <QTime>
 #include <csignal>
 #include <cstdio>
@@ -74,9 +73,8 @@ int main(int argc, char* argv[])
     QtColumnChooser columnChooser;
     PluginSpreadsheetReader spreadsheetReader;
 
-    // One running copy per stored code list: a second start brings the first
-    // copy's window to the front and ends, so that neither copy's close writes
-    // over the other's list.
+    // One running copy per stored code list, so that no copy's close writes
+    // over another's list.
     SingleInstance instance(
         settings.folderOf(QLatin1String(Maker::CompanyName), QLatin1String(Maker::ProductName)));
     switch (instance.start()) {

@@ -41,13 +41,11 @@ private:
 
 QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
 {
-    if (!object || !object->isWidgetType())
-        return nullptr;
-    auto* widget = static_cast<QWidget*>(object);
+    // Qt asks with the name of a class the object is of.
     if (className == QLatin1String("ProgressBar"))
-        return new ProgressBarAccessible(static_cast<ProgressBar*>(widget));
+        return new ProgressBarAccessible(static_cast<ProgressBar*>(object));
     if (className == QLatin1String("Form1"))
-        return new QAccessibleWidget(widget, QAccessible::Window);
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
 }
 

@@ -89,11 +89,6 @@ void setBackground(QWidget* widget, const QColor& colour)
 
 } // namespace
 
-// ---------------------------------------------------------------------------
-// StyleSheetSkin
-
-StyleSheetSkin::StyleSheetSkin(QObject* parent) : SkinFramework(parent) {}
-
 StyleSheetSkin::~StyleSheetSkin()
 {
     if (m_watching)
@@ -228,14 +223,6 @@ bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-SkinFramework* StyleSheetSkinFactory::create(QWidget* window)
-{
-    return new StyleSheetSkin(window);
-}
-
-// ---------------------------------------------------------------------------
-// ApplySkin
-
 namespace Main {
 
 QString SkinFilePath(const QString& programFolder)
@@ -243,8 +230,11 @@ QString SkinFilePath(const QString& programFolder)
     return programFolder + QStringLiteral("/x/o.cjs");
 }
 
+namespace {
+
 // Lists the skin file's name in its folder, asking for ordinary files only:
-// no folders, no hidden entries, no devices, pipes or sockets.
+// no folders, no hidden entries, no devices, pipes or sockets. Throws
+// Failure when the folder exists but cannot be listed.
 bool SkinFileIsPresent(const QString& path)
 {
     const QFileInfo info(path);
@@ -262,15 +252,12 @@ bool SkinFileIsPresent(const QString& path)
     QFile hiddenList(folderPath + QStringLiteral("/.hidden"));
     if (QFileInfo(hiddenList).isFile() && hiddenList.open(QIODevice::ReadOnly)) {
         const QString listed = QString::fromUtf8(hiddenList.read(qint64(64) * 1024));
-        for (QStringView line : QStringView(listed).split(QLatin1Char('\n'))) {
+        for (QStringView line : QStringView(listed).split(QLatin1Char('\n')))
             if (line.trimmed() == info.fileName())
                 return false;
-        }
     }
     return true;
 }
-
-namespace {
 
 // The window's skinning component, made the first time it is needed.
 SkinFramework& SkinFramework1(Form1& form)
@@ -290,25 +277,22 @@ SkinFramework& SkinFramework1(Form1& form)
 
 void ApplySkin(Form1& form)
 {
-    const QString programFolder = form.services().programFolder;
-
-    if (!SkinFileIsPresent(SkinFilePath(programFolder)))
+    const QString path = SkinFilePath(form.services().programFolder);
+    if (!SkinFileIsPresent(path))
         return;
 
-    // Button face: the face colour of push buttons.
     const QColor buttonFace = QApplication::palette().color(QPalette::Active, QPalette::Button);
     setBackground(&form, buttonFace);
 
     // Labels, frames, check boxes and option buttons take the window's colour.
     // This window has none of them; the rule holds for any that are added.
-    for (QWidget* control : form.findChildren<QWidget*>()) {
+    for (QWidget* control : form.findChildren<QWidget*>())
         if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control) ||
             qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
             setBackground(control, buttonFace);
-    }
 
     SkinFramework& skin = SkinFramework1(form);
-    skin.LoadSkin(SkinFilePath(programFolder), QString());
+    skin.LoadSkin(path, QString());
     skin.SetApplyOptions(skin.ApplyOptions() | SkinFramework::SkinApplyWindow);
     skin.SetAutoApplyNewWindows(true);
     skin.SetEnabled(true);

@@ -15,9 +15,8 @@ namespace {
 // The longest first cell a column's name shows.
 constexpr qsizetype NamedCharacters = 30;
 
-} // namespace
-
-QString ColumnDialog::columnName(int column, const std::vector<QStringList>& rows)
+// A column's name in the list: its letters, and its first cell if any.
+QString columnName(int column, const std::vector<QStringList>& rows)
 {
     QString letters = CodeColumn::letters(column);
     if (rows.empty() || column >= rows.front().size())
@@ -29,6 +28,8 @@ QString ColumnDialog::columnName(int column, const std::vector<QStringList>& row
         first = first.left(NamedCharacters - 1) + QChar(u'\u2026');
     return letters + QStringLiteral(" \u2014 ") + first;
 }
+
+} // namespace
 
 ColumnDialog::ColumnDialog(const QString& fileName, const std::vector<QStringList>& rows,
                            const ColumnChoice& proposed, QWidget* parent)
@@ -42,8 +43,11 @@ ColumnDialog::ColumnDialog(const QString& fileName, const std::vector<QStringLis
     m_columns = new QComboBox(this);
     m_columns->setObjectName(QStringLiteral("columns"));
     m_columns->setAccessibleName(QStringLiteral("Column with the codes"));
-    for (int c = 0; c < width; ++c)
+    QStringList letters;
+    for (int c = 0; c < width; ++c) {
         m_columns->addItem(columnName(c, rows));
+        letters.append(CodeColumn::letters(c));
+    }
     label->setBuddy(m_columns);
 
     m_header = new QCheckBox(QStringLiteral("First row is a &header (not loaded)"), this);
@@ -57,9 +61,6 @@ ColumnDialog::ColumnDialog(const QString& fileName, const std::vector<QStringLis
     m_preview->setSelectionBehavior(QAbstractItemView::SelectColumns);
     m_preview->setSelectionMode(QAbstractItemView::SingleSelection);
     m_preview->setFocusPolicy(Qt::NoFocus);
-    QStringList letters;
-    for (int c = 0; c < width; ++c)
-        letters.append(CodeColumn::letters(c));
     m_preview->setHorizontalHeaderLabels(letters);
     for (int r = 0; r < int(rows.size()); ++r) {
         for (int c = 0; c < int(rows[size_t(r)].size()); ++c)
@@ -74,11 +75,9 @@ ColumnDialog::ColumnDialog(const QString& fileName, const std::vector<QStringLis
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label);
-    layout->addWidget(m_columns);
-    layout->addWidget(m_header);
-    layout->addWidget(m_preview);
-    layout->addWidget(buttons);
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{label, m_columns, m_header, m_preview, buttons})
+        layout->addWidget(part);
     resize(560, 380);
 
     m_columns->setCurrentIndex(proposed.column);

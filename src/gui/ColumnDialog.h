@@ -24,10 +24,6 @@ public:
 
     ColumnChoice choice() const;
 
-    // A column's name in the list: its letters, and its first cell when
-    // there is one.
-    static QString columnName(int column, const std::vector<QStringList>& rows);
-
 private:
     void showColumn(int column);
 

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QUrl>
+#include <algorithm>
 #include <span>
 #include <utility>
 
@@ -52,10 +53,8 @@ constexpr KeyCodes MainKey = {
 
 int codeIn(std::span<const std::pair<int, int>> table, int key)
 {
-    for (const auto& [tableKey, code] : table)
-        if (tableKey == key)
-            return code;
-    return 0;
+    const auto found = std::ranges::find(table, key, &std::pair<int, int>::first);
+    return found == table.end() ? 0 : found->second;
 }
 
 // The window's key code of a key: the code of the key itself, whatever
@@ -122,16 +121,9 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
 
 void ListView::SetColumnWidth(int column, int twips)
 {
-    if (column < 1 || column > ColumnCount())
+    if (column < 1 || column > m_model.ColumnCount())
         ListModel::indexOutOfBounds();
     setColumnWidth(column - 1, Twips::toPixels(twips));
-}
-
-int ListView::ColumnWidth(int column) const
-{
-    if (column < 1 || column > ColumnCount())
-        ListModel::indexOutOfBounds();
-    return Twips::fromPixels(columnWidth(column - 1));
 }
 
 qsizetype ListView::SelectedItem() const
@@ -157,10 +149,8 @@ void ListView::keyPressEvent(QKeyEvent* event)
     // Tab and Shift+Tab never get here: they move the focus. Ctrl+Tab and
     // Ctrl+Shift+Tab leave the list the same way, as in a dialog.
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
-        !(event->modifiers() & Qt::AltModifier)) {
-        const bool back =
-            event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
-        focusNextPrevChild(!back);
+        !(held & Qt::AltModifier)) {
+        focusNextPrevChild(event->key() == Qt::Key_Tab && !(held & Qt::ShiftModifier));
         event->accept();
         return;
     }
@@ -168,7 +158,7 @@ void ListView::keyPressEvent(QKeyEvent* event)
     // The Menu key and Shift+F10 open the right-click menu. (On X11 the Menu
     // key comes as a menu request of its own, and the open menu takes the key.)
     if (event->key() == Qt::Key_Menu ||
-        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        (event->key() == Qt::Key_F10 && held == Qt::ShiftModifier)) {
         event->accept();
         emit ContextMenu(keyboardMenuPosition());
         return;
@@ -195,7 +185,6 @@ void ListView::contextMenuEvent(QContextMenuEvent* event)
 
 void ListView::SetAcceptsDrops(bool accepts)
 {
-    m_acceptsDrops = accepts;
     setAcceptDrops(accepts);
     viewport()->setAcceptDrops(accepts);
 }
@@ -205,7 +194,7 @@ void ListView::SetAcceptsDrops(bool accepts)
 bool ListView::takeDrop(QDropEvent* event) const
 {
     const QMimeData* data = event->mimeData();
-    const bool takes = m_acceptsDrops && data && (!localFiles(data).isEmpty() || data->hasText());
+    const bool takes = acceptDrops() && data && (!localFiles(data).isEmpty() || data->hasText());
     if (takes) {
         event->setDropAction(Qt::CopyAction);
         event->accept();

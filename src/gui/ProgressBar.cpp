@@ -50,11 +50,6 @@ void ProgressBar::SetText(const QString& text)
     }
 }
 
-QSize ProgressBar::sizeHint() const
-{
-    return {200, fontMetrics().height() + 8};
-}
-
 void ProgressBar::scheduleRepaint()
 {
     if (!m_frame.isActive())

@@ -184,7 +184,7 @@ TEST_F(AppearanceTest, SkinFileGivesButtonFaceAndTheFiveCallsInOrder)
     EXPECT_EQ(component->parent(), form.get());
     // The rest of start-up ran.
     EXPECT_EQ(form->windowTitle(), "Quorvane");
-    EXPECT_EQ(form->ListView3->HeaderText(1), "Invalid Codes");
+    EXPECT_EQ(form->ListView3->model().HeaderText(1), "Invalid Codes");
 }
 
 TEST_F(AppearanceTest, OptionBitsAreKeptAndBit0IsSetByOr)
@@ -338,7 +338,7 @@ TEST_F(AppearanceTest, FailingLoadIsReportedOnceAtLine102AndStartUpGoesOn)
     EXPECT_EQ(background(*form), buttonFace());
     EXPECT_EQ(recorder.calls.size(), 1);
     EXPECT_EQ(form->windowTitle(), "Quorvane");
-    EXPECT_EQ(form->ListView1->HeaderText(1), "UPC Codes");
+    EXPECT_EQ(form->ListView1->model().HeaderText(1), "UPC Codes");
 }
 
 TEST_F(AppearanceTest, FailureAtAnyLaterCallEndsTheSkinThere)

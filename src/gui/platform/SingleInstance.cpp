@@ -75,13 +75,11 @@ bool exchange(QLocalSocket& socket, const QDeadlineTimer& deadline)
 } // namespace
 
 SingleInstance::SingleInstance(QString storeFolder, QObject* parent)
-    : QObject(parent), m_folder(std::move(storeFolder)), m_lock(m_folder + QStringLiteral("/.lock"))
+    : QObject(parent), m_folder(std::move(storeFolder)), m_lock(lockPath())
 {
     // Only a lock whose owner is gone is stale, however old it is.
     m_lock.setStaleLockTime(0);
 }
-
-SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPath() const
 {
@@ -122,9 +120,9 @@ SingleInstance::Start SingleInstance::start(std::chrono::milliseconds patience)
     // A lock whose owner process is gone is removed by the attempt itself
     // where the folder can be written.
     while (!m_lock.tryLock(0)) {
+        // Another error: the folder cannot be written, and neither can the store.
         if (m_lock.error() != QLockFile::LockFailedError)
-            return startWithoutLock(
-                deadline); // the folder cannot be written: neither can the store
+            return startWithoutLock(deadline);
         if (askToRaise(deadline))
             return Start::Raised;
         if (lockOwnerIsGone()) {
