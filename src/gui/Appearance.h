@@ -28,10 +28,8 @@ public:
     virtual void SetApplyOptions(qint32 options) = 0;
     // When true, windows opened after ApplyWindow that have no window above
     // them (message boxes, dialogs) get the skin as well.
-    virtual bool AutoApplyNewWindows() const = 0;
     virtual void SetAutoApplyNewWindows(bool on) = 0;
     // While false every window the component skinned has its own look back.
-    virtual bool Enabled() const = 0;
     virtual void SetEnabled(bool on) = 0;
     // Draws the window with this native handle (QWidget::winId()) in the skin.
     virtual void ApplyWindow(quintptr windowHandle) = 0;
@@ -60,9 +58,7 @@ public:
     void LoadSkin(const QString& path, const QString& variantFile) override;
     qint32 ApplyOptions() const override { return m_options; }
     void SetApplyOptions(qint32 options) override;
-    bool AutoApplyNewWindows() const override { return m_autoApplyNewWindows; }
     void SetAutoApplyNewWindows(bool on) override;
-    bool Enabled() const override { return m_enabled; }
     void SetEnabled(bool on) override;
     void ApplyWindow(quintptr windowHandle) override;
 

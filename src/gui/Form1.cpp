@@ -4,7 +4,6 @@
 #include "core/base/Maker.h"
 #include "features/Main.h"
 #include "features/host/Procedure.h"
-#include "gui/Accessible.h"
 #include "gui/Appearance.h"
 #include "gui/Contrast.h"
 #include "gui/ListView.h"
@@ -12,6 +11,7 @@
 #include "gui/Twips.h"
 #include "gui/platform/CursorFile.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -29,6 +29,14 @@ QFont arialBold(double points)
     return font;
 }
 
+// A screen reader is told that the window is the application's frame.
+QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("Form1"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Form1::Form1(const Services& services, QWidget* parent)
@@ -37,7 +45,7 @@ Form1::Form1(const Services& services, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       Host(services)
 {
-    installAccessibleInterfaces();
+    QAccessible::installFactory(accessibleFor); // Qt keeps a factory once
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     layOut();

@@ -1,5 +1,6 @@
 #include "gui/ListView.h"
 
+#include "features/CodeListEditing.h"
 #include "gui/Twips.h"
 
 #include <QContextMenuEvent>
@@ -21,16 +22,20 @@ namespace {
 // "." is no Delete key. A code is never 0.
 using KeyCodes = std::pair<int, int>[];
 constexpr KeyCodes AnyKey = {
-    {Qt::Key_Backspace, 8},    {Qt::Key_Tab, 9},       {Qt::Key_Backtab, 9},
-    {Qt::Key_Clear, 12},       {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},
-    {Qt::Key_Shift, 16},       {Qt::Key_Control, 17},  {Qt::Key_Alt, 18},
-    {Qt::Key_Pause, 19},       {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},
-    {Qt::Key_Space, 32},       {Qt::Key_PageUp, 33},   {Qt::Key_PageDown, 34},
-    {Qt::Key_End, 35},         {Qt::Key_Home, 36},     {Qt::Key_Left, 37},
-    {Qt::Key_Up, 38},          {Qt::Key_Right, 39},    {Qt::Key_Down, 40},
-    {Qt::Key_Print, 44},       {Qt::Key_Insert, 45},   {Qt::Key_Delete, ListView::DeleteKeyCode},
-    {Qt::Key_Meta, 91},        {Qt::Key_Menu, 93},     {Qt::Key_NumLock, 144},
-    {Qt::Key_ScrollLock, 145},
+    {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},
+    {Qt::Key_Backtab, 9},   {Qt::Key_Clear, 12},
+    {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},    {Qt::Key_Control, 17},
+    {Qt::Key_Alt, 18},      {Qt::Key_Pause, 19},
+    {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},
+    {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},
+    {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},
+    {Qt::Key_Home, 36},     {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},       {Qt::Key_Right, 39},
+    {Qt::Key_Down, 40},     {Qt::Key_Print, 44},
+    {Qt::Key_Insert, 45},   {Qt::Key_Delete, CodeListEditing::DeleteKeyCode},
+    {Qt::Key_Meta, 91},     {Qt::Key_Menu, 93},
+    {Qt::Key_NumLock, 144}, {Qt::Key_ScrollLock, 145},
 };
 constexpr KeyCodes KeypadKey = {
     {Qt::Key_Asterisk, 106}, {Qt::Key_Plus, 107},  {Qt::Key_Minus, 109},
@@ -105,7 +110,6 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     viewport()->setMouseTracking(true);
@@ -195,12 +199,9 @@ bool ListView::takeDrop(QDropEvent* event) const
 {
     const QMimeData* data = event->mimeData();
     const bool takes = acceptDrops() && data && (!localFiles(data).isEmpty() || data->hasText());
-    if (takes) {
+    if (takes)
         event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    event->setAccepted(takes);
     return takes;
 }
 

@@ -14,8 +14,6 @@ class ListView : public QTableView
     Q_OBJECT
 
 public:
-    static constexpr int DeleteKeyCode = 46;
-
     explicit ListView(QWidget* parent = nullptr);
 
     ListModel& model() { return m_model; }

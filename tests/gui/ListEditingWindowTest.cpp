@@ -84,8 +84,8 @@ TEST_F(ListEditingWindowTest, DeleteAndDoubleClickRemoveTheSelectedItemOfEachLis
         list->SelectItem(2);
     }
     form->ListView1_DblClick();
-    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
-    form->ListView3_KeyDown(ListView::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
+    form->ListView2_KeyDown(CodeListEditing::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(CodeListEditing::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
         EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"})) << list->objectName().toStdString();
 
@@ -107,11 +107,11 @@ TEST_F(ListEditingWindowTest, OtherKeysAndNoSelectionRemoveNothing)
 
     fill(form->ListView1, {"a", "b"});
     form->ListView1_DblClick();
-    form->ListView1_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView1_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     EXPECT_EQ(form->ListView1->ItemCount(), 2);
 
     form->ListView3_DblClick(); // an empty list
-    form->ListView3_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     EXPECT_EQ(form->ListView3->ItemCount(), 0);
 }
 
@@ -143,7 +143,7 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
     form->SetMousePointer(PointerMode::Hourglass);
     form->PushButton1->click();
     form->ListView1_DblClick();
-    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView2_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     form->ListView3_DblClick();
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
         EXPECT_EQ(itemsOf(list), QStringList({"a", "b"}));

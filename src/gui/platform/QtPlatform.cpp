@@ -171,22 +171,19 @@ QString QtFileDialogs::showOpen(const FileDialogRequest& request)
 {
     OpenDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters(request.filter));
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (request.flags & FileDialogFlags::AllowMultiSelect) {
+    const bool several = (request.flags & FileDialogFlags::AllowMultiSelect) != 0;
+    if (several)
         for (const char* view : {"listView", "treeView"})
             if (auto* v = dialog.findChild<QAbstractItemView*>(QLatin1String(view)))
                 v->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    }
     if (!request.fileName.isEmpty() && !request.fileName.contains(QChar(0)))
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     if (!dialog.chosen.isEmpty())
-        return openAnswer((request.flags & FileDialogFlags::AllowMultiSelect)
-                              ? dialog.chosen
-                              : dialog.chosen.first(1));
+        return openAnswer(several ? dialog.chosen : dialog.chosen.first(1));
     return openAnswer(dialog.selectedFiles());
 }
 
@@ -194,7 +191,6 @@ QString QtFileDialogs::showSave(const FileDialogRequest& request)
 {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters(request.filter));
     // Replacing an existing file is confirmed, as everywhere on this desktop.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
