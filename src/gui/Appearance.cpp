@@ -89,12 +89,6 @@ void setBackground(QWidget* widget, const QColor& colour)
 
 } // namespace
 
-StyleSheetSkin::~StyleSheetSkin()
-{
-    if (m_watching)
-        qApp->removeEventFilter(this);
-}
-
 QString StyleSheetSkin::readSkinFile(const QString& path)
 {
     auto failure = [&path](const QString& what) {
@@ -173,10 +167,11 @@ void StyleSheetSkin::ApplyWindow(quintptr windowHandle)
     refresh();
 }
 
-void StyleSheetSkin::skin(QWidget* window)
+void StyleSheetSkin::skin(QWidget* window, bool drawn)
 {
-    if (window->styleSheet() != m_styleSheet)
-        window->setStyleSheet(m_styleSheet);
+    const QString sheet = drawn ? m_styleSheet : QString();
+    if (window->styleSheet() != sheet)
+        window->setStyleSheet(sheet);
 }
 
 void StyleSheetSkin::refresh()
@@ -184,28 +179,21 @@ void StyleSheetSkin::refresh()
     if (!m_window)
         return;
     const bool drawn = m_enabled && !m_styleSheet.isEmpty();
-    if (drawn && (m_options & SkinApplyWindow)) {
-        skin(m_window);
-        m_windowSkinned = true;
-    } else if (m_windowSkinned) {
-        m_window->setStyleSheet(QString());
-        m_windowSkinned = false;
-    }
+    const bool windowDrawn = drawn && (m_options & SkinApplyWindow);
+    // The window's own style sheet stays while the component never drew it.
+    if (windowDrawn || m_windowSkinned)
+        skin(m_window, windowDrawn);
+    m_windowSkinned = windowDrawn;
 
     m_laterWindows.removeAll(nullptr);
-    for (const QPointer<QWidget>& later : std::as_const(m_laterWindows)) {
-        if (drawn)
-            skin(later);
-        else
-            later->setStyleSheet(QString());
-    }
+    for (const QPointer<QWidget>& later : std::as_const(m_laterWindows))
+        skin(later, drawn);
 
-    const bool watch = drawn && m_autoApplyNewWindows;
-    if (watch && !m_watching)
+    // The application keeps a filter once, and forgets one that is gone.
+    if (drawn && m_autoApplyNewWindows)
         qApp->installEventFilter(this);
-    else if (!watch && m_watching)
+    else
         qApp->removeEventFilter(this);
-    m_watching = watch;
 }
 
 bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
@@ -215,7 +203,7 @@ bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
         const Qt::WindowType type = window->windowType();
         if (window->isWindow() && !window->parentWidget() && window != m_window &&
             type != Qt::ToolTip && type != Qt::Popup && window->styleSheet().isEmpty()) {
-            skin(window);
+            skin(window, true);
             m_laterWindows.removeAll(nullptr);
             m_laterWindows.append(window);
         }

@@ -53,7 +53,6 @@ public:
     static constexpr qint64 MaximumFileSize = qint64(4) * 1024 * 1024;
 
     using SkinFramework::SkinFramework;
-    ~StyleSheetSkin() override;
 
     void LoadSkin(const QString& path, const QString& variantFile) override;
     qint32 ApplyOptions() const override { return m_options; }
@@ -74,7 +73,8 @@ protected:
 
 private:
     void refresh();
-    void skin(QWidget* window);
+    // Draws the window in the skin, or not.
+    void skin(QWidget* window, bool drawn);
 
     QString m_styleSheet;
     qint32 m_options = 0;
@@ -83,7 +83,6 @@ private:
     QPointer<QWidget> m_window;
     bool m_windowSkinned = false;
     QList<QPointer<QWidget>> m_laterWindows;
-    bool m_watching = false;
 };
 
 class StyleSheetSkinFactory : public SkinFactory

@@ -1,7 +1,6 @@
 #include "gui/platform/QtPlatform.h"
 
 #include "core/base/Failure.h"
-#include "gui/ColumnDialog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -240,14 +239,4 @@ void StdRandomSource::seed(double seed)
 double StdRandomSource::next()
 {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine);
-}
-
-std::optional<ColumnChoice> QtColumnChooser::chooseColumn(const QString& fileName,
-                                                          const std::vector<QStringList>& rows,
-                                                          const ColumnChoice& proposed)
-{
-    ColumnDialog dialog(fileName, rows, proposed, QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.choice();
 }

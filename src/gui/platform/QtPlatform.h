@@ -31,7 +31,7 @@ public:
     static QStringList nameFilters(const QString& filter);
 };
 
-// The column chooser as a dialog in front of the active window.
+// The column chooser as a dialog in front of the active window (ColumnDialog.cpp).
 class QtColumnChooser : public ColumnChooser
 {
 public:

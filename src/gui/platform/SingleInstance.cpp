@@ -44,8 +44,8 @@ bool peerIsThisUser(const QLocalSocket& socket)
 {
     ucred peer{};
     socklen_t size = sizeof peer;
-    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) ==
-               0 &&
+    const int descriptor = int(socket.socketDescriptor());
+    return ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
            peer.uid == ::geteuid();
 }
 
@@ -91,12 +91,9 @@ QString SingleInstance::serverName(const QString& storeFolder, uint userId)
     QString folder = QFileInfo(storeFolder).canonicalFilePath();
     if (folder.isEmpty())
         folder = QDir(storeFolder).absolutePath();
-    return QStringLiteral("quorvane-%1-%2")
-        .arg(userId)
-        .arg(QString::fromLatin1(
-            QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256)
-                .toHex()
-                .left(16)));
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256);
+    return QStringLiteral("quorvane-%1-%2").arg(userId).arg(QLatin1String(hash.toHex().left(16)));
 }
 
 QString SingleInstance::serverPath() const
