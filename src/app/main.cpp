@@ -7,7 +7,6 @@
 #include "gui/platform/SpreadsheetPlugin.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QScreen>
 #include <QTime>
 #include <csignal>
@@ -31,25 +30,6 @@ void bringToFront(QWidget& window)
         box->activateWindow();
     }
 }
-
-// Once the window starts to close, later copies wait for this one to end
-// and then start with the code list it stored.
-class StopListeningOnClose : public QObject
-{
-public:
-    explicit StopListeningOnClose(SingleInstance& instance) : m_instance(instance) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close)
-            m_instance.stopListening();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    SingleInstance& m_instance;
-};
 
 } // namespace
 
@@ -116,8 +96,7 @@ int main(int argc, char* argv[])
     Form1 form(services);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &form,
                      [&form] { bringToFront(form); });
-    StopListeningOnClose stopListening(instance);
-    form.installEventFilter(&stopListening);
+    instance.stopListeningOnClose(form);
     form.Form_Load();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = form.frameGeometry();

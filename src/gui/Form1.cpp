@@ -302,14 +302,12 @@ void Form1::showListMenu(ListView* list, const QPoint& globalPos)
             menu.addSeparator();
             continue;
         }
-        QString caption = entry.text;
-        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action = menu.addAction(caption);
+        QAction* action =
+            menu.addAction(QString(entry.text).replace(QLatin1Char('&'), QStringLiteral("&&")));
         action->setData(int(entry.action));
         action->setEnabled(entry.enabled);
     }
-    const QAction* chosen = menu.exec(globalPos);
-    if (chosen)
+    if (const QAction* chosen = menu.exec(globalPos))
         CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(),
                                        CodeListEditing::ListAction(chosen->data().toInt()));
 }

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -232,10 +233,11 @@ void SingleInstance::serve(QLocalSocket* client)
     });
 }
 
-void SingleInstance::stopListening()
+bool SingleInstance::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_server)
+    if (event->type() == QEvent::Close && m_server)
         m_server->close();
+    return QObject::eventFilter(watched, event);
 }
 
 bool SingleInstance::askToRaise(const QDeadlineTimer& patience) const

@@ -41,12 +41,16 @@ public:
     // trying again for up to `patience` while that copy does not answer.
     Start start(std::chrono::milliseconds patience = std::chrono::seconds(5));
 
-    // Takes no more requests, e.g. while the window closes; the lock is
-    // held until this object goes.
-    void stopListening();
+    // Takes no more requests once `window` starts to close, so that later
+    // copies wait for this one to end and start with the code list it
+    // stored. The lock is held until this object goes.
+    void stopListeningOnClose(QObject& window) { window.installEventFilter(this); }
 
     // The name the copy of the given user listens under.
     static QString serverName(const QString& storeFolder, uint userId);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // Another copy was started: bring the window to the front.
