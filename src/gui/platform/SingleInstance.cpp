@@ -131,8 +131,7 @@ SingleInstance::Start SingleInstance::start(std::chrono::milliseconds patience)
                 continue;
             // It cannot be removed, so the folder cannot be written: start
             // as where no lock can be made.
-            listen();
-            return Start::First;
+            break;
         }
         if (deadline.hasExpired())
             return Start::Unreachable;
