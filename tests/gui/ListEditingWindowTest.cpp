@@ -84,8 +84,8 @@ TEST_F(ListEditingWindowTest, DeleteAndDoubleClickRemoveTheSelectedItemOfEachLis
         list->SelectItem(2);
     }
     form->ListView1_DblClick();
-    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
-    form->ListView3_KeyDown(ListView::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
+    form->ListView2_KeyDown(CodeListEditing::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(CodeListEditing::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
         EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"})) << list->objectName().toStdString();
 
@@ -107,11 +107,11 @@ TEST_F(ListEditingWindowTest, OtherKeysAndNoSelectionRemoveNothing)
 
     fill(form->ListView1, {"a", "b"});
     form->ListView1_DblClick();
-    form->ListView1_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView1_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     EXPECT_EQ(form->ListView1->ItemCount(), 2);
 
     form->ListView3_DblClick(); // an empty list
-    form->ListView3_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     EXPECT_EQ(form->ListView3->ItemCount(), 0);
 }
 
@@ -143,7 +143,7 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
     form->SetMousePointer(PointerMode::Hourglass);
     form->PushButton1->click();
     form->ListView1_DblClick();
-    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView2_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     form->ListView3_DblClick();
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
         EXPECT_EQ(itemsOf(list), QStringList({"a", "b"}));
@@ -193,8 +193,8 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
                            "Copy Corrected Code", "-", SaveAsSpreadsheetFile}));
     EXPECT_EQ(script.clipboardText, "801927504622");
     menuChoice(form->ListView3, "Untick All", Qt::Key_F10, Qt::ShiftModifier);
-    EXPECT_FALSE(form->ListView3->Checked(1));
-    EXPECT_FALSE(form->ListView3->Checked(2));
+    EXPECT_FALSE(form->ListView3->model().Checked(1));
+    EXPECT_FALSE(form->ListView3->model().Checked(2));
     // A reason naming "&" shows it as it is.
     form->ListView3->SelectItem(2);
     EXPECT_TRUE(menuChoice(form->ListView3, "Remove")[0].contains("\"&&\""));
@@ -272,9 +272,9 @@ TEST_F(ListEditingWindowTest, MoreThan32767CodesAreStoredAndRestoredWhole)
     ASSERT_TRUE(form->close());
     auto again = script.loadForm();
     ASSERT_EQ(again->ListView1->ItemCount(), 40000);
-    EXPECT_EQ(again->ListView1->ItemText(1), "100000000000");
-    EXPECT_EQ(again->ListView1->ItemText(32768), "100000032767");
-    EXPECT_EQ(again->ListView1->ItemText(40000), "100000039999");
+    EXPECT_EQ(again->ListView1->model().ItemText(1), "100000000000");
+    EXPECT_EQ(again->ListView1->model().ItemText(32768), "100000032767");
+    EXPECT_EQ(again->ListView1->model().ItemText(40000), "100000039999");
 }
 
 // "Load Codes From Spreadsheet File…" on the code list's menu, by keyboard:

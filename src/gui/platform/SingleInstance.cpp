@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -44,8 +45,8 @@ bool peerIsThisUser(const QLocalSocket& socket)
 {
     ucred peer{};
     socklen_t size = sizeof peer;
-    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) ==
-               0 &&
+    const int descriptor = int(socket.socketDescriptor());
+    return ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
            peer.uid == ::geteuid();
 }
 
@@ -75,13 +76,11 @@ bool exchange(QLocalSocket& socket, const QDeadlineTimer& deadline)
 } // namespace
 
 SingleInstance::SingleInstance(QString storeFolder, QObject* parent)
-    : QObject(parent), m_folder(std::move(storeFolder)), m_lock(m_folder + QStringLiteral("/.lock"))
+    : QObject(parent), m_folder(std::move(storeFolder)), m_lock(lockPath())
 {
     // Only a lock whose owner is gone is stale, however old it is.
     m_lock.setStaleLockTime(0);
 }
-
-SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPath() const
 {
@@ -93,12 +92,9 @@ QString SingleInstance::serverName(const QString& storeFolder, uint userId)
     QString folder = QFileInfo(storeFolder).canonicalFilePath();
     if (folder.isEmpty())
         folder = QDir(storeFolder).absolutePath();
-    return QStringLiteral("quorvane-%1-%2")
-        .arg(userId)
-        .arg(QString::fromLatin1(
-            QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256)
-                .toHex()
-                .left(16)));
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256);
+    return QStringLiteral("quorvane-%1-%2").arg(userId).arg(QLatin1String(hash.toHex().left(16)));
 }
 
 QString SingleInstance::serverPath() const
@@ -122,9 +118,9 @@ SingleInstance::Start SingleInstance::start(std::chrono::milliseconds patience)
     // A lock whose owner process is gone is removed by the attempt itself
     // where the folder can be written.
     while (!m_lock.tryLock(0)) {
+        // Another error: the folder cannot be written, and neither can the store.
         if (m_lock.error() != QLockFile::LockFailedError)
-            return startWithoutLock(
-                deadline); // the folder cannot be written: neither can the store
+            return startWithoutLock(deadline);
         if (askToRaise(deadline))
             return Start::Raised;
         if (lockOwnerIsGone()) {
@@ -135,8 +131,7 @@ SingleInstance::Start SingleInstance::start(std::chrono::milliseconds patience)
                 continue;
             // It cannot be removed, so the folder cannot be written: start
             // as where no lock can be made.
-            listen();
-            return Start::First;
+            break;
         }
         if (deadline.hasExpired())
             return Start::Unreachable;
@@ -237,10 +232,11 @@ void SingleInstance::serve(QLocalSocket* client)
     });
 }
 
-void SingleInstance::stopListening()
+bool SingleInstance::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_server)
+    if (event->type() == QEvent::Close && m_server)
         m_server->close();
+    return QObject::eventFilter(watched, event);
 }
 
 bool SingleInstance::askToRaise(const QDeadlineTimer& patience) const
