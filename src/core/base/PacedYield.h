@@ -9,10 +9,10 @@
 // whatever was already waiting runs at the first yield point.
 //
 // Letting the window look for events costs about half a microsecond even when
-// none are waiting; an action with a yield point per cell of a million-item
-// list would spend seconds on that alone. Paced, a yield point costs a count
-// and, every few calls, a look at the clock, while the window still handles
-// input, repaints and other handlers' clicks within an interval.
+// none are waiting; a yield point per cell of a million-item list would spend
+// seconds on that alone. Paced, a yield point costs a count and, every few
+// calls, a look at the clock, while the window still handles input, repaints
+// and other handlers' clicks within an interval.
 class PacedYield
 {
 public:
@@ -30,10 +30,9 @@ public:
             yieldNow();
     }
 
-    // The two halves of a call, for an action that shows the window its
-    // progress only when the window will run: whether the window is due to
-    // run at this yield point (the count and, every few calls, the look at
-    // the clock), and the yield itself.
+    // The two halves of a call, for an action that shows its progress only
+    // when the window will run: whether the window is due at this yield point,
+    // and the yield itself.
     bool due()
     {
         if (m_skip > 0) {
@@ -44,18 +43,21 @@ public:
     }
     void yieldNow();
 
-    // For a stretch of yield points that each cost little (a line of a
-    // table): whether the window is due to run within the next `calls` of
-    // them, found with one look at the clock at most. When it is not, the
-    // calls count as made and the caller passes them without asking; when it
-    // is, the caller asks at each of them as usual, and the first yields.
+    // For a stretch of cheap yield points (a line of a table): whether the
+    // window is due within the next `calls` of them, found with one look at
+    // the clock at most. When it is not, the calls count as made and the
+    // caller passes them without asking; when it is, the caller asks at each
+    // of them as usual, and the first yields.
     bool dueWithin(qint64 calls)
     {
         if (m_skip >= calls) {
             m_skip -= int(calls);
             return false;
         }
-        return lookForStretch();
+        if (!check())
+            return false;
+        m_skip = 0; // the next call looks again, finds it due and yields
+        return true;
     }
 
     // How often the window was let run.
@@ -66,7 +68,6 @@ private:
     static constexpr int CallsPerLook = 16;
 
     bool check();
-    bool lookForStretch();
     qint64 now() const;
 
     std::function<void()> m_doEvents;

@@ -40,20 +40,8 @@ public:
     }
     // The calls below need the room to be there already.
     void push_back(T value) { m_data[m_size++] = value; }
-    void append(const T* values, size_t n)
-    {
-        if (n > 0)
-            std::memcpy(m_data + m_size, values, n * sizeof(T));
-        m_size += n;
-    }
     // The values up to `n` are written already, straight into data().
     void setSize(size_t n) { m_size = n; }
-    void resize(size_t n, T value)
-    {
-        for (size_t i = m_size; i < n; ++i)
-            m_data[i] = value;
-        m_size = n;
-    }
     void pop_back() { --m_size; }
     void erase(size_t from, size_t to)
     {

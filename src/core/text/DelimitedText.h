@@ -5,7 +5,6 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 #include <functional>
 #include <vector>
 
@@ -26,18 +25,15 @@ namespace DelimitedText {
 using RecordSink = std::function<void(const QStringList& fields, quint64 firstLine)>;
 
 // The separator of a file by its name: TAB for ".tsv"; for any other file
-// none, so that it is taken from the text (see sniff).
+// none, so that it is taken from the text.
 QChar separatorForName(const QString& path);
-
-// The separator of comma-separated text, from its first record: whichever of
-// comma, semicolon (as European spreadsheets write) and TAB stands most often
-// outside quotes there; a comma when none does or when they tie.
-QChar sniff(QStringView firstLine);
 
 // How the text is read.
 struct Options
 {
-    // The separator; a null character: sniffed from the first record.
+    // The separator; a null character: whichever of comma, semicolon (as
+    // European spreadsheets write) and TAB stands most often outside quotes
+    // in the first record; a comma when none does or when they tie.
     QChar separator;
     // A field longer than this many characters fails with "line N is longer
     // than M characters", N being the first line of its record; 0: no bound.
@@ -46,37 +42,6 @@ struct Options
     // between two of them.
     qsizetype chunkBytes = TextFileReader::ChunkBytes;
     std::function<void()> betweenPieces;
-};
-
-// Cuts lines of text into records.
-class Parser
-{
-public:
-    Parser(const Options& options, RecordSink records);
-
-    // The next lines of the text, in order.
-    void feed(const std::vector<QStringView>& lines);
-    // The end of the text; fails when a quote is still open.
-    void finish();
-    // The separator in use; null before the first record.
-    QChar separator() const { return m_separator; }
-
-private:
-    void line(QStringView text);
-    bool startRecord(QStringView text);
-    qsizetype quoted(QStringView text, qsizetype i);
-    void endField();
-    void checkLength() const;
-
-    RecordSink m_records;
-    QChar m_separator;
-    qsizetype m_longest;
-    QStringList m_fields;
-    QString m_field;
-    bool m_inQuotes = false;
-    bool m_fieldStarted = false;
-    quint64 m_line = 0;
-    quint64 m_firstLine = 0;
 };
 
 // Reads a file's records. Throws Failure as TextFileReader::readItems does,

@@ -71,8 +71,6 @@ BatchSink oneAtATime(const ItemSink& item)
 
 } // namespace
 
-LineSplitter::LineSplitter(const ItemSink& item) : BasicLineSplitter(oneAtATime(item)) {}
-
 QString lineTooLong(quint64 line, qsizetype bound)
 {
     return QStringLiteral("line %1 is longer than %2 characters").arg(line).arg(bound);
@@ -409,29 +407,14 @@ bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const Batc
 
 void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)
 {
-    readItems(source, oneAtATime(item), chunkBytes);
-}
-
-void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes)
-{
     Reading reading;
     reading.chunkBytes = chunkBytes;
-    readItems(source, {}, items, reading);
+    readItems(source, {}, oneAtATime(item), reading);
 }
 
 void readItems(const QString& path, const ItemSink& item)
 {
-    readItems(path, oneAtATime(item));
-}
-
-void readItems(const QString& path, const BatchSink& items)
-{
-    readItems(path, items, Reading());
-}
-
-void readItems(const QString& path, const BatchSink& items, const Reading& reading)
-{
-    readItems(path, {}, items, reading);
+    readItems(path, {}, oneAtATime(item), Reading());
 }
 
 bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,

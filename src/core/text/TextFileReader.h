@@ -75,13 +75,7 @@ private:
     qsizetype m_named = 0;
 };
 
-// The splitter of characters, which can also hand its items on one at a time.
-class LineSplitter : public BasicLineSplitter<QStringView>
-{
-public:
-    explicit LineSplitter(BatchSink items) : BasicLineSplitter(std::move(items)) {}
-    explicit LineSplitter(const ItemSink& item);
-};
+using LineSplitter = BasicLineSplitter<QStringView>;
 
 // The size of the pieces read and decoded at a time.
 inline constexpr qsizetype ChunkBytes = qsizetype(4) * 1024 * 1024;
@@ -97,7 +91,6 @@ inline constexpr qsizetype ChunkBytes = qsizetype(4) * 1024 * 1024;
 // system's description when the file cannot be opened or read; the items
 // before a failing read have been handed on.
 void readItems(const QString& path, const ItemSink& item);
-void readItems(const QString& path, const BatchSink& items);
 
 // The bytes of a file from any source: `read` fills the buffer (at most the
 // size asked for) and answers the number of bytes read, 0 at the end; `seek`
@@ -122,7 +115,6 @@ struct ByteSource
 // line after it, as Windows-1252. Only a source whose valid UTF-8 lines come
 // before its first invalid one reads differently from a file.
 void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
-void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes = ChunkBytes);
 
 // How a source is read.
 struct Reading
@@ -146,9 +138,7 @@ struct Reading
 // a LF alone, whose empty item came last.
 bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
-// A file, read as `reading` says; the second with its ASCII items as bytes,
-// as above.
-void readItems(const QString& path, const BatchSink& items, const Reading& reading);
+// A file, read as `reading` says.
 bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
 

@@ -3,7 +3,6 @@
 #include "core/base/Failure.h"
 #include "core/base/PacedYield.h"
 
-#include <QIODevice>
 #include <algorithm>
 
 namespace TextTable {
@@ -55,14 +54,13 @@ public:
     {
         m_widths = &widths;
         m_out = &out;
-        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines(widths, out);
+        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines();
     }
 
+private:
     // The lines of the checked items.
-    bool writeItemLines(const Widths& widths, TableOutput& out)
+    bool writeItemLines()
     {
-        m_widths = &widths;
-        m_out = &out;
         const qsizetype items =
             value(At{Phase::RowItems}, qsizetype(0), [&] { return m_source.items(); });
         m_out->reserveLines(items, *m_widths);
@@ -77,7 +75,6 @@ public:
         return true;
     }
 
-private:
     template <typename T, typename Body> T value(At at, T fallback, Body&& body)
     {
         if (!m_report)
@@ -211,7 +208,7 @@ private:
     {
         if (value(At{phases.fits, c}, true, [&] {
                 const qsizetype w = width(c);
-                return fits(w, read());
+                return w >= read().size();
             })) {
             if (gone())
                 return false;
@@ -220,7 +217,7 @@ private:
                 m_out->appendPaddedCell(read(), last && m_layout == Layout::Clipboard ? 0 : w);
             });
         } else {
-            step(At{phases.append, c}, [&] { m_out->appendUnpaddedCell(read()); });
+            step(At{phases.append, c}, [&] { m_out->appendPaddedCell(read(), 0); });
         }
         return true;
     }
@@ -275,28 +272,12 @@ template bool writeLines(ListSource&, Layout, const Widths&, TableOutput&, Paced
 template bool writeLines(StoreSource&, Layout, const Widths&, TableOutput&, PacedYield*,
                          const FailureReport&);
 
-void writeTable(Layout layout, const QStringList& headers, const ItemStore& items, const Sink& sink)
-{
-    TableOutput out(sink);
-    writeWhole(layout, headers, items, out);
-    out.flush();
-}
-
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 const ByteSink& sink)
 {
     TableOutput out(sink);
     writeWhole(layout, headers, items, out);
     out.flush();
-}
-
-void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
-                QIODevice& device)
-{
-    writeTable(layout, headers, items, [&](QByteArrayView block) {
-        if (device.write(block.data(), block.size()) != block.size())
-            throw Failure(device.errorString());
-    });
 }
 
 QString tableText(Layout layout, const QStringList& headers, const ItemStore& items)

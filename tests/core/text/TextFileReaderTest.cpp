@@ -15,10 +15,19 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
+// A splitter that appends its items to `items`.
+TextFileReader::LineSplitter splitterInto(QStringList& items)
+{
+    return TextFileReader::LineSplitter([&items](const std::vector<QStringView>& batch) {
+        for (const QStringView item : batch)
+            items.append(item.toString());
+    });
+}
+
 QStringList itemsOfText(QStringView text)
 {
     QStringList items;
-    TextFileReader::LineSplitter splitter([&items](QString&& item) { items.append(item); });
+    TextFileReader::LineSplitter splitter = splitterInto(items);
     splitter.feed(text);
     splitter.finish();
     return items;
@@ -106,7 +115,7 @@ TEST(LineSplitter, PiecesGiveTheSameItemsWhereverTheTextIsCut)
     for (qsizetype cut = 0; cut <= text.size(); ++cut) {
         for (qsizetype second = cut; second <= text.size(); ++second) {
             QStringList items;
-            TextFileReader::LineSplitter splitter([&items](QString&& item) { items.append(item); });
+            TextFileReader::LineSplitter splitter = splitterInto(items);
             splitter.feed(QStringView(text).first(cut));
             splitter.feed(QStringView(text).sliced(cut, second - cut));
             splitter.feed(QStringView(text).sliced(second));
