@@ -25,8 +25,8 @@ struct Guess
 
 // The column whose cells below row 1 look most like codes (the leftmost of
 // equals); row 1 is a header when its cell there does not look like a code
-// while at least half of the cells below it that are not empty do. Nothing when no cell looks
-// like a code.
+// while at least half of the cells below it that are not empty do. Nothing
+// when no cell looks like a code.
 std::optional<Guess> guess(const std::vector<QStringList>& rows);
 
 // Whether row 1 is a header for a column chosen by the user: as guess says.

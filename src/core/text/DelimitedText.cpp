@@ -64,7 +64,46 @@ public:
     }
 
 private:
-    void line(QStringView text);
+    void line(QStringView text)
+    {
+        ++m_line;
+        if (m_inQuotes)
+            m_field.append(QLatin1Char('\n'));
+        else if (!startRecord(text))
+            return;
+        const qsizetype n = text.size();
+        qsizetype plainFrom = -1; // the start of a run of plain characters
+        auto flushPlain = [&](qsizetype to) {
+            if (plainFrom >= 0)
+                m_field.append(text.sliced(plainFrom, to - plainFrom));
+            plainFrom = -1;
+        };
+        for (qsizetype i = 0; i < n; ++i) {
+            if (m_inQuotes) {
+                i = quoted(text, i) - 1;
+                continue;
+            }
+            const QChar c = text[i];
+            if (c == m_separator) {
+                flushPlain(i);
+                endField();
+            } else if (c == Quote && !m_fieldStarted && plainFrom < 0) {
+                m_inQuotes = true;
+                m_fieldStarted = true;
+            } else {
+                m_fieldStarted = true;
+                if (plainFrom < 0)
+                    plainFrom = i;
+            }
+        }
+        flushPlain(n);
+        if (m_longest > 0 && m_field.size() > m_longest)
+            throw Failure(TextFileReader::lineTooLong(m_firstLine, m_longest));
+        if (m_inQuotes)
+            return;
+        endField();
+        m_records(m_fields, m_firstLine);
+    }
 
     void endField()
     {
@@ -119,47 +158,6 @@ private:
     quint64 m_line = 0;
     quint64 m_firstLine = 0;
 };
-
-void Parser::line(QStringView text)
-{
-    ++m_line;
-    if (m_inQuotes)
-        m_field.append(QLatin1Char('\n'));
-    else if (!startRecord(text))
-        return;
-    const qsizetype n = text.size();
-    qsizetype plainFrom = -1; // the start of a run of plain characters
-    auto flushPlain = [&](qsizetype to) {
-        if (plainFrom >= 0)
-            m_field.append(text.sliced(plainFrom, to - plainFrom));
-        plainFrom = -1;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        if (m_inQuotes) {
-            i = quoted(text, i) - 1;
-            continue;
-        }
-        const QChar c = text[i];
-        if (c == m_separator) {
-            flushPlain(i);
-            endField();
-        } else if (c == Quote && !m_fieldStarted && plainFrom < 0) {
-            m_inQuotes = true;
-            m_fieldStarted = true;
-        } else {
-            m_fieldStarted = true;
-            if (plainFrom < 0)
-                plainFrom = i;
-        }
-    }
-    flushPlain(n);
-    if (m_longest > 0 && m_field.size() > m_longest)
-        throw Failure(TextFileReader::lineTooLong(m_firstLine, m_longest));
-    if (m_inQuotes)
-        return;
-    endField();
-    m_records(m_fields, m_firstLine);
-}
 
 // The records of a file (its path) or of a source.
 template <typename Input>

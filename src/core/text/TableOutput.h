@@ -5,7 +5,6 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 #include <functional>
 #include <vector>
 
@@ -33,10 +32,8 @@ using ByteSink = std::function<void(QByteArrayView block)>;
 class TableOutput
 {
 public:
-    static constexpr qsizetype BlockBytes = qsizetype(64) * 1024;
-
     TableOutput() = default;
-    explicit TableOutput(ByteSink sink, qsizetype blockBytes = BlockBytes);
+    explicit TableOutput(ByteSink sink, qsizetype blockBytes = qsizetype(64) * 1024);
 
     QString& text() { return m_text; }
     // Room for `lines` lines of the given widths, when the whole text stays.
@@ -71,7 +68,7 @@ private:
     void appendUtf8(HeldText text, qsizetype blanks);
 
     ByteSink m_sink;
-    qsizetype m_block = BlockBytes;
+    qsizetype m_block = 0;
     QString m_text;
     bool m_utf8 = false;
     PlainBuffer<char> m_out; // the UTF-8 text

@@ -9,11 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace TextFileReader {
@@ -403,13 +401,6 @@ bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const Batc
                const Reading& reading)
 {
     return Reader(source, ascii, text, reading).run();
-}
-
-void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)
-{
-    Reading reading;
-    reading.chunkBytes = chunkBytes;
-    readItems(source, {}, oneAtATime(item), reading);
 }
 
 void readItems(const QString& path, const ItemSink& item)

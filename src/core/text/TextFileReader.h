@@ -103,19 +103,6 @@ struct ByteSource
     std::function<void(qint64 offset)> seek;
 };
 
-// The same for bytes from any source, read `chunkBytes` at a time. Items are
-// handed on as they are read while the file holds only ASCII; from its first
-// other byte on, the rest is checked for UTF-8 first and then read again from
-// there, so no item handed on ever depends on the encoding.
-//
-// A source that cannot seek is never read twice. Its encoding is settled as
-// far as it is known when each line ends: after a UTF-16 or UTF-8 mark as
-// above; otherwise each line that is not ASCII is read as UTF-8 while every
-// such line so far has been valid UTF-8, and the first that is not, and every
-// line after it, as Windows-1252. Only a source whose valid UTF-8 lines come
-// before its first invalid one reads differently from a file.
-void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes = ChunkBytes);
-
 // How a source is read.
 struct Reading
 {
@@ -130,12 +117,24 @@ struct Reading
     std::function<void()> betweenPieces;
 };
 
-// The same, with the items that are known to be ASCII handed on as their
-// bytes (`ascii`): those read before the first other byte, and every ASCII
-// line of a source that cannot seek or whose rest is valid UTF-8 without a
-// byte-order mark; all others as decoded text (`text`).
-// Batches come in the order of their items. Answers whether the text ended in
-// a LF alone, whose empty item came last.
+// The same for bytes from any source, read `reading.chunkBytes` at a time.
+// Items are handed on as they are read while the file holds only ASCII; from
+// its first other byte on, the rest is checked for UTF-8 first and then read
+// again from there, so no item handed on ever depends on the encoding.
+//
+// A source that cannot seek is never read twice. Its encoding is settled as
+// far as it is known when each line ends: after a UTF-16 or UTF-8 mark as
+// above; otherwise each line that is not ASCII is read as UTF-8 while every
+// such line so far has been valid UTF-8, and the first that is not, and every
+// line after it, as Windows-1252. Only a source whose valid UTF-8 lines come
+// before its first invalid one reads differently from a file.
+//
+// The items known to be ASCII are handed on as their bytes (`ascii`), when it
+// is given: those read before the first other byte, and every ASCII line of a
+// source that cannot seek or whose rest is valid UTF-8 without a byte-order
+// mark; all others as decoded text (`text`). Batches come in the order of
+// their items. Answers whether the text ended in a LF alone, whose empty item
+// came last.
 bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const BatchSink& text,
                const Reading& reading);
 // A file, read as `reading` says.
