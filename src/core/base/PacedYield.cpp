@@ -9,11 +9,8 @@ PacedYield::PacedYield(std::function<void()> doEvents, qint64 intervalNanosecond
 
 qint64 PacedYield::now() const
 {
-    if (m_clock)
-        return m_clock();
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    using namespace std::chrono_literals;
+    return m_clock ? m_clock() : std::chrono::steady_clock::now().time_since_epoch() / 1ns;
 }
 
 bool PacedYield::check()

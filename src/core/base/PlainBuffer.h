@@ -5,9 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
-// `block` (from here, or none) grown or shrunk to `bytes`, its contents kept,
-// by realloc; a large block is a mapping of its own (see PlainBuffer.cpp).
-// Throws std::bad_alloc; the block is then as it was.
+// `block` (from here, or none) resized to `bytes` by realloc, its contents
+// kept (see PlainBuffer.cpp). Throws std::bad_alloc, leaving the block as is.
 void* resizeBlock(void* block, size_t bytes);
 
 // A growable array of plain values in a block of the C heap.

@@ -16,7 +16,7 @@ constexpr char16_t Quote = u'"';
 struct Enough
 {};
 
-// The separator sniffed from the first record (see Options::separator).
+// The separator of the first record (see Options::separator).
 QChar sniff(QStringView firstLine)
 {
     qsizetype commas = 0;

@@ -8,17 +8,13 @@
 #include <functional>
 #include <vector>
 
-// Reading delimited text (CSV, TSV): records of fields.
-//
-// The text is decoded and cut into lines as TextFileReader reads a text file
-// (the same encodings, byte-order marks and line ends). A field in double
-// quotes may hold the separator, line ends and doubled quotes (""), which
-// stand for one quote; a line end inside quotes becomes a LF. A quote inside
-// an unquoted field, and text after a closing quote, are taken as they stand.
-// An empty line outside quotes is no record, so the line end of the last
-// line adds none. A quote still open at the end of the text fails with
-// "line N: a quoted field is not closed", N being the first line of its
-// record.
+// Reading delimited text (CSV, TSV): records of fields, from lines read as
+// TextFileReader reads them. A field in double quotes may hold the separator,
+// line ends (each becomes a LF) and doubled quotes ("") for one quote. A quote
+// inside an unquoted field, and text after a closing quote, stand as they
+// are. An empty line outside quotes is no record. A quote still open at the
+// end fails with "line N: a quoted field is not closed", N being the first
+// line of its record.
 namespace DelimitedText {
 
 // Takes one record: its fields, and the number of its first line.
@@ -38,14 +34,13 @@ struct Options
     // A field longer than this many characters fails with "line N is longer
     // than M characters", N being the first line of its record; 0: no bound.
     qsizetype longestField = 0;
-    // As TextFileReader::Reading: the size of the pieces read, and what runs
-    // between two of them.
+    // As TextFileReader::Reading.
     qsizetype chunkBytes = TextFileReader::ChunkBytes;
     std::function<void()> betweenPieces;
 };
 
-// Reads a file's records. Throws Failure as TextFileReader::readItems does,
-// and for the faults above.
+// Reads a file's records. Throws Failure as TextFileReader::readItems does, and
+// for the faults above.
 void readRecords(const QString& path, const Options& options, const RecordSink& records);
 // The same from any source.
 void readRecords(const TextFileReader::ByteSource& source, const Options& options,

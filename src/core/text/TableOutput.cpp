@@ -20,8 +20,7 @@ void TableOutput::reserveLines(qsizetype lines, const Widths& widths)
 {
     if (m_utf8)
         return;
-    // At most each cell's width and a TAB, and a line end: the text does not
-    // grow by copying itself.
+    // At most each cell's width, a TAB and a line end: no copy as it grows.
     qsizetype line = 2;
     for (const qsizetype w : widths)
         line += w + 1;

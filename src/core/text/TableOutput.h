@@ -10,8 +10,6 @@
 
 class TextStream;
 
-// The text of a padded table (TextTable.h) as it is built, a line at a time,
-// and where it goes.
 namespace TextTable {
 
 enum class Layout
@@ -22,7 +20,8 @@ enum class Layout
 
 using Widths = std::vector<qsizetype>;
 
-// Where a table's text goes, a line at a time. Without a sink, the whole text
+// The text of a padded table (TextTable.h) as it is built, a line at a time,
+// and where it goes. Without a sink, the whole text
 // stays as UTF-16 (text()). With one, the text is built straight in UTF-8 (the
 // system's encoding) and handed on whenever a line ends and it holds a block's
 // worth, and by flush(), so that every block ends with a line's CR LF. A
@@ -45,16 +44,13 @@ public:
 
     // The text, blanks as many as the width exceeds its length, and a TAB.
     void appendPaddedCell(HeldText text, qsizetype width);
-    // The quick way: the whole line of a table of one column, as its cell,
-    // its line end and lineEnded() make it, for a text in Latin-1. Only where
-    // that takes no allocation and hands on no block (and, into UTF-8, for
-    // ASCII); else false, with nothing appended.
+    // The quick way: a Latin-1 text's whole line of a table of one column, as
+    // the calls above make it. False, appending nothing, where that would take
+    // an allocation or hand on a block (or, into UTF-8, the text is not ASCII).
     bool appendQuietLine(const HeldText& text, qsizetype width, Layout layout);
-    // CR LF.
     void endFileLine();
-    // Ends a clipboard line: drops the last character of the line, then every
-    // blank at its end, and appends CR LF. Throws Failure when there is no
-    // character to drop.
+    // Drops the last character, then every blank at the end, and appends CR
+    // LF. Throws Failure when there is no character to drop.
     void endClipboardLine();
 
     // Hands on the UTF-8 text held: when it is a block's worth, and at once.

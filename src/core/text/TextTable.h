@@ -10,12 +10,10 @@
 
 class PacedYield;
 
-// The padded text table a list is written as: the text export's file and the
-// clipboard copy's text.
-//
-// Columns are the list's headers and rows its checked items, in order, both
-// numbered from 1; an item's cell in column 1 is its text, in a column c > 1
-// its sub-item c - 1.
+// The padded text table a list is written as, by the text export and the
+// clipboard copy. Columns are the list's headers and rows its checked items,
+// both numbered from 1; an item's cell in column 1 is its text, in a column
+// c > 1 its sub-item c - 1.
 //
 // File layout: a header line, then one line per checked item. A column's
 // width is the longest of its header and all its cells, checked or not. Each
@@ -145,14 +143,14 @@ template <typename Source>
 Widths measureWidths(Source& source, Layout layout, PacedYield* pace = nullptr,
                      const FailureReport& report = {});
 
-// The lines, into `out`: the header line (file layout), then the lines of the
-// checked items. False when a line could not be written.
+// The lines into `out`, the header line first (file layout). False when a
+// line could not be written.
 template <typename Source>
 bool writeLines(Source& source, Layout layout, const Widths& widths, TableOutput& out,
                 PacedYield* pace = nullptr, const FailureReport& report = {});
 
-// Whole tables of a list held still.
-// Writes the table to a byte sink in UTF-8. Lets the sink's failures pass on.
+// Writes the table of a list held still to a byte sink in UTF-8. Lets the
+// sink's failures pass on.
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 const ByteSink& sink);
 
