@@ -56,7 +56,6 @@ public:
             line(text);
     }
 
-    // The end of the text; fails when a quote is still open.
     void finish() const
     {
         if (m_inQuotes)

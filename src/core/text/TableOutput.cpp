@@ -62,8 +62,7 @@ void TableOutput::appendUtf8(HeldText text, qsizetype blanks)
     if (text.isLatin1()) {
         end = latin1ToUtf8(room(2 * text.size() + blanks + 1), text.latin1());
     } else {
-        // A text with characters past Latin-1 is rare: the system's encoder,
-        // as the text stream would use it.
+        // Past Latin-1 (rare): the system's encoder, as the text stream uses it.
         QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
         end = encoder.appendToBuffer(room(encoder.requiredSpace(text.size()) + blanks + 1),
                                      text.utf16());

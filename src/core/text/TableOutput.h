@@ -31,8 +31,10 @@ using ByteSink = std::function<void(QByteArrayView block)>;
 class TableOutput
 {
 public:
+    static constexpr qsizetype BlockBytes = qsizetype(64) * 1024;
+
     TableOutput() = default;
-    explicit TableOutput(ByteSink sink, qsizetype blockBytes = qsizetype(64) * 1024);
+    explicit TableOutput(ByteSink sink, qsizetype blockBytes = BlockBytes);
 
     QString& text() { return m_text; }
     // Room for `lines` lines of the given widths, when the whole text stays.
@@ -64,7 +66,7 @@ private:
     void appendUtf8(HeldText text, qsizetype blanks);
 
     ByteSink m_sink;
-    qsizetype m_block = 0;
+    qsizetype m_block = BlockBytes;
     QString m_text;
     bool m_utf8 = false;
     PlainBuffer<char> m_out; // the UTF-8 text
