@@ -47,10 +47,7 @@ public:
             m_skip -= int(calls);
             return false;
         }
-        if (!check())
-            return false;
-        m_skip = 0; // the next call looks again, finds it due and yields
-        return true;
+        return lookForStretch();
     }
 
     // How often the window was let run.
@@ -61,6 +58,7 @@ private:
     static constexpr int CallsPerLook = 16;
 
     bool check();
+    bool lookForStretch();
     qint64 now() const;
 
     std::function<void()> m_doEvents;

@@ -54,13 +54,14 @@ public:
     {
         m_widths = &widths;
         m_out = &out;
-        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines();
+        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines(widths, out);
     }
 
-private:
     // The lines of the checked items.
-    bool writeItemLines()
+    bool writeItemLines(const Widths& widths, TableOutput& out)
     {
+        m_widths = &widths;
+        m_out = &out;
         const qsizetype items =
             value(At{Phase::RowItems}, qsizetype(0), [&] { return m_source.items(); });
         m_out->reserveLines(items, *m_widths);
@@ -75,6 +76,7 @@ private:
         return true;
     }
 
+private:
     template <typename T, typename Body> T value(At at, T fallback, Body&& body)
     {
         if (!m_report)
