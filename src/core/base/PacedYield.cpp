@@ -22,15 +22,6 @@ bool PacedYield::check()
     return !m_started || t - m_last >= m_interval;
 }
 
-bool PacedYield::lookForStretch()
-{
-    if (check()) {
-        m_skip = 0; // the next call looks again, finds it due and yields
-        return true;
-    }
-    return false;
-}
-
 void PacedYield::yieldNow()
 {
     ++m_yields;

@@ -47,7 +47,10 @@ public:
             m_skip -= int(calls);
             return false;
         }
-        return lookForStretch();
+        if (!check())
+            return false;
+        m_skip = 0; // the next call looks again, finds it due and yields
+        return true;
     }
 
     // How often the window was let run.
@@ -58,7 +61,6 @@ private:
     static constexpr int CallsPerLook = 16;
 
     bool check();
-    bool lookForStretch();
     qint64 now() const;
 
     std::function<void()> m_doEvents;

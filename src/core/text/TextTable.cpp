@@ -54,14 +54,13 @@ public:
     {
         m_widths = &widths;
         m_out = &out;
-        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines(widths, out);
+        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines();
     }
 
+private:
     // The lines of the checked items.
-    bool writeItemLines(const Widths& widths, TableOutput& out)
+    bool writeItemLines()
     {
-        m_widths = &widths;
-        m_out = &out;
         const qsizetype items =
             value(At{Phase::RowItems}, qsizetype(0), [&] { return m_source.items(); });
         m_out->reserveLines(items, *m_widths);
@@ -76,7 +75,6 @@ public:
         return true;
     }
 
-private:
     template <typename T, typename Body> T value(At at, T fallback, Body&& body)
     {
         if (!m_report)
