@@ -31,26 +31,14 @@ qsizetype asciiPrefix(const char* bytes, qsizetype length)
 
 char* latin1ToUtf8(char* out, QLatin1StringView text)
 {
-    // A code is short and ASCII: copied and looked at in one go.
-    const char* const in = text.data();
-    const qsizetype n = text.size();
-    char all = 0;
-    for (qsizetype k = 0; k < n; ++k) {
-        all |= in[k];
-        out[k] = in[k];
-    }
-    if (static_cast<signed char>(all) >= 0)
-        return out + n;
-    const char* p = in;
-    const char* const end = in + n;
+    const char* p = text.data();
+    const char* const end = p + text.size();
     while (p != end) {
-        // Runs of ASCII in bulk.
-        const char* ascii = p;
-        while (ascii != end && static_cast<signed char>(*ascii) >= 0)
-            ++ascii;
-        std::memcpy(out, p, size_t(ascii - p));
-        out += ascii - p;
-        p = ascii;
+        // Runs of ASCII in bulk: a code is mostly one.
+        const qsizetype ascii = asciiPrefix(p, end - p);
+        std::memcpy(out, p, size_t(ascii));
+        out += ascii;
+        p += ascii;
         if (p == end)
             break;
         const auto c = static_cast<unsigned char>(*p++);
