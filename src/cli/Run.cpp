@@ -20,11 +20,6 @@ namespace Checker {
 
 namespace {
 
-QByteArray local(const QString& text)
-{
-    return text.toLocal8Bit();
-}
-
 // What a regular file is, to tell when two names are the same file.
 struct Identity
 {
@@ -52,7 +47,8 @@ Run::Run(const CommandLine& options, int in, int out, int err)
 void Run::error(const QString& name, const QString& reason)
 {
     m_trouble = true;
-    const QByteArray line = QByteArray(Program) + ": " + local(name) + ": " + local(reason) + "\n";
+    const QByteArray line =
+        QByteArray(Program) + ": " + name.toLocal8Bit() + ": " + reason.toLocal8Bit() + "\n";
     [[maybe_unused]] const ssize_t n = ::write(m_err, line.constData(), size_t(line.size()));
 }
 
@@ -157,11 +153,7 @@ void Run::file(const HeldText& code)
 void Run::fileExplained(bool first, QStringView code)
 {
     const CodeReason::Explanation why = CodeReason::Explain(code);
-    Report::Finding finding;
-    finding.fault = why.fault;
-    finding.reason = why.reason;
-    finding.corrected = why.corrected;
-    record(first, code, finding, code);
+    record(first, code, {why.fault, why.reason, why.corrected, {}, {}}, code);
 }
 
 void Run::fileGtin(bool first, QStringView code)
@@ -171,12 +163,11 @@ void Run::fileGtin(bool first, QStringView code)
     const std::string form = why.valid() && m_options.form != Gtin::Form::AsGiven
                                  ? Gtin::FormOf(why.digits, why.kinds, m_options.form)
                                  : std::string();
-    Report::Finding finding;
-    finding.fault = why.fault;
-    finding.reason = why.reason;
-    finding.corrected = QLatin1StringView(why.corrected);
-    finding.kinds = kinds;
-    finding.gtin14 = why.gtin14;
+    const Report::Finding finding{.fault = why.fault,
+                                  .reason = why.reason,
+                                  .corrected = QLatin1StringView(why.corrected),
+                                  .kinds = kinds,
+                                  .gtin14 = why.gtin14};
     record(first, code, finding, form.empty() ? HeldText(code) : HeldText(QLatin1StringView(form)));
 }
 
@@ -223,12 +214,6 @@ void Run::readOne(const QString& file)
     releaseHeld();
 }
 
-void Run::readInputs()
-{
-    for (const QString& file : m_options.inputs())
-        readOne(file);
-}
-
 // The ends of the outputs; the files take their targets' places only when
 // the whole run has succeeded.
 void Run::finish()
@@ -257,7 +242,8 @@ int Run::go()
         return Trouble;
     }
     try {
-        readInputs();
+        for (const QString& file : m_options.inputs())
+            readOne(file);
         finish();
     } catch (const OutputFailure& failure) {
         if (interruption() == 0)

@@ -30,7 +30,6 @@ public:
 private:
     bool outputIsAnInput();
     void openOutputs();
-    void readInputs();
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();

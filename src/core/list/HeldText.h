@@ -45,11 +45,6 @@ public:
             to.append(latin1());
     }
 
-    friend bool operator==(HeldText a, HeldText b)
-    {
-        return b.visit([&](auto y) { return a.visit([&](auto x) { return x == y; }); });
-    }
-
 private:
     const void* m_data = nullptr;
     qsizetype m_size = 0;

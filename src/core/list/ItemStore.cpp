@@ -62,6 +62,13 @@ void removeBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, qsizetype coun
         bits.pop_back();
 }
 
+// The first sub-items of item `index` or a later one.
+template <typename SubItems> auto subItemsFrom(SubItems& all, qsizetype index)
+{
+    return std::lower_bound(all.begin(), all.end(), index,
+                            [](const auto& s, qsizetype i) { return s.index < i; });
+}
+
 // Copies UTF-16 units to bytes, keeping the low byte of each; true when no
 // unit has a high byte (the text is Latin-1).
 bool narrow(char* out, const char16_t* in, size_t n)
@@ -83,48 +90,17 @@ void ItemStore::setChecked(qsizetype index, bool checked)
 
 void ItemStore::setAllChecked(bool checked)
 {
-    setCheckedRange(0, count(), checked);
-}
-
-void ItemStore::setCheckedRange(qsizetype from, qsizetype to, bool checked)
-{
-    const std::uint64_t all = ~std::uint64_t(0);
-    while (from < to) {
-        const size_t w = size_t(from) >> 6;
-        // The bits of this word from `from` up to `to` or the word's end.
-        std::uint64_t mask = all << (from & 63);
-        const qsizetype wordEnd = qsizetype(w + 1) << 6;
-        if (to < wordEnd)
-            mask &= ~(all << (to & 63));
-        if (checked)
-            m_checked[w] |= mask;
-        else
-            m_checked[w] &= ~mask;
-        from = wordEnd;
-    }
-}
-
-std::vector<ItemStore::SubItems>::const_iterator ItemStore::findSubItems(qsizetype index) const
-{
-    const auto it = std::lower_bound(m_subItems.begin(), m_subItems.end(), index,
-                                     [](const SubItems& s, qsizetype i) { return s.index < i; });
-    return it != m_subItems.end() && it->index == index ? it : m_subItems.end();
+    for (size_t w = 0; w < m_checked.size(); ++w)
+        m_checked[w] = checked ? ~std::uint64_t(0) : 0;
+    // The bits past count() stay 0.
+    if (checked && (count() & 63) != 0)
+        m_checked.back() = ~(~std::uint64_t(0) << (count() & 63));
 }
 
 QString ItemStore::subItem(qsizetype index, qsizetype column) const
 {
-    if (m_subItems.empty())
-        return {};
-    const auto it = findSubItems(index);
-    return it == m_subItems.end() ? QString() : it->texts.value(column);
-}
-
-QStringList ItemStore::subItems(qsizetype index) const
-{
-    if (m_subItems.empty())
-        return {};
-    const auto it = findSubItems(index);
-    return it == m_subItems.end() ? QStringList() : it->texts;
+    const auto it = subItemsFrom(m_subItems, index);
+    return it != m_subItems.end() && it->index == index ? it->texts.value(column) : QString();
 }
 
 void ItemStore::lengthenEnds()
@@ -269,6 +245,14 @@ void ItemStore::append(QStringView text, const QStringList& subItems)
     m_subItems.push_back({count() - 1, subItems});
 }
 
+void ItemStore::setEnd(qsizetype index, size_t end)
+{
+    if (m_longEnds)
+        m_ends64[size_t(index)] = end;
+    else
+        m_ends32[size_t(index)] = std::uint32_t(end);
+}
+
 void ItemStore::closeGap(qsizetype index, size_t begin, size_t end)
 {
     const qsizetype n = count();
@@ -281,31 +265,22 @@ void ItemStore::closeGap(qsizetype index, size_t begin, size_t end)
             wideAfter = wide(k);
     if (!wideAfter) {
         m_bytes.erase(begin, end);
-        for (qsizetype k = index; k + 1 < n; ++k) {
-            const size_t e = this->end(k + 1) - gap;
-            if (m_longEnds)
-                m_ends64[size_t(k)] = e;
-            else
-                m_ends32[size_t(k)] = std::uint32_t(e);
-        }
+        for (qsizetype k = index; k + 1 < n; ++k)
+            setEnd(k, this->end(k + 1) - gap);
         return;
     }
     size_t to = begin;
     size_t from = end;
     for (qsizetype k = index + 1; k < n; ++k) {
-        const bool w = wide(k);
         const size_t e = this->end(k);
-        if (w) {
+        if (wide(k)) {
             from += from & 1;
             to += to & 1;
         }
         std::memmove(m_bytes.data() + to, m_bytes.data() + from, e - from);
         to += e - from;
         from = e;
-        if (m_longEnds)
-            m_ends64[size_t(k - 1)] = to;
-        else
-            m_ends32[size_t(k - 1)] = std::uint32_t(to);
+        setEnd(k - 1, to);
     }
     m_bytes.setSize(to);
 }
@@ -322,15 +297,11 @@ void ItemStore::remove(qsizetype index)
     removeBit(m_checked, index, n);
     removeBit(m_wide, index, n);
     m_wideItems -= wasWide ? 1 : 0;
-
-    if (!m_subItems.empty()) {
-        auto it = std::lower_bound(m_subItems.begin(), m_subItems.end(), index,
-                                   [](const SubItems& s, qsizetype i) { return s.index < i; });
-        if (it != m_subItems.end() && it->index == index)
-            it = m_subItems.erase(it);
-        for (; it != m_subItems.end(); ++it)
-            --it->index;
-    }
+    auto it = subItemsFrom(m_subItems, index);
+    if (it != m_subItems.end() && it->index == index)
+        it = m_subItems.erase(it);
+    for (; it != m_subItems.end(); ++it)
+        --it->index;
 }
 
 void ItemStore::clear()
@@ -343,18 +314,4 @@ void ItemStore::clear()
     m_wide.release();
     m_wideItems = 0;
     std::vector<SubItems>().swap(m_subItems);
-}
-
-qsizetype ItemStore::bytesUsed() const
-{
-    size_t bytes = m_bytes.capacity() + m_ends32.capacity() * sizeof(std::uint32_t) +
-                   m_ends64.capacity() * sizeof(std::uint64_t) +
-                   (m_checked.capacity() + m_wide.capacity()) * sizeof(std::uint64_t) +
-                   m_subItems.capacity() * sizeof(SubItems);
-    for (const SubItems& s : m_subItems) {
-        bytes += size_t(s.texts.capacity()) * sizeof(QString);
-        for (const QString& t : s.texts)
-            bytes += size_t(t.capacity()) * sizeof(QChar);
-    }
-    return qsizetype(bytes);
 }

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
-#include <iterator>
+#include <ranges>
 #include <vector>
 
 // The items of a list, held compactly: every item's text in one byte buffer,
@@ -31,9 +31,6 @@
 class ItemStore
 {
 public:
-    class TextIterator;
-    struct Texts;
-
     ItemStore() = default;
     ItemStore(const ItemStore&) = delete;
     ItemStore& operator=(const ItemStore&) = delete;
@@ -65,8 +62,6 @@ public:
     // The texts of the item's later columns: `column` 0 is the list's second
     // column. "" when the item has no text there.
     QString subItem(qsizetype index, qsizetype column) const;
-    QStringList subItems(qsizetype index) const;
-    bool hasSubItems() const { return !m_subItems.empty(); }
 
     // Appends an item, checked. Amortised constant time, no allocation of its
     // own. The text may be the store's own.
@@ -97,12 +92,13 @@ public:
     // Removes every item and gives the memory back.
     void clear();
 
-    // Bytes held by the store, reserved room included.
-    qsizetype bytesUsed() const;
-
     // Every text in order, for a range-for:
     //     for (HeldText text : store.texts()) ...
-    Texts texts() const;
+    auto texts() const
+    {
+        return std::views::iota(qsizetype(0), count()) |
+               std::views::transform([this](qsizetype i) { return text(i); });
+    }
 
 private:
     struct SubItems
@@ -133,12 +129,9 @@ private:
     // Appends the text as an item, Latin-1 when it can be; its room is there.
     void put(HeldText text);
     template <typename Range> void appendRange(const Range& texts);
-    // Sets bits [from, to) of the checked states, which must already have
-    // their words.
-    void setCheckedRange(qsizetype from, qsizetype to, bool checked);
     // Moves the later bytes of the buffer up over a removed item's.
     void closeGap(qsizetype index, size_t begin, size_t end);
-    std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
+    void setEnd(qsizetype index, size_t end);
     static constexpr size_t wordsFor(qsizetype count) { return (size_t(count) + 63) >> 6; }
 
     PlainBuffer<char> m_bytes;
@@ -150,47 +143,3 @@ private:
     qsizetype m_wideItems = 0;
     std::vector<SubItems> m_subItems; // by ascending index, none empty
 };
-
-class ItemStore::TextIterator
-{
-public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = HeldText;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = HeldText;
-
-    TextIterator() = default;
-    TextIterator(const ItemStore* store, qsizetype index) : m_store(store), m_index(index) {}
-
-    HeldText operator*() const { return m_store->text(m_index); }
-    TextIterator& operator++()
-    {
-        ++m_index;
-        return *this;
-    }
-    TextIterator operator++(int)
-    {
-        TextIterator was = *this;
-        ++*this;
-        return was;
-    }
-    bool operator==(const TextIterator& other) const { return m_index == other.m_index; }
-
-private:
-    const ItemStore* m_store = nullptr;
-    qsizetype m_index = 0;
-};
-
-struct ItemStore::Texts
-{
-    TextIterator first;
-    TextIterator last;
-    TextIterator begin() const { return first; }
-    TextIterator end() const { return last; }
-};
-
-inline ItemStore::Texts ItemStore::texts() const
-{
-    return {TextIterator(this, 0), TextIterator(this, count())};
-}

@@ -7,12 +7,10 @@
 #include <QStringView>
 #include <QTimer>
 
-// The items of one of the window's lists, and the list's own operations.
-// Item and column numbers count from 1; reading an item or a column that does
-// not exist throws Failure "Index out of bounds".
-//
-// The items are held compactly (ItemStore): one text buffer, one byte a
-// character for Latin-1 texts, an offset and two bits an item.
+// The items of one of the window's lists (held compactly in an ItemStore),
+// and the list's own operations. Item and column numbers count from 1;
+// reading an item or a column that does not exist throws Failure "Index out
+// of bounds".
 //
 // A view is told about appended rows in batches, at most once a frame, so that
 // appending a million items stays cheap; the operations always see every item.
@@ -23,23 +21,14 @@ class ListModel : public QAbstractTableModel
 public:
     explicit ListModel(QObject* parent = nullptr);
 
-    // Column headers.
     void AddColumnHeader(const QString& text);
     int ColumnCount() const { return int(m_headers.size()); }
     const QString& HeaderText(int column) const;
 
-    // Items.
     qsizetype ItemCount() const { return m_items.count(); }
-    void AppendItem(QStringView text) { AppendItem(HeldText(text)); }
-    void AppendItem(const QString& text) { AppendItem(HeldText(text)); }
-    void AppendItem(QLatin1StringView text) { AppendItem(HeldText(text)); }
-    // Appends a text as another list holds it (HeldTextAt), without widening it.
+    // Appends a text, Latin-1 as it is held (see HeldTextAt), without widening it.
     void AppendItem(HeldText text);
     void AppendItem(QStringView text, const QStringList& subItems);
-    void AppendItem(const QString& text, const QStringList& subItems)
-    {
-        AppendItem(QStringView(text), subItems);
-    }
     // Appends every text of a range (QStringList, std::vector<QStringView>,
     // std::vector<HeldText>, ...) at once, checked; the texts must not be this
     // list's own.
