@@ -11,21 +11,14 @@
 #include <ranges>
 #include <vector>
 
-// The items of a list, held compactly: every item's text in one byte buffer,
-// one end offset per item, and the checked states as bits. A text that is all
-// Latin-1 (ASCII included) takes one byte a character; only a text that needs
-// it is kept in UTF-16 (two bytes a unit, at an even offset), and a bit tells
-// which. The end offsets take 32 bits each until the buffer outgrows that,
-// then 64. The texts of later columns are rare and kept aside, so that an item
-// without them costs nothing for them. Ten million 12-character codes take
-// about 17 bytes an item.
+// The items of a list, held compactly: every item's text in one byte buffer
+// (a Latin-1 text a byte a character, any other in UTF-16 at an even offset,
+// a bit telling which, and read back as it is held), one end offset per item
+// (32 bits until the buffer outgrows that, then 64) and the checked states as
+// bits. The texts of later columns are rare and kept aside. Ten million
+// 12-character codes take about 17 bytes an item.
 //
-// A text reads back as a HeldText: Latin-1 or UTF-16, as it is held.
-//
-// Items are numbered from 0 here (`index`); the list adds its own numbering
-// from 1 and its "Index out of bounds" on top. Every index given must be in
-// [0, count()).
-//
+// Items are numbered from 0 here; every index given must be in [0, count()).
 // A text may hold anything: nothing at all, NUL characters, unpaired
 // surrogates, millions of characters.
 class ItemStore
@@ -71,11 +64,8 @@ public:
     void append(const QString& text) { append(HeldText(text)); }
     void append(QStringView text, const QStringList& subItems);
 
-    // Appends every text of a range (anything whose elements convert to
-    // HeldText: QStringList, std::vector<QStringView>,
-    // std::vector<HeldText>, ...), all checked, growing the buffers once:
-    // when it throws, nothing was appended. The texts must not be the store's
-    // own.
+    // Appends every text, all checked, growing the buffers once: when it
+    // throws, nothing was appended. The texts must not be the store's own.
     void appendMany(const std::vector<HeldText>& texts);
     void appendMany(const std::vector<QLatin1StringView>& texts);
     void appendMany(const std::vector<QStringView>& texts);

@@ -29,9 +29,7 @@ public:
     // Appends a text, Latin-1 as it is held (see HeldTextAt), without widening it.
     void AppendItem(HeldText text);
     void AppendItem(QStringView text, const QStringList& subItems);
-    // Appends every text of a range (QStringList, std::vector<QStringView>,
-    // std::vector<HeldText>, ...) at once, checked; the texts must not be this
-    // list's own.
+    // Appends every text of a range at once (see ItemStore::appendMany).
     template <typename Range> void appendMany(const Range& texts)
     {
         m_items.appendMany(texts);
@@ -40,19 +38,16 @@ public:
     // Makes room for `items` more items of `characters` characters in all.
     void reserve(qsizetype items, qsizetype characters) { m_items.reserve(items, characters); }
 
-    // Two reads of item i: ItemText for a reader, a string of its own that
-    // stays what it is while the list changes (a feature may yield to the
-    // window between reading and using it); HeldTextAt for a hot loop.
+    // Item i's text as a string of its own, which stays what it is while the
+    // list changes (a feature may yield to the window before using it).
     QString ItemText(qsizetype i) const { return HeldTextAt(i).toString(); }
-    // The text of item i as the list holds it (Latin-1 or UTF-16), without a
-    // copy, valid only until the list next changes: for loops that do not
-    // yield between reading and using it.
+    // The text as the list holds it, without a copy, valid only until the
+    // list next changes: for hot loops that do not yield before using it.
     HeldText HeldTextAt(qsizetype i) const;
     // The text of column `column` (2 and later) of item i; "" when it has none.
     QString SubItem(qsizetype i, int column) const;
     bool Checked(qsizetype i) const;
     void SetChecked(qsizetype i, bool checked);
-    // Ticks or unticks every item at once.
     void SetAllChecked(bool checked);
     void RemoveItem(qsizetype i);
     void Clear();
