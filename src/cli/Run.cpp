@@ -4,9 +4,7 @@
 #include "cli/ColumnInput.h"
 #include "cli/Input.h"
 #include "cli/Interruption.h"
-#include "cli/Report.h"
 #include "core/files/FileHandle.h"
-#include "core/upc/CodeReason.h"
 #include "core/upc/Gtin.h"
 #include "core/upc/UpcCheck.h"
 
@@ -39,10 +37,6 @@ std::optional<Identity> identityOf(int fd, const QString& path)
 }
 
 } // namespace
-
-Run::Run(const CommandLine& options, int in, int out, int err)
-    : m_options(options), m_in(in), m_outFd(out), m_err(err)
-{}
 
 void Run::error(const QString& name, const QString& reason)
 {

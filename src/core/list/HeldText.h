@@ -39,10 +39,7 @@ public:
     // Appends the text to `to`, widened when it is Latin-1.
     void appendTo(QString& to) const
     {
-        if (m_utf16)
-            to.append(utf16());
-        else
-            to.append(latin1());
+        visit([&to](auto view) { to.append(view); });
     }
 
 private:

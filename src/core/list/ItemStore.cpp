@@ -105,9 +105,8 @@ QString ItemStore::subItem(qsizetype index, qsizetype column) const
 
 void ItemStore::lengthenEnds()
 {
-    const size_t n = m_ends32.size();
     m_ends64.reserve(std::max(m_ends32.capacity(), size_t(32)));
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < m_ends32.size(); ++i)
         m_ends64.push_back(m_ends32[i]);
     m_ends32.release();
     m_longEnds = true;
@@ -236,13 +235,11 @@ void ItemStore::append(HeldText text)
 
 void ItemStore::append(QStringView text, const QStringList& subItems)
 {
-    if (subItems.isEmpty()) {
-        append(text);
-        return;
-    }
-    grow(m_subItems, m_subItems.size() + 1, 4);
+    if (!subItems.isEmpty())
+        grow(m_subItems, m_subItems.size() + 1, 4);
     append(text);
-    m_subItems.push_back({count() - 1, subItems});
+    if (!subItems.isEmpty())
+        m_subItems.push_back({count() - 1, subItems});
 }
 
 void ItemStore::setEnd(qsizetype index, size_t end)

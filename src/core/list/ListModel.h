@@ -26,9 +26,16 @@ public:
     const QString& HeaderText(int column) const;
 
     qsizetype ItemCount() const { return m_items.count(); }
-    // Appends a text, Latin-1 as it is held (see HeldTextAt), without widening it.
+    void AppendItem(QStringView text) { AppendItem(HeldText(text)); }
+    void AppendItem(const QString& text) { AppendItem(HeldText(text)); }
+    void AppendItem(QLatin1StringView text) { AppendItem(HeldText(text)); }
+    // Appends a text as another list holds it (HeldTextAt), without widening it.
     void AppendItem(HeldText text);
     void AppendItem(QStringView text, const QStringList& subItems);
+    void AppendItem(const QString& text, const QStringList& subItems)
+    {
+        AppendItem(QStringView(text), subItems);
+    }
     // Appends every text of a range at once (see ItemStore::appendMany).
     template <typename Range> void appendMany(const Range& texts)
     {

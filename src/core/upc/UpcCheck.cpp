@@ -168,9 +168,7 @@ bool holdsNoNumberCharacter(QStringView text, const NumberSymbols& symbols)
 // The text without the currency symbol at its start or end, trimmed.
 QStringView withoutCurrency(QStringView text, QStringView currency)
 {
-    QStringView t = text.trimmed();
-    if (currency.isEmpty())
-        return t;
+    const QStringView t = text.trimmed();
     if (t.startsWith(currency))
         return t.sliced(currency.size()).trimmed();
     if (t.endsWith(currency))
