@@ -2,8 +2,8 @@
 
 #include "core/upc/UpcCheck.h"
 
-#include <QByteArray>
 #include <algorithm>
+#include <cctype>
 
 namespace Gtin {
 
@@ -76,7 +76,8 @@ std::string FamilyNames(GtinKinds kinds)
             continue;
         if (!names.empty())
             names += ' ';
-        names += QByteArray(n.familyName).toLower().toStdString();
+        for (const char* c = n.familyName; *c != '\0'; ++c)
+            names += char(std::tolower(static_cast<unsigned char>(*c)));
     }
     return names;
 }
