@@ -51,10 +51,9 @@ void Run::error(const QString& name, const QString& reason)
 bool Run::outputIsAnInput()
 {
     std::vector<Identity> inputs;
-    for (const QString& file : m_options.inputs()) {
+    for (const QString& file : m_options.inputs())
         if (const std::optional<Identity> input = identityOf(m_in, file))
             inputs.push_back(*input);
-    }
     for (const QString& path : {m_options.valid, m_options.invalid}) {
         if (path.isEmpty() || path == QLatin1String("-"))
             continue;
@@ -228,14 +227,10 @@ int Run::go()
 {
     if (outputIsAnInput())
         return Trouble;
+    bool opened = false; // outputs that fail to open end the run without a summary
     try {
         openOutputs();
-    } catch (const OutputFailure& failure) {
-        if (interruption() == 0)
-            error(failure.name(), failure.description());
-        return Trouble;
-    }
-    try {
+        opened = true;
         for (const QString& file : m_options.inputs())
             readOne(file);
         finish();
@@ -244,7 +239,7 @@ int Run::go()
             error(failure.name(), failure.description());
     } catch (const Interrupted&) {
     }
-    if (interruption() != 0)
+    if (!opened || interruption() != 0)
         return Trouble;
 
     const QByteArray summary = QByteArray::number(m_codes) +

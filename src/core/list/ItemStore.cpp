@@ -23,16 +23,6 @@ template <typename Buffer> void grow(Buffer& v, size_t needed, size_t least)
     v.reserve(std::max({needed, v.capacity() + v.capacity() / 2, least}));
 }
 
-// Sets or clears bit `index` of a bit buffer whose words reach it.
-void setBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
-{
-    std::uint64_t& word = bits[size_t(index) >> 6];
-    if (on)
-        word |= bit(index);
-    else
-        word &= ~bit(index);
-}
-
 // Appends bit `index` (the next one) to a bit buffer with room for its word.
 void pushBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
 {
@@ -85,7 +75,9 @@ bool narrow(char* out, const char16_t* in, size_t n)
 
 void ItemStore::setChecked(qsizetype index, bool checked)
 {
-    setBit(m_checked, index, checked);
+    std::uint64_t& word = m_checked[size_t(index) >> 6];
+    const std::uint64_t mask = std::uint64_t(1) << (index & 63);
+    word = checked ? word | mask : word & ~mask;
 }
 
 void ItemStore::setAllChecked(bool checked)
@@ -214,9 +206,8 @@ void ItemStore::appendMany(const QStringList& texts)
 void ItemStore::append(HeldText text)
 {
     // A text that is part of the store itself moves when the buffer grows.
-    const auto* source =
-        static_cast<const char*>(text.isLatin1() ? static_cast<const void*>(text.latin1().data())
-                                                 : static_cast<const void*>(text.utf16().utf16()));
+    const char* source =
+        text.visit([](auto view) { return reinterpret_cast<const char*>(view.data()); });
     const size_t was = m_bytes.size();
     const std::less<const char*> before;
     const bool own =

@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
-#include <ranges>
 #include <vector>
 
 // The items of a list, held compactly: every item's text in one byte buffer
@@ -24,12 +23,14 @@
 class ItemStore
 {
 public:
+    struct TextIterator;
+    struct Texts;
+
     ItemStore() = default;
     ItemStore(const ItemStore&) = delete;
     ItemStore& operator=(const ItemStore&) = delete;
 
     qsizetype count() const { return qsizetype(m_longEnds ? m_ends64.size() : m_ends32.size()); }
-    bool isEmpty() const { return count() == 0; }
 
     // The text of an item; valid until the store next changes. Inline, as
     // every walk over a list reads each item through it.
@@ -44,8 +45,7 @@ public:
         return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
                            qsizetype(stop - begin) / 2);
     }
-    // Whether the item's text is held in UTF-16 (it has a character past
-    // U+00FF).
+    // Whether the item's text is held in UTF-16 (it has a character past U+00FF).
     bool wide(qsizetype index) const { return m_wideItems > 0 && bit(m_wide, index); }
 
     bool checked(qsizetype index) const { return bit(m_checked, index); }
@@ -71,9 +71,8 @@ public:
     void appendMany(const std::vector<QStringView>& texts);
     void appendMany(const QStringList& texts);
 
-    // Makes room for `items` more items holding `characters` more characters
-    // in all (exactly that much, a byte each), so that appending them
-    // allocates nothing when they are Latin-1.
+    // Makes exactly the room for `items` more items of `characters` Latin-1
+    // characters in all, so that appending them allocates nothing.
     void reserve(qsizetype items, qsizetype characters);
 
     // Removes an item; the later ones move up by one.
@@ -84,11 +83,7 @@ public:
 
     // Every text in order, for a range-for:
     //     for (HeldText text : store.texts()) ...
-    auto texts() const
-    {
-        return std::views::iota(qsizetype(0), count()) |
-               std::views::transform([this](qsizetype i) { return text(i); });
-    }
+    Texts texts() const;
 
 private:
     struct SubItems
@@ -113,8 +108,7 @@ private:
     void makeRoom(qsizetype items, size_t bytes);
     // The 64-bit end offsets, from now on.
     void lengthenEnds();
-    // Appends an item whose text is in m_bytes from m_bytes.size() up to
-    // `end`; its room is there.
+    // Appends an item whose text was written into m_bytes, up to `end`.
     void pushItem(size_t end, bool wide);
     // Appends the text as an item, Latin-1 when it can be; its room is there.
     void put(HeldText text);
@@ -133,3 +127,29 @@ private:
     qsizetype m_wideItems = 0;
     std::vector<SubItems> m_subItems; // by ascending index, none empty
 };
+
+// What a range-for over the texts needs.
+struct ItemStore::TextIterator
+{
+    const ItemStore* store;
+    qsizetype index;
+    HeldText operator*() const { return store->text(index); }
+    TextIterator& operator++()
+    {
+        ++index;
+        return *this;
+    }
+    bool operator==(const TextIterator& other) const { return index == other.index; }
+};
+
+struct ItemStore::Texts
+{
+    const ItemStore* store;
+    TextIterator begin() const { return {store, 0}; }
+    TextIterator end() const { return {store, store->count()}; }
+};
+
+inline ItemStore::Texts ItemStore::texts() const
+{
+    return {this};
+}

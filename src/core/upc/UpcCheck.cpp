@@ -148,8 +148,7 @@ std::optional<bool> plainExponentNumber(QStringView text)
     return std::nullopt;
 }
 
-// Whether the text holds a character no number of the locale holds (a
-// letter, mostly).
+// Whether the text holds a character no number of the locale holds (mostly a letter).
 bool holdsNoNumberCharacter(QStringView text, const NumberSymbols& symbols)
 {
     for (QChar c : text) {
@@ -176,8 +175,7 @@ QStringView withoutCurrency(QStringView text, QStringView currency)
     return t;
 }
 
-// Whether the text parses once its thousands separators are gone, wherever
-// they stand.
+// Whether the text parses once its thousands separators are gone, wherever they stand.
 bool parsesWithoutGroups(QStringView t, const QString& group, const QLocale& locale)
 {
     if (group.isEmpty() || !t.contains(group))
@@ -185,13 +183,11 @@ bool parsesWithoutGroups(QStringView t, const QString& group, const QLocale& loc
     return parsesAsNumber(t.toString().remove(group), locale);
 }
 
-// Whether a text the characters leave undecided reads as a number in the
-// locale.
+// Whether a text the characters leave open reads as a number in the locale.
 bool readsAsNumberIn(QStringView text, const QLocale& locale)
 {
     const NumberSymbols& symbols = symbolsOf(locale);
-    // A character no number holds decides first: the plain forms below hold
-    // none.
+    // A character no number holds decides first: the plain forms hold none.
     if (symbols.charactersDecide && holdsNoNumberCharacter(text, symbols))
         return false;
     if (plainDecimal(text, symbols.point))
