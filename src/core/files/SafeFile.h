@@ -73,12 +73,9 @@ public:
     void check() const;
 
 private:
-    SafeFile(int fd, bool owned, bool inPlace, std::function<bool()> interrupted);
-    explicit SafeFile(std::unique_ptr<QSaveFile> file);
+    SafeFile(std::unique_ptr<QSaveFile> save, int fd, bool owned, bool inPlace,
+             std::function<bool()> interrupted);
 
-    static std::unique_ptr<SafeFile> openExisting(const QString& path, const Rules& rules);
-    static std::unique_ptr<SafeFile> openStraight(const QString& path, const Rules& rules);
-    void writeDescriptor(QByteArrayView bytes);
     void emptyInPlace();
     [[noreturn]] void fail(const QString& description);
 

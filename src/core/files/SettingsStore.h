@@ -20,12 +20,10 @@ class SettingsStore
 public:
     // The store under the user's XDG config folder ($XDG_CONFIG_HOME, or ~/.config).
     SettingsStore();
-    // A store under another folder.
     explicit SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
 
-    // The value of a key, or `defaultValue` when the key holds none.
-    // Throws Failure when the value exists but cannot be read, or is no
-    // regular file.
+    // The value of a key, or `defaultValue` when the key holds none. Throws
+    // Failure when the value exists but cannot be read or is no regular file.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue = {}) const;
 
@@ -53,9 +51,8 @@ public:
     // Takes bytes of a value, in order, a piece at a time.
     using ByteSink = std::function<void(QByteArrayView bytes)>;
     // Replaces the value of a key whole with the UTF-8 bytes that `produce`
-    // hands to the sink it is given, as often as it likes. Throws Failure when
-    // it cannot be written, or when what holds it is no regular file; the
-    // previous value then stays as it was, as it does when `produce` fails.
+    // hands to its sink. Throws Failure when it cannot be written or is no
+    // regular file; the previous value then stays, as when `produce` fails.
     void write(const QString& application, const QString& section, const QString& key,
                const std::function<void(const ByteSink& write)>& produce) const;
     // The same for a value given whole.
@@ -65,12 +62,10 @@ public:
         write(application, section, key, [&value](const ByteSink& sink) { sink(value.toUtf8()); });
     }
 
-    // Moves the file of a key's value aside, under its own name followed by
-    // ".unread-<yyyyMMdd-HHmmss>" (and "-2", "-3", ... when that name is
-    // taken) in the same folder, so that a value that could not be read is
-    // kept as it is before a new one is written. Answers the new name, or ""
-    // when there is no regular file to keep. Throws Failure when it cannot be
-    // moved.
+    // Keeps a value that could not be read before a new one is written: its
+    // file is renamed "<key>.unread-<yyyyMMdd-HHmmss>" (then "-2", "-3", ...).
+    // Answers the new name, or "" when there is no regular file to keep.
+    // Throws Failure when it cannot be moved.
     QString keepAside(const QString& application, const QString& section, const QString& key) const;
 
     // The folder that holds a section's values.

@@ -11,21 +11,17 @@
 // text a row, every cell a text (never a number, a date or a formula).
 //
 // An Excel workbook (.xlsx) holds string cells formatted as text ("@"), so
-// that leading zeros stay and a cell typed over stays text; the column is as
-// wide as the longest text of its sheet. Rows past a sheet's 1,048,576 go on
-// to the next sheet ("Sheet2", ...), each beginning with the header again.
-// libxlsxwriter makes the workbook in a private temporary folder, row by row
-// in constant memory; its bytes then go through the SafeFile, so a failure
-// leaves the target as it was. A text over a cell's 32,767 characters fails
-// the file.
+// that leading zeros stay; the column is as wide as its sheet's longest text.
+// Rows past a sheet's 1,048,576 go on to the next sheet ("Sheet2", ...), each
+// beginning with the header again. The workbook is made in a private
+// temporary folder in constant memory, then copied through the SafeFile.
 //
 // A CSV file (.csv) is RFC 4180 text in UTF-8 with a byte-order mark (without
-// it Excel reads the system's ANSI code page and garbles non-ASCII text).
-// Every record ends with CR LF; a field holding a comma, a semicolon (Excel's
-// separator in many locales), a double quote, CR or LF is quoted, its quotes
-// doubled. A field beginning with =, +, -, @, TAB or CR would be taken for a
-// formula, so it gets an apostrophe in front, the spreadsheets' own mark of a
-// text; a code of digits never begins so and keeps its bytes.
+// it Excel reads the system's ANSI code page). Every record ends with CR LF; a
+// field holding a comma, a semicolon (Excel's separator in many locales), a
+// double quote, CR or LF is quoted, its quotes doubled. A field beginning with
+// =, +, -, @, TAB or CR gets an apostrophe in front, the spreadsheets' own
+// mark of a text, so that it is not taken for a formula.
 class SpreadsheetFile
 {
 public:
@@ -36,7 +32,7 @@ public:
     };
 
     // The most rows of one sheet, the header's among them, and the most
-    // characters of one cell, as Excel has them.
+    // characters of one cell (a longer text fails the file), as Excel has them.
     static constexpr qsizetype SheetRows = 1048576;
     static constexpr qsizetype CellCharacters = 32767;
 
@@ -59,7 +55,8 @@ public:
     class Writer;
 
 private:
+    template <typename Step> void step(Step action);
+
     std::unique_ptr<Writer> m_writer;
     QString m_failure;
-    bool m_done = false;
 };

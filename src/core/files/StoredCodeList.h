@@ -22,14 +22,11 @@ inline constexpr QStringView Separator = u"||MySeparator23||";
 using ByteSink = std::function<void(QByteArrayView bytes)>;
 
 // Hands the UTF-8 bytes of the stored text of the items on to `write` a piece
-// at a time, without building the text: exactly the bytes of
-// the whole stored text's toUtf8().
+// at a time: exactly the stored text's toUtf8(), without building the text.
 class Utf8Join
 {
 public:
     explicit Utf8Join(const ByteSink& write, qsizetype bufferBytes = qsizetype(1) << 20);
-    Utf8Join(const Utf8Join&) = delete;
-    Utf8Join& operator=(const Utf8Join&) = delete;
 
     void add(HeldText item);
     // Hands on the bytes still held.
@@ -51,11 +48,10 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
     join.finish();
 }
 
-// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces:
-// the non-empty pieces between separators of fromUtf8(bytes), without the
-// whole decoded text or a string per piece. A piece that is all ASCII is
-// handed on as the stored bytes themselves (Latin-1); only one that is not is
-// decoded. The bytes must stay while the split is used.
+// Cuts the stored text, given as its UTF-8 bytes, into the non-empty pieces
+// between separators of fromUtf8(bytes), without decoding the whole text. An
+// ASCII piece is handed on as the stored bytes themselves (Latin-1). The bytes
+// must stay while the split is used.
 //
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
@@ -65,9 +61,8 @@ public:
     explicit Utf8Split(QByteArrayView bytes);
 
     // Starts over on a window of the text, as a new split would, keeping the
-    // room the pieces have grown: a text read a window at a time cuts every
-    // window into the same memory. The piece after the last separator of a
-    // window that does not end the text is left uncut: it begins the next.
+    // pieces' memory. The piece after the last separator of a window that
+    // does not end the text is left uncut: it begins the next.
     void restart(QByteArrayView bytes, bool startsText, bool endsText);
 
     // Cuts the pieces: each one a separator ends and, when the bytes end the
@@ -96,10 +91,9 @@ private:
     qsizetype m_decodedUsed = 0;
 };
 
-// The stored text read a window at a time and each window cut by a
-// Utf8Split: the same pieces, in the same order, as of the whole text, with a
-// buffer of about a window instead of the whole text (a piece longer than
-// half a window makes it grow).
+// The stored text read a window at a time, each cut by a Utf8Split into the
+// same pieces as of the whole text, with a buffer of about a window (a piece
+// longer than half a window makes it grow).
 //
 //     Utf8Windows text(read);
 //     while (text.readWindow())

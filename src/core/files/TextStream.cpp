@@ -16,31 +16,26 @@ void TextStream::WriteLines(QByteArrayView encoded)
     if (encoded.size() < FlushBytes) {
         m_buffer.append(encoded);
         if (m_buffer.size() >= FlushBytes)
-            flush();
+            Flush();
         return;
     }
-    flush();
+    Flush();
     m_file->write(encoded);
 }
 
 void TextStream::Flush()
 {
     m_file->check();
-    flush();
+    if (m_buffer.isEmpty())
+        return;
+    m_file->write(m_buffer);
+    m_buffer.resize(0);
 }
 
 void TextStream::Close()
 {
     Flush();
     m_file->commit();
-}
-
-void TextStream::flush()
-{
-    if (m_buffer.isEmpty())
-        return;
-    m_file->write(m_buffer);
-    m_buffer.resize(0);
 }
 
 std::unique_ptr<TextStream> TextFileMaker::CreateTextFile(const QString& path, bool overwrite) const

@@ -7,20 +7,16 @@
 #include <QString>
 #include <memory>
 
-// A text file being written, its lines handed already encoded in the system's
-// encoding (no byte-order mark) and each closed by CR LF. It is written
-// through a SafeFile: until Close the target keeps what it held, and a stream
+// A text file being written through a SafeFile, its lines handed already
+// encoded and closed: until Close the target keeps what it held, and a stream
 // let go without Close (a failure part-way, a full disk) leaves it untouched.
-// A target that is no regular file (a pipe, a device, a socket) is refused
-// before anything is opened.
 class TextStream
 {
 public:
     explicit TextStream(std::unique_ptr<SafeFile> file);
 
-    // Writes the encoded lines as they are: a large block goes to the file
-    // without a copy. Throws Failure when the file refuses the bytes; the
-    // stream is then broken and every later call fails alike.
+    // Writes the encoded lines as they are, a large block without a copy.
+    // Throws Failure; the stream is then broken and every later call fails alike.
     void WriteLines(QByteArrayView encoded);
     // Hands what is held to the file, which a pipe or terminal then sees.
     // Fails as WriteLines does.
@@ -31,8 +27,6 @@ public:
     void Close();
 
 private:
-    void flush();
-
     std::unique_ptr<SafeFile> m_file;
     QByteArray m_buffer;
 };

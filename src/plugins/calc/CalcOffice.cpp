@@ -54,32 +54,26 @@ OUString runtimeFolderUrl()
     return library.copy(0, library.lastIndexOf('/'));
 }
 
-// The office's runtime finds its types and services through URE_BOOTSTRAP;
-// without it a connected office cannot be used (Desktop creation fails).
-void ensureRuntimeBootstrap()
-{
-    OUString value;
-    if (rtl::Bootstrap::get("URE_BOOTSTRAP", value))
-        return;
-    const OUString folder = runtimeFolderUrl();
-    if (folder.isEmpty())
-        throw Failure(QStringLiteral("The folder of LibreOffice's runtime cannot be found"));
-    rtl::Bootstrap::set("URE_BOOTSTRAP", rtl::Bootstrap::encode(folder + "/fundamentalrc"));
-}
-
 // This process's own UNO runtime, made once and kept for the whole run (it is
 // not torn down at exit, when the office's libraries may be gone already).
 Reference<XComponentContext> localContext()
 {
     static Reference<XComponentContext>* context = nullptr;
-    if (!context) {
-        ensureRuntimeBootstrap();
-        Reference<XComponentContext> made =
-            calling([] { return cppu::defaultBootstrap_InitialComponentContext(); });
-        if (!made.is())
-            throw Failure(QStringLiteral("no local component context!"));
-        context = new Reference<XComponentContext>(made);
+    if (context)
+        return *context;
+    // The runtime finds its types and services through URE_BOOTSTRAP; without
+    // it a connected office cannot be used (Desktop creation fails).
+    if (OUString value; !rtl::Bootstrap::get("URE_BOOTSTRAP", value)) {
+        const OUString folder = runtimeFolderUrl();
+        if (folder.isEmpty())
+            throw Failure(QStringLiteral("The folder of LibreOffice's runtime cannot be found"));
+        rtl::Bootstrap::set("URE_BOOTSTRAP", rtl::Bootstrap::encode(folder + "/fundamentalrc"));
     }
+    Reference<XComponentContext> made =
+        calling([] { return cppu::defaultBootstrap_InitialComponentContext(); });
+    if (!made.is())
+        throw Failure(QStringLiteral("no local component context!"));
+    context = new Reference<XComponentContext>(made);
     return *context;
 }
 

@@ -38,7 +38,6 @@ namespace {
 struct Document
 {
     Reference<frame::XModel> model;
-    // Number format codes and their keys in this document.
     QHash<QString, sal_Int32> formatKeys;
 
     // The document's key of a format code, added to the document when it has
@@ -94,7 +93,7 @@ private:
 class CalcColumns : public Spreadsheet::Columns
 {
 public:
-    explicit CalcColumns(Reference<beans::XPropertySet> columns) : m_columns(columns) {}
+    explicit CalcColumns(const Any& columns) : m_columns(columns, UNO_QUERY_THROW) {}
 
     void Autofit() override
     {
@@ -122,24 +121,21 @@ public:
 
     std::unique_ptr<Spreadsheet::Columns> Columns(int column) override
     {
-        return calling([&] {
-            const Reference<table::XTableColumns> all =
-                Reference<table::XColumnRowRange>(m_sheet, UNO_QUERY_THROW)->getColumns();
-            return std::make_unique<CalcColumns>(
-                Reference<beans::XPropertySet>(all->getByIndex(column - 1), UNO_QUERY_THROW));
-        });
+        return calling(
+            [&] { return std::make_unique<CalcColumns>(all()->getByIndex(column - 1)); });
     }
 
     std::unique_ptr<Spreadsheet::Columns> Columns() override
     {
-        return calling([&] {
-            return std::make_unique<CalcColumns>(Reference<beans::XPropertySet>(
-                Reference<table::XColumnRowRange>(m_sheet, UNO_QUERY_THROW)->getColumns(),
-                UNO_QUERY_THROW));
-        });
+        return calling([&] { return std::make_unique<CalcColumns>(Any(all())); });
     }
 
 private:
+    Reference<table::XTableColumns> all() const
+    {
+        return Reference<table::XColumnRowRange>(m_sheet, UNO_QUERY_THROW)->getColumns();
+    }
+
     std::shared_ptr<Document> m_document;
     Reference<sheet::XSpreadsheet> m_sheet;
 };
