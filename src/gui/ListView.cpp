@@ -136,15 +136,6 @@ qsizetype ListView::SelectedItem() const
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
 }
 
-void ListView::SelectItem(qsizetype i)
-{
-    m_model.checkIndex(i);
-    m_model.publish();
-    const QModelIndex at = m_model.index(int(i - 1), 0);
-    selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
-                                              QItemSelectionModel::Rows);
-}
-
 void ListView::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers held = event->modifiers();

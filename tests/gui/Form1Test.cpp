@@ -226,7 +226,7 @@ TEST_F(Form1Test, RealMouseOnTheListsAndTheirParts)
     // A double-click removes the item under it; one on the empty area below
     // the items removes the item selected then.
     fill(list, {"a", "b", "c"});
-    list->Refresh();
+    list->model().publish();
     const QPoint onB = list->visualRect(list->model().index(1, 0)).center();
     doubleClick(list->viewport(), onB);
     EXPECT_EQ(itemsOf(list), QStringList({"a", "c"}));
@@ -248,7 +248,7 @@ TEST_F(Form1Test, OnlyTheDeleteKeyRemovesAndTabLeavesTheList)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     ListView* list = form->ListView1;
     fill(list, {"a", "b", "c", "d"});
-    list->SelectItem(2);
+    selectItem(*list, 2);
     list->setFocus();
     // "." of the main keyboard and of the keypad, "," and ">" share no code
     // with Delete; Tab, Shift+Tab, Ctrl+Tab and Ctrl+Shift+Tab go along the

@@ -1,6 +1,7 @@
 #include "gui/ListView.h"
 
 #include "core/base/Failure.h"
+#include "support/ListItems.h"
 #include "support/QtPrinters.h"
 
 #include <QHeaderView>
@@ -72,7 +73,7 @@ TEST(ListView, ItemTextOutlivesChangesAndTickingAllReachesTheView)
     EXPECT_EQ(description([&] { list.model().HeldTextAt(2); }), "Index out of bounds");
 
     list.AppendItem("x");
-    list.Refresh();
+    list.model().publish();
     list.AppendItem("not shown yet");
     list.SetChecked(1, false);
     QSignalSpy changed(&list.model(), &QAbstractItemModel::dataChanged);
@@ -144,7 +145,7 @@ TEST(ListView, UserTicksCheckBoxes)
     ListView list;
     list.model().AddColumnHeader("h");
     list.AppendItem("x");
-    list.Refresh();
+    list.model().publish();
     const QModelIndex first = list.model().index(0, 0);
     EXPECT_EQ(list.model().data(first, Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_TRUE(list.model().flags(first) & Qt::ItemIsUserCheckable);
@@ -159,9 +160,9 @@ TEST(ListView, SelectionIsSingle)
     list.AppendItem("a");
     list.AppendItem("b");
     EXPECT_EQ(list.SelectedItem(), 0);
-    list.SelectItem(2);
+    selectItem(list, 2);
     EXPECT_EQ(list.SelectedItem(), 2);
-    list.SelectItem(1);
+    selectItem(list, 1);
     EXPECT_EQ(list.SelectedItem(), 1);
     EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
 }
