@@ -45,7 +45,6 @@ bool isStyleSheet(const QString& text)
         probe.ensurePolished();
     }
     qInstallMessageHandler(previousHandler);
-    previousHandler = nullptr;
     return !parseFailed;
 }
 
@@ -212,6 +211,11 @@ bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
 
 namespace Main {
 
+QString SkinFilePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/x/o.cjs");
+}
+
 namespace {
 
 // Whether the folder lists the file as an ordinary, visible one. Throws
@@ -258,7 +262,7 @@ SkinFramework& SkinFramework1(Form1& form)
 
 void ApplySkin(Form1& form)
 {
-    const QString path = form.services().programFolder + QStringLiteral("/x/o.cjs");
+    const QString path = SkinFilePath(form.services().programFolder);
     if (!SkinFileIsPresent(path))
         return;
 

@@ -97,4 +97,7 @@ namespace Main {
 // in that skin; otherwise nothing changes. Failures pass up to the caller.
 void ApplySkin(Form1& form);
 
+// The skin file's path for a program folder.
+QString SkinFilePath(const QString& programFolder);
+
 } // namespace Main

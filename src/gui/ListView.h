@@ -28,6 +28,9 @@ public:
     // The selected item's number, or 0 when none is selected.
     qsizetype SelectedItem() const;
 
+    // Shows every appended row now, instead of at the next frame.
+    void Refresh() { m_model.publish(); }
+
     // Whether files and text dropped on the list are taken (see Dropped).
     void SetAcceptsDrops(bool accepts);
 

@@ -563,7 +563,7 @@ protected:
     {
         for (ListView* list : {form.ListView1, form.ListView2, form.ListView3}) {
             list->AppendItem("012345678905");
-            list->model().publish();
+            list->Refresh();
         }
         form.ProgressBar1->SetValue(60);
         form.show();

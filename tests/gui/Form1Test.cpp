@@ -226,7 +226,7 @@ TEST_F(Form1Test, RealMouseOnTheListsAndTheirParts)
     // A double-click removes the item under it; one on the empty area below
     // the items removes the item selected then.
     fill(list, {"a", "b", "c"});
-    list->model().publish();
+    list->Refresh();
     const QPoint onB = list->visualRect(list->model().index(1, 0)).center();
     doubleClick(list->viewport(), onB);
     EXPECT_EQ(itemsOf(list), QStringList({"a", "c"}));

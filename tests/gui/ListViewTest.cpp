@@ -73,7 +73,7 @@ TEST(ListView, ItemTextOutlivesChangesAndTickingAllReachesTheView)
     EXPECT_EQ(description([&] { list.model().HeldTextAt(2); }), "Index out of bounds");
 
     list.AppendItem("x");
-    list.model().publish();
+    list.Refresh();
     list.AppendItem("not shown yet");
     list.SetChecked(1, false);
     QSignalSpy changed(&list.model(), &QAbstractItemModel::dataChanged);
@@ -145,7 +145,7 @@ TEST(ListView, UserTicksCheckBoxes)
     ListView list;
     list.model().AddColumnHeader("h");
     list.AppendItem("x");
-    list.model().publish();
+    list.Refresh();
     const QModelIndex first = list.model().index(0, 0);
     EXPECT_EQ(list.model().data(first, Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_TRUE(list.model().flags(first) & Qt::ItemIsUserCheckable);

@@ -59,8 +59,7 @@ QStringList QtFileDialogs::nameFilters(const QString& filter)
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         // "*.*" means every file, with or without an extension.
         patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
-        // The description names its patterns in parentheses already; Qt reads
-        // the patterns from there.
+        // Qt would read patterns from the description's own parentheses.
         QString description = parts.at(i).trimmed();
         static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)$"));
         description.remove(trailingPatterns);
