@@ -15,9 +15,8 @@
 
 namespace {
 
-// Brings the window to the front when a second copy of the program is
-// started; the box in front of it, when one is open, comes with it. Before
-// start-up has shown the window, only such a box is raised.
+// Brings the window, and the box open in front of it, to the front; before
+// start-up has shown the window, only such a box.
 void bringToFront(QWidget& window)
 {
     if (window.isVisible()) {

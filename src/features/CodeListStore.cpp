@@ -28,8 +28,7 @@ void CodeListStore::restore(Host& host, Procedure& p)
             --m_unrestoredSteps;
         };
     };
-    // The stored text is read a window at a time: a read that fails is the
-    // one report, and the list keeps none of the codes read before it.
+    // Read a window at a time: a failed read is the one report; the list keeps none of it.
     std::optional<SettingsStore::Reader> value;
     std::optional<StoredCodeList::Utf8Windows> text;
     ListModel& codes = host.codeList();
@@ -55,8 +54,7 @@ void CodeListStore::restore(Host& host, Procedure& p)
     if (p.endsIf(144, [&] { return !more || text->bytesRead() == 0; }))
         return;
     bool reserved = false;
-    // A part that cannot be cut or taken ends the restoring with its one
-    // report; the codes taken before it stay.
+    // A part that cannot be cut or taken is the one report; codes before it stay.
     while (more) {
         bool cut = false;
         p.step(146, restoring([&] { cut = text->split().next(); }));

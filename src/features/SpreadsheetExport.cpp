@@ -27,10 +27,9 @@ void endUnusedApplication(const Host& host)
         server->endUnusedApplication();
 }
 
-// The export of one list. The sheet and the list are read afresh at every
-// step: other handlers may change the list when the window runs. With
-// `eachCell` (the valid list) every cell of a data row gets the text format
-// right before its value, otherwise only the row's first cell, before them.
+// The export of one list, the sheet and list read afresh at every step (the
+// window may run). With `eachCell` (the valid list) every cell of a data row
+// gets the text format right before its value, else the first cell, first.
 void exportList(Host& host, const ListModel* list, const char* handler, bool eachCell)
 {
     const auto endUnused = qScopeGuard([&host] { endUnusedApplication(host); });

@@ -17,13 +17,6 @@
 
 namespace {
 
-// Whether the spreadsheet application reads the file.
-bool isDocument(const QString& path)
-{
-    const QStringList documents = {QStringLiteral("xlsx"), QStringLiteral("ods")};
-    return documents.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
-}
-
 // The cells appended together.
 constexpr qsizetype BatchCells = 4096;
 
@@ -40,7 +33,9 @@ public:
     void run(const TextFileImport::Limits& limits)
     {
         DelimitedText::Options options;
-        if (isDocument(m_path)) {
+        // The spreadsheet application reads documents.
+        static const QStringList documents = {QStringLiteral("xlsx"), QStringLiteral("ods")};
+        if (documents.contains(QFileInfo(m_path).suffix(), Qt::CaseInsensitive)) {
             if (!convert())
                 return;
             options.separator = QLatin1Char(',');

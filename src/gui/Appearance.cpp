@@ -45,13 +45,11 @@ bool isStyleSheet(const QString& text)
         probe.ensurePolished();
     }
     qInstallMessageHandler(previousHandler);
-    previousHandler = nullptr;
     return !parseFailed;
 }
 
-// url(...) in a style sheet is taken from the working folder; a skin's images
-// lie beside the skin, so relative references are made absolute. Comments are
-// left as they are.
+// url(...) is taken from the working folder, a skin's images lie beside the
+// skin: relative references outside comments are made absolute.
 QString anchorUrls(const QString& sheet, const QString& folder)
 {
     static const QRegularExpression commentOrUrl(
@@ -220,8 +218,7 @@ QString SkinFilePath(const QString& programFolder)
 
 namespace {
 
-// Lists the skin file's name in its folder, asking for ordinary files only:
-// no folders, no hidden entries, no devices, pipes or sockets. Throws
+// Whether the folder lists the file as an ordinary, visible one. Throws
 // Failure when the folder exists but cannot be listed.
 bool SkinFileIsPresent(const QString& path)
 {
@@ -272,8 +269,7 @@ void ApplySkin(Form1& form)
     const QColor buttonFace = QApplication::palette().color(QPalette::Active, QPalette::Button);
     setBackground(&form, buttonFace);
 
-    // Labels, frames, check boxes and option buttons take the window's colour.
-    // This window has none of them; the rule holds for any that are added.
+    // Labels, frames, check boxes and option buttons (none yet) take it too.
     for (QWidget* control : form.findChildren<QWidget*>())
         if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control) ||
             qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))

@@ -16,8 +16,7 @@ class SkinFramework : public QObject
     Q_OBJECT
 
 public:
-    // Option bit of ApplyOptions(): ApplyWindow draws the window it is given,
-    // with all its controls, in the skin. Other bits are kept as written.
+    // Bit of ApplyOptions(): ApplyWindow draws the window with its controls.
     static constexpr qint32 SkinApplyWindow = 0x1;
 
     using QObject::QObject;
@@ -93,10 +92,9 @@ public:
 
 namespace Main {
 
-// Gives the window its skinned look when the skin file x/o.cjs lies beside the
-// program as an ordinary, visible file: the background becomes button face,
-// and the window's skinning component loads the skin and draws the window.
-// Without that file nothing changes. Failures pass up to the caller.
+// When x/o.cjs lies beside the program as an ordinary, visible file, the
+// window's background becomes button face and its skinning component draws it
+// in that skin; otherwise nothing changes. Failures pass up to the caller.
 void ApplySkin(Form1& form);
 
 // The skin file's path for a program folder.

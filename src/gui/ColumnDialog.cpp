@@ -30,95 +30,70 @@ QString columnName(int column, const std::vector<QStringList>& rows)
     return letters + QStringLiteral(" \u2014 ") + first;
 }
 
+} // namespace
+
 // Asks which column of a table holds the codes: the first rows in a table,
 // the columns in a list named by their letters and first cells ("B — UPC"),
 // and whether the first row is a header. Everything is reachable by
 // keyboard: the list has the focus, Return accepts and Escape cancels.
-class ColumnDialog : public QDialog
-{
-    Q_OBJECT
-
-public:
-    ColumnDialog(const QString& fileName, const std::vector<QStringList>& rows,
-                 const ColumnChoice& proposed, QWidget* parent)
-        : QDialog(parent)
-    {
-        setObjectName(QStringLiteral("ColumnDialog"));
-        setWindowTitle(QStringLiteral("Load Codes From %1").arg(fileName));
-        const int width = std::max(CodeColumn::width(rows), proposed.column + 1);
-
-        auto* label = new QLabel(QStringLiteral("&Column with the codes:"), this);
-        m_columns = new QComboBox(this);
-        m_columns->setObjectName(QStringLiteral("columns"));
-        m_columns->setAccessibleName(QStringLiteral("Column with the codes"));
-        QStringList letters;
-        for (int c = 0; c < width; ++c) {
-            m_columns->addItem(columnName(c, rows));
-            letters.append(CodeColumn::letters(c));
-        }
-        label->setBuddy(m_columns);
-
-        m_header = new QCheckBox(QStringLiteral("First row is a &header (not loaded)"), this);
-        m_header->setObjectName(QStringLiteral("header"));
-        m_header->setChecked(proposed.header);
-
-        m_preview = new QTableWidget(int(rows.size()), width, this);
-        m_preview->setObjectName(QStringLiteral("preview"));
-        m_preview->setAccessibleName(QStringLiteral("First rows of %1").arg(fileName));
-        m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        m_preview->setSelectionBehavior(QAbstractItemView::SelectColumns);
-        m_preview->setSelectionMode(QAbstractItemView::SingleSelection);
-        m_preview->setFocusPolicy(Qt::NoFocus);
-        m_preview->setHorizontalHeaderLabels(letters);
-        for (int r = 0; r < int(rows.size()); ++r) {
-            for (int c = 0; c < int(rows[size_t(r)].size()); ++c)
-                m_preview->setItem(r, c, new QTableWidgetItem(rows[size_t(r)].at(c)));
-        }
-        connect(m_preview->horizontalHeader(), &QHeaderView::sectionClicked, m_columns,
-                &QComboBox::setCurrentIndex);
-        connect(m_columns, &QComboBox::currentIndexChanged, this, &ColumnDialog::showColumn);
-
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-        auto* layout = new QVBoxLayout(this);
-        for (QWidget* part :
-             std::initializer_list<QWidget*>{label, m_columns, m_header, m_preview, buttons})
-            layout->addWidget(part);
-        resize(560, 380);
-
-        m_columns->setCurrentIndex(proposed.column);
-        showColumn(proposed.column);
-        m_columns->setFocus();
-    }
-
-    ColumnChoice choice() const { return {m_columns->currentIndex(), m_header->isChecked()}; }
-
-private:
-    void showColumn(int column)
-    {
-        if (column < 0)
-            return;
-        m_preview->selectColumn(column);
-        m_preview->scrollTo(m_preview->model()->index(0, column));
-    }
-
-    QComboBox* m_columns;
-    QCheckBox* m_header;
-    QTableWidget* m_preview;
-};
-
-} // namespace
-
 std::optional<ColumnChoice> QtColumnChooser::chooseColumn(const QString& fileName,
                                                           const std::vector<QStringList>& rows,
                                                           const ColumnChoice& proposed)
 {
-    ColumnDialog dialog(fileName, rows, proposed, QApplication::activeWindow());
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("ColumnDialog"));
+    dialog.setWindowTitle(QStringLiteral("Load Codes From %1").arg(fileName));
+    const int width = std::max(CodeColumn::width(rows), proposed.column + 1);
+
+    auto* label = new QLabel(QStringLiteral("&Column with the codes:"), &dialog);
+    auto* columns = new QComboBox(&dialog);
+    columns->setObjectName(QStringLiteral("columns"));
+    columns->setAccessibleName(QStringLiteral("Column with the codes"));
+    QStringList letters;
+    for (int c = 0; c < width; ++c) {
+        columns->addItem(columnName(c, rows));
+        letters.append(CodeColumn::letters(c));
+    }
+    label->setBuddy(columns);
+
+    auto* header = new QCheckBox(QStringLiteral("First row is a &header (not loaded)"), &dialog);
+    header->setObjectName(QStringLiteral("header"));
+    header->setChecked(proposed.header);
+
+    auto* preview = new QTableWidget(int(rows.size()), width, &dialog);
+    preview->setObjectName(QStringLiteral("preview"));
+    preview->setAccessibleName(QStringLiteral("First rows of %1").arg(fileName));
+    preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    preview->setSelectionBehavior(QAbstractItemView::SelectColumns);
+    preview->setSelectionMode(QAbstractItemView::SingleSelection);
+    preview->setFocusPolicy(Qt::NoFocus);
+    preview->setHorizontalHeaderLabels(letters);
+    for (int r = 0; r < int(rows.size()); ++r)
+        for (int c = 0; c < int(rows[size_t(r)].size()); ++c)
+            preview->setItem(r, c, new QTableWidgetItem(rows[size_t(r)].at(c)));
+    const auto showColumn = [preview](int column) {
+        if (column < 0)
+            return;
+        preview->selectColumn(column);
+        preview->scrollTo(preview->model()->index(0, column));
+    };
+    QObject::connect(preview->horizontalHeader(), &QHeaderView::sectionClicked, columns,
+                     &QComboBox::setCurrentIndex);
+    QObject::connect(columns, &QComboBox::currentIndexChanged, &dialog, showColumn);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    for (QWidget* part : std::initializer_list<QWidget*>{label, columns, header, preview, buttons})
+        layout->addWidget(part);
+    dialog.resize(560, 380);
+
+    columns->setCurrentIndex(proposed.column);
+    showColumn(proposed.column);
+    columns->setFocus();
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.choice();
+    return ColumnChoice{columns->currentIndex(), header->isChecked()};
 }
-
-#include "ColumnDialog.moc"

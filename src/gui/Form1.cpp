@@ -121,8 +121,7 @@ void Form1::layOut()
     colours.setColor(QPalette::WindowText, controlText);
     ProgressBar1->setPalette(colours);
 
-    // The buttons that stand under both result lists, told apart for a screen
-    // reader by the list they work on.
+    // The buttons under both result lists, told apart for a screen reader.
     for (PushButton* button : {PushButton4, PushButton13, PushButton10, PushButton2})
         button->setAccessibleDescription(QStringLiteral("valid codes"));
     for (PushButton* button : {PushButton8, PushButton7, PushButton11, PushButton9})
@@ -271,8 +270,6 @@ void Form1::showPointer(PointerMode mode)
     if (!isBusy())
         SetMousePointer(mode);
 }
-
-// The handlers: each hands its work to the feature that owns it.
 
 void Form1::removeSelectedItem(ListView* list)
 {

@@ -17,9 +17,8 @@
 
 namespace {
 
-// The window's key codes of the keys that have one, beside letters, digits and
-// function keys; the keypad's keys have codes of their own, so the keypad's
-// "." is no Delete key. A code is never 0.
+// Key codes beside letters, digits and function keys. The keypad's keys have
+// codes of their own, so its "." is no Delete key. A code is never 0.
 using KeyCodes = std::pair<int, int>[];
 constexpr KeyCodes AnyKey = {
     {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},
@@ -62,9 +61,8 @@ int codeIn(std::span<const std::pair<int, int>> table, int key)
     return found == table.end() ? 0 : found->second;
 }
 
-// The window's key code of a key: the code of the key itself, whatever
-// character it types. Letters and the digits of the main keyboard keep the
-// code of their capital letter or digit. Keys without a code give 0.
+// The key code of the key itself, whatever character it types: a letter or a
+// main keyboard digit has its capital's or digit's; 0 for a key without one.
 int keyCode(const QKeyEvent* event)
 {
     const int key = event->key();
@@ -134,15 +132,6 @@ qsizetype ListView::SelectedItem() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
-}
-
-void ListView::SelectItem(qsizetype i)
-{
-    m_model.checkIndex(i);
-    m_model.publish();
-    const QModelIndex at = m_model.index(int(i - 1), 0);
-    selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
-                                              QItemSelectionModel::Rows);
 }
 
 void ListView::keyPressEvent(QKeyEvent* event)

@@ -27,7 +27,6 @@ public:
 
     // The selected item's number, or 0 when none is selected.
     qsizetype SelectedItem() const;
-    void SelectItem(qsizetype i);
 
     // Shows every appended row now, instead of at the next frame.
     void Refresh() { m_model.publish(); }

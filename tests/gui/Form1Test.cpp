@@ -248,7 +248,7 @@ TEST_F(Form1Test, OnlyTheDeleteKeyRemovesAndTabLeavesTheList)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     ListView* list = form->ListView1;
     fill(list, {"a", "b", "c", "d"});
-    list->SelectItem(2);
+    selectItem(*list, 2);
     list->setFocus();
     // "." of the main keyboard and of the keypad, "," and ">" share no code
     // with Delete; Tab, Shift+Tab, Ctrl+Tab and Ctrl+Shift+Tab go along the

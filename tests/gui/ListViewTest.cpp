@@ -1,6 +1,7 @@
 #include "gui/ListView.h"
 
 #include "core/base/Failure.h"
+#include "support/ListItems.h"
 #include "support/QtPrinters.h"
 
 #include <QHeaderView>
@@ -159,9 +160,9 @@ TEST(ListView, SelectionIsSingle)
     list.AppendItem("a");
     list.AppendItem("b");
     EXPECT_EQ(list.SelectedItem(), 0);
-    list.SelectItem(2);
+    selectItem(list, 2);
     EXPECT_EQ(list.SelectedItem(), 2);
-    list.SelectItem(1);
+    selectItem(list, 1);
     EXPECT_EQ(list.SelectedItem(), 1);
     EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
 }

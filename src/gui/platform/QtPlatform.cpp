@@ -59,8 +59,7 @@ QStringList QtFileDialogs::nameFilters(const QString& filter)
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         // "*.*" means every file, with or without an extension.
         patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
-        // The description names its patterns in parentheses already; Qt reads
-        // the patterns from there.
+        // Qt would read patterns from the description's own parentheses.
         QString description = parts.at(i).trimmed();
         static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)$"));
         description.remove(trailingPatterns);
@@ -95,9 +94,7 @@ QString typedPath(const QDir& folder, const QString& name)
     return QDir::cleanPath(folder.absoluteFilePath(expanded));
 }
 
-// The open dialog's answer for the chosen paths: the one path, or the folder
-// that holds them all and each path below it, separated by NUL characters;
-// "" for none.
+// The open dialog's answer for the chosen paths (FileDialogs::showOpen).
 QString openAnswer(const QStringList& paths)
 {
     if (paths.isEmpty())
@@ -193,9 +190,8 @@ QString QtFileDialogs::showSave(const FileDialogRequest& request)
     dialog.setNameFilters(nameFilters(request.filter));
     // Replacing an existing file is confirmed, as everywhere on this desktop.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    // After an import of several files the name is the folder and the file
-    // names joined by NUL characters: the dialog opens in that folder, with
-    // no name filled in.
+    // After an import of several files the name is the folder and the names,
+    // NUL-separated: the dialog opens in that folder with no name filled in.
     if (request.fileName.contains(QChar(0)))
         dialog.setDirectory(request.fileName.section(QChar(0), 0, 0));
     else if (!request.fileName.isEmpty())

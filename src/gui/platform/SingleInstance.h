@@ -9,17 +9,12 @@
 class QLocalServer;
 class QLocalSocket;
 
-// One running copy of the program per stored code list. The copy that runs
-// holds a lock file, `<store folder>/.lock`, and listens on a local socket,
-// `quorvane-<user id>-<hash of the store folder>`, in the user's runtime
-// folder or else in the abstract socket namespace. A copy started while
-// another runs asks that one to come to the front and ends.
-//
-// A lock whose owner is gone never keeps a start out: it is taken over, or,
-// where the folder cannot be written, the start goes on without a lock, as
-// it does wherever no lock can be made. A request is one short line that
-// must arrive whole within a few seconds; a client that sends more, or is
-// too slow, or is another user, is dropped.
+// One running copy of the program per stored code list: the copy that runs
+// holds `<store folder>/.lock` and listens on a local socket named for the
+// user and the folder; a copy started meanwhile asks it to come to the front
+// and ends. A lock whose owner is gone never keeps a start out. A request is
+// one short line that must arrive whole within a few seconds; a client that
+// sends more, is too slow, or is another user, is dropped.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -42,8 +37,7 @@ public:
     Start start(std::chrono::milliseconds patience = std::chrono::seconds(5));
 
     // Takes no more requests once `window` starts to close, so that later
-    // copies wait for this one to end and start with the code list it
-    // stored. The lock is held until this object goes.
+    // copies wait for this one (which holds the lock until it goes) to end.
     void stopListeningOnClose(QObject& window) { window.installEventFilter(this); }
 
     // The name the copy of the given user listens under.
@@ -59,7 +53,6 @@ signals:
 private:
     QString lockPath() const;
     QString serverPath() const;
-    Start startWithoutLock(const QDeadlineTimer& deadline);
     bool lockOwnerIsGone() const;
     void listen();
     void serve(QLocalSocket* client);
