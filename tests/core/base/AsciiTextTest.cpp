@@ -15,7 +15,7 @@ TEST(AsciiText, PrefixAndUtf8AtEveryLengthAndPlace)
                 bytes[at] = '\xE9';
             EXPECT_EQ(asciiPrefix(bytes.constData(), length), at < 0 ? length : at)
                 << length << " " << at;
-            QByteArray utf8(2 * length, Qt::Uninitialized);
+            QByteArray utf8(2 * qsizetype(length), Qt::Uninitialized);
             const char* end = latin1ToUtf8(utf8.data(), QLatin1StringView(bytes));
             utf8.truncate(end - utf8.constData());
             EXPECT_EQ(utf8, QString::fromLatin1(bytes).toUtf8());
