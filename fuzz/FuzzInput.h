@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -31,4 +32,20 @@ inline TextFileReader::ByteSource piecewise(const QByteArray& bytes, qsizetype p
                 return n;
             },
             [&at](qint64 offset) { at = qsizetype(offset); }};
+}
+
+// The items the reader makes of a source read `chunkBytes` at a time.
+inline QStringList itemsOf(const TextFileReader::ByteSource& source, qsizetype chunkBytes)
+{
+    QStringList items;
+    TextFileReader::Reading reading;
+    reading.chunkBytes = chunkBytes;
+    TextFileReader::readItems(
+        source, {},
+        [&items](const std::vector<QStringView>& batch) {
+            for (const QStringView item : batch)
+                items.append(item.toString());
+        },
+        reading);
+    return items;
 }

@@ -5,6 +5,7 @@
 // export's table of those lists.
 // Every run is in memory: the input on a memory file or a pipe, the lists on
 // standard output, a memory file (files on disk would be synced each run).
+#include "FuzzInput.h"
 #include "cli/Checker.h"
 #include "core/list/ItemStore.h"
 #include "core/text/TextFileReader.h"
@@ -97,19 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     // What the window files the lines into.
-    QStringList asFile;
-    {
-        qsizetype at = 0;
-        TextFileReader::readItems(
-            {[&](char* to, qsizetype room) -> qsizetype {
-                 const qsizetype n = std::min(bytes.size() - at, room);
-                 std::memcpy(to, bytes.constData() + at, size_t(n));
-                 at += n;
-                 return n;
-             },
-             [&](qint64 offset) { at = qsizetype(offset); }},
-            [&](QString&& code) { asFile.append(code); }, 4096);
-    }
+    qsizetype at = 0;
+    const QStringList asFile = itemsOf(piecewise(bytes, 4096, at), 4096);
     const Lists file = listsOf(asFile), stream = listsOf(streamedItems(bytes, asFile));
 
     for (int round = 0; round < 8; ++round) {

@@ -7,9 +7,7 @@
 #include "gui/platform/SpreadsheetPlugin.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QScreen>
-#include <QStyle>
 #include <QTime>
 #include <csignal>
 #include <cstdio>
@@ -17,9 +15,8 @@
 
 namespace {
 
-// Brings the window to the front when a second copy of the program is
-// started; the box in front of it, when one is open, comes with it. Before
-// start-up has shown the window, only such a box is raised.
+// Brings the window, and the box open in front of it, to the front; before
+// start-up has shown the window, only such a box.
 void bringToFront(QWidget& window)
 {
     if (window.isVisible()) {
@@ -32,25 +29,6 @@ void bringToFront(QWidget& window)
         box->activateWindow();
     }
 }
-
-// Once the window starts to close, later copies wait for this one to end
-// and then start with the code list it stored.
-class StopListeningOnClose : public QObject
-{
-public:
-    explicit StopListeningOnClose(SingleInstance& instance) : m_instance(instance) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close)
-            m_instance.stopListening();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    SingleInstance& m_instance;
-};
 
 } // namespace
 
@@ -74,9 +52,8 @@ int main(int argc, char* argv[])
     QtColumnChooser columnChooser;
     PluginSpreadsheetReader spreadsheetReader;
 
-    // One running copy per stored code list: a second start brings the first
-    // copy's window to the front and ends, so that neither copy's close writes
-    // over the other's list.
+    // One running copy per stored code list, so that no copy's close writes
+    // over another's list.
     SingleInstance instance(
         settings.folderOf(QLatin1String(Maker::CompanyName), QLatin1String(Maker::ProductName)));
     switch (instance.start()) {
@@ -118,8 +95,7 @@ int main(int argc, char* argv[])
     Form1 form(services);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &form,
                      [&form] { bringToFront(form); });
-    StopListeningOnClose stopListening(instance);
-    form.installEventFilter(&stopListening);
+    instance.stopListeningOnClose(form);
     form.Form_Load();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = form.frameGeometry();

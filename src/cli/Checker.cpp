@@ -28,8 +28,7 @@ int run(const QStringList& arguments, int in, int out, int err)
         }
         return AllValid;
     }
-    Run r(*parsed.options, in, out, err);
-    return r.go();
+    return Run(*parsed.options, in, out, err).go();
 }
 
 } // namespace Checker

@@ -1,7 +1,6 @@
 #include "cli/ColumnInput.h"
 
 #include "cli/Input.h"
-#include "cli/Interruption.h"
 #include "core/base/Failure.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <getopt.h>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #ifndef QUORVANE_VERSION
@@ -97,10 +98,9 @@ const char* const ShortOptions = ":hVq";
 
 QString longName(int value)
 {
-    for (const option* o = LongOptions; o->name != nullptr; ++o) {
+    for (const option* o = LongOptions; o->name != nullptr; ++o)
         if (o->val == value)
             return QStringLiteral("'--%1'").arg(QLatin1StringView(o->name));
-    }
     return {};
 }
 
@@ -122,10 +122,9 @@ QString errorOf(int result, const char* word)
     const qsizetype equals = given.indexOf('=');
     const QByteArray name = equals < 0 ? given : given.left(equals);
     QString possibilities;
-    for (const option* o = LongOptions; o->name != nullptr; ++o) {
+    for (const option* o = LongOptions; o->name != nullptr; ++o)
         if (QByteArrayView(o->name).startsWith(name))
             possibilities += QLatin1Char(' ') + longName(o->val);
-    }
     const QString shown = QString::fromLocal8Bit(given);
     if (possibilities.isEmpty())
         return QStringLiteral("unrecognized option '--%1'").arg(shown);
@@ -183,23 +182,13 @@ QString columnOption(CommandLine& o, int option, const QString& value)
 }
 
 // The options that only switch something on.
-bool CommandLine::*switchOf(int option)
-{
-    switch (option) {
-    case Json:
-        return &CommandLine::json;
-    case SkipEmpty:
-        return &CommandLine::skipEmpty;
-    case WindowLines:
-        return &CommandLine::windowLines;
-    case GtinOption:
-        return &CommandLine::gtin;
-    case 'q':
-        return &CommandLine::quiet;
-    default:
-        return nullptr;
-    }
-}
+const std::pair<int, bool CommandLine::*> Switches[] = {
+    {Json, &CommandLine::json},
+    {SkipEmpty, &CommandLine::skipEmpty},
+    {WindowLines, &CommandLine::windowLines},
+    {GtinOption, &CommandLine::gtin},
+    {'q', &CommandLine::quiet},
+};
 
 QString takeFile(CommandLine& o, int option, const char* name)
 {
@@ -226,18 +215,18 @@ QString takeForm(CommandLine& o, const char* form)
 // the message of a usage error, or "", or nothing for no option of ours.
 std::optional<QString> takeOption(CommandLine& o, int option, const char* argument)
 {
-    if (bool CommandLine::*const on = switchOf(option)) {
-        o.*on = true;
-        return QString();
+    for (const auto& [value, on] : Switches) {
+        if (value == option) {
+            o.*on = true;
+            return QString();
+        }
     }
     switch (option) {
     case Valid:
     case Invalid:
         return takeFile(o, option, argument);
     case Plain:
-        o.plain = true;
-        o.spreadsheet.reset();
-        return QString();
+        return takeFormat(o, QStringLiteral("plain"));
     case Format:
         return takeFormat(o, QString::fromLocal8Bit(argument));
     case Normalize:

@@ -38,9 +38,6 @@ OutputWriter::OutputWriter(std::unique_ptr<SafeFile> file, QString name)
       m_capacity(BufferBytes)
 {}
 
-// Let go without commit, the file keeps what it held.
-OutputWriter::~OutputWriter() = default;
-
 // The buffer goes to the stream whole: a block of its size goes on to the
 // file without a copy.
 void OutputWriter::pass()
@@ -84,13 +81,9 @@ void OutputWriter::put(char c)
 // more: answers where they go.
 char* OutputWriter::putLatin1(QLatin1StringView text, size_t extra)
 {
-    const size_t size = size_t(text.size());
-    const size_t most = 2 * size + extra;
+    const size_t most = 2 * size_t(text.size()) + extra;
     char* const to = m_capacity - m_used >= most ? m_buffer.get() + m_used : room(most);
-    // Most codes are ASCII: one copy.
-    char* const end = isAscii(text.data(), text.size())
-                          ? static_cast<char*>(std::memcpy(to, text.data(), size)) + size
-                          : latin1ToUtf8(to, text);
+    char* const end = latin1ToUtf8(to, text);
     m_used = size_t(end - m_buffer.get());
     return end;
 }

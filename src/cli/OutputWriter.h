@@ -50,14 +50,11 @@ QString outputName(const QString& path);
 // One output of the checker: what is rendered for it gathers in a buffer,
 // which goes to the file through the window's TextStream in large blocks.
 // The first failed write throws OutputFailure, and the file keeps what it
-// held.
+// held; so does one let go without commit().
 class OutputWriter
 {
 public:
     OutputWriter(std::unique_ptr<SafeFile> file, QString name);
-    ~OutputWriter();
-    OutputWriter(const OutputWriter&) = delete;
-    OutputWriter& operator=(const OutputWriter&) = delete;
 
     void put(QByteArrayView bytes);
     void put(char c);

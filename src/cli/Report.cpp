@@ -70,23 +70,21 @@ void jsonRecord(OutputWriter& out, bool first, HeldText code, const Finding& fin
     putJsonString(out, code);
     if (finding.valid()) {
         out.put(",\"valid\":true");
-        if (!finding.kinds.empty()) {
-            out.put(",\"kind\":\"");
-            out.put(finding.kinds);
-            out.put("\",\"gtin14\":\"");
-            out.put(finding.gtin14);
-            out.put('"');
-        }
-        out.put('}');
-        return;
+    } else {
+        out.put(",\"valid\":false,\"fault\":\"");
+        out.put(CodeReason::FaultName(finding.fault));
+        out.put("\",\"reason\":");
+        putJsonString(out, finding.reason);
     }
-    out.put(",\"valid\":false,\"fault\":\"");
-    out.put(CodeReason::FaultName(finding.fault));
-    out.put("\",\"reason\":");
-    putJsonString(out, finding.reason);
     if (!finding.kinds.empty()) {
         out.put(",\"kind\":\"");
         out.put(finding.kinds);
+        out.put('"');
+    }
+    // Only a valid code has a GTIN-14, and only an invalid one a correction.
+    if (!finding.gtin14.empty()) {
+        out.put(",\"gtin14\":\"");
+        out.put(finding.gtin14);
         out.put('"');
     }
     if (!finding.corrected.isEmpty()) {

@@ -4,9 +4,7 @@
 #include "cli/ColumnInput.h"
 #include "cli/Input.h"
 #include "cli/Interruption.h"
-#include "cli/Report.h"
 #include "core/files/FileHandle.h"
-#include "core/upc/CodeReason.h"
 #include "core/upc/Gtin.h"
 #include "core/upc/UpcCheck.h"
 
@@ -19,11 +17,6 @@
 namespace Checker {
 
 namespace {
-
-QByteArray local(const QString& text)
-{
-    return text.toLocal8Bit();
-}
 
 // What a regular file is, to tell when two names are the same file.
 struct Identity
@@ -45,14 +38,11 @@ std::optional<Identity> identityOf(int fd, const QString& path)
 
 } // namespace
 
-Run::Run(const CommandLine& options, int in, int out, int err)
-    : m_options(options), m_in(in), m_outFd(out), m_err(err)
-{}
-
 void Run::error(const QString& name, const QString& reason)
 {
     m_trouble = true;
-    const QByteArray line = QByteArray(Program) + ": " + local(name) + ": " + local(reason) + "\n";
+    const QByteArray line =
+        QByteArray(Program) + ": " + name.toLocal8Bit() + ": " + reason.toLocal8Bit() + "\n";
     [[maybe_unused]] const ssize_t n = ::write(m_err, line.constData(), size_t(line.size()));
 }
 
@@ -61,10 +51,9 @@ void Run::error(const QString& name, const QString& reason)
 bool Run::outputIsAnInput()
 {
     std::vector<Identity> inputs;
-    for (const QString& file : m_options.inputs()) {
+    for (const QString& file : m_options.inputs())
         if (const std::optional<Identity> input = identityOf(m_in, file))
             inputs.push_back(*input);
-    }
     for (const QString& path : {m_options.valid, m_options.invalid}) {
         if (path.isEmpty() || path == QLatin1String("-"))
             continue;
@@ -157,11 +146,7 @@ void Run::file(const HeldText& code)
 void Run::fileExplained(bool first, QStringView code)
 {
     const CodeReason::Explanation why = CodeReason::Explain(code);
-    Report::Finding finding;
-    finding.fault = why.fault;
-    finding.reason = why.reason;
-    finding.corrected = why.corrected;
-    record(first, code, finding, code);
+    record(first, code, {why.fault, why.reason, why.corrected, {}, {}}, code);
 }
 
 void Run::fileGtin(bool first, QStringView code)
@@ -171,12 +156,11 @@ void Run::fileGtin(bool first, QStringView code)
     const std::string form = why.valid() && m_options.form != Gtin::Form::AsGiven
                                  ? Gtin::FormOf(why.digits, why.kinds, m_options.form)
                                  : std::string();
-    Report::Finding finding;
-    finding.fault = why.fault;
-    finding.reason = why.reason;
-    finding.corrected = QLatin1StringView(why.corrected);
-    finding.kinds = kinds;
-    finding.gtin14 = why.gtin14;
+    const Report::Finding finding{.fault = why.fault,
+                                  .reason = why.reason,
+                                  .corrected = QLatin1StringView(why.corrected),
+                                  .kinds = kinds,
+                                  .gtin14 = why.gtin14};
     record(first, code, finding, form.empty() ? HeldText(code) : HeldText(QLatin1StringView(form)));
 }
 
@@ -223,12 +207,6 @@ void Run::readOne(const QString& file)
     releaseHeld();
 }
 
-void Run::readInputs()
-{
-    for (const QString& file : m_options.inputs())
-        readOne(file);
-}
-
 // The ends of the outputs; the files take their targets' places only when
 // the whole run has succeeded.
 void Run::finish()
@@ -249,22 +227,19 @@ int Run::go()
 {
     if (outputIsAnInput())
         return Trouble;
+    bool opened = false; // outputs that fail to open end the run without a summary
     try {
         openOutputs();
-    } catch (const OutputFailure& failure) {
-        if (interruption() == 0)
-            error(failure.name(), failure.description());
-        return Trouble;
-    }
-    try {
-        readInputs();
+        opened = true;
+        for (const QString& file : m_options.inputs())
+            readOne(file);
         finish();
     } catch (const OutputFailure& failure) {
         if (interruption() == 0)
             error(failure.name(), failure.description());
     } catch (const Interrupted&) {
     }
-    if (interruption() != 0)
+    if (!opened || interruption() != 0)
         return Trouble;
 
     const QByteArray summary = QByteArray::number(m_codes) +

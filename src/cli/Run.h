@@ -7,8 +7,6 @@
 #include "core/list/HeldText.h"
 #include "core/upc/CodeReason.h"
 
-#include <QByteArray>
-#include <QLatin1StringView>
 #include <QLocale>
 #include <QString>
 #include <QStringView>
@@ -23,14 +21,15 @@ namespace Checker {
 class Run
 {
 public:
-    Run(const CommandLine& options, int in, int out, int err);
+    Run(const CommandLine& options, int in, int out, int err)
+        : m_options(options), m_in(in), m_outFd(out), m_err(err)
+    {}
     // Answers the exit status.
     int go();
 
 private:
     bool outputIsAnInput();
     void openOutputs();
-    void readInputs();
     void readOne(const QString& file);
     template <typename View> void codes(const std::vector<View>& items);
     void releaseHeld();

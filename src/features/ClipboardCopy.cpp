@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int ClipboardAttempts = 1000;
-
 const QString CopiedMessage =
     QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
                    "normally type and press Ctrl+V to paste the clipboard.");
@@ -29,7 +27,7 @@ void copyListToClipboard(Host& host, const ListModel& list, const char* handler)
 
 template <typename Attempt> void withRetries(Attempt&& attempt)
 {
-    for (int n = 1; n <= ClipboardAttempts; ++n) {
+    for (int n = 1; n <= 1000; ++n) {
         try {
             if (attempt())
                 return;

@@ -4,8 +4,7 @@ class Host;
 
 namespace ClipboardCopy {
 
-// "Copy Results To Clipboard" under the valid list (PushButton10) and under
-// the invalid list (PushButton11).
+// "Copy Results To Clipboard" under the valid (PushButton10) and invalid lists (PushButton11).
 void copyValidList(Host& host);
 void copyInvalidList(Host& host);
 

@@ -22,7 +22,6 @@ void appendPastedCodes(ListModel& codes, QStringView text)
     PastedCodes::forEachCode(text, [&codes](QString&& code) { codes.AppendItem(code); });
 }
 
-// The selected item's text, or nothing when none is selected.
 std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
 {
     if (selected > 0 && selected <= list.ItemCount())

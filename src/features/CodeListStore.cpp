@@ -20,9 +20,7 @@ const QString StoreKey = QStringLiteral("UPC Codes");
 void CodeListStore::restore(Host& host, Procedure& p)
 {
     const SettingsStore& settings = *host.services().settings;
-    // A restoring step that fails leaves its count up, and the close then
-    // keeps the stored file aside rather than replace it with a list that
-    // lacks what could not be restored.
+    // A failing restoring step leaves its count up: the close keeps the file aside.
     auto restoring = [this](auto body) {
         return [this, body] {
             ++m_unrestoredSteps;
@@ -30,9 +28,7 @@ void CodeListStore::restore(Host& host, Procedure& p)
             --m_unrestoredSteps;
         };
     };
-    // The stored text is read a window at a time: a read that fails, at the
-    // start or later on, is the one report of the reading, and the list then
-    // keeps none of the codes read before it.
+    // Read a window at a time: a failed read is the one report; the list keeps none of it.
     std::optional<SettingsStore::Reader> value;
     std::optional<StoredCodeList::Utf8Windows> text;
     ListModel& codes = host.codeList();
@@ -58,9 +54,7 @@ void CodeListStore::restore(Host& host, Procedure& p)
     if (p.endsIf(144, [&] { return !more || text->bytesRead() == 0; }))
         return;
     bool reserved = false;
-    // A part that cannot be cut, or whose codes cannot be taken (no memory
-    // left for them), ends the restoring there with its one report; the codes
-    // taken before it stay.
+    // A part that cannot be cut or taken is the one report; codes before it stay.
     while (more) {
         bool cut = false;
         p.step(146, restoring([&] { cut = text->split().next(); }));

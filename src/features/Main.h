@@ -14,73 +14,54 @@ namespace TextFileReader {
 struct Reading;
 }
 
-// The general procedures shared by the window's handlers. The small ones are
-// defined in Main.cpp; each larger one sits with the feature that calls it
-// (named below).
+// The procedures shared by the window's handlers: the small ones in Main.cpp,
+// each larger one beside the feature that calls it (named below).
 namespace Main {
 
 // True when the named file's date and time of last change can be read.
 bool FileExists(const QString& path);
 
-// Makes the program-wide title from the product name; ApplicationTitle()
-// answers it, and every box given no caption of its own bears it.
+// The program-wide title, made from the product name: every box's caption.
 void SetApplicationTitle();
 const QString& ApplicationTitle();
 
 // About one start in a hundred, opens the maker's home page.
 void OpenHomePageOccasionally(RandomSource& random, UrlOpener& opener, double secondsSinceMidnight);
 
-// The part of a text (QString or a view) after its last backslash: the whole
-// text when it holds none, "" when it ends in one. The validation run shows
-// it behind "Processing: ".
+// The part of a text after its last backslash (all of it when it holds none).
 template <typename Text> Text FileNameFromPath(const Text& path)
 {
     const qsizetype at = path.lastIndexOf(QLatin1Char('\\'));
     return at < 0 ? path : path.sliced(at + 1);
 }
 
-// The folder and file name joined by the file dialog's answer, tidied with
-// the platform's separator: the folder of the root already ends in one, so
-// "/" + "/" + "codes.txt" becomes "/codes.txt".
+// A path joined from the dialog's folder and file name, its doubled
+// separators made one: "/" + "/" + "codes.txt" is "/codes.txt".
 QString FixDoubleBackslashes(const QString& path);
 
-// TextFileImport.cpp
-// Appends every line of a text file to a list, one item per line, read as
-// `reading` says (see TextFileReader). A path that does not exist shows "File
-// not found" and adds nothing. A file that cannot be read, or a line beyond
-// the bound, throws Failure; the items read before the failure stay.
+// TextFileImport.cpp: every line of a text file appended to a list. A missing
+// file shows "File not found"; a read failure or a line beyond the bound
+// throws Failure, and the items read before it stay.
 void LoadListviewFromTextFile(Prompts& prompts, ListModel& list, const QString& path,
                               const TextFileReader::Reading& reading);
 
-// TextExport.cpp
-// Writes a list to the file `path` as a padded text table (TextTable's file
-// layout): a header line, then one line per checked item.
-//
-// Reports its own failures through `prompts` and never passes one on.
-// `doEvents` is called once per item and column while the widths are taken,
-// once per header column, once per item and once per column of each written
-// item; the list may change there (every text and check mark is read at its
-// step, loop bounds when each loop starts). An item gone from the list is
-// reported once and ends the walk of the items.
-//
-// The file is written beside the target and takes its place only when
-// complete; when it cannot be created or a write fails, that one failure is
-// reported and the save ends, leaving any existing file as it was.
+// TextExport.cpp: a list written to `path` as a padded text table, a header
+// line and a line per checked item; reports its own failures. `doEvents` runs
+// at every item and column of each walk and may change the list: every text
+// and tick is read at its step, loop bounds when each loop starts; an item
+// gone is reported once and ends the walk. The file replaces the target only
+// when complete; a failure leaves any existing file as it was.
 void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QString& path,
                                                   Prompts& prompts, PacedYield& doEvents,
                                                   const TextFileMaker& files = {});
 
-// ClipboardCopy.cpp
-// Puts the checked items of a list on the clipboard as a padded text table
-// (TextTable's clipboard layout). A list without items leaves the clipboard
-// as it is. `doEvents` is called once per item and column while the widths
-// are taken, once per item and once per column of each copied item. A
-// failure (an item that vanished meanwhile) ends the copy and passes up.
+// ClipboardCopy.cpp: the checked items of a list put on the clipboard as a
+// padded text table; an empty list leaves the clipboard alone. `doEvents` runs
+// at every item and column; a failure (an item gone meanwhile) passes up.
 void CopyListviewProperlySpacedToClipboard(const ListModel& lv, Clipboard& clipboard,
                                            PacedYield& doEvents);
 
-// Empty the clipboard, or put a plain text on it, trying up to 1000 times;
-// failures are absorbed.
+// Each tries up to 1000 times and absorbs failures.
 void ClearClipboardWithRetries(Clipboard& clipboard);
 void SetClipboardTextWithRetries(Clipboard& clipboard, const QString& text);
 

@@ -2,10 +2,8 @@
 
 class Host;
 
-// "Clear Results" under the valid list (PushButton2) and under the invalid
-// list (PushButton9). Clearing a result list does not wait for the busy
-// pointer: a list can be cleared while a save or a validation run is yielding
-// to the window.
+// "Clear Results" under the valid (PushButton2) and invalid lists (PushButton9),
+// even while a save or a validation run yields to the window.
 namespace ResultClearing {
 
 void clearValidList(Host& host);

@@ -20,20 +20,16 @@ SpreadsheetServer& spreadsheetServer(const Host& host)
 }
 
 // However an export ends, an application started for it that holds no
-// document (the probe, an empty list, a failure before the workbook) does not
-// run on hidden.
+// document does not run on hidden.
 void endUnusedApplication(const Host& host)
 {
     if (SpreadsheetServer* server = host.services().spreadsheet)
         server->endUnusedApplication();
 }
 
-// The export of one list, for the handler `handler`. The sheet is reached
-// afresh through the workbook for every cell, and the list is read afresh at
-// every step: the window processes its events in between, and other handlers
-// may change the list there. Where the two handlers differ: with `eachCell`
-// every cell of a data row gets the text format right before its value (the
-// valid list), otherwise the row's first cell once, before its cells.
+// The export of one list, the sheet and list read afresh at every step (the
+// window may run). With `eachCell` (the valid list) every cell of a data row
+// gets the text format right before its value, else the first cell, first.
 void exportList(Host& host, const ListModel* list, const char* handler, bool eachCell)
 {
     const auto endUnused = qScopeGuard([&host] { endUnusedApplication(host); });
@@ -54,8 +50,7 @@ void exportList(Host& host, const ListModel* list, const char* handler, bool eac
         return;
     p.step(110, [&] { host.SetMousePointer(PointerMode::Hourglass); });
 
-    // Without the application, or without a workbook in it, there is nowhere
-    // to write: the failure is reported once and the export ends.
+    // Without the application or a workbook the one report ends the export.
     std::unique_ptr<Spreadsheet::Application> application;
     std::unique_ptr<Spreadsheet::Workbook> workbook;
     p.step(112, [&] { application = spreadsheetServer(host).createApplication(); });
@@ -67,12 +62,10 @@ void exportList(Host& host, const ListModel* list, const char* handler, bool eac
     }
     auto cell = [&](int row, int column) { return workbook->ActiveSheet()->cells(row, column); };
 
-    // The header row.
     int i = 1;
     for (int c = 1, n = p.count(118, [&] { return list->ColumnCount(); }); c <= n; ++c) {
         p.step(120, [&] { host.DoEvents(); });
         p.step(122, [&] { cell(1, i)->SetNumberFormat(TextFormat); });
-        // The first column and the others are written alike, at lines of their own.
         p.step(c == 1 ? 126 : 130, [&] { cell(1, i)->SetDefault(list->HeaderText(c)); });
         ++i;
         p.step(134, [&] { workbook->ActiveSheet()->Columns(c)->Autofit(); });
@@ -106,11 +99,8 @@ void exportList(Host& host, const ListModel* list, const char* handler, bool eac
 
     p.step(170, [&] { workbook->ActiveSheet()->Columns()->Autofit(); });
     p.step(172, [&] { application->SetVisible(true); });
+    // Both are let go here, open for the user; an unused application ends after.
     p.step(174, [&] { host.SetMousePointer(PointerMode::Default); });
-    // The workbook and the application are let go here; both stay open for
-    // the user, and an application that shows nothing ends after them.
-    workbook.reset();
-    application.reset();
 }
 
 } // namespace

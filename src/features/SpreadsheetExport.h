@@ -10,8 +10,7 @@ namespace SpreadsheetExport {
 void exportValidList(Host& host);
 void exportInvalidList(Host& host);
 
-// Whether the spreadsheet application can be started; shows its own message
-// when it cannot.
+// Whether the spreadsheet application can be started; if not, says so.
 bool SaveResultsAsExcelFileIsExcelInstalled(Host& host);
 
 } // namespace SpreadsheetExport

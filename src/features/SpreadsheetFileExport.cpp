@@ -12,11 +12,6 @@
 
 namespace {
 
-// The dialog's flags: explorer style, long names, and the box that asks
-// before a file is replaced.
-constexpr qint32 DialogFlags =
-    FileDialogFlags::OverwritePrompt | FileDialogFlags::Explorer | FileDialogFlags::LongNames;
-
 // The dialog's last file under the name of a spreadsheet file: its own
 // extension (if any) becomes ".xlsx" unless it is a spreadsheet's already.
 QString suggestedName(const QString& last)
@@ -55,9 +50,11 @@ void SpreadsheetFileExport::saveList(Host& host, const ListModel& list)
     if (host.isBusy())
         return;
     CommonDialog& dialog = host.fileDialog();
-    dialog.Flags = DialogFlags;
-    dialog.DialogTitle = DialogTitle;
-    dialog.Filter = Filter;
+    dialog.Flags =
+        FileDialogFlags::OverwritePrompt | FileDialogFlags::Explorer | FileDialogFlags::LongNames;
+    dialog.DialogTitle = QStringLiteral("Save As Spreadsheet File");
+    dialog.Filter =
+        QStringLiteral("Excel Workbook (*.xlsx)|*.xlsx|CSV, UTF-8, comma-separated (*.csv)|*.csv|");
     dialog.FileName = suggestedName(dialog.FileName);
     dialog.ShowSave();
     QString path = dialog.FileName;

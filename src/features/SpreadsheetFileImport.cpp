@@ -17,24 +17,6 @@
 
 namespace {
 
-constexpr qint32 OpenFlags =
-    FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
-
-const QString OpenTitle = QStringLiteral("Load Codes From Spreadsheet File");
-// Delimited text the import reads itself, and the spreadsheet documents it has
-// the spreadsheet application read.
-const QString OpenFilter =
-    QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
-                   "All Files (*.*)|*.*|");
-
-// Whether a file is read through the spreadsheet application (.xlsx, .ods).
-bool isDocument(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ||
-           suffix.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0;
-}
-
 // The cells appended together.
 constexpr qsizetype BatchCells = 4096;
 
@@ -43,7 +25,6 @@ void tell(Host& host, const QString& text)
     host.prompts().messageBox(text, Main::ApplicationTitle());
 }
 
-// The import of one chosen file.
 class Import
 {
 public:
@@ -52,7 +33,9 @@ public:
     void run(const TextFileImport::Limits& limits)
     {
         DelimitedText::Options options;
-        if (isDocument(m_path)) {
+        // The spreadsheet application reads documents.
+        static const QStringList documents = {QStringLiteral("xlsx"), QStringLiteral("ods")};
+        if (documents.contains(QFileInfo(m_path).suffix(), Qt::CaseInsensitive)) {
             if (!convert())
                 return;
             options.separator = QLatin1Char(',');
@@ -65,7 +48,6 @@ public:
         if (!choice)
             return;
 
-        // The chosen column's cells go into the code list in batches.
         QStringList cells;
         const auto flush = [&] {
             m_host.codeList().appendMany(cells);
@@ -161,9 +143,12 @@ void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
         return;
     CommonDialog& dialog = host.fileDialog();
     dialog.FileName.clear();
-    dialog.Flags = OpenFlags;
-    dialog.DialogTitle = OpenTitle;
-    dialog.Filter = OpenFilter;
+    dialog.Flags =
+        FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
+    dialog.DialogTitle = QStringLiteral("Load Codes From Spreadsheet File");
+    dialog.Filter =
+        QStringLiteral("Spreadsheet Files (*.csv;*.tsv;*.xlsx;*.ods)|*.csv;*.tsv;*.xlsx;*.ods|"
+                       "All Files (*.*)|*.*|");
     dialog.ShowOpen();
     const QString path = dialog.FileName;
     if (path.isEmpty())

@@ -13,39 +13,17 @@
 
 namespace {
 
-// The save dialog's flags: read-only box, several files, explorer style, long
-// names (no question before replacing: the dialog itself asks).
+// No question before replacing: the dialog itself asks.
 constexpr qint32 SaveDialogFlags = FileDialogFlags::ReadOnly | FileDialogFlags::AllowMultiSelect |
                                    FileDialogFlags::Explorer | FileDialogFlags::LongNames;
 
 // The numbered step of each phase of the table's walk, in the order of
-// TextTable::Phase: for column 1 (the item's text), and for a later column
-// (its sub-item).
-constexpr std::array<std::array<int, 2>, 23> PhaseLines = {{
-    {102, 102}, // MeasureColumns
-    {106, 106}, // HeaderLonger
-    {108, 108}, // TakeHeaderWidth
-    {110, 110}, // MeasureItems
-    {112, 112}, // MeasureYield
-    {116, 120}, // CellLonger
-    {118, 122}, // TakeCellWidth
-    {128, 128}, // KeepWidth
-    {138, 138}, // HeaderColumns
-    {140, 140}, // HeaderYield
-    {142, 142}, // HeaderFits
-    {144, 144}, // PadHeader
-    {146, 146}, // AppendHeader
-    {150, 150}, // WriteHeader
-    {152, 152}, // RowItems
-    {154, 154}, // RowYield
-    {158, 158}, // RowChecked
-    {160, 160}, // RowColumns
-    {162, 162}, // CellYield
-    {166, 172}, // CellFits
-    {168, 174}, // PadCell
-    {170, 176}, // AppendCell
-    {180, 180}, // WriteRow
-}};
+// TextTable::Phase (MeasureColumns to WriteRow): for column 1 (the item's
+// text), and for a later column (its sub-item).
+constexpr std::array<std::array<int, 2>, 23> PhaseLines = {
+    {{102, 102}, {106, 106}, {108, 108}, {110, 110}, {112, 112}, {116, 120}, {118, 122}, {128, 128},
+     {138, 138}, {140, 140}, {142, 142}, {144, 144}, {146, 146}, {150, 150}, {152, 152}, {154, 154},
+     {158, 158}, {160, 160}, {162, 162}, {166, 172}, {168, 174}, {170, 176}, {180, 180}}};
 static_assert(PhaseLines.size() == size_t(TextTable::Phase::WriteRow) + 1);
 
 int lineOf(TextTable::At at)
@@ -112,13 +90,11 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ListModel& lv, const QSt
             throw Failure(QStringLiteral("Object variable or With block variable not set"));
         ts = fso->CreateTextFile(path, true);
     });
-    // Without a file there is nothing to write to: the one report of the
-    // failure ends the save.
+    // Without a file the one report of its failure ends the save.
     if (!ts)
         return;
 
-    // A write the file refused (a full disk) leaves nothing worth going on
-    // for; the target keeps what it held.
+    // A refused write (a full disk) ends the save; the target keeps what it held.
     TextTable::TableOutput out(TextTable::streamSink(*ts));
     if (!TextTable::writeLines(source, TextTable::Layout::File, widths, out, &doEvents, report))
         return;

@@ -104,11 +104,10 @@ void TextFileImport::loadDroppedFiles(Host& host, const QStringList& paths, cons
         return;
     Procedure p(host.prompts(), procedureTag("Form1", "ListView1_OLEDragDrop"));
     const TextFileReader::Reading reading = importReading(host, limits);
-    const auto load = [&](const QString& path) {
-        Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), path, reading);
-    };
     p.step(100, [&] { host.SetMousePointer(PointerMode::Hourglass); });
     for (qsizetype i = 0, n = p.count(102, [&] { return paths.size(); }); i < n; ++i)
-        p.step(104, [&] { load(paths.at(i)); });
+        p.step(104, [&] {
+            Main::LoadListviewFromTextFile(host.prompts(), host.codeList(), paths.at(i), reading);
+        });
     p.step(106, [&] { host.SetMousePointer(PointerMode::Default); });
 }

@@ -11,40 +11,30 @@ class Host;
 
 namespace TextFileImport {
 
-// The longest line the import takes: 16 Mi characters, a million times a
-// code (a file without line ends then holds at most about 40 MB). A longer
-// line ends the reading of its file with one error report.
+// The longest line the import takes, 16 Mi characters; a longer one ends the
+// reading of its file with one error report.
 inline constexpr qsizetype LongestLine = qsizetype(16) * 1024 * 1024;
 
-// How an import reads its files; tests take a small bound or let the window
-// run between every two pieces read (an interval of 0). The window handles
-// its pending events as often as during the validation run.
+// Tests take a small bound, or an interval of 0 to let the window run
+// between every two pieces read.
 struct Limits
 {
     qsizetype longestLine = LongestLine;
     qint64 yieldIntervalNanoseconds = ValidationRun::YieldIntervalNanoseconds;
 };
 
-// How an import reads its files: in pieces, with its bound on a line, and
-// between two pieces `first` (if any), then the window's paced turn.
+// How an import reads its files: in pieces, and between two pieces `first`
+// (if any), then the window's paced turn.
 TextFileReader::Reading importReading(Host& host, const Limits& limits,
                                       std::function<void()> first = {});
 
-// "Load UPCs From Text File" (PushButton3): the open dialog, several files at
-// once; every line of each chosen file appended to the code list.
-//
-// While a file longer than a piece is read, the window handles its pending
-// events between two pieces, once their items are in the list. The busy
-// pointer keeps the list's own edits (removal, "Clear List", paste, drop)
-// away meanwhile. Whatever else runs there (a validation run, another import)
-// finds the items read so far, and the import goes on appending after what
-// it added; such an action ends with the default pointer, which takes the
-// guard away for the rest of the import, as it does during a validation run.
+// "Load UPCs From Text File" (PushButton3): every line of each file chosen
+// appended to the code list. Between two pieces the window handles its events
+// under the busy pointer; another action run there sees the items read so
+// far, and its default pointer at the end lifts that guard for the rest.
 void loadCodesFromTextFiles(Host& host, const Limits& limits = {});
 
-// Files dropped on the code list: each loaded in turn as the import loads a
-// chosen file, with the same reports, under the busy pointer. Nothing while a
-// long action shows the busy pointer.
+// Files dropped on the code list, loaded as chosen ones are; nothing while busy.
 void loadDroppedFiles(Host& host, const QStringList& paths, const Limits& limits = {});
 
 } // namespace TextFileImport

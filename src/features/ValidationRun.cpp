@@ -16,121 +16,92 @@ namespace {
 // The most codes filed in one stretch between two looks at the clock.
 constexpr qsizetype QuietCodes = 256;
 
-// Steps 112 and 114 (the bar) of the code the run is at, made only when
-// something can see the bar: at a yield or an error report. Until the window
-// runs the code list cannot change, so they read what the code's own steps
-// would have read.
-class RunProgress
+// Steps 112 and 114 (the bar) of the code reached, made only when the bar can
+// be seen: at a yield or an error report. Until the window runs the list
+// cannot change, so they read what the code's own steps would have read.
+struct RunProgress
 {
-public:
-    RunProgress(Procedure& p, Host& host, const ListModel& codes)
-        : m_p(p), m_host(host), m_codes(codes)
-    {}
-
-    void reached(qsizetype i) { m_reached = i; }
+    Procedure& p;
+    Host& host;
+    const ListModel& codes;
+    qsizetype reached = 0; // the code the run is at
+    qsizetype shown = 0;
+    QString caption = {};
 
     void show()
     {
-        if (m_shown == m_reached)
+        if (shown == reached)
             return;
-        const qsizetype i = m_shown = m_reached;
-        m_p.step(112, [&] {
-            const qsizetype m = m_codes.ItemCount();
+        const qsizetype i = shown = reached;
+        p.step(112, [&] {
+            const qsizetype m = codes.ItemCount();
             if (m == 0)
                 throw Failure(QStringLiteral("Division by zero"));
-            m_host.SetProgressValue(double(i) / double(m) * 100.0);
+            host.SetProgressValue(double(i) / double(m) * 100.0);
         });
-        m_p.step(114, [&] {
-            // The caption is made in the text kept for it.
-            m_caption.resize(0);
-            m_caption.append(QLatin1StringView("Processing: "));
-            m_codes.HeldTextAt(i).visit(
-                [this](auto text) { m_caption.append(Main::FileNameFromPath(text)); });
-            m_host.SetProgressText(m_caption);
+        p.step(114, [&] {
+            caption.resize(0);
+            caption.append(QLatin1StringView("Processing: "));
+            codes.HeldTextAt(i).visit(
+                [this](auto text) { caption.append(Main::FileNameFromPath(text)); });
+            host.SetProgressText(caption);
         });
     }
-
-private:
-    Procedure& m_p;
-    Host& m_host;
-    const ListModel& m_codes;
-    qsizetype m_reached = 0;
-    qsizetype m_shown = 0;
-    QString m_caption;
 };
 
 // Files a stretch of codes among which the window does not run (so nothing
-// changes the lists) without the per-step checks, up to a code the check
-// cannot answer for. Each list takes its codes of a stretch at once; when it
-// cannot, they go one by one as their steps would file them.
-class QuietStretches
+// changes the lists) without the per-step checks, up to a type mismatch. Each
+// list takes its codes at once, or else one by one as their steps would.
+struct QuietStretches
 {
-public:
-    QuietStretches(Procedure& p, const ListModel& codes, ListModel& valid, ListModel& invalid,
-                   PacedYield& yield, const QLocale& locale)
-        : m_p(p), m_codes(codes), m_valid(valid), m_invalid(invalid), m_yield(yield),
-          m_locale(locale)
-    {
-        m_toValid.reserve(size_t(QuietCodes));
-        m_toInvalid.reserve(size_t(QuietCodes));
-    }
+    Procedure& p;
+    const ListModel& codes;
+    ListModel& valid;
+    ListModel& invalid;
+    PacedYield& yield;
+    const QLocale& locale;
+    std::vector<HeldText> toValid = {};
+    std::vector<HeldText> toInvalid = {};
 
-    // Files the stretch from code `from` (of the first `n`), if there is
-    // one; answers the first code not filed.
+    // Files the stretch from code `from` (of `n`), if any; answers the first code not filed.
     qsizetype file(qsizetype from, qsizetype n, RunProgress& progress)
     {
         const qsizetype last = std::min(n, from + QuietCodes - 1);
-        if (last > m_codes.ItemCount() || m_yield.dueWithin(last - from + 1))
+        if (last > codes.ItemCount() || yield.dueWithin(last - from + 1))
             return from;
-        m_toValid.clear();
-        m_toInvalid.clear();
+        toValid.clear();
+        toInvalid.clear();
         qsizetype i = from;
         for (; i <= last; ++i) {
-            const HeldText code = m_codes.HeldTextAt(i);
+            const HeldText code = codes.HeldTextAt(i);
             const modUPCCode::Verdict verdict =
-                code.visit([this](auto text) { return modUPCCode::CheckUPCCode(text, m_locale); });
-            if (verdict == modUPCCode::Verdict::TypeMismatch) {
-                m_stoppedBefore = i;
+                code.visit([this](auto text) { return modUPCCode::CheckUPCCode(text, locale); });
+            if (verdict == modUPCCode::Verdict::TypeMismatch)
                 break;
-            }
-            (verdict == modUPCCode::Verdict::Valid ? m_toValid : m_toInvalid).push_back(code);
+            (verdict == modUPCCode::Verdict::Valid ? toValid : toInvalid).push_back(code);
         }
-        fileAll(m_valid, m_toValid, 122);
-        fileAll(m_invalid, m_toInvalid, 124);
-        progress.reached(i - 1);
+        fileAll(valid, toValid, 122);
+        fileAll(invalid, toInvalid, 124);
+        progress.reached = i - 1;
         return i;
     }
 
-    bool stoppedBefore(qsizetype i) const { return i == m_stoppedBefore; }
-
-private:
     void fileAll(ListModel& list, const std::vector<HeldText>& texts, int line)
     {
         try {
             list.appendMany(texts);
         } catch (...) {
             for (const HeldText text : texts)
-                m_p.step(line, [&] { list.AppendItem(text); });
+                p.step(line, [&] { list.AppendItem(text); });
         }
     }
-
-    Procedure& m_p;
-    const ListModel& m_codes;
-    ListModel& m_valid;
-    ListModel& m_invalid;
-    PacedYield& m_yield;
-    const QLocale& m_locale;
-    std::vector<HeldText> m_toValid;
-    std::vector<HeldText> m_toInvalid;
-    qsizetype m_stoppedBefore = 0;
 };
 
 } // namespace
 
 // Other handlers (another run included) may run at the paced yields; the busy
 // pointer is the only guard. When the code list no longer holds the current
-// position, the one report of the step that found it out ends the rounds, and
-// the run ends as always.
+// position, the report of the step that found it out ends the rounds.
 void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
                                     std::function<qint64()> clock)
 {
@@ -146,49 +117,40 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
         // The bound is taken once; the list is read afresh at every step.
         const qsizetype n = p.count(108, [&] { return codes.ItemCount(); });
         const auto positionGone = [&](qsizetype i) { return i > codes.ItemCount(); };
-        RunProgress progress(p, host, codes);
+        RunProgress progress{p, host, codes};
         const QString typeMismatch = QLatin1String(FailureText::TypeMismatch);
         PacedYield yield([&host] { host.DoEvents(); }, yieldIntervalNanoseconds, std::move(clock));
-        // The user's locale, looked up again after the window has run.
+        // The user's locale, looked up again after each yield.
         QLocale locale;
-        QuietStretches stretches(p, codes, valid, invalid, yield, locale);
+        QuietStretches stretches{p, codes, valid, invalid, yield, locale};
         for (qsizetype i = 1; i <= n; ++i) {
             if ((i = stretches.file(i, n, progress)) > n)
                 break;
             if (positionGone(i)) {
-                // Item i went at the last yield: its reading is reported, with
-                // the bar at the code before it, and the rounds end.
+                // Item i went at the last yield: its reading is reported.
                 progress.show();
                 p.step(110, [&] { (void)codes.ItemText(i); });
                 break;
             }
-            // The code is read where the list holds it (in Latin-1, mostly);
-            // it is kept aside only when the window runs before it is checked.
+            // The code is read where the list holds it, and copied only when the
+            // window runs before it is checked.
             HeldText code = codes.HeldTextAt(i); // 110
             QString kept;
-            progress.reached(i);
-            // Unless the window runs first, a code a stretch stopped before
-            // is known to be one the check cannot answer for.
-            bool known = stretches.stoppedBefore(i);
+            progress.reached = i;
             if (yield.due()) {
                 kept = code.toString();
                 code = kept;
                 progress.show();
                 p.step(116, [&] { yield.yieldNow(); });
                 locale = QLocale();
-                known = false;
             }
-            // A code the check cannot answer for is reported, with the bar at
-            // it, and goes to the invalid list.
-            const modUPCCode::Verdict verdict =
-                known ? modUPCCode::Verdict::TypeMismatch : code.visit([&](auto text) {
-                    return modUPCCode::CheckUPCCode(text, locale);
-                }); // 118
+            // A type mismatch is reported and goes to the invalid list.
+            const modUPCCode::Verdict verdict = code.visit(
+                [&](auto text) { return modUPCCode::CheckUPCCode(text, locale); }); // 118
             if (verdict == modUPCCode::Verdict::TypeMismatch) {
                 progress.show();
                 p.report(typeMismatch, 118);
             }
-            // The code goes over as the list holds it.
             if (p.when(120, [&] { return verdict == modUPCCode::Verdict::Valid; }))
                 p.step(122, [&] { valid.AppendItem(codes.HeldTextAt(i)); });
             else
@@ -196,8 +158,7 @@ void ValidationRun::startValidating(Host& host, qint64 yieldIntervalNanoseconds,
             if (positionGone(i))
                 break;
         } // 126
-        // The bar passes through the last code's position and caption, as
-        // after every code, before it is set to rest.
+        // The bar shows the last code, as after every code, before it rests.
         progress.show();
         p.step(128, [&] { host.SetMousePointer(PointerMode::Default); });
         p.step(130, [&] { host.SetProgressValue(0); });

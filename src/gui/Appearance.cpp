@@ -45,13 +45,11 @@ bool isStyleSheet(const QString& text)
         probe.ensurePolished();
     }
     qInstallMessageHandler(previousHandler);
-    previousHandler = nullptr;
     return !parseFailed;
 }
 
-// url(...) in a style sheet is taken from the working folder; a skin's images
-// lie beside the skin, so relative references are made absolute. Comments are
-// left as they are.
+// url(...) is taken from the working folder, a skin's images lie beside the
+// skin: relative references outside comments are made absolute.
 QString anchorUrls(const QString& sheet, const QString& folder)
 {
     static const QRegularExpression commentOrUrl(
@@ -88,17 +86,6 @@ void setBackground(QWidget* widget, const QColor& colour)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// StyleSheetSkin
-
-StyleSheetSkin::StyleSheetSkin(QObject* parent) : SkinFramework(parent) {}
-
-StyleSheetSkin::~StyleSheetSkin()
-{
-    if (m_watching)
-        qApp->removeEventFilter(this);
-}
 
 QString StyleSheetSkin::readSkinFile(const QString& path)
 {
@@ -178,10 +165,11 @@ void StyleSheetSkin::ApplyWindow(quintptr windowHandle)
     refresh();
 }
 
-void StyleSheetSkin::skin(QWidget* window)
+void StyleSheetSkin::skin(QWidget* window, bool drawn)
 {
-    if (window->styleSheet() != m_styleSheet)
-        window->setStyleSheet(m_styleSheet);
+    const QString sheet = drawn ? m_styleSheet : QString();
+    if (window->styleSheet() != sheet)
+        window->setStyleSheet(sheet);
 }
 
 void StyleSheetSkin::refresh()
@@ -189,28 +177,21 @@ void StyleSheetSkin::refresh()
     if (!m_window)
         return;
     const bool drawn = m_enabled && !m_styleSheet.isEmpty();
-    if (drawn && (m_options & SkinApplyWindow)) {
-        skin(m_window);
-        m_windowSkinned = true;
-    } else if (m_windowSkinned) {
-        m_window->setStyleSheet(QString());
-        m_windowSkinned = false;
-    }
+    const bool windowDrawn = drawn && (m_options & SkinApplyWindow);
+    // The window's own style sheet stays while the component never drew it.
+    if (windowDrawn || m_windowSkinned)
+        skin(m_window, windowDrawn);
+    m_windowSkinned = windowDrawn;
 
     m_laterWindows.removeAll(nullptr);
-    for (const QPointer<QWidget>& later : std::as_const(m_laterWindows)) {
-        if (drawn)
-            skin(later);
-        else
-            later->setStyleSheet(QString());
-    }
+    for (const QPointer<QWidget>& later : std::as_const(m_laterWindows))
+        skin(later, drawn);
 
-    const bool watch = drawn && m_autoApplyNewWindows;
-    if (watch && !m_watching)
+    // The application keeps a filter once, and forgets one that is gone.
+    if (drawn && m_autoApplyNewWindows)
         qApp->installEventFilter(this);
-    else if (!watch && m_watching)
+    else
         qApp->removeEventFilter(this);
-    m_watching = watch;
 }
 
 bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
@@ -220,21 +201,13 @@ bool StyleSheetSkin::eventFilter(QObject* watched, QEvent* event)
         const Qt::WindowType type = window->windowType();
         if (window->isWindow() && !window->parentWidget() && window != m_window &&
             type != Qt::ToolTip && type != Qt::Popup && window->styleSheet().isEmpty()) {
-            skin(window);
+            skin(window, true);
             m_laterWindows.removeAll(nullptr);
             m_laterWindows.append(window);
         }
     }
     return false;
 }
-
-SkinFramework* StyleSheetSkinFactory::create(QWidget* window)
-{
-    return new StyleSheetSkin(window);
-}
-
-// ---------------------------------------------------------------------------
-// ApplySkin
 
 namespace Main {
 
@@ -243,8 +216,10 @@ QString SkinFilePath(const QString& programFolder)
     return programFolder + QStringLiteral("/x/o.cjs");
 }
 
-// Lists the skin file's name in its folder, asking for ordinary files only:
-// no folders, no hidden entries, no devices, pipes or sockets.
+namespace {
+
+// Whether the folder lists the file as an ordinary, visible one. Throws
+// Failure when the folder exists but cannot be listed.
 bool SkinFileIsPresent(const QString& path)
 {
     const QFileInfo info(path);
@@ -262,15 +237,12 @@ bool SkinFileIsPresent(const QString& path)
     QFile hiddenList(folderPath + QStringLiteral("/.hidden"));
     if (QFileInfo(hiddenList).isFile() && hiddenList.open(QIODevice::ReadOnly)) {
         const QString listed = QString::fromUtf8(hiddenList.read(qint64(64) * 1024));
-        for (QStringView line : QStringView(listed).split(QLatin1Char('\n'))) {
+        for (QStringView line : QStringView(listed).split(QLatin1Char('\n')))
             if (line.trimmed() == info.fileName())
                 return false;
-        }
     }
     return true;
 }
-
-namespace {
 
 // The window's skinning component, made the first time it is needed.
 SkinFramework& SkinFramework1(Form1& form)
@@ -290,25 +262,21 @@ SkinFramework& SkinFramework1(Form1& form)
 
 void ApplySkin(Form1& form)
 {
-    const QString programFolder = form.services().programFolder;
-
-    if (!SkinFileIsPresent(SkinFilePath(programFolder)))
+    const QString path = SkinFilePath(form.services().programFolder);
+    if (!SkinFileIsPresent(path))
         return;
 
-    // Button face: the face colour of push buttons.
     const QColor buttonFace = QApplication::palette().color(QPalette::Active, QPalette::Button);
     setBackground(&form, buttonFace);
 
-    // Labels, frames, check boxes and option buttons take the window's colour.
-    // This window has none of them; the rule holds for any that are added.
-    for (QWidget* control : form.findChildren<QWidget*>()) {
+    // Labels, frames, check boxes and option buttons (none yet) take it too.
+    for (QWidget* control : form.findChildren<QWidget*>())
         if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control) ||
             qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
             setBackground(control, buttonFace);
-    }
 
     SkinFramework& skin = SkinFramework1(form);
-    skin.LoadSkin(SkinFilePath(programFolder), QString());
+    skin.LoadSkin(path, QString());
     skin.SetApplyOptions(skin.ApplyOptions() | SkinFramework::SkinApplyWindow);
     skin.SetAutoApplyNewWindows(true);
     skin.SetEnabled(true);

@@ -1,9 +1,10 @@
-#include "gui/ColumnDialog.h"
-
 #include "core/text/CodeColumn.h"
+#include "gui/platform/QtPlatform.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,9 +16,8 @@ namespace {
 // The longest first cell a column's name shows.
 constexpr qsizetype NamedCharacters = 30;
 
-} // namespace
-
-QString ColumnDialog::columnName(int column, const std::vector<QStringList>& rows)
+// A column's name in the list: its letters, and its first cell if any.
+QString columnName(int column, const std::vector<QStringList>& rows)
 {
     QString letters = CodeColumn::letters(column);
     if (rows.empty() || column >= rows.front().size())
@@ -30,71 +30,70 @@ QString ColumnDialog::columnName(int column, const std::vector<QStringList>& row
     return letters + QStringLiteral(" \u2014 ") + first;
 }
 
-ColumnDialog::ColumnDialog(const QString& fileName, const std::vector<QStringList>& rows,
-                           const ColumnChoice& proposed, QWidget* parent)
-    : QDialog(parent)
+} // namespace
+
+// Asks which column of a table holds the codes: the first rows in a table,
+// the columns in a list named by their letters and first cells ("B — UPC"),
+// and whether the first row is a header. Everything is reachable by
+// keyboard: the list has the focus, Return accepts and Escape cancels.
+std::optional<ColumnChoice> QtColumnChooser::chooseColumn(const QString& fileName,
+                                                          const std::vector<QStringList>& rows,
+                                                          const ColumnChoice& proposed)
 {
-    setObjectName(QStringLiteral("ColumnDialog"));
-    setWindowTitle(QStringLiteral("Load Codes From %1").arg(fileName));
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("ColumnDialog"));
+    dialog.setWindowTitle(QStringLiteral("Load Codes From %1").arg(fileName));
     const int width = std::max(CodeColumn::width(rows), proposed.column + 1);
 
-    auto* label = new QLabel(QStringLiteral("&Column with the codes:"), this);
-    m_columns = new QComboBox(this);
-    m_columns->setObjectName(QStringLiteral("columns"));
-    m_columns->setAccessibleName(QStringLiteral("Column with the codes"));
-    for (int c = 0; c < width; ++c)
-        m_columns->addItem(columnName(c, rows));
-    label->setBuddy(m_columns);
-
-    m_header = new QCheckBox(QStringLiteral("First row is a &header (not loaded)"), this);
-    m_header->setObjectName(QStringLiteral("header"));
-    m_header->setChecked(proposed.header);
-
-    m_preview = new QTableWidget(int(rows.size()), width, this);
-    m_preview->setObjectName(QStringLiteral("preview"));
-    m_preview->setAccessibleName(QStringLiteral("First rows of %1").arg(fileName));
-    m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_preview->setSelectionBehavior(QAbstractItemView::SelectColumns);
-    m_preview->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_preview->setFocusPolicy(Qt::NoFocus);
+    auto* label = new QLabel(QStringLiteral("&Column with the codes:"), &dialog);
+    auto* columns = new QComboBox(&dialog);
+    columns->setObjectName(QStringLiteral("columns"));
+    columns->setAccessibleName(QStringLiteral("Column with the codes"));
     QStringList letters;
-    for (int c = 0; c < width; ++c)
+    for (int c = 0; c < width; ++c) {
+        columns->addItem(columnName(c, rows));
         letters.append(CodeColumn::letters(c));
-    m_preview->setHorizontalHeaderLabels(letters);
-    for (int r = 0; r < int(rows.size()); ++r) {
-        for (int c = 0; c < int(rows[size_t(r)].size()); ++c)
-            m_preview->setItem(r, c, new QTableWidgetItem(rows[size_t(r)].at(c)));
     }
-    connect(m_preview->horizontalHeader(), &QHeaderView::sectionClicked, m_columns,
-            &QComboBox::setCurrentIndex);
-    connect(m_columns, &QComboBox::currentIndexChanged, this, &ColumnDialog::showColumn);
+    label->setBuddy(columns);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* header = new QCheckBox(QStringLiteral("First row is a &header (not loaded)"), &dialog);
+    header->setObjectName(QStringLiteral("header"));
+    header->setChecked(proposed.header);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label);
-    layout->addWidget(m_columns);
-    layout->addWidget(m_header);
-    layout->addWidget(m_preview);
-    layout->addWidget(buttons);
-    resize(560, 380);
+    auto* preview = new QTableWidget(int(rows.size()), width, &dialog);
+    preview->setObjectName(QStringLiteral("preview"));
+    preview->setAccessibleName(QStringLiteral("First rows of %1").arg(fileName));
+    preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    preview->setSelectionBehavior(QAbstractItemView::SelectColumns);
+    preview->setSelectionMode(QAbstractItemView::SingleSelection);
+    preview->setFocusPolicy(Qt::NoFocus);
+    preview->setHorizontalHeaderLabels(letters);
+    for (int r = 0; r < int(rows.size()); ++r)
+        for (int c = 0; c < int(rows[size_t(r)].size()); ++c)
+            preview->setItem(r, c, new QTableWidgetItem(rows[size_t(r)].at(c)));
+    const auto showColumn = [preview](int column) {
+        if (column < 0)
+            return;
+        preview->selectColumn(column);
+        preview->scrollTo(preview->model()->index(0, column));
+    };
+    QObject::connect(preview->horizontalHeader(), &QHeaderView::sectionClicked, columns,
+                     &QComboBox::setCurrentIndex);
+    QObject::connect(columns, &QComboBox::currentIndexChanged, &dialog, showColumn);
 
-    m_columns->setCurrentIndex(proposed.column);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    for (QWidget* part : std::initializer_list<QWidget*>{label, columns, header, preview, buttons})
+        layout->addWidget(part);
+    dialog.resize(560, 380);
+
+    columns->setCurrentIndex(proposed.column);
     showColumn(proposed.column);
-    m_columns->setFocus();
-}
-
-void ColumnDialog::showColumn(int column)
-{
-    if (column < 0)
-        return;
-    m_preview->selectColumn(column);
-    m_preview->scrollTo(m_preview->model()->index(0, column));
-}
-
-ColumnChoice ColumnDialog::choice() const
-{
-    return {m_columns->currentIndex(), m_header->isChecked()};
+    columns->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ColumnChoice{columns->currentIndex(), header->isChecked()};
 }

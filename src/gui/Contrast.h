@@ -7,8 +7,8 @@
 // Text that can be read on its background, under any desktop palette.
 namespace Contrast {
 
-// The relative luminance of a colour, from 0 (black) to 1 (white), as the
-// usual accessibility guidelines define it.
+// The relative luminance of a colour, from 0 (black) to 1 (white), as WCAG
+// defines it.
 inline double luminance(const QColor& colour)
 {
     auto channel = [](double c) {
@@ -30,16 +30,12 @@ inline double ratio(const QColor& a, const QColor& b)
 inline constexpr double Readable = 4.5;
 
 // `text` when it reads on `background`; otherwise black or white, whichever
-// reads better there. So the desktop's own text colour is kept wherever it
-// can be read, and a light text colour of a dark theme never lands on the
-// window's white.
+// reads better there.
 inline QColor readableOn(const QColor& background, const QColor& text)
 {
     if (ratio(background, text) >= Readable)
         return text;
-    const QColor black(Qt::black);
-    const QColor white(Qt::white);
-    return ratio(background, black) >= ratio(background, white) ? black : white;
+    return ratio(background, Qt::black) >= ratio(background, Qt::white) ? Qt::black : Qt::white;
 }
 
 } // namespace Contrast

@@ -4,7 +4,6 @@
 #include "core/base/Maker.h"
 #include "features/Main.h"
 #include "features/host/Procedure.h"
-#include "gui/Accessible.h"
 #include "gui/Appearance.h"
 #include "gui/Contrast.h"
 #include "gui/ListView.h"
@@ -12,18 +11,15 @@
 #include "gui/Twips.h"
 #include "gui/platform/CursorFile.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMenu>
 #include <QPixmap>
 #include <QShortcut>
-#include <optional>
 
 namespace {
-
-const QString ListToolTip = QStringLiteral("Double-click item to remove it. Move | line to right "
-                                           "and out of window to reveal full names.");
 
 QFont arialBold(double points)
 {
@@ -31,6 +27,14 @@ QFont arialBold(double points)
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
+}
+
+// A screen reader is told that the window is the application's frame.
+QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("Form1"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
 }
 
 } // namespace
@@ -41,15 +45,13 @@ Form1::Form1(const Services& services, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       Host(services)
 {
-    installAccessibleInterfaces();
+    QAccessible::installFactory(accessibleFor); // Qt keeps a factory once
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     layOut();
     setLists(ListView1->model(), ListView2->model(), ListView3->model());
     connectHandlers();
 }
-
-Form1::~Form1() = default;
 
 void Form1::layOut()
 {
@@ -86,7 +88,8 @@ void Form1::layOut()
     };
     auto makeList = [&](const char* name, const char* accessibleName, int left, int top) {
         auto* list = place(new ListView(this), name, left, top, 7800, 1635);
-        list->setToolTip(ListToolTip);
+        list->setToolTip(QStringLiteral("Double-click item to remove it. Move | line to right "
+                                        "and out of window to reveal full names."));
         list->setAccessibleName(QLatin1String(accessibleName));
         return list;
     };
@@ -118,8 +121,7 @@ void Form1::layOut()
     colours.setColor(QPalette::WindowText, controlText);
     ProgressBar1->setPalette(colours);
 
-    // The buttons that stand under both result lists, told apart for a screen
-    // reader by the list they work on.
+    // The buttons under both result lists, told apart for a screen reader.
     for (PushButton* button : {PushButton4, PushButton13, PushButton10, PushButton2})
         button->setAccessibleDescription(QStringLiteral("valid codes"));
     for (PushButton* button : {PushButton8, PushButton7, PushButton11, PushButton9})
@@ -194,11 +196,11 @@ void Form1::Form_Load()
         Main::OpenHomePageOccasionally(*m_services.random, *m_services.urlOpener,
                                        m_services.secondsSinceMidnight());
     });
-    p.step(130, [&] { ListView1->AddColumnHeader(QStringLiteral("UPC Codes")); });
+    p.step(130, [&] { ListView1->model().AddColumnHeader(QStringLiteral("UPC Codes")); });
     p.step(132, [&] { ListView1->SetColumnWidth(1, 7000); });
-    p.step(134, [&] { ListView2->AddColumnHeader(QStringLiteral(" Valid Codes")); });
+    p.step(134, [&] { ListView2->model().AddColumnHeader(QStringLiteral(" Valid Codes")); });
     p.step(136, [&] { ListView2->SetColumnWidth(1, 7000); });
-    p.step(138, [&] { ListView3->AddColumnHeader(QStringLiteral("Invalid Codes")); });
+    p.step(138, [&] { ListView3->model().AddColumnHeader(QStringLiteral("Invalid Codes")); });
     p.step(140, [&] { ListView3->SetColumnWidth(1, 7000); });
 
     m_storedCodes.restore(*this, p);
@@ -269,39 +271,14 @@ void Form1::showPointer(PointerMode mode)
         SetMousePointer(mode);
 }
 
-// The handlers: each hands its work to the feature that owns it.
-
-void Form1::ListView1_DblClick()
+void Form1::removeSelectedItem(ListView* list)
 {
-    CodeListEditing::removeItem(*this, ListView1->model(), ListView1->SelectedItem());
+    CodeListEditing::removeItem(*this, list->model(), list->SelectedItem());
 }
 
-void Form1::ListView2_DblClick()
+void Form1::listKeyDown(ListView* list, int keyCode, int shift)
 {
-    CodeListEditing::removeItem(*this, ListView2->model(), ListView2->SelectedItem());
-}
-
-void Form1::ListView3_DblClick()
-{
-    CodeListEditing::removeItem(*this, ListView3->model(), ListView3->SelectedItem());
-}
-
-void Form1::ListView1_KeyDown(int keyCode, int shift)
-{
-    CodeListEditing::listKeyDown(*this, ListView1->model(), ListView1->SelectedItem(), keyCode,
-                                 shift);
-}
-
-void Form1::ListView2_KeyDown(int keyCode, int shift)
-{
-    CodeListEditing::listKeyDown(*this, ListView2->model(), ListView2->SelectedItem(), keyCode,
-                                 shift);
-}
-
-void Form1::ListView3_KeyDown(int keyCode, int shift)
-{
-    CodeListEditing::listKeyDown(*this, ListView3->model(), ListView3->SelectedItem(), keyCode,
-                                 shift);
+    CodeListEditing::listKeyDown(*this, list->model(), list->SelectedItem(), keyCode, shift);
 }
 
 void Form1::ListView1_OLEDragDrop(const QStringList& files, const QString& text)
@@ -322,14 +299,12 @@ void Form1::showListMenu(ListView* list, const QPoint& globalPos)
             menu.addSeparator();
             continue;
         }
-        QString caption = entry.text;
-        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action = menu.addAction(caption);
+        QAction* action =
+            menu.addAction(QString(entry.text).replace(QLatin1Char('&'), QStringLiteral("&&")));
         action->setData(int(entry.action));
         action->setEnabled(entry.enabled);
     }
-    const QAction* chosen = menu.exec(globalPos);
-    if (chosen)
+    if (const QAction* chosen = menu.exec(globalPos))
         CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(),
                                        CodeListEditing::ListAction(chosen->data().toInt()));
 }

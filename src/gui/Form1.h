@@ -29,7 +29,6 @@ class Form1 : public QWidget, public Host
 
 public:
     explicit Form1(const Services& services, QWidget* parent = nullptr);
-    ~Form1() override;
 
     // Start-up, before the window is first shown.
     void Form_Load();
@@ -71,12 +70,12 @@ public:
     void PushButton5_Click() { Help::showHelp(*this); }
 
     // Removing one item by double-click or Delete.
-    void ListView1_DblClick();
-    void ListView2_DblClick();
-    void ListView3_DblClick();
-    void ListView1_KeyDown(int keyCode, int shift);
-    void ListView2_KeyDown(int keyCode, int shift);
-    void ListView3_KeyDown(int keyCode, int shift);
+    void ListView1_DblClick() { removeSelectedItem(ListView1); }
+    void ListView2_DblClick() { removeSelectedItem(ListView2); }
+    void ListView3_DblClick() { removeSelectedItem(ListView3); }
+    void ListView1_KeyDown(int keyCode, int shift) { listKeyDown(ListView1, keyCode, shift); }
+    void ListView2_KeyDown(int keyCode, int shift) { listKeyDown(ListView2, keyCode, shift); }
+    void ListView3_KeyDown(int keyCode, int shift) { listKeyDown(ListView3, keyCode, shift); }
     // The right-click menu of each list; files and text dropped on the code list.
     void ListView1_ContextMenu(const QPoint& globalPos) { showListMenu(ListView1, globalPos); }
     void ListView2_ContextMenu(const QPoint& globalPos) { showListMenu(ListView2, globalPos); }
@@ -115,6 +114,8 @@ private:
     void layOut();
     void connectHandlers();
     void loadMouseIcon(const QString& path);
+    void removeSelectedItem(ListView* list);
+    void listKeyDown(ListView* list, int keyCode, int shift);
     void showListMenu(ListView* list, const QPoint& globalPos);
     void showPointer(PointerMode mode);
 

@@ -1,5 +1,6 @@
 #include "gui/ListView.h"
 
+#include "features/CodeListEditing.h"
 #include "gui/Twips.h"
 
 #include <QContextMenuEvent>
@@ -10,26 +11,30 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QUrl>
+#include <algorithm>
 #include <span>
 #include <utility>
 
 namespace {
 
-// The window's key codes of the keys that have one, beside letters, digits and
-// function keys; the keypad's keys have codes of their own, so the keypad's
-// "." is no Delete key. A code is never 0.
+// Key codes beside letters, digits and function keys. The keypad's keys have
+// codes of their own, so its "." is no Delete key. A code is never 0.
 using KeyCodes = std::pair<int, int>[];
 constexpr KeyCodes AnyKey = {
-    {Qt::Key_Backspace, 8},    {Qt::Key_Tab, 9},       {Qt::Key_Backtab, 9},
-    {Qt::Key_Clear, 12},       {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},
-    {Qt::Key_Shift, 16},       {Qt::Key_Control, 17},  {Qt::Key_Alt, 18},
-    {Qt::Key_Pause, 19},       {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},
-    {Qt::Key_Space, 32},       {Qt::Key_PageUp, 33},   {Qt::Key_PageDown, 34},
-    {Qt::Key_End, 35},         {Qt::Key_Home, 36},     {Qt::Key_Left, 37},
-    {Qt::Key_Up, 38},          {Qt::Key_Right, 39},    {Qt::Key_Down, 40},
-    {Qt::Key_Print, 44},       {Qt::Key_Insert, 45},   {Qt::Key_Delete, ListView::DeleteKeyCode},
-    {Qt::Key_Meta, 91},        {Qt::Key_Menu, 93},     {Qt::Key_NumLock, 144},
-    {Qt::Key_ScrollLock, 145},
+    {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},
+    {Qt::Key_Backtab, 9},   {Qt::Key_Clear, 12},
+    {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},    {Qt::Key_Control, 17},
+    {Qt::Key_Alt, 18},      {Qt::Key_Pause, 19},
+    {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},
+    {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},
+    {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},
+    {Qt::Key_Home, 36},     {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},       {Qt::Key_Right, 39},
+    {Qt::Key_Down, 40},     {Qt::Key_Print, 44},
+    {Qt::Key_Insert, 45},   {Qt::Key_Delete, CodeListEditing::DeleteKeyCode},
+    {Qt::Key_Meta, 91},     {Qt::Key_Menu, 93},
+    {Qt::Key_NumLock, 144}, {Qt::Key_ScrollLock, 145},
 };
 constexpr KeyCodes KeypadKey = {
     {Qt::Key_Asterisk, 106}, {Qt::Key_Plus, 107},  {Qt::Key_Minus, 109},
@@ -52,15 +57,12 @@ constexpr KeyCodes MainKey = {
 
 int codeIn(std::span<const std::pair<int, int>> table, int key)
 {
-    for (const auto& [tableKey, code] : table)
-        if (tableKey == key)
-            return code;
-    return 0;
+    const auto found = std::ranges::find(table, key, &std::pair<int, int>::first);
+    return found == table.end() ? 0 : found->second;
 }
 
-// The window's key code of a key: the code of the key itself, whatever
-// character it types. Letters and the digits of the main keyboard keep the
-// code of their capital letter or digit. Keys without a code give 0.
+// The key code of the key itself, whatever character it types: a letter or a
+// main keyboard digit has its capital's or digit's; 0 for a key without one.
 int keyCode(const QKeyEvent* event)
 {
     const int key = event->key();
@@ -106,7 +108,6 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     viewport()->setMouseTracking(true);
@@ -122,31 +123,15 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
 
 void ListView::SetColumnWidth(int column, int twips)
 {
-    if (column < 1 || column > ColumnCount())
+    if (column < 1 || column > m_model.ColumnCount())
         ListModel::indexOutOfBounds();
     setColumnWidth(column - 1, Twips::toPixels(twips));
-}
-
-int ListView::ColumnWidth(int column) const
-{
-    if (column < 1 || column > ColumnCount())
-        ListModel::indexOutOfBounds();
-    return Twips::fromPixels(columnWidth(column - 1));
 }
 
 qsizetype ListView::SelectedItem() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
-}
-
-void ListView::SelectItem(qsizetype i)
-{
-    m_model.checkIndex(i);
-    m_model.publish();
-    const QModelIndex at = m_model.index(int(i - 1), 0);
-    selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
-                                              QItemSelectionModel::Rows);
 }
 
 void ListView::keyPressEvent(QKeyEvent* event)
@@ -157,10 +142,8 @@ void ListView::keyPressEvent(QKeyEvent* event)
     // Tab and Shift+Tab never get here: they move the focus. Ctrl+Tab and
     // Ctrl+Shift+Tab leave the list the same way, as in a dialog.
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
-        !(event->modifiers() & Qt::AltModifier)) {
-        const bool back =
-            event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
-        focusNextPrevChild(!back);
+        !(held & Qt::AltModifier)) {
+        focusNextPrevChild(event->key() == Qt::Key_Tab && !(held & Qt::ShiftModifier));
         event->accept();
         return;
     }
@@ -168,7 +151,7 @@ void ListView::keyPressEvent(QKeyEvent* event)
     // The Menu key and Shift+F10 open the right-click menu. (On X11 the Menu
     // key comes as a menu request of its own, and the open menu takes the key.)
     if (event->key() == Qt::Key_Menu ||
-        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        (event->key() == Qt::Key_F10 && held == Qt::ShiftModifier)) {
         event->accept();
         emit ContextMenu(keyboardMenuPosition());
         return;
@@ -195,7 +178,6 @@ void ListView::contextMenuEvent(QContextMenuEvent* event)
 
 void ListView::SetAcceptsDrops(bool accepts)
 {
-    m_acceptsDrops = accepts;
     setAcceptDrops(accepts);
     viewport()->setAcceptDrops(accepts);
 }
@@ -205,13 +187,10 @@ void ListView::SetAcceptsDrops(bool accepts)
 bool ListView::takeDrop(QDropEvent* event) const
 {
     const QMimeData* data = event->mimeData();
-    const bool takes = m_acceptsDrops && data && (!localFiles(data).isEmpty() || data->hasText());
-    if (takes) {
+    const bool takes = acceptDrops() && data && (!localFiles(data).isEmpty() || data->hasText());
+    if (takes)
         event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    event->setAccepted(takes);
     return takes;
 }
 

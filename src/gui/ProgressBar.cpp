@@ -2,7 +2,7 @@
 
 #include "core/base/Failure.h"
 
-#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QStyleOptionProgressBar>
 #include <cmath>
@@ -12,10 +12,54 @@ constexpr int FrameMilliseconds = 40;
 // The most characters of the text the bar draws; a longer text (a code of
 // millions of characters) would take many seconds to lay out at each frame.
 constexpr qsizetype MostCharactersDrawn = 1024;
+
+// What a screen reader is told of the bar (Qt knows nothing of a plain widget):
+// a progress bar with its value, and its text as its name.
+class ProgressBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit ProgressBarAccessible(ProgressBar* bar)
+        : QAccessibleWidget(bar, QAccessible::ProgressBar)
+    {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && bar()->accessibleName().isEmpty())
+            return bar()->Text();
+        if (t == QAccessible::Value)
+            return QString::number(bar()->Value(), 'f', 0) + QLatin1Char('%');
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return bar()->Value(); }
+    void setCurrentValue(const QVariant&) override {} // shown, not set, by the user
+    QVariant maximumValue() const override { return 100.0; }
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return 0.0; }
+
+private:
+    ProgressBar* bar() const { return static_cast<ProgressBar*>(widget()); }
+};
+
+QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ProgressBar"))
+        return new ProgressBarAccessible(static_cast<ProgressBar*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent)
 {
+    QAccessible::installFactory(accessibleFor); // Qt keeps a factory once
     m_frame.setSingleShot(true);
     m_frame.setInterval(FrameMilliseconds);
     connect(&m_frame, &QTimer::timeout, this, qOverload<>(&QWidget::update));
@@ -48,11 +92,6 @@ void ProgressBar::SetText(const QString& text)
         QAccessibleEvent event(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&event);
     }
-}
-
-QSize ProgressBar::sizeHint() const
-{
-    return {200, fontMetrics().height() + 8};
 }
 
 void ProgressBar::scheduleRepaint()

@@ -18,8 +18,6 @@ public:
     const QString& Text() const { return m_text; }
     void SetText(const QString& text);
 
-    QSize sizeHint() const override;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMouseEvent>
 #include <QPushButton>
 
 // A push button of the window: a caption, a click and a pointer-move event.
@@ -8,11 +9,22 @@ class PushButton : public QPushButton
     Q_OBJECT
 
 public:
-    explicit PushButton(const QString& caption, QWidget* parent = nullptr);
+    explicit PushButton(const QString& caption, QWidget* parent = nullptr)
+        : QPushButton(caption, parent)
+    {
+        setMouseTracking(true);
+        setAutoDefault(false);
+    }
 
 signals:
     void MouseMove();
 
 protected:
-    void mouseMoveEvent(QMouseEvent* event) override;
+    // Accepted here: the window behind must not see a move over its background.
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        emit MouseMove();
+        QPushButton::mouseMoveEvent(event);
+        event->accept();
+    }
 };

@@ -9,8 +9,4 @@ inline int toPixels(int twips)
 {
     return int(std::lround(double(twips) / PerPixel));
 }
-inline int fromPixels(int pixels)
-{
-    return pixels * PerPixel;
-}
 } // namespace Twips

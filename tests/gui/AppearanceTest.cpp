@@ -84,17 +84,13 @@ private:
             call("SetApplyOptions|" + QString::number(options));
             m_options = options;
         }
-        bool AutoApplyNewWindows() const override { return m_auto; }
         void SetAutoApplyNewWindows(bool on) override
         {
             call(QString("SetAutoApplyNewWindows|") + (on ? "true" : "false"));
-            m_auto = on;
         }
-        bool Enabled() const override { return m_enabled; }
         void SetEnabled(bool on) override
         {
             call(QString("SetEnabled|") + (on ? "true" : "false"));
-            m_enabled = on;
         }
         void ApplyWindow(quintptr windowHandle) override
         {
@@ -113,8 +109,6 @@ private:
         RecordingSkinFactory& f;
         QWidget* m_window;
         qint32 m_options;
-        bool m_auto = false;
-        bool m_enabled = true;
     };
 };
 
@@ -184,7 +178,7 @@ TEST_F(AppearanceTest, SkinFileGivesButtonFaceAndTheFiveCallsInOrder)
     EXPECT_EQ(component->parent(), form.get());
     // The rest of start-up ran.
     EXPECT_EQ(form->windowTitle(), "Quorvane");
-    EXPECT_EQ(form->ListView3->HeaderText(1), "Invalid Codes");
+    EXPECT_EQ(form->ListView3->model().HeaderText(1), "Invalid Codes");
 }
 
 TEST_F(AppearanceTest, OptionBitsAreKeptAndBit0IsSetByOr)
@@ -338,7 +332,7 @@ TEST_F(AppearanceTest, FailingLoadIsReportedOnceAtLine102AndStartUpGoesOn)
     EXPECT_EQ(background(*form), buttonFace());
     EXPECT_EQ(recorder.calls.size(), 1);
     EXPECT_EQ(form->windowTitle(), "Quorvane");
-    EXPECT_EQ(form->ListView1->HeaderText(1), "UPC Codes");
+    EXPECT_EQ(form->ListView1->model().HeaderText(1), "UPC Codes");
 }
 
 TEST_F(AppearanceTest, FailureAtAnyLaterCallEndsTheSkinThere)
@@ -468,12 +462,10 @@ TEST_F(StyleSheetSkinTest, VariantFileIsLaidOverTheSkin)
     EXPECT_EQ(skin.StyleSheet(), "QPushButton { color: blue; }\nQPushButton { color: red; }");
 }
 
-TEST_F(StyleSheetSkinTest, StartsWithNoOptionsAndEnabled)
+TEST_F(StyleSheetSkinTest, StartsWithNoOptions)
 {
     StyleSheetSkin skin;
     EXPECT_EQ(skin.ApplyOptions(), 0);
-    EXPECT_FALSE(skin.AutoApplyNewWindows());
-    EXPECT_TRUE(skin.Enabled());
     skin.SetApplyOptions(qint32(0xA5A50000));
     EXPECT_EQ(skin.ApplyOptions(), qint32(0xA5A50000));
 }

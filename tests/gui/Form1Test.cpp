@@ -112,8 +112,8 @@ TEST_F(Form1Test, EveryControlStandsAtItsPlaceWithItsText)
             EXPECT_EQ(button->palette().color(QPalette::Button), QColor(Qt::white));
             EXPECT_TRUE(button->toolTip().isEmpty());
         } else if (auto* list = qobject_cast<ListView*>(control)) {
-            EXPECT_EQ(list->HeaderText(1), p.text);
-            EXPECT_EQ(list->ColumnCount(), 1);
+            EXPECT_EQ(list->model().HeaderText(1), p.text);
+            EXPECT_EQ(list->model().ColumnCount(), 1);
             EXPECT_EQ(list->columnWidth(0), 467); // 7000 twips
             EXPECT_EQ(list->toolTip(), "Double-click item to remove it. Move | line to right and "
                                        "out of window to reveal full names.");
@@ -177,7 +177,7 @@ TEST_F(Form1Test, CursorFileThatIsNoPictureIsReportedAtLine110AndStartUpGoesOn)
                                   "line 110\r\rPlease email screenshot of this message to "
                                   "support@tarnwell.example");
     EXPECT_FALSE(form->MouseIcon().has_value());
-    EXPECT_EQ(form->ListView3->HeaderText(1), "Invalid Codes"); // later steps ran
+    EXPECT_EQ(form->ListView3->model().HeaderText(1), "Invalid Codes"); // later steps ran
 }
 
 TEST_F(Form1Test, PointerFeedback)
@@ -248,7 +248,7 @@ TEST_F(Form1Test, OnlyTheDeleteKeyRemovesAndTabLeavesTheList)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     ListView* list = form->ListView1;
     fill(list, {"a", "b", "c", "d"});
-    list->SelectItem(2);
+    selectItem(*list, 2);
     list->setFocus();
     // "." of the main keyboard and of the keypad, "," and ">" share no code
     // with Delete; Tab, Shift+Tab, Ctrl+Tab and Ctrl+Shift+Tab go along the
@@ -299,7 +299,7 @@ TEST_F(Form1Test, FailingHomePageVisitIsReportedAtLine112)
     auto form = script.loadForm();
     ASSERT_EQ(script.errors().size(), 1);
     EXPECT_TRUE(script.errors()[0].contains("Form1.Form_Load at line 112\r"));
-    EXPECT_EQ(form->ListView1->ColumnCount(), 1);
+    EXPECT_EQ(form->ListView1->model().ColumnCount(), 1);
 }
 
 TEST_F(Form1Test, HelpShowsTheContactAddress)
@@ -324,7 +324,7 @@ TEST_F(Form1Test, ClosingStoresTheCodeListAndEndsTheProgram)
               "801927504622||MySeparator23||712345678904||MySeparator23||012345678905");
     auto again = script.loadForm();
     ASSERT_EQ(again->ListView1->ItemCount(), 3);
-    EXPECT_EQ(again->ListView1->ItemText(3), "012345678905");
+    EXPECT_EQ(again->ListView1->model().ItemText(3), "012345678905");
     EXPECT_EQ(again->ListView2->ItemCount(), 0);
     EXPECT_TRUE(script.errors().isEmpty());
 }

@@ -81,17 +81,17 @@ TEST_F(ListEditingWindowTest, DeleteAndDoubleClickRemoveTheSelectedItemOfEachLis
 {
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
         fill(list, {"a", "b", "c", "d"});
-        list->SelectItem(2);
+        selectItem(*list, 2);
     }
     form->ListView1_DblClick();
-    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
-    form->ListView3_KeyDown(ListView::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
+    form->ListView2_KeyDown(CodeListEditing::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(CodeListEditing::DeleteKeyCode, 1 | 2 | 4); // with Shift, Ctrl and Alt
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
         EXPECT_EQ(itemsOf(list), QStringList({"a", "c", "d"})) << list->objectName().toStdString();
 
-    form->ListView2->SelectItem(3);
+    selectItem(*form->ListView2, 3);
     form->ListView2_DblClick();
-    form->ListView3->SelectItem(1);
+    selectItem(*form->ListView3, 1);
     form->ListView3_DblClick();
     EXPECT_EQ(itemsOf(form->ListView2), QStringList({"a", "c"}));
     EXPECT_EQ(itemsOf(form->ListView3), QStringList({"c", "d"}));
@@ -100,18 +100,18 @@ TEST_F(ListEditingWindowTest, DeleteAndDoubleClickRemoveTheSelectedItemOfEachLis
 TEST_F(ListEditingWindowTest, OtherKeysAndNoSelectionRemoveNothing)
 {
     fill(form->ListView2, {"a", "b"});
-    form->ListView2->SelectItem(1);
+    selectItem(*form->ListView2, 1);
     form->ListView2_KeyDown('A', 0);
     form->ListView2_KeyDown(8, 0); // Backspace
     EXPECT_EQ(form->ListView2->ItemCount(), 2);
 
     fill(form->ListView1, {"a", "b"});
     form->ListView1_DblClick();
-    form->ListView1_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView1_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     EXPECT_EQ(form->ListView1->ItemCount(), 2);
 
     form->ListView3_DblClick(); // an empty list
-    form->ListView3_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView3_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     EXPECT_EQ(form->ListView3->ItemCount(), 0);
 }
 
@@ -120,14 +120,14 @@ TEST_F(ListEditingWindowTest, RealKeyPressesAndDoubleClicksReachTheHandlers)
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     fill(form->ListView2, {"a", "b", "c"});
-    form->ListView2->SelectItem(2);
+    selectItem(*form->ListView2, 2);
     QTest::keyClick(form->ListView2, Qt::Key_Delete);
     EXPECT_EQ(itemsOf(form->ListView2), QStringList({"a", "c"}));
     QTest::keyClick(form->ListView2, Qt::Key_X);
     EXPECT_EQ(form->ListView2->ItemCount(), 2);
 
     fill(form->ListView3, {"a", "b", "c"});
-    form->ListView3->SelectItem(3);
+    selectItem(*form->ListView3, 3);
     // A double-click on the empty area below the items removes the selected one.
     QTest::mouseDClick(form->ListView3->viewport(), Qt::LeftButton, {},
                        QPoint(10, form->ListView3->viewport()->height() - 3));
@@ -138,12 +138,12 @@ TEST_F(ListEditingWindowTest, WhileTheBusyPointerShowsNothingIsRemovedButCodesAr
 {
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
         fill(list, {"a", "b"});
-        list->SelectItem(1);
+        selectItem(*list, 1);
     }
     form->SetMousePointer(PointerMode::Hourglass);
     form->PushButton1->click();
     form->ListView1_DblClick();
-    form->ListView2_KeyDown(ListView::DeleteKeyCode, 0);
+    form->ListView2_KeyDown(CodeListEditing::DeleteKeyCode, 0);
     form->ListView3_DblClick();
     for (ListView* list : {form->ListView1, form->ListView2, form->ListView3})
         EXPECT_EQ(itemsOf(list), QStringList({"a", "b"}));
@@ -184,7 +184,7 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
 
     fill(form->ListView3, {"801927504623", "1&2"});
-    form->ListView3->SelectItem(1);
+    selectItem(*form->ListView3, 1);
     const QStringList shown = menuChoice(form->ListView3, "Copy Corrected Code");
     ASSERT_EQ(shown.size(), 11);
     EXPECT_EQ(shown[0], "(Check digit 3 is wrong, expected 2: 801927504622)");
@@ -193,16 +193,16 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
                            "Copy Corrected Code", "-", SaveAsSpreadsheetFile}));
     EXPECT_EQ(script.clipboardText, "801927504622");
     menuChoice(form->ListView3, "Untick All", Qt::Key_F10, Qt::ShiftModifier);
-    EXPECT_FALSE(form->ListView3->Checked(1));
-    EXPECT_FALSE(form->ListView3->Checked(2));
+    EXPECT_FALSE(form->ListView3->model().Checked(1));
+    EXPECT_FALSE(form->ListView3->model().Checked(2));
     // A reason naming "&" shows it as it is.
-    form->ListView3->SelectItem(2);
+    selectItem(*form->ListView3, 2);
     EXPECT_TRUE(menuChoice(form->ListView3, "Remove")[0].contains("\"&&\""));
     EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
 
     // The right mouse button opens the same menu.
     fill(form->ListView2, {"801927504622"});
-    form->ListView2->SelectItem(1);
+    selectItem(*form->ListView2, 1);
     QStringList clicked;
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
@@ -272,9 +272,9 @@ TEST_F(ListEditingWindowTest, MoreThan32767CodesAreStoredAndRestoredWhole)
     ASSERT_TRUE(form->close());
     auto again = script.loadForm();
     ASSERT_EQ(again->ListView1->ItemCount(), 40000);
-    EXPECT_EQ(again->ListView1->ItemText(1), "100000000000");
-    EXPECT_EQ(again->ListView1->ItemText(32768), "100000032767");
-    EXPECT_EQ(again->ListView1->ItemText(40000), "100000039999");
+    EXPECT_EQ(again->ListView1->model().ItemText(1), "100000000000");
+    EXPECT_EQ(again->ListView1->model().ItemText(32768), "100000032767");
+    EXPECT_EQ(again->ListView1->model().ItemText(40000), "100000039999");
 }
 
 // "Load Codes From Spreadsheet File…" on the code list's menu, by keyboard:

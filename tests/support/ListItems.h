@@ -2,6 +2,7 @@
 
 #include "core/list/ListModel.h"
 
+#include <QItemSelectionModel>
 #include <QStringList>
 
 // A list's item texts, in order.
@@ -33,3 +34,13 @@ template <typename View> void fill(View* view, const QStringList& items)
 // The four sample codes, in the order "Load Sample/Example UPCs" adds them.
 inline const QStringList SampleCodes = {"801927504622", "012345678905", "712345678904",
                                         "279347895943"};
+
+// Selects item `i` of a list of the window, as a click on it does.
+template <typename View> void selectItem(View& view, qsizetype i)
+{
+    view.model().checkIndex(i);
+    view.model().publish();
+    view.selectionModel()->setCurrentIndex(view.model().index(int(i - 1), 0),
+                                           QItemSelectionModel::ClearAndSelect |
+                                               QItemSelectionModel::Rows);
+}

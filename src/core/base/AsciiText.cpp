@@ -2,15 +2,28 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr quint64 HighBits = 0x8080808080808080u;
+
+bool wordIsAscii(const char* bytes)
+{
+    quint64 word;
+    std::memcpy(&word, bytes, 8);
+    return (word & HighBits) == 0;
+}
+
+} // namespace
+
 qsizetype asciiPrefix(const char* bytes, qsizetype length)
 {
     qsizetype i = 0;
-    for (; i + 8 <= length; i += 8) {
-        quint64 word;
-        std::memcpy(&word, bytes + i, 8);
-        if (word & 0x8080808080808080u)
-            break;
-    }
+    while (i + 8 <= length && wordIsAscii(bytes + i))
+        i += 8;
+    // The last eight bytes, read again where they overlap, settle a short
+    // rest without a byte at a time (most lines are short).
+    if (i < length && i + 8 > length && length >= 8 && wordIsAscii(bytes + length - 8))
+        return length;
     while (i < length && static_cast<unsigned char>(bytes[i]) < 0x80)
         ++i;
     return i;
@@ -18,26 +31,14 @@ qsizetype asciiPrefix(const char* bytes, qsizetype length)
 
 char* latin1ToUtf8(char* out, QLatin1StringView text)
 {
-    // A code is short and ASCII: copied and looked at in one go.
-    const char* const in = text.data();
-    const qsizetype n = text.size();
-    char all = 0;
-    for (qsizetype k = 0; k < n; ++k) {
-        all |= in[k];
-        out[k] = in[k];
-    }
-    if (static_cast<signed char>(all) >= 0)
-        return out + n;
-    const char* p = in;
-    const char* const end = in + n;
+    const char* p = text.data();
+    const char* const end = p + text.size();
     while (p != end) {
-        // Runs of ASCII in bulk.
-        const char* ascii = p;
-        while (ascii != end && static_cast<signed char>(*ascii) >= 0)
-            ++ascii;
-        std::memcpy(out, p, size_t(ascii - p));
-        out += ascii - p;
-        p = ascii;
+        // Runs of ASCII in bulk: a code is mostly one.
+        const qsizetype ascii = asciiPrefix(p, end - p);
+        std::memcpy(out, p, size_t(ascii));
+        out += ascii;
+        p += ascii;
         if (p == end)
             break;
         const auto c = static_cast<unsigned char>(*p++);

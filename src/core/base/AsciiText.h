@@ -5,7 +5,6 @@
 // The number of bytes before the first that is not ASCII.
 qsizetype asciiPrefix(const char* bytes, qsizetype length);
 
-// Whether every byte is ASCII.
 inline bool isAscii(const char* bytes, qsizetype length)
 {
     return asciiPrefix(bytes, length) == length;

@@ -4,9 +4,8 @@
 #include <QString>
 #include <exception>
 
-// A failure of one step of an action. It carries the description that the
-// failing platform call or component gives; the error report shows it as it
-// stands. Procedures that have no report of their own let it pass up.
+// A failure of one step of an action, with the description the failing call
+// gives, which the error report shows. Procedures without a report let it pass.
 class Failure : public std::exception
 {
 public:

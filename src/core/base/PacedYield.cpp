@@ -9,11 +9,8 @@ PacedYield::PacedYield(std::function<void()> doEvents, qint64 intervalNanosecond
 
 qint64 PacedYield::now() const
 {
-    if (m_clock)
-        return m_clock();
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    using namespace std::chrono_literals;
+    return m_clock ? m_clock() : std::chrono::steady_clock::now().time_since_epoch() / 1ns;
 }
 
 bool PacedYield::check()
@@ -23,15 +20,6 @@ bool PacedYield::check()
     m_skip = CallsPerLook - 1;
     const qint64 t = now();
     return !m_started || t - m_last >= m_interval;
-}
-
-bool PacedYield::lookForStretch()
-{
-    if (check()) {
-        m_skip = 0; // the next call looks again, finds it due and yields
-        return true;
-    }
-    return false;
 }
 
 void PacedYield::yieldNow()

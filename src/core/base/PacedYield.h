@@ -4,22 +4,18 @@
 #include <functional>
 
 // The yield of a long action to the window ("let the window process its
-// pending events"), called at every yield point of the action, that lets the
-// window run at most once per interval. The first call always yields, so
-// whatever was already waiting runs at the first yield point.
-//
-// Letting the window look for events costs about half a microsecond even when
-// none are waiting; an action with a yield point per cell of a million-item
-// list would spend seconds on that alone. Paced, a yield point costs a count
-// and, every few calls, a look at the clock, while the window still handles
-// input, repaints and other handlers' clicks within an interval.
+// pending events"), called at every yield point, that lets the window run at
+// most once per interval; the first call always yields. Letting the window look
+// for events costs about half a microsecond even when none wait, seconds for a
+// yield point per cell of a million-item list; paced, a yield point costs a
+// count and, every few calls, a look at the clock.
 class PacedYield
 {
 public:
     static constexpr qint64 DefaultIntervalNanoseconds = 10'000'000; // 10 ms
 
-    // `clock` answers a steady time in nanoseconds; the default is the
-    // system's steady clock. With an interval of 0 every call yields.
+    // `clock` answers a steady time in nanoseconds (default: the system's
+    // steady clock). With an interval of 0 every call yields.
     explicit PacedYield(std::function<void()> doEvents,
                         qint64 intervalNanoseconds = DefaultIntervalNanoseconds,
                         std::function<qint64()> clock = {});
@@ -30,10 +26,8 @@ public:
             yieldNow();
     }
 
-    // The two halves of a call, for an action that shows the window its
-    // progress only when the window will run: whether the window is due to
-    // run at this yield point (the count and, every few calls, the look at
-    // the clock), and the yield itself.
+    // The two halves of a call, for an action that shows its progress only when
+    // the window will run: whether it is due here, and the yield itself.
     bool due()
     {
         if (m_skip > 0) {
@@ -44,18 +38,19 @@ public:
     }
     void yieldNow();
 
-    // For a stretch of yield points that each cost little (a line of a
-    // table): whether the window is due to run within the next `calls` of
-    // them, found with one look at the clock at most. When it is not, the
-    // calls count as made and the caller passes them without asking; when it
-    // is, the caller asks at each of them as usual, and the first yields.
+    // For a stretch of cheap yield points (a line of a table): whether the
+    // window is due within the next `calls`, with one look at the clock at
+    // most. If not, the calls count as made; if so, the caller asks at each.
     bool dueWithin(qint64 calls)
     {
         if (m_skip >= calls) {
             m_skip -= int(calls);
             return false;
         }
-        return lookForStretch();
+        if (!check())
+            return false;
+        m_skip = 0; // the next call looks again, finds it due and yields
+        return true;
     }
 
     // How often the window was let run.
@@ -66,7 +61,6 @@ private:
     static constexpr int CallsPerLook = 16;
 
     bool check();
-    bool lookForStretch();
     qint64 now() const;
 
     std::function<void()> m_doEvents;

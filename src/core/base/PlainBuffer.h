@@ -5,9 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
-// `block` (from here, or none) grown or shrunk to `bytes`, its contents kept,
-// by realloc; a large block is a mapping of its own (see PlainBuffer.cpp).
-// Throws std::bad_alloc; the block is then as it was.
+// `block` (from here, or none) resized to `bytes` by realloc, its contents
+// kept (see PlainBuffer.cpp). Throws std::bad_alloc, leaving the block as is.
 void* resizeBlock(void* block, size_t bytes);
 
 // A growable array of plain values in a block of the C heap.
@@ -40,20 +39,8 @@ public:
     }
     // The calls below need the room to be there already.
     void push_back(T value) { m_data[m_size++] = value; }
-    void append(const T* values, size_t n)
-    {
-        if (n > 0)
-            std::memcpy(m_data + m_size, values, n * sizeof(T));
-        m_size += n;
-    }
     // The values up to `n` are written already, straight into data().
     void setSize(size_t n) { m_size = n; }
-    void resize(size_t n, T value)
-    {
-        for (size_t i = m_size; i < n; ++i)
-            m_data[i] = value;
-        m_size = n;
-    }
     void pop_back() { --m_size; }
     void erase(size_t from, size_t to)
     {

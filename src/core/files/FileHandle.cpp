@@ -1,14 +1,8 @@
 #include "core/files/FileHandle.h"
 
 #include <cerrno>
-#include <fcntl.h>
 
-FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing)
-{
-    return openRegularFile(name, O_RDONLY, info, missing);
-}
-
-FileHandle openRegularFile(const QByteArray& name, int access, struct stat& info, bool* missing)
+FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing, int access)
 {
     FileHandle file(::open(name.constData(), access | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.isOpen()) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -24,15 +25,12 @@ inline Failure systemFailure(int error)
 class FileHandle
 {
 public:
-    FileHandle() = default;
     explicit FileHandle(int fd) : m_fd(fd) {}
     ~FileHandle()
     {
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
     FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     FileHandle& operator=(FileHandle&& other) noexcept
     {
@@ -53,15 +51,11 @@ private:
 // cuts the read short; 0 at the end. Throws Failure.
 qsizetype readSome(const FileHandle& file, char* to, qsizetype room);
 
-// Opens the file `name` for reading, only when it is a regular file (links
-// followed), and without ever waiting: a pipe with no writer, a device or a
-// socket is refused with "Not a regular file", a folder with the system's
-// "Is a directory". `info` receives what the open file is. Throws Failure;
-// when `missing` is given, a path that names nothing sets it and answers a
-// handle that is not open instead.
-FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing = nullptr);
-
-// The same with the access mode `access` (O_RDONLY, O_WRONLY, ...): an existing
-// regular file opened without waiting and checked once open.
-FileHandle openRegularFile(const QByteArray& name, int access, struct stat& info,
-                           bool* missing = nullptr);
+// Opens the file `name` with `access` (O_RDONLY, O_WRONLY), only when it is a
+// regular file (links followed), and without ever waiting: a pipe with no
+// writer, a device or a socket is refused with "Not a regular file", a folder
+// with the system's "Is a directory". `info` receives what the open file is.
+// Throws Failure; when `missing` is given, a path that names nothing sets it
+// and answers a handle that is not open instead.
+FileHandle openRegularFile(const QByteArray& name, struct stat& info, bool* missing = nullptr,
+                           int access = O_RDONLY);

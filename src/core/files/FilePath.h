@@ -22,9 +22,8 @@ inline constexpr bool NetworkPrefix = false;
 // path keeps its two), otherwise one.
 QString collapseDoubledSeparators(const QString& path, QChar separator, bool networkPrefix);
 
-// The same with the platform's separator and network prefix: the folder of
-// the root already ends in a separator, so "/" + "/" + "codes.txt" becomes
-// "/codes.txt".
+// The same with the platform's separator and network prefix: so the root's
+// "/" + "/" + "codes.txt" becomes "/codes.txt".
 inline QString collapseDoubledSeparators(const QString& path)
 {
     return collapseDoubledSeparators(path, QChar(Separator), NetworkPrefix);

@@ -14,13 +14,6 @@
 
 namespace {
 
-bool readOnly(const QFileInfo& file)
-{
-    constexpr auto anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return !file.isWritable() || !(file.permissions() & anyWrite);
-}
-
 // What went wrong with the file: its own description, or, where it has none
 // that names the cause, the system's text for `error`.
 QString describe(const QFileDevice& file, int error)
@@ -41,40 +34,56 @@ bool folderRefusesWriting(const QString& folder)
 // A file-size limit makes a write fail with EFBIG instead of ending the process.
 void ignoreFileSizeSignal()
 {
-    static const bool ignored = [] {
-        struct sigaction now = {};
-        if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
-            std::signal(SIGXFSZ, SIG_IGN);
-        return true;
-    }();
-    (void)ignored;
+    struct sigaction now = {};
+    if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+        std::signal(SIGXFSZ, SIG_IGN);
 }
 
-// Opens `path` with `flags`, waiting as long as it takes (a pipe waits for its
-// reader) unless a signal that `interrupted` reports cuts the wait short.
-int openWaiting(const QByteArray& path, int flags, const std::function<bool()>& interrupted)
+// An existing regular file, opened to be written in place when no file can be
+// made beside it; else none (it is replaced). Refused when read-only.
+FileHandle openInPlace(const QString& path, const SafeFile::Rules& rules)
 {
-    while (true) {
-        const int fd = ::open(path.constData(), flags);
-        if (fd >= 0)
-            return fd;
-        if (errno != EINTR || (interrupted && interrupted()))
+    const QFileInfo target(path);
+    constexpr auto anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (rules.existing == SafeFile::Existing::ReplaceUnlessReadOnly &&
+        (!target.isWritable() || !(target.permissions() & anyWrite)))
+        throw Failure(QStringLiteral("Permission denied"));
+    if (rules.maker || !rules.inPlaceAllowed ||
+        !folderRefusesWriting(QFileInfo(target.canonicalFilePath()).absolutePath()))
+        return FileHandle(-1);
+    // Opened without waiting, and checked once open, so that nothing else put
+    // there meanwhile can block the write.
+    struct stat info;
+    return openRegularFile(QFile::encodeName(path), info, nullptr, O_WRONLY);
+}
+
+// A pipe or a device, opened for writing as it is; none when it has become a
+// regular file meanwhile. The open waits as long as it takes (a pipe waits for
+// its reader) unless a signal that `interrupted` reports cuts the wait short.
+FileHandle openStraight(const QString& path, const SafeFile::Rules& rules)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    while ((fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY)) < 0) {
+        if (errno != EINTR || (rules.interrupted && rules.interrupted()))
             throw systemFailure(errno);
     }
+    FileHandle file(fd);
+    struct stat info;
+    if (::fstat(file.fd(), &info) != 0)
+        throw systemFailure(errno);
+    return S_ISREG(info.st_mode) ? FileHandle(-1) : std::move(file);
 }
 
 } // namespace
 
-SafeFile::SafeFile(Kind kind, int fd, bool owned, std::function<bool()> interrupted)
-    : m_kind(kind), m_fd(fd), m_owned(owned), m_interrupted(std::move(interrupted))
+SafeFile::SafeFile(std::unique_ptr<QSaveFile> save, int fd, bool owned, bool inPlace,
+                   std::function<bool()> interrupted)
+    : m_save(std::move(save)), m_fd(fd), m_owned(owned), m_toEmpty(inPlace),
+      m_interrupted(std::move(interrupted))
 {}
 
-SafeFile::SafeFile(std::unique_ptr<QSaveFile> file)
-    : m_kind(Kind::Replacement), m_save(std::move(file))
-{}
-
-// A file let go without commit discards the temporary file (QSaveFile does so
-// when it is destroyed uncommitted).
 SafeFile::~SafeFile()
 {
     if (m_owned && m_fd >= 0)
@@ -87,7 +96,7 @@ std::unique_ptr<SafeFile> SafeFile::open(const QString& path, const Rules& rules
     const bool straightAllowed = rules.others == Others::WriteStraight;
     if (straightAllowed && rules.standardOutput >= 0 && path == QLatin1String("-"))
         return std::unique_ptr<SafeFile>(
-            new SafeFile(Kind::Straight, rules.standardOutput, false, rules.interrupted));
+            new SafeFile(nullptr, rules.standardOutput, false, false, rules.interrupted));
     // Looked at before anything is opened: opening a pipe or a device could
     // wait for ever.
     struct stat info;
@@ -96,10 +105,11 @@ std::unique_ptr<SafeFile> SafeFile::open(const QString& path, const Rules& rules
             throw Failure(QStringLiteral("File already exists"));
         if (!S_ISREG(info.st_mode) && !straightAllowed)
             throw Failure(QLatin1String(FailureText::NotARegularFile));
-        std::unique_ptr<SafeFile> file =
-            S_ISREG(info.st_mode) ? openExisting(path, rules) : openStraight(path, rules);
-        if (file)
-            return file;
+        const bool regular = S_ISREG(info.st_mode);
+        FileHandle file = regular ? openInPlace(path, rules) : openStraight(path, rules);
+        if (file.isOpen())
+            return std::unique_ptr<SafeFile>(new SafeFile(nullptr, file.release(), true, regular,
+                                                          regular ? nullptr : rules.interrupted));
     }
     std::unique_ptr<QSaveFile> file =
         rules.maker ? rules.maker(path) : std::make_unique<QSaveFile>(path);
@@ -108,39 +118,7 @@ std::unique_ptr<SafeFile> SafeFile::open(const QString& path, const Rules& rules
     errno = 0;
     if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Failure(describe(*file, errno));
-    return std::unique_ptr<SafeFile>(new SafeFile(std::move(file)));
-}
-
-// An existing regular file: refused when read-only; written in place when no
-// file can be made beside it; else none (it is replaced).
-std::unique_ptr<SafeFile> SafeFile::openExisting(const QString& path, const Rules& rules)
-{
-    const QFileInfo target(path);
-    if (rules.existing == Existing::ReplaceUnlessReadOnly && readOnly(target))
-        throw Failure(QStringLiteral("Permission denied"));
-    if (rules.maker || !rules.inPlaceAllowed ||
-        !folderRefusesWriting(QFileInfo(target.canonicalFilePath()).absolutePath()))
-        return nullptr;
-    // Opened without waiting, and checked once open, so that nothing else put
-    // there meanwhile can block the write.
-    struct stat info;
-    FileHandle file = openRegularFile(QFile::encodeName(path), O_WRONLY, info);
-    return std::unique_ptr<SafeFile>(new SafeFile(Kind::InPlace, file.release(), true, {}));
-}
-
-// A pipe or a device, opened for writing as it is; none when it has become a
-// regular file meanwhile.
-std::unique_ptr<SafeFile> SafeFile::openStraight(const QString& path, const Rules& rules)
-{
-    FileHandle file(
-        openWaiting(QFile::encodeName(path), O_WRONLY | O_CLOEXEC | O_NOCTTY, rules.interrupted));
-    struct stat info;
-    if (::fstat(file.fd(), &info) != 0)
-        throw systemFailure(errno);
-    if (S_ISREG(info.st_mode))
-        return nullptr;
-    return std::unique_ptr<SafeFile>(
-        new SafeFile(Kind::Straight, file.release(), true, rules.interrupted));
+    return std::unique_ptr<SafeFile>(new SafeFile(std::move(file), -1, false, false, {}));
 }
 
 void SafeFile::check() const
@@ -154,9 +132,15 @@ void SafeFile::check() const
 void SafeFile::write(QByteArrayView bytes)
 {
     check();
-    if (m_kind != Kind::Replacement) {
+    if (!m_save) {
         emptyInPlace();
-        writeDescriptor(bytes);
+        while (!bytes.isEmpty()) {
+            const ssize_t n = ::write(m_fd, bytes.data(), size_t(bytes.size()));
+            if (n > 0)
+                bytes = bytes.sliced(n);
+            else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted()))
+                fail(systemErrorText(n == 0 ? EIO : errno));
+        }
         return;
     }
     // A write cut short (a file-size limit, a disk filling up) is tried again
@@ -169,50 +153,28 @@ void SafeFile::write(QByteArrayView bytes)
         at += written;
     }
     m_written += bytes.size();
-    startFlushing();
-}
-
-// Each megabyte written is sent on to the disk at once, without waiting, so
-// that little is left to wait for when the file is put in place.
-void SafeFile::startFlushing()
-{
-    constexpr qint64 Step = qint64(1024) * 1024;
-    if (m_written - m_flushing < Step)
-        return;
-    // A hint: a failure here shows again when the file is committed.
-    (void)::sync_file_range(m_save->handle(), m_flushing, m_written - m_flushing,
-                            SYNC_FILE_RANGE_WRITE);
-    m_flushing = m_written;
-}
-
-void SafeFile::writeDescriptor(QByteArrayView bytes)
-{
-    const char* p = bytes.data();
-    size_t left = size_t(bytes.size());
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, p, left);
-        if (n > 0) {
-            p += n;
-            left -= size_t(n);
-        } else if (n == 0 || errno != EINTR || (m_interrupted && m_interrupted())) {
-            fail(systemErrorText(n == 0 ? EIO : errno));
-        }
+    // Each megabyte is sent on to the disk at once, without waiting, so that
+    // little is left to wait for at commit, where a failure here shows again.
+    if (m_written - m_flushing >= qint64(1) << 20) {
+        (void)::sync_file_range(m_save->handle(), m_flushing, m_written - m_flushing,
+                                SYNC_FILE_RANGE_WRITE);
+        m_flushing = m_written;
     }
 }
 
 void SafeFile::emptyInPlace()
 {
-    if (m_kind != Kind::InPlace || m_emptied)
+    if (!m_toEmpty)
         return;
     if (::ftruncate(m_fd, 0) != 0)
         fail(systemErrorText(errno));
-    m_emptied = true;
+    m_toEmpty = false;
 }
 
 void SafeFile::commit()
 {
     check();
-    if (m_kind == Kind::Replacement) {
+    if (m_save) {
         m_done = true;
         errno = 0;
         if (!m_save->commit())
@@ -223,15 +185,6 @@ void SafeFile::commit()
     m_done = true;
     if (m_owned && ::close(std::exchange(m_fd, -1)) != 0)
         fail(systemErrorText(errno));
-}
-
-void SafeFile::discard()
-{
-    m_done = true;
-    if (m_save)
-        m_save->cancelWriting();
-    if (m_owned && m_fd >= 0)
-        ::close(std::exchange(m_fd, -1));
 }
 
 void SafeFile::fail(const QString& description)

@@ -60,8 +60,6 @@ public:
     static std::unique_ptr<SafeFile> open(const QString& path, const Rules& rules);
 
     ~SafeFile();
-    SafeFile(const SafeFile&) = delete;
-    SafeFile& operator=(const SafeFile&) = delete;
 
     // Writes all the bytes or throws Failure; the file is then broken and
     // every later call fails alike.
@@ -70,35 +68,21 @@ public:
     // straight). Throws Failure when that fails; the target then keeps what
     // it held.
     void commit();
-    // Lets go of what was written; the target keeps what it held.
-    void discard();
-
-    // Whether the bytes go straight to a pipe, a device or standard output.
-    bool straight() const { return m_kind == Kind::Straight; }
-
-private:
-    enum class Kind
-    {
-        Replacement,
-        InPlace,
-        Straight,
-    };
-    SafeFile(Kind kind, int fd, bool owned, std::function<bool()> interrupted);
-    explicit SafeFile(std::unique_ptr<QSaveFile> file);
-
-    static std::unique_ptr<SafeFile> openExisting(const QString& path, const Rules& rules);
-    static std::unique_ptr<SafeFile> openStraight(const QString& path, const Rules& rules);
-    void writeDescriptor(QByteArrayView bytes);
-    void startFlushing();
-    void emptyInPlace();
-    [[noreturn]] void fail(const QString& description);
+    // Throws the failure that broke the file, or "Bad file name or number"
+    // once it is committed.
     void check() const;
 
-    Kind m_kind;
-    std::unique_ptr<QSaveFile> m_save;
+private:
+    SafeFile(std::unique_ptr<QSaveFile> save, int fd, bool owned, bool inPlace,
+             std::function<bool()> interrupted);
+
+    void emptyInPlace();
+    [[noreturn]] void fail(const QString& description);
+
+    std::unique_ptr<QSaveFile> m_save; // a replacement's; the others write to m_fd
     int m_fd = -1;
     bool m_owned = false;
-    bool m_emptied = false;
+    bool m_toEmpty = false; // written in place and not emptied yet
     bool m_done = false;
     qint64 m_written = 0;  // by a replacement
     qint64 m_flushing = 0; // of those, the bytes sent to the disk already

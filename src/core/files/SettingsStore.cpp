@@ -1,7 +1,6 @@
 #include "core/files/SettingsStore.h"
 
 #include "core/base/Failure.h"
-#include "core/files/FileHandle.h"
 #include "core/files/SafeFile.h"
 
 #include <QDateTime>
@@ -10,7 +9,6 @@
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,8 +65,6 @@ SettingsStore::SettingsStore()
     : m_root(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
 {}
 
-SettingsStore::SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
-
 QString SettingsStore::folderOf(const QString& application, const QString& section) const
 {
     return m_root + QLatin1Char('/') + component(application) + QLatin1Char('/') +
@@ -81,19 +77,10 @@ QString SettingsStore::pathOf(const QString& application, const QString& section
     return folderOf(application, section) + QLatin1Char('/') + component(key);
 }
 
-QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
-                            const QString& defaultValue) const
-{
-    const std::optional<QByteArray> bytes = readUtf8(application, section, key);
-    return bytes ? QString::fromUtf8(*bytes) : defaultValue;
-}
-
 std::optional<SettingsStore::Reader>
 SettingsStore::open(const QString& application, const QString& section, const QString& key) const
 {
     const QByteArray name = QFile::encodeName(pathOf(application, section, key));
-    // A pipe cannot block the start, and whatever is no regular file is
-    // refused before anything is read.
     struct stat info;
     bool missing = false;
     FileHandle file = openRegularFile(name, info, &missing);
@@ -102,53 +89,28 @@ SettingsStore::open(const QString& application, const QString& section, const QS
     return Reader(std::move(file), qsizetype(info.st_size));
 }
 
-qsizetype SettingsStore::Reader::read(char* to, qsizetype room) const
-{
-    return readSome(m_file, to, room);
-}
-
-std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
-                                                  const QString& section, const QString& key) const
+QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
+                            const QString& defaultValue) const
 {
     const std::optional<Reader> value = open(application, section, key);
     if (!value)
-        return std::nullopt;
-    // Read into a buffer of the file's size; a small one then finds the end
-    // (or what the file gained meanwhile).
-    QByteArray bytes(value->size(), Qt::Uninitialized);
-    qsizetype at = 0;
-    while (true) {
-        char more[64 * 1024];
-        const bool full = at == bytes.size();
-        const qsizetype n = full ? value->read(more, sizeof more)
-                                 : value->read(bytes.data() + at, bytes.size() - at);
-        if (n == 0)
-            break;
-        if (full)
-            bytes.append(more, n);
-        at += n;
-    }
-    bytes.truncate(at);
-    return bytes;
-}
-
-void SettingsStore::write(const QString& application, const QString& section, const QString& key,
-                          const QString& value) const
-{
-    write(application, section, key, [&value](const ByteSink& sink) { sink(value.toUtf8()); });
+        return defaultValue;
+    QByteArray bytes;
+    char piece[64 * 1024];
+    while (const qsizetype n = value->read(piece, sizeof piece))
+        bytes.append(piece, n);
+    return QString::fromUtf8(bytes);
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,
                           const std::function<void(const ByteSink& write)>& produce) const
 {
     const QString path = pathOf(application, section, key);
-    // Only a regular file (or nothing) is ever replaced: never a pipe, a
-    // device or a folder, nor what a link to one of them points at.
+    // Never a pipe, a device or a folder, nor what a link to one points at.
     struct stat info;
     if (statOf(QFile::encodeName(path), info) && !S_ISREG(info.st_mode))
         throw Failure(QLatin1String(FailureText::NotARegularFile));
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw Failure(QStringLiteral("Path/File access error"));
     SafeFile::Rules rules;
     rules.existing = SafeFile::Existing::Replace;

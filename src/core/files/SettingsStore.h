@@ -2,7 +2,6 @@
 
 #include "core/files/FileHandle.h"
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
@@ -21,20 +20,12 @@ class SettingsStore
 public:
     // The store under the user's XDG config folder ($XDG_CONFIG_HOME, or ~/.config).
     SettingsStore();
-    // A store under another folder.
-    explicit SettingsStore(QString rootFolder);
+    explicit SettingsStore(QString rootFolder) : m_root(std::move(rootFolder)) {}
 
-    const QString& rootFolder() const { return m_root; }
-
-    // The value of a key, or `defaultValue` when the key holds none.
-    // Throws Failure when the value exists but cannot be read, or is no
-    // regular file.
+    // The value of a key, or `defaultValue` when the key holds none. Throws
+    // Failure when the value exists but cannot be read or is no regular file.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue = {}) const;
-    // The same as its UTF-8 bytes, without decoding them; nothing when the key
-    // holds no value.
-    std::optional<QByteArray> readUtf8(const QString& application, const QString& section,
-                                       const QString& key) const;
 
     // A value open for reading a piece at a time, so that a large one needs
     // no buffer of its size.
@@ -44,7 +35,7 @@ public:
         // The value's size when it was opened (it may change meanwhile).
         qsizetype size() const { return m_size; }
         // Reads up to `room` bytes into `to`; 0 at the end. Throws Failure.
-        qsizetype read(char* to, qsizetype room) const;
+        qsizetype read(char* to, qsizetype room) const { return readSome(m_file, to, room); }
 
     private:
         friend class SettingsStore;
@@ -57,27 +48,24 @@ public:
     std::optional<Reader> open(const QString& application, const QString& section,
                                const QString& key) const;
 
-    // Replaces the value of a key whole. Throws Failure when it cannot be
-    // written, or when what holds it is no regular file; the previous value
-    // then stays as it was.
-    void write(const QString& application, const QString& section, const QString& key,
-               const QString& value) const;
-
     // Takes bytes of a value, in order, a piece at a time.
     using ByteSink = std::function<void(QByteArrayView bytes)>;
-    // The same for a value given as its UTF-8 bytes a piece at a time:
-    // `produce` hands them to the sink it is given, as often as it likes. The
-    // value is replaced only when all of it was written; a failure inside
-    // `produce` leaves the previous value too.
+    // Replaces the value of a key whole with the UTF-8 bytes that `produce`
+    // hands to its sink. Throws Failure when it cannot be written or is no
+    // regular file; the previous value then stays, as when `produce` fails.
     void write(const QString& application, const QString& section, const QString& key,
                const std::function<void(const ByteSink& write)>& produce) const;
+    // The same for a value given whole.
+    void write(const QString& application, const QString& section, const QString& key,
+               const QString& value) const
+    {
+        write(application, section, key, [&value](const ByteSink& sink) { sink(value.toUtf8()); });
+    }
 
-    // Moves the file of a key's value aside, under its own name followed by
-    // ".unread-<yyyyMMdd-HHmmss>" (and "-2", "-3", ... when that name is
-    // taken) in the same folder, so that a value that could not be read is
-    // kept as it is before a new one is written. Answers the new name, or ""
-    // when there is no regular file to keep. Throws Failure when it cannot be
-    // moved.
+    // Keeps a value that could not be read before a new one is written: its
+    // file is renamed "<key>.unread-<yyyyMMdd-HHmmss>" (then "-2", "-3", ...).
+    // Answers the new name, or "" when there is no regular file to keep.
+    // Throws Failure when it cannot be moved.
     QString keepAside(const QString& application, const QString& section, const QString& key) const;
 
     // The folder that holds a section's values.

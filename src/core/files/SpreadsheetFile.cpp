@@ -1,6 +1,7 @@
 #include "core/files/SpreadsheetFile.h"
 
 #include "core/base/Failure.h"
+#include "core/files/TextStream.h"
 #include "core/files/ZipMembers.h"
 
 #include <QFile>
@@ -21,9 +22,6 @@ public:
 
 namespace {
 
-// Bytes are handed to the file in pieces of about this size.
-constexpr qsizetype FlushBytes = qsizetype(64) * 1024;
-
 // RFC 4180 in UTF-8, with a byte-order mark and CR LF.
 class CsvWriter final : public SpreadsheetFile::Writer
 {
@@ -32,8 +30,7 @@ public:
         : m_file(std::move(file)),
           m_encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
     {
-        m_buffer.reserve(FlushBytes + 1024);
-        m_buffer.append("\xEF\xBB\xBF");
+        m_file.WriteLines("\xEF\xBB\xBF");
         add(header);
     }
 
@@ -44,43 +41,33 @@ public:
         const bool formula = !text.isEmpty() && FormulaStarts.contains(text.front());
         const bool quoted =
             std::any_of(text.begin(), text.end(), [](QChar c) { return QuotedFor.contains(c); });
+        m_row.resize(0);
         if (quoted)
-            m_buffer.append('"');
+            m_row.append('"');
         if (formula)
-            m_buffer.append('\'');
+            m_row.append('\'');
         if (quoted)
             put(text.toString().replace(QLatin1Char('"'), QLatin1String("\"\"")));
         else
             put(text);
-        m_buffer.append(quoted ? "\"\r\n" : "\r\n");
-        if (m_buffer.size() >= FlushBytes)
-            flush();
+        m_row.append(quoted ? "\"\r\n" : "\r\n");
+        m_file.WriteLines(m_row);
     }
 
-    void commit() override
-    {
-        flush();
-        m_file->commit();
-    }
+    void commit() override { m_file.Close(); }
 
 private:
     void put(QStringView text)
     {
-        const qsizetype at = m_buffer.size();
-        m_buffer.resize(at + m_encoder.requiredSpace(text.size()));
-        char* const end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
-        m_buffer.resize(end - m_buffer.constData());
+        const qsizetype at = m_row.size();
+        m_row.resize(at + m_encoder.requiredSpace(text.size()));
+        char* const end = m_encoder.appendToBuffer(m_row.data() + at, text);
+        m_row.resize(end - m_row.constData());
     }
 
-    void flush()
-    {
-        m_file->write(m_buffer);
-        m_buffer.resize(0);
-    }
-
-    std::unique_ptr<SafeFile> m_file;
+    TextStream m_file; // gathers the rows into pieces for the file
     QStringEncoder m_encoder;
-    QByteArray m_buffer;
+    QByteArray m_row; // reused from row to row
 };
 
 QString xlsxFailure(lxw_error error)
@@ -89,8 +76,7 @@ QString xlsxFailure(lxw_error error)
         .arg(QString::fromUtf8(lxw_strerror(error)));
 }
 
-// An Excel workbook, made by libxlsxwriter in a temporary folder of its own
-// and copied through the SafeFile when complete.
+// An Excel workbook, made by libxlsxwriter in a temporary folder of its own.
 class XlsxWriter final : public SpreadsheetFile::Writer
 {
 public:
@@ -115,11 +101,9 @@ public:
         startSheet();
     }
 
-    // A workbook let go: libxlsxwriter frees it but leaves each sheet's file
-    // of rows open, and its API closes them only by writing the whole
-    // workbook out, which takes as long as the rows took and would hold up an
-    // interrupted run. So they are closed here, the one field of its own
-    // read; a newer libxlsxwriter that drops it fails the build here.
+    // libxlsxwriter closes each sheet's file of rows only by writing the whole
+    // workbook out, which would hold up an interrupted run: they are closed
+    // here, through the one field of its own read.
     ~XlsxWriter() override
     {
         if (!m_book)
@@ -130,8 +114,6 @@ public:
         }
         lxw_workbook_free(m_book);
     }
-    XlsxWriter(const XlsxWriter&) = delete;
-    XlsxWriter& operator=(const XlsxWriter&) = delete;
 
     void add(QStringView text) override
     {
@@ -151,30 +133,19 @@ public:
             throw Failure(book.errorString());
         checkParts(book.fileName());
         QByteArray piece(qsizetype(1) << 20, Qt::Uninitialized);
-        while (true) {
-            const qint64 n = book.read(piece.data(), piece.size());
-            if (n < 0)
-                throw Failure(book.errorString());
-            if (n == 0)
-                break;
+        qint64 n = 0;
+        while ((n = book.read(piece.data(), piece.size())) > 0)
             m_file->write(QByteArrayView(piece.constData(), n));
-        }
+        if (n < 0)
+            throw Failure(book.errorString());
         m_file->commit();
     }
 
 private:
-    // libxlsxwriter writes each sheet's rows, and then the workbook's parts,
-    // to files in the temporary folder, and does not look at the outcome: a
-    // full disk or a file-size limit there would leave rows out of a workbook
-    // it calls complete. So the workbook is read back: each part must
-    // decompress whole to its CRC and end as its kind of part ends, and each
-    // sheet must hold every row put in it.
-    QString cutShort(const QString& reason) const
-    {
-        return QStringLiteral("The temporary folder %1 could not hold the whole workbook: %2")
-            .arg(m_folder.path(), reason);
-    }
-
+    // libxlsxwriter does not look at its writes in the temporary folder: a full
+    // disk there would leave rows out of a workbook it calls complete. So each
+    // part must decompress whole to its CRC and end as its kind of part ends,
+    // and each sheet must hold every row put in it.
     void checkParts(const QString& book) const
     {
         std::size_t sheets = 0;
@@ -187,13 +158,14 @@ private:
             if (!bytes.trimmed().endsWith(sheet ? QByteArrayView("</worksheet>")
                                                 : QByteArrayView(">")) ||
                 (sheet && bytes.count("</row>") != rows))
-                throw Failure(cutShort(QStringLiteral("a part of it is cut short")));
+                throw Failure(QStringLiteral("The temporary folder %1 could not hold the whole "
+                                             "workbook: a part of it is cut short")
+                                  .arg(m_folder.path()));
         });
         if (sheets != m_sheets.size())
             throw Failure(QStringLiteral("The workbook cannot be read back"));
     }
 
-    // A new sheet, its first row the header.
     void startSheet()
     {
         if (m_sheet)
@@ -262,35 +234,30 @@ SpreadsheetFile::SpreadsheetFile(Format format, std::unique_ptr<SafeFile> file,
         m_writer = std::make_unique<XlsxWriter>(std::move(file), header);
 }
 
-// A file let go without commit leaves the target as it was.
 SpreadsheetFile::~SpreadsheetFile() = default;
 
-void SpreadsheetFile::addRow(QStringView text)
+// Runs a step of a file neither broken nor committed; a failure breaks it.
+template <typename Step> void SpreadsheetFile::step(Step action)
 {
     if (!m_failure.isEmpty())
         throw Failure(m_failure);
-    if (m_done)
+    if (!m_writer)
         throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
     try {
-        m_writer->add(text);
+        action();
     } catch (const Failure& failure) {
         m_failure = failure.description();
         throw;
     }
 }
 
+void SpreadsheetFile::addRow(QStringView text)
+{
+    step([&] { m_writer->add(text); });
+}
+
+// The writer goes with its commit, and its temporary folder at once.
 void SpreadsheetFile::commit()
 {
-    if (!m_failure.isEmpty())
-        throw Failure(m_failure);
-    if (m_done)
-        throw Failure(QLatin1String(FailureText::BadFileNameOrNumber));
-    m_done = true;
-    try {
-        m_writer->commit();
-    } catch (const Failure& failure) {
-        m_failure = failure.description();
-        throw;
-    }
-    m_writer.reset(); // the temporary folder goes at once
+    step([&] { std::exchange(m_writer, nullptr)->commit(); });
 }

@@ -11,25 +11,17 @@
 // text a row, every cell a text (never a number, a date or a formula).
 //
 // An Excel workbook (.xlsx) holds string cells formatted as text ("@"), so
-// that leading zeros stay and a cell typed over stays text; the column is as
-// wide as the longest text of its sheet. A sheet holds at most 1,048,576
-// rows: further rows go on to the next sheet ("Sheet2", ...), each beginning
-// with the header again. The workbook is made in a private temporary folder
-// (libxlsxwriter writes files, row by row, in constant memory) and its bytes
-// then go through the SafeFile, so a failure leaves the target as it was. A
-// cell holds at most 32,767 characters: a longer text fails the file.
+// that leading zeros stay; the column is as wide as its sheet's longest text.
+// Rows past a sheet's 1,048,576 go on to the next sheet ("Sheet2", ...), each
+// beginning with the header again. The workbook is made in a private
+// temporary folder in constant memory, then copied through the SafeFile.
 //
 // A CSV file (.csv) is RFC 4180 text in UTF-8 with a byte-order mark (without
-// it Excel reads the file in the system's ANSI code page and garbles every
-// non-ASCII character; LibreOffice and most CSV readers take the mark as the
-// encoding's sign). Every record ends with CR LF; a field holding a comma, a
-// semicolon (the separator of Excel in many locales), a double quote, CR or LF
-// is quoted, its quotes doubled. CSV knows no cell types: a field beginning
-// with =, +, -, @, TAB or CR would be taken for a formula by a spreadsheet,
-// so it gets an apostrophe in front, the spreadsheets' own mark of a text.
-// A code of digits never begins so and keeps its bytes. Leading zeros stay in
-// the file; a spreadsheet keeps them on opening when the column is read as
-// text.
+// it Excel reads the system's ANSI code page). Every record ends with CR LF; a
+// field holding a comma, a semicolon (Excel's separator in many locales), a
+// double quote, CR or LF is quoted, its quotes doubled. A field beginning with
+// =, +, -, @, TAB or CR gets an apostrophe in front, the spreadsheets' own
+// mark of a text, so that it is not taken for a formula.
 class SpreadsheetFile
 {
 public:
@@ -40,7 +32,7 @@ public:
     };
 
     // The most rows of one sheet, the header's among them, and the most
-    // characters of one cell, as Excel has them.
+    // characters of one cell (a longer text fails the file), as Excel has them.
     static constexpr qsizetype SheetRows = 1048576;
     static constexpr qsizetype CellCharacters = 32767;
 
@@ -52,8 +44,6 @@ public:
     // Throws Failure.
     SpreadsheetFile(Format format, std::unique_ptr<SafeFile> file, const QString& header);
     ~SpreadsheetFile();
-    SpreadsheetFile(const SpreadsheetFile&) = delete;
-    SpreadsheetFile& operator=(const SpreadsheetFile&) = delete;
 
     // Adds a row. Throws Failure; the file is then broken and every later
     // call fails alike.
@@ -65,7 +55,8 @@ public:
     class Writer;
 
 private:
+    template <typename Step> void step(Step action);
+
     std::unique_ptr<Writer> m_writer;
     QString m_failure;
-    bool m_done = false;
 };

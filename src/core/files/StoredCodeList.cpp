@@ -10,41 +10,6 @@ namespace StoredCodeList {
 
 namespace {
 
-// The UTF-8 bytes of a text as QString::toUtf8 gives them (a surrogate
-// without its partner becomes "?"), at most three bytes a character.
-char* encodeUtf8(char* out, QStringView text)
-{
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
-    while (p != end) {
-        const char16_t u = *p++;
-        if (u < 0x80) {
-            *out++ = char(u);
-        } else if (u < 0x800) {
-            *out++ = char(0xC0 | (u >> 6));
-            *out++ = char(0x80 | (u & 0x3F));
-        } else if (!QChar::isSurrogate(u)) {
-            *out++ = char(0xE0 | (u >> 12));
-            *out++ = char(0x80 | ((u >> 6) & 0x3F));
-            *out++ = char(0x80 | (u & 0x3F));
-        } else if (QChar::isHighSurrogate(u) && p != end && QChar::isLowSurrogate(*p)) {
-            const char32_t c = QChar::surrogateToUcs4(u, *p++);
-            *out++ = char(0xF0 | (c >> 18));
-            *out++ = char(0x80 | ((c >> 12) & 0x3F));
-            *out++ = char(0x80 | ((c >> 6) & 0x3F));
-            *out++ = char(0x80 | (c & 0x3F));
-        } else {
-            *out++ = '?';
-        }
-    }
-    return out;
-}
-
-char* encodeUtf8(char* out, QLatin1StringView text)
-{
-    return latin1ToUtf8(out, text);
-}
-
 constexpr char SeparatorBytes[] = "||MySeparator23||";
 constexpr qsizetype SeparatorLength = qsizetype(sizeof SeparatorBytes - 1);
 static_assert(SeparatorLength == Separator.size());
@@ -57,7 +22,7 @@ Utf8Join::Utf8Join(const ByteSink& write, qsizetype bufferBytes)
     : m_write(write), m_buffer(std::max(bufferBytes, qsizetype(64)), Qt::Uninitialized)
 {}
 
-void Utf8Join::flush()
+void Utf8Join::finish()
 {
     if (m_used > 0)
         m_write(QByteArrayView(m_buffer.constData(), m_used));
@@ -70,7 +35,7 @@ void Utf8Join::add(HeldText item)
     m_first = false;
     const qsizetype most = separator + (item.isLatin1() ? 2 : 3) * item.size();
     if (m_used + most > m_buffer.size()) {
-        flush();
+        finish();
         if (most > m_buffer.size()) {
             // An item larger than the buffer goes on by itself.
             m_write(QByteArrayView(SeparatorBytes, separator));
@@ -78,43 +43,34 @@ void Utf8Join::add(HeldText item)
             return;
         }
     }
-    char* out = m_buffer.data() + m_used;
-    out = std::copy_n(SeparatorBytes, separator, out);
-    out = item.visit([out](auto text) { return encodeUtf8(out, text); });
+    char* out = std::copy_n(SeparatorBytes, separator, m_buffer.data() + m_used);
+    if (item.isLatin1()) {
+        out = latin1ToUtf8(out, item.latin1());
+    } else {
+        // QString's own encoding: a surrogate without its partner becomes "?".
+        const QByteArray bytes = item.utf16().toUtf8();
+        out = std::copy_n(bytes.constData(), bytes.size(), out);
+    }
     m_used = out - m_buffer.constData();
 }
 
-void Utf8Join::finish()
-{
-    flush();
-}
-
-Utf8Split::Utf8Split(QByteArrayView bytes, Window window)
+Utf8Split::Utf8Split(QByteArrayView bytes)
     : m_decoder(QStringConverter::Utf8,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {
-    restart(bytes, window);
+    restart(bytes, true, true);
 }
 
-void Utf8Split::restart(QByteArrayView bytes, Window window)
+void Utf8Split::restart(QByteArrayView bytes, bool startsText, bool endsText)
 {
     m_bytes = bytes;
-    m_window = window;
+    m_endsText = endsText;
     m_piece = 0;
     m_done = false;
     m_pieces.clear();
     // The one byte-order mark that QString::fromUtf8 drops.
-    if (m_window.startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
+    if (startsText && m_bytes.startsWith("\xEF\xBB\xBF"))
         m_piece = 3;
-    // No UTF-8 byte gives more than one UTF-16 unit, and a piece and its
-    // separator take at least a separator's bytes and one more.
-    m_mostPieces = mostPiecesIn(bytes.size());
-    m_mostCharacters = bytes.size();
-}
-
-qsizetype Utf8Split::mostPiecesIn(qsizetype bytes)
-{
-    return bytes / (SeparatorLength + 1) + 1;
 }
 
 bool Utf8Split::next()
@@ -144,7 +100,7 @@ bool Utf8Split::next()
             ++k;
         }
     }
-    if (m_window.endsText)
+    if (m_endsText)
         hand(m_piece, size, false);
     return true;
 }
@@ -179,26 +135,19 @@ bool Utf8Windows::readWindow()
     if (m_ended)
         return false;
     // The piece the last window left uncut comes first.
-    const bool first = !m_split;
-    if (m_split) {
-        const qsizetype rest = m_split->rest();
-        m_used -= rest;
-        std::memmove(m_buffer.data(), m_buffer.constData() + rest, size_t(m_used));
-    }
+    const bool first = m_read == 0;
+    const qsizetype rest = m_split.rest();
+    m_used -= rest;
     if (m_buffer.size() < m_windowBytes || 2 * m_used > m_buffer.size())
         m_buffer.resize(std::max(m_windowBytes, 2 * m_buffer.size()));
-    // Reads until the window is full or the text ends.
+    std::memmove(m_buffer.data(), m_buffer.constData() + rest, size_t(m_used));
     while (m_used < m_buffer.size() && !m_ended) {
         const qsizetype n = m_source(m_buffer.data() + m_used, m_buffer.size() - m_used);
         m_ended = n == 0;
         m_used += n;
         m_read += n;
     }
-    const QByteArrayView bytes(m_buffer.constData(), m_used);
-    if (m_split)
-        m_split->restart(bytes, Window{first, m_ended});
-    else
-        m_split.emplace(bytes, Window{first, m_ended});
+    m_split.restart(QByteArrayView(m_buffer.constData(), m_used), first, m_ended);
     return true;
 }
 

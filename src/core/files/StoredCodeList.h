@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <QStringView>
 #include <functional>
-#include <optional>
 #include <vector>
 
 // The code list as one stored text: the items in order, with the separator
@@ -23,22 +22,17 @@ inline constexpr QStringView Separator = u"||MySeparator23||";
 using ByteSink = std::function<void(QByteArrayView bytes)>;
 
 // Hands the UTF-8 bytes of the stored text of the items on to `write` a piece
-// at a time, without building the text: exactly the bytes of
-// the whole stored text's toUtf8().
+// at a time: exactly the stored text's toUtf8(), without building the text.
 class Utf8Join
 {
 public:
     explicit Utf8Join(const ByteSink& write, qsizetype bufferBytes = qsizetype(1) << 20);
-    Utf8Join(const Utf8Join&) = delete;
-    Utf8Join& operator=(const Utf8Join&) = delete;
 
     void add(HeldText item);
     // Hands on the bytes still held.
     void finish();
 
 private:
-    void flush();
-
     const ByteSink& m_write;
     QByteArray m_buffer;
     qsizetype m_used = 0;
@@ -54,32 +48,22 @@ template <typename Texts> void writeUtf8(const Texts& items, const ByteSink& wri
     join.finish();
 }
 
-// Where bytes stand in the stored text: a window of it need not start or end
-// it. The piece after the last separator of a window that does not end the
-// text is left uncut: it begins the next window.
-struct Window
-{
-    bool startsText = true;
-    bool endsText = true;
-};
-
-// Cuts the stored text, given as its UTF-8 bytes, into its non-empty pieces:
-// the non-empty pieces between separators of fromUtf8(bytes), without the
-// whole decoded text or a string per piece. A piece that is all ASCII is
-// handed on as the stored bytes themselves (Latin-1); only one that is not is
-// decoded. The bytes must stay while the split is used.
+// Cuts the stored text, given as its UTF-8 bytes, into the non-empty pieces
+// between separators of fromUtf8(bytes), without decoding the whole text. An
+// ASCII piece is handed on as the stored bytes themselves (Latin-1). The bytes
+// must stay while the split is used.
 //
 //     Utf8Split cut(bytes);
 //     while (cut.next()) use(cut.pieces());
 class Utf8Split
 {
 public:
-    explicit Utf8Split(QByteArrayView bytes, Window window = Window());
+    explicit Utf8Split(QByteArrayView bytes);
 
-    // Starts over on other bytes, as a new split would, keeping the room the
-    // pieces have grown: a text read a window at a time cuts every window into
-    // the same memory.
-    void restart(QByteArrayView bytes, Window window);
+    // Starts over on a window of the text, as a new split would, keeping the
+    // pieces' memory. The piece after the last separator of a window that
+    // does not end the text is left uncut: it begins the next.
+    void restart(QByteArrayView bytes, bool startsText, bool endsText);
 
     // Cuts the pieces: each one a separator ends and, when the bytes end the
     // text, the one after the last separator; false when that was done before.
@@ -87,10 +71,9 @@ public:
     // The pieces the last call cut: valid until the next call.
     const std::vector<HeldText>& pieces() const { return m_pieces; }
 
-    // At most how many pieces and characters there are in all.
-    qsizetype mostPieces() const { return m_mostPieces; }
-    qsizetype mostCharacters() const { return m_mostCharacters; }
-    static qsizetype mostPiecesIn(qsizetype bytes);
+    // At most how many pieces a text of `bytes` bytes holds: a piece and its
+    // separator take at least a separator's bytes and one more.
+    static qsizetype mostPiecesIn(qsizetype bytes) { return bytes / (Separator.size() + 1) + 1; }
 
     // Where the piece left uncut starts, once next() has answered false.
     qsizetype rest() const { return m_piece; }
@@ -99,21 +82,18 @@ private:
     void hand(qsizetype begin, qsizetype end, bool followed);
 
     QByteArrayView m_bytes;
-    Window m_window;
+    bool m_endsText = true;
     qsizetype m_piece = 0; // where the piece not yet cut starts
     bool m_done = false;
     QStringDecoder m_decoder;
     std::vector<HeldText> m_pieces;
     QString m_decoded; // the pieces that are not ASCII
     qsizetype m_decodedUsed = 0;
-    qsizetype m_mostPieces = 0;
-    qsizetype m_mostCharacters = 0;
 };
 
-// The stored text read a window at a time and each window cut by a
-// Utf8Split: the same pieces, in the same order, as of the whole text, with a
-// buffer of about a window instead of the whole text (a piece longer than
-// half a window makes it grow).
+// The stored text read a window at a time, each cut by a Utf8Split into the
+// same pieces as of the whole text, with a buffer of about a window (a piece
+// longer than half a window makes it grow).
 //
 //     Utf8Windows text(read);
 //     while (text.readWindow())
@@ -129,7 +109,7 @@ public:
     // Reads the next window, after the pieces of the last one, and starts its
     // split; false when the text has ended before. What `read` throws goes on.
     bool readWindow();
-    Utf8Split& split() { return *m_split; }
+    Utf8Split& split() { return m_split; }
     // The bytes read so far.
     qsizetype bytesRead() const { return m_read; }
 
@@ -140,7 +120,7 @@ private:
     qsizetype m_used = 0; // the window's bytes
     qsizetype m_read = 0;
     bool m_ended = false;
-    std::optional<Utf8Split> m_split;
+    Utf8Split m_split{QByteArrayView()};
 };
 
 } // namespace StoredCodeList

@@ -57,7 +57,6 @@ void ZipMembers::read(
          at = unzGoToNextFile(zip.get())) {
         if (at != UNZ_OK)
             unreadable();
-        const QByteArray bytes = currentMember(zip.get(), name);
-        member(name, bytes);
+        member(name, currentMember(zip.get(), name));
     }
 }

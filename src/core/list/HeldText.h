@@ -39,15 +39,7 @@ public:
     // Appends the text to `to`, widened when it is Latin-1.
     void appendTo(QString& to) const
     {
-        if (m_utf16)
-            to.append(utf16());
-        else
-            to.append(latin1());
-    }
-
-    friend bool operator==(HeldText a, HeldText b)
-    {
-        return b.visit([&](auto y) { return a.visit([&](auto x) { return x == y; }); });
+        visit([&to](auto view) { to.append(view); });
     }
 
 private:

@@ -23,16 +23,6 @@ template <typename Buffer> void grow(Buffer& v, size_t needed, size_t least)
     v.reserve(std::max({needed, v.capacity() + v.capacity() / 2, least}));
 }
 
-// Sets or clears bit `index` of a bit buffer whose words reach it.
-void setBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
-{
-    std::uint64_t& word = bits[size_t(index) >> 6];
-    if (on)
-        word |= bit(index);
-    else
-        word &= ~bit(index);
-}
-
 // Appends bit `index` (the next one) to a bit buffer with room for its word.
 void pushBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, bool on)
 {
@@ -62,6 +52,13 @@ void removeBit(PlainBuffer<std::uint64_t>& bits, qsizetype index, qsizetype coun
         bits.pop_back();
 }
 
+// The first sub-items of item `index` or a later one.
+template <typename SubItems> auto subItemsFrom(SubItems& all, qsizetype index)
+{
+    return std::lower_bound(all.begin(), all.end(), index,
+                            [](const auto& s, qsizetype i) { return s.index < i; });
+}
+
 // Copies UTF-16 units to bytes, keeping the low byte of each; true when no
 // unit has a high byte (the text is Latin-1).
 bool narrow(char* out, const char16_t* in, size_t n)
@@ -78,60 +75,30 @@ bool narrow(char* out, const char16_t* in, size_t n)
 
 void ItemStore::setChecked(qsizetype index, bool checked)
 {
-    setBit(m_checked, index, checked);
+    std::uint64_t& word = m_checked[size_t(index) >> 6];
+    const std::uint64_t mask = std::uint64_t(1) << (index & 63);
+    word = checked ? word | mask : word & ~mask;
 }
 
 void ItemStore::setAllChecked(bool checked)
 {
-    setCheckedRange(0, count(), checked);
-}
-
-void ItemStore::setCheckedRange(qsizetype from, qsizetype to, bool checked)
-{
-    const std::uint64_t all = ~std::uint64_t(0);
-    while (from < to) {
-        const size_t w = size_t(from) >> 6;
-        // The bits of this word from `from` up to `to` or the word's end.
-        std::uint64_t mask = all << (from & 63);
-        const qsizetype wordEnd = qsizetype(w + 1) << 6;
-        if (to < wordEnd)
-            mask &= ~(all << (to & 63));
-        if (checked)
-            m_checked[w] |= mask;
-        else
-            m_checked[w] &= ~mask;
-        from = wordEnd;
-    }
-}
-
-std::vector<ItemStore::SubItems>::const_iterator ItemStore::findSubItems(qsizetype index) const
-{
-    const auto it = std::lower_bound(m_subItems.begin(), m_subItems.end(), index,
-                                     [](const SubItems& s, qsizetype i) { return s.index < i; });
-    return it != m_subItems.end() && it->index == index ? it : m_subItems.end();
+    for (size_t w = 0; w < m_checked.size(); ++w)
+        m_checked[w] = checked ? ~std::uint64_t(0) : 0;
+    // The bits past count() stay 0.
+    if (checked && (count() & 63) != 0)
+        m_checked.back() = ~(~std::uint64_t(0) << (count() & 63));
 }
 
 QString ItemStore::subItem(qsizetype index, qsizetype column) const
 {
-    if (m_subItems.empty())
-        return {};
-    const auto it = findSubItems(index);
-    return it == m_subItems.end() ? QString() : it->texts.value(column);
-}
-
-QStringList ItemStore::subItems(qsizetype index) const
-{
-    if (m_subItems.empty())
-        return {};
-    const auto it = findSubItems(index);
-    return it == m_subItems.end() ? QStringList() : it->texts;
+    const auto it = subItemsFrom(m_subItems, index);
+    return it != m_subItems.end() && it->index == index ? it->texts.value(column) : QString();
 }
 
 void ItemStore::lengthenEnds()
 {
-    const size_t n = m_ends32.size();
     m_ends64.reserve(std::max(m_ends32.capacity(), size_t(32)));
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < m_ends32.size(); ++i)
         m_ends64.push_back(m_ends32[i]);
     m_ends32.release();
     m_longEnds = true;
@@ -239,9 +206,8 @@ void ItemStore::appendMany(const QStringList& texts)
 void ItemStore::append(HeldText text)
 {
     // A text that is part of the store itself moves when the buffer grows.
-    const auto* source =
-        static_cast<const char*>(text.isLatin1() ? static_cast<const void*>(text.latin1().data())
-                                                 : static_cast<const void*>(text.utf16().utf16()));
+    const char* source =
+        text.visit([](auto view) { return reinterpret_cast<const char*>(view.data()); });
     const size_t was = m_bytes.size();
     const std::less<const char*> before;
     const bool own =
@@ -260,13 +226,19 @@ void ItemStore::append(HeldText text)
 
 void ItemStore::append(QStringView text, const QStringList& subItems)
 {
-    if (subItems.isEmpty()) {
-        append(text);
-        return;
-    }
-    grow(m_subItems, m_subItems.size() + 1, 4);
+    if (!subItems.isEmpty())
+        grow(m_subItems, m_subItems.size() + 1, 4);
     append(text);
-    m_subItems.push_back({count() - 1, subItems});
+    if (!subItems.isEmpty())
+        m_subItems.push_back({count() - 1, subItems});
+}
+
+void ItemStore::setEnd(qsizetype index, size_t end)
+{
+    if (m_longEnds)
+        m_ends64[size_t(index)] = end;
+    else
+        m_ends32[size_t(index)] = std::uint32_t(end);
 }
 
 void ItemStore::closeGap(qsizetype index, size_t begin, size_t end)
@@ -281,31 +253,22 @@ void ItemStore::closeGap(qsizetype index, size_t begin, size_t end)
             wideAfter = wide(k);
     if (!wideAfter) {
         m_bytes.erase(begin, end);
-        for (qsizetype k = index; k + 1 < n; ++k) {
-            const size_t e = this->end(k + 1) - gap;
-            if (m_longEnds)
-                m_ends64[size_t(k)] = e;
-            else
-                m_ends32[size_t(k)] = std::uint32_t(e);
-        }
+        for (qsizetype k = index; k + 1 < n; ++k)
+            setEnd(k, this->end(k + 1) - gap);
         return;
     }
     size_t to = begin;
     size_t from = end;
     for (qsizetype k = index + 1; k < n; ++k) {
-        const bool w = wide(k);
         const size_t e = this->end(k);
-        if (w) {
+        if (wide(k)) {
             from += from & 1;
             to += to & 1;
         }
         std::memmove(m_bytes.data() + to, m_bytes.data() + from, e - from);
         to += e - from;
         from = e;
-        if (m_longEnds)
-            m_ends64[size_t(k - 1)] = to;
-        else
-            m_ends32[size_t(k - 1)] = std::uint32_t(to);
+        setEnd(k - 1, to);
     }
     m_bytes.setSize(to);
 }
@@ -322,15 +285,11 @@ void ItemStore::remove(qsizetype index)
     removeBit(m_checked, index, n);
     removeBit(m_wide, index, n);
     m_wideItems -= wasWide ? 1 : 0;
-
-    if (!m_subItems.empty()) {
-        auto it = std::lower_bound(m_subItems.begin(), m_subItems.end(), index,
-                                   [](const SubItems& s, qsizetype i) { return s.index < i; });
-        if (it != m_subItems.end() && it->index == index)
-            it = m_subItems.erase(it);
-        for (; it != m_subItems.end(); ++it)
-            --it->index;
-    }
+    auto it = subItemsFrom(m_subItems, index);
+    if (it != m_subItems.end() && it->index == index)
+        it = m_subItems.erase(it);
+    for (; it != m_subItems.end(); ++it)
+        --it->index;
 }
 
 void ItemStore::clear()
@@ -343,18 +302,4 @@ void ItemStore::clear()
     m_wide.release();
     m_wideItems = 0;
     std::vector<SubItems>().swap(m_subItems);
-}
-
-qsizetype ItemStore::bytesUsed() const
-{
-    size_t bytes = m_bytes.capacity() + m_ends32.capacity() * sizeof(std::uint32_t) +
-                   m_ends64.capacity() * sizeof(std::uint64_t) +
-                   (m_checked.capacity() + m_wide.capacity()) * sizeof(std::uint64_t) +
-                   m_subItems.capacity() * sizeof(SubItems);
-    for (const SubItems& s : m_subItems) {
-        bytes += size_t(s.texts.capacity()) * sizeof(QString);
-        for (const QString& t : s.texts)
-            bytes += size_t(t.capacity()) * sizeof(QChar);
-    }
-    return qsizetype(bytes);
 }

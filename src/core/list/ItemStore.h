@@ -8,30 +8,22 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
-#include <iterator>
 #include <vector>
 
-// The items of a list, held compactly: every item's text in one byte buffer,
-// one end offset per item, and the checked states as bits. A text that is all
-// Latin-1 (ASCII included) takes one byte a character; only a text that needs
-// it is kept in UTF-16 (two bytes a unit, at an even offset), and a bit tells
-// which. The end offsets take 32 bits each until the buffer outgrows that,
-// then 64. The texts of later columns are rare and kept aside, so that an item
-// without them costs nothing for them. Ten million 12-character codes take
-// about 17 bytes an item.
+// The items of a list, held compactly: every item's text in one byte buffer
+// (a Latin-1 text a byte a character, any other in UTF-16 at an even offset,
+// a bit telling which, and read back as it is held), one end offset per item
+// (32 bits until the buffer outgrows that, then 64) and the checked states as
+// bits. The texts of later columns are rare and kept aside. Ten million
+// 12-character codes take about 17 bytes an item.
 //
-// A text reads back as a HeldText: Latin-1 or UTF-16, as it is held.
-//
-// Items are numbered from 0 here (`index`); the list adds its own numbering
-// from 1 and its "Index out of bounds" on top. Every index given must be in
-// [0, count()).
-//
+// Items are numbered from 0 here; every index given must be in [0, count()).
 // A text may hold anything: nothing at all, NUL characters, unpaired
 // surrogates, millions of characters.
 class ItemStore
 {
 public:
-    class TextIterator;
+    struct TextIterator;
     struct Texts;
 
     ItemStore() = default;
@@ -39,7 +31,6 @@ public:
     ItemStore& operator=(const ItemStore&) = delete;
 
     qsizetype count() const { return qsizetype(m_longEnds ? m_ends64.size() : m_ends32.size()); }
-    bool isEmpty() const { return count() == 0; }
 
     // The text of an item; valid until the store next changes. Inline, as
     // every walk over a list reads each item through it.
@@ -54,8 +45,7 @@ public:
         return QStringView(reinterpret_cast<const char16_t*>(bytes + begin),
                            qsizetype(stop - begin) / 2);
     }
-    // Whether the item's text is held in UTF-16 (it has a character past
-    // U+00FF).
+    // Whether the item's text is held in UTF-16 (it has a character past U+00FF).
     bool wide(qsizetype index) const { return m_wideItems > 0 && bit(m_wide, index); }
 
     bool checked(qsizetype index) const { return bit(m_checked, index); }
@@ -65,8 +55,6 @@ public:
     // The texts of the item's later columns: `column` 0 is the list's second
     // column. "" when the item has no text there.
     QString subItem(qsizetype index, qsizetype column) const;
-    QStringList subItems(qsizetype index) const;
-    bool hasSubItems() const { return !m_subItems.empty(); }
 
     // Appends an item, checked. Amortised constant time, no allocation of its
     // own. The text may be the store's own.
@@ -76,19 +64,15 @@ public:
     void append(const QString& text) { append(HeldText(text)); }
     void append(QStringView text, const QStringList& subItems);
 
-    // Appends every text of a range (anything whose elements convert to
-    // HeldText: QStringList, std::vector<QStringView>,
-    // std::vector<HeldText>, ...), all checked, growing the buffers once:
-    // when it throws, nothing was appended. The texts must not be the store's
-    // own.
+    // Appends every text, all checked, growing the buffers once: when it
+    // throws, nothing was appended. The texts must not be the store's own.
     void appendMany(const std::vector<HeldText>& texts);
     void appendMany(const std::vector<QLatin1StringView>& texts);
     void appendMany(const std::vector<QStringView>& texts);
     void appendMany(const QStringList& texts);
 
-    // Makes room for `items` more items holding `characters` more characters
-    // in all (exactly that much, a byte each), so that appending them
-    // allocates nothing when they are Latin-1.
+    // Makes exactly the room for `items` more items of `characters` Latin-1
+    // characters in all, so that appending them allocates nothing.
     void reserve(qsizetype items, qsizetype characters);
 
     // Removes an item; the later ones move up by one.
@@ -96,9 +80,6 @@ public:
 
     // Removes every item and gives the memory back.
     void clear();
-
-    // Bytes held by the store, reserved room included.
-    qsizetype bytesUsed() const;
 
     // Every text in order, for a range-for:
     //     for (HeldText text : store.texts()) ...
@@ -127,18 +108,14 @@ private:
     void makeRoom(qsizetype items, size_t bytes);
     // The 64-bit end offsets, from now on.
     void lengthenEnds();
-    // Appends an item whose text is in m_bytes from m_bytes.size() up to
-    // `end`; its room is there.
+    // Appends an item whose text was written into m_bytes, up to `end`.
     void pushItem(size_t end, bool wide);
     // Appends the text as an item, Latin-1 when it can be; its room is there.
     void put(HeldText text);
     template <typename Range> void appendRange(const Range& texts);
-    // Sets bits [from, to) of the checked states, which must already have
-    // their words.
-    void setCheckedRange(qsizetype from, qsizetype to, bool checked);
     // Moves the later bytes of the buffer up over a removed item's.
     void closeGap(qsizetype index, size_t begin, size_t end);
-    std::vector<SubItems>::const_iterator findSubItems(qsizetype index) const;
+    void setEnd(qsizetype index, size_t end);
     static constexpr size_t wordsFor(qsizetype count) { return (size_t(count) + 63) >> 6; }
 
     PlainBuffer<char> m_bytes;
@@ -151,46 +128,28 @@ private:
     std::vector<SubItems> m_subItems; // by ascending index, none empty
 };
 
-class ItemStore::TextIterator
+// What a range-for over the texts needs.
+struct ItemStore::TextIterator
 {
-public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = HeldText;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = HeldText;
-
-    TextIterator() = default;
-    TextIterator(const ItemStore* store, qsizetype index) : m_store(store), m_index(index) {}
-
-    HeldText operator*() const { return m_store->text(m_index); }
+    const ItemStore* store;
+    qsizetype index;
+    HeldText operator*() const { return store->text(index); }
     TextIterator& operator++()
     {
-        ++m_index;
+        ++index;
         return *this;
     }
-    TextIterator operator++(int)
-    {
-        TextIterator was = *this;
-        ++*this;
-        return was;
-    }
-    bool operator==(const TextIterator& other) const { return m_index == other.m_index; }
-
-private:
-    const ItemStore* m_store = nullptr;
-    qsizetype m_index = 0;
+    bool operator==(const TextIterator& other) const { return index == other.index; }
 };
 
 struct ItemStore::Texts
 {
-    TextIterator first;
-    TextIterator last;
-    TextIterator begin() const { return first; }
-    TextIterator end() const { return last; }
+    const ItemStore* store;
+    TextIterator begin() const { return {store, 0}; }
+    TextIterator end() const { return {store, store->count()}; }
 };
 
 inline ItemStore::Texts ItemStore::texts() const
 {
-    return {TextIterator(this, 0), TextIterator(this, count())};
+    return {this};
 }

@@ -23,10 +23,9 @@ constexpr qsizetype MostCharactersDrawn = 4096;
 
 QString shown(HeldText text)
 {
-    if (text.size() <= MostCharactersDrawn)
-        return text.toString();
-    return text.isLatin1() ? QString(text.latin1().first(MostCharactersDrawn))
-                           : text.utf16().first(MostCharactersDrawn).toString();
+    return text.visit([](auto view) {
+        return view.first(std::min(view.size(), MostCharactersDrawn)).toString();
+    });
 }
 
 } // namespace

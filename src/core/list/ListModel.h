@@ -7,12 +7,10 @@
 #include <QStringView>
 #include <QTimer>
 
-// The items of one of the window's lists, and the list's own operations.
-// Item and column numbers count from 1; reading an item or a column that does
-// not exist throws Failure "Index out of bounds".
-//
-// The items are held compactly (ItemStore): one text buffer, one byte a
-// character for Latin-1 texts, an offset and two bits an item.
+// The items of one of the window's lists (held compactly in an ItemStore),
+// and the list's own operations. Item and column numbers count from 1;
+// reading an item or a column that does not exist throws Failure "Index out
+// of bounds".
 //
 // A view is told about appended rows in batches, at most once a frame, so that
 // appending a million items stays cheap; the operations always see every item.
@@ -23,12 +21,10 @@ class ListModel : public QAbstractTableModel
 public:
     explicit ListModel(QObject* parent = nullptr);
 
-    // Column headers.
     void AddColumnHeader(const QString& text);
     int ColumnCount() const { return int(m_headers.size()); }
     const QString& HeaderText(int column) const;
 
-    // Items.
     qsizetype ItemCount() const { return m_items.count(); }
     void AppendItem(QStringView text) { AppendItem(HeldText(text)); }
     void AppendItem(const QString& text) { AppendItem(HeldText(text)); }
@@ -40,9 +36,7 @@ public:
     {
         AppendItem(QStringView(text), subItems);
     }
-    // Appends every text of a range (QStringList, std::vector<QStringView>,
-    // std::vector<HeldText>, ...) at once, checked; the texts must not be this
-    // list's own.
+    // Appends every text of a range at once (see ItemStore::appendMany).
     template <typename Range> void appendMany(const Range& texts)
     {
         m_items.appendMany(texts);
@@ -51,19 +45,16 @@ public:
     // Makes room for `items` more items of `characters` characters in all.
     void reserve(qsizetype items, qsizetype characters) { m_items.reserve(items, characters); }
 
-    // Two reads of item i: ItemText for a reader, a string of its own that
-    // stays what it is while the list changes (a feature may yield to the
-    // window between reading and using it); HeldTextAt for a hot loop.
+    // Item i's text as a string of its own, which stays what it is while the
+    // list changes (a feature may yield to the window before using it).
     QString ItemText(qsizetype i) const { return HeldTextAt(i).toString(); }
-    // The text of item i as the list holds it (Latin-1 or UTF-16), without a
-    // copy, valid only until the list next changes: for loops that do not
-    // yield between reading and using it.
+    // The text as the list holds it, without a copy, valid only until the
+    // list next changes: for hot loops that do not yield before using it.
     HeldText HeldTextAt(qsizetype i) const;
     // The text of column `column` (2 and later) of item i; "" when it has none.
     QString SubItem(qsizetype i, int column) const;
     bool Checked(qsizetype i) const;
     void SetChecked(qsizetype i, bool checked);
-    // Ticks or unticks every item at once.
     void SetAllChecked(bool checked);
     void RemoveItem(qsizetype i);
     void Clear();

@@ -44,10 +44,8 @@ bool looksLikeCode(QStringView cell)
 
 int width(const std::vector<QStringList>& rows)
 {
-    qsizetype widest = 0;
-    for (const QStringList& row : rows)
-        widest = std::max(widest, row.size());
-    return int(widest);
+    const auto widest = std::ranges::max_element(rows, {}, &QStringList::size);
+    return widest == rows.end() ? 0 : int(widest->size());
 }
 
 bool headerAbove(const std::vector<QStringList>& rows, int column)
@@ -70,15 +68,14 @@ std::optional<Guess> guess(const std::vector<QStringList>& rows)
             bestCodes = codes;
         }
     }
-    if (best < 0) {
-        // Only row 1 holds codes: it is no header then.
-        for (int c = 0, n = rows.empty() ? 0 : int(rows.front().size()); c < n; ++c) {
-            if (looksLikeCode(rows.front().at(c)))
-                return Guess{c, false};
-        }
+    if (best >= 0)
+        return Guess{best, headerAbove(rows, best)};
+    // Only row 1 holds codes: it is no header then.
+    const QStringList top = rows.empty() ? QStringList() : rows.front();
+    const auto code = std::ranges::find_if(top, looksLikeCode);
+    if (code == top.end())
         return std::nullopt;
-    }
-    return Guess{best, headerAbove(rows, best)};
+    return Guess{int(code - top.begin()), false};
 }
 
 QString letters(int column)

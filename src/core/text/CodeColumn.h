@@ -12,8 +12,7 @@ namespace CodeColumn {
 // How many rows the guess looks at (and a preview shows).
 inline constexpr int PreviewRows = 10;
 
-// Whether a cell looks like a code: without its hyphens and blanks, 8 to 14
-// digits.
+// Whether a cell is, without its hyphens and blanks, 8 to 14 digits.
 bool looksLikeCode(QStringView cell);
 
 // The guess for the first rows of a table.
@@ -25,8 +24,8 @@ struct Guess
 
 // The column whose cells below row 1 look most like codes (the leftmost of
 // equals); row 1 is a header when its cell there does not look like a code
-// while at least half of the cells below it that are not empty do. Nothing when no cell looks
-// like a code.
+// while at least half of the cells below it that are not empty do. Nothing
+// when no cell looks like a code.
 std::optional<Guess> guess(const std::vector<QStringList>& rows);
 
 // Whether row 1 is a header for a column chosen by the user: as guess says.
@@ -38,10 +37,9 @@ int width(const std::vector<QStringList>& rows);
 // A column's letters, as a spreadsheet names it: 0 is A, 25 Z, 26 AA.
 QString letters(int column);
 
-// A column named by the user, counted from 0: a number from 1, letters (A,
-// b, AA), or the text of a header cell in `header` (case and surrounding
-// blanks aside), which wins over letters. `byHeader` tells which it was.
-// Nothing for a name that is none of those.
+// A column named by the user, counted from 0: a number from 1, letters (A, b,
+// AA), or the text of a cell of `header` (case and surrounding blanks aside),
+// which wins over letters and sets `byHeader`. Nothing for any other name.
 std::optional<int> named(const QString& name, const QStringList& header, bool* byHeader = nullptr);
 
 } // namespace CodeColumn

@@ -5,82 +5,42 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 #include <functional>
 #include <vector>
 
-// Reading delimited text (CSV, TSV): records of fields.
-//
-// The text is decoded and cut into lines as TextFileReader reads a text file
-// (the same encodings, byte-order marks and line ends). A field in double
-// quotes may hold the separator, line ends and doubled quotes (""), which
-// stand for one quote; a line end inside quotes becomes a LF. A quote inside
-// an unquoted field, and text after a closing quote, are taken as they stand.
-// An empty line outside quotes is no record, so the line end of the last
-// line adds none. A quote still open at the end of the text fails with
-// "line N: a quoted field is not closed", N being the first line of its
-// record.
+// Reading delimited text (CSV, TSV): records of fields, from lines read as
+// TextFileReader reads them. A field in double quotes may hold the separator,
+// line ends (each becomes a LF) and doubled quotes ("") for one quote. A quote
+// inside an unquoted field, and text after a closing quote, stand as they
+// are. An empty line outside quotes is no record. A quote still open at the
+// end fails with "line N: a quoted field is not closed", N being the first
+// line of its record.
 namespace DelimitedText {
 
 // Takes one record: its fields, and the number of its first line.
 using RecordSink = std::function<void(const QStringList& fields, quint64 firstLine)>;
 
 // The separator of a file by its name: TAB for ".tsv"; for any other file
-// none, so that it is taken from the text (see sniff).
+// none, so that it is taken from the text.
 QChar separatorForName(const QString& path);
-
-// The separator of comma-separated text, from its first record: whichever of
-// comma, semicolon (as European spreadsheets write) and TAB stands most often
-// outside quotes there; a comma when none does or when they tie.
-QChar sniff(QStringView firstLine);
 
 // How the text is read.
 struct Options
 {
-    // The separator; a null character: sniffed from the first record.
+    // The separator; a null character: whichever of comma, semicolon (as
+    // European spreadsheets write) and TAB stands most often outside quotes
+    // in the first record; a comma when none does or when they tie.
     QChar separator;
     // A field longer than this many characters fails with "line N is longer
     // than M characters", N being the first line of its record; 0: no bound.
     qsizetype longestField = 0;
-    // As TextFileReader::Reading: the size of the pieces read, and what runs
-    // between two of them.
+    // As TextFileReader::Reading.
     qsizetype chunkBytes = TextFileReader::ChunkBytes;
     std::function<void()> betweenPieces;
 };
 
-// Cuts lines of text into records.
-class Parser
-{
-public:
-    Parser(const Options& options, RecordSink records);
-
-    // The next lines of the text, in order.
-    void feed(const std::vector<QStringView>& lines);
-    // The end of the text; fails when a quote is still open.
-    void finish();
-    // The separator in use; null before the first record.
-    QChar separator() const { return m_separator; }
-
-private:
-    void line(QStringView text);
-    bool startRecord(QStringView text);
-    qsizetype quoted(QStringView text, qsizetype i);
-    void endField();
-    void checkLength() const;
-
-    RecordSink m_records;
-    QChar m_separator;
-    qsizetype m_longest;
-    QStringList m_fields;
-    QString m_field;
-    bool m_inQuotes = false;
-    bool m_fieldStarted = false;
-    quint64 m_line = 0;
-    quint64 m_firstLine = 0;
-};
-
-// Reads a file's records. Throws Failure as TextFileReader::readItems does,
-// and for the faults above.
+// Reads a file's records. Throws Failure as TextFileReader::readItems does, and
+// for the faults above.
 void readRecords(const QString& path, const Options& options, const RecordSink& records);
 // The same from any source.
 void readRecords(const TextFileReader::ByteSource& source, const Options& options,

@@ -13,32 +13,6 @@ namespace TextFileReader {
 
 namespace {
 
-char16_t unitOf(QChar c)
-{
-    return c.unicode();
-}
-char16_t unitOf(char c)
-{
-    return static_cast<unsigned char>(c);
-}
-
-void appendTo(QString& text, QStringView piece)
-{
-    text.append(piece);
-}
-void appendTo(QByteArray& text, QLatin1StringView piece)
-{
-    text.append(piece.data(), piece.size());
-}
-void appendTo(QString& text, const QByteArray& ascii)
-{
-    text.append(QLatin1StringView(ascii));
-}
-void appendTo(QByteArray& text, const QString& ascii)
-{
-    text.append(ascii.toLatin1());
-}
-
 // The first CR or LF from `p` on, or `end`.
 const QChar* nextBreak(const QChar* p, const QChar* end)
 {
@@ -103,26 +77,26 @@ template <typename View> void BasicLineSplitter<View>::feed(View text)
     const Char* const end = p + text.size();
     if (p == end)
         return;
-    if (m_afterCR && unitOf(*p) == u'\n')
+    if (m_afterCR && *p == u'\n')
         ++p; // the LF of a CR LF
     m_afterCR = false;
     const Char* start = p;
     while ((p = nextBreak(p, end)) != end) {
-        const char16_t c = unitOf(*p);
+        const bool cr = *p == u'\r';
         if (m_pending.isEmpty()) {
             add(View(start, p - start));
         } else {
             // Only the first item of a piece can have begun in an earlier one.
-            appendTo(m_pending, View(start, p - start));
+            m_pending.append(start, p - start);
             m_completed = std::exchange(m_pending, Text());
             add(View(m_completed));
         }
         ++p;
-        if (c == u'\r') {
+        if (cr) {
             m_openedByLF = false;
             if (p == end)
                 m_afterCR = true;
-            else if (unitOf(*p) == u'\n')
+            else if (*p == u'\n')
                 ++p;
         } else {
             m_openedByLF = true;
@@ -132,7 +106,7 @@ template <typename View> void BasicLineSplitter<View>::feed(View text)
     handOn();
     m_completed = Text();
     if (start != end) {
-        appendTo(m_pending, View(start, end - start));
+        m_pending.append(start, end - start);
         if (m_pending.size() > m_longest)
             tooLong();
     }
@@ -154,8 +128,10 @@ template <typename View>
 template <typename Other>
 void BasicLineSplitter<View>::continueFrom(BasicLineSplitter<Other>& other)
 {
-    m_pending = Text();
-    appendTo(m_pending, other.m_pending);
+    if constexpr (std::is_same_v<Text, QString>)
+        m_pending = QString::fromLatin1(other.m_pending);
+    else
+        m_pending = other.m_pending.toLatin1();
     m_afterCR = std::exchange(other.m_afterCR, false);
     m_openedByLF = std::exchange(other.m_openedByLF, false);
     m_handed = other.m_handed;

@@ -3,7 +3,6 @@
 #include "core/text/TypedCodes.h"
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 // Codes pasted or dropped as text: a line per row (as a column copied from a
@@ -14,11 +13,7 @@ namespace PastedCodes {
 // Calls take(code) for each code of the text, in order. Lines end at CR LF,
 // CR or LF; each line is split at commas and TABs and every piece trimmed of
 // blanks as typed codes are; pieces left empty are skipped.
-template <typename Take> void forEachCode(QStringView text, Take&& take);
-
-} // namespace PastedCodes
-
-template <typename Take> void PastedCodes::forEachCode(QStringView text, Take&& take)
+template <typename Take> void forEachCode(QStringView text, Take&& take)
 {
     const qsizetype size = text.size();
     qsizetype from = 0; // the start of the current piece
@@ -32,3 +27,5 @@ template <typename Take> void PastedCodes::forEachCode(QStringView text, Take&& 
         from = i + 1;
     }
 }
+
+} // namespace PastedCodes

@@ -10,42 +10,17 @@
 
 namespace TextTable {
 
-namespace {
-
-// Ends a clipboard line of a text, as endClipboardLine() does.
-void closeClipboardLine(QString& text)
-{
-    if (text.isEmpty())
-        throw Failure(QLatin1String(FailureText::InvalidProcedureCall));
-    text.chop(1);
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    text.truncate(end);
-    text.append(QLatin1String("\r\n"));
-}
-
-} // namespace
-
-TableOutput::TableOutput(Sink sink, qsizetype blockChars)
-    : m_sink(std::move(sink)), m_block(blockChars)
-{
-    // Room for a block and the line that completes it, mostly.
-    m_text.reserve(m_block + 1024);
-}
-
 TableOutput::TableOutput(ByteSink sink, qsizetype blockBytes)
-    : m_byteSink(std::move(sink)), m_block(blockBytes), m_utf8(true)
+    : m_sink(std::move(sink)), m_block(blockBytes), m_utf8(true)
 {
     m_out.reserve(size_t(blockBytes) + 4096);
 }
 
 void TableOutput::reserveLines(qsizetype lines, const Widths& widths)
 {
-    if (m_sink || m_utf8)
+    if (m_utf8)
         return;
-    // At most each cell's width and a TAB, and a line end: the text does not
-    // grow by copying itself.
+    // At most each cell's width, a TAB and a line end: no copy as it grows.
     qsizetype line = 2;
     for (const qsizetype w : widths)
         line += w + 1;
@@ -87,8 +62,7 @@ void TableOutput::appendUtf8(HeldText text, qsizetype blanks)
     if (text.isLatin1()) {
         end = latin1ToUtf8(room(2 * text.size() + blanks + 1), text.latin1());
     } else {
-        // A text with characters past Latin-1 is rare: the system's encoder,
-        // as the text stream would use it.
+        // Past Latin-1 (rare): the system's encoder, as the text stream uses it.
         QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
         end = encoder.appendToBuffer(room(encoder.requiredSpace(text.size()) + blanks + 1),
                                      text.utf16());
@@ -118,7 +92,7 @@ bool TableOutput::appendQuietUtf8Line(const char* in, qsizetype n, qsizetype bla
 {
     const qsizetype line = n + blanks + 3;
     const size_t used = m_out.size();
-    if (used + size_t(line) > m_out.capacity() || (m_byteSink && qsizetype(used) + line >= m_block))
+    if (used + size_t(line) > m_out.capacity() || qsizetype(used) + line >= m_block)
         return false;
     char* const out = m_out.data() + used;
     // A code's line, mostly: the text in two words that may overlap, the
@@ -153,8 +127,7 @@ bool TableOutput::appendQuietUtf16Line(const char* in, qsizetype n, qsizetype bl
 {
     const qsizetype line = n + blanks + (file ? 3 : 2);
     const qsizetype used = m_text.size();
-    if (m_utf8 || used + line > m_text.capacity() || !m_text.isDetached() ||
-        (m_sink && used + line >= m_block))
+    if (m_utf8 || used + line > m_text.capacity() || !m_text.isDetached())
         return false;
     m_text.resize(used + line);
     auto* const out = reinterpret_cast<char16_t*>(m_text.data()) + used;
@@ -184,42 +157,39 @@ void TableOutput::endFileLine()
 
 void TableOutput::endClipboardLine()
 {
-    if (!m_utf8) {
-        closeClipboardLine(m_text);
-        return;
-    }
-    size_t used = m_out.size();
-    if (used == 0)
+    if (size() == 0)
         throw Failure(QLatin1String(FailureText::InvalidProcedureCall));
-    // The last character, with its continuation bytes.
-    const char* const bytes = m_out.data();
-    do
-        --used;
-    while (used > 0 && (static_cast<unsigned char>(bytes[used]) & 0xC0) == 0x80);
-    while (used > 0 && bytes[used - 1] == ' ')
-        --used;
-    m_out.setSize(used);
+    if (m_utf8) {
+        // The last character, with its continuation bytes.
+        const char* const bytes = m_out.data();
+        size_t used = m_out.size();
+        do
+            --used;
+        while (used > 0 && (static_cast<unsigned char>(bytes[used]) & 0xC0) == 0x80);
+        while (used > 0 && bytes[used - 1] == ' ')
+            --used;
+        m_out.setSize(used);
+    } else {
+        m_text.chop(1);
+        qsizetype end = m_text.size();
+        while (end > 0 && m_text.at(end - 1) == u' ')
+            --end;
+        m_text.truncate(end);
+    }
     endFileLine();
 }
 
 void TableOutput::lineEnded()
 {
-    if (size() >= m_block && (m_sink || m_byteSink))
+    if (m_utf8 && qsizetype(m_out.size()) >= m_block)
         flush();
 }
 
 void TableOutput::flush()
 {
-    if (m_utf8) {
-        if (!m_out.empty())
-            m_byteSink(QByteArrayView(m_out.data(), qsizetype(m_out.size())));
-        m_out.setSize(0);
-        return;
-    }
-    if (m_text.isEmpty())
-        return;
-    m_sink(m_text);
-    m_text.truncate(0);
+    if (!m_out.empty())
+        m_sink(QByteArrayView(m_out.data(), qsizetype(m_out.size())));
+    m_out.setSize(0);
 }
 
 ByteSink streamSink(TextStream& stream)

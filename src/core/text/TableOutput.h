@@ -5,14 +5,11 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 #include <functional>
 #include <vector>
 
 class TextStream;
 
-// The text of a padded table (TextTable.h) as it is built, a line at a time,
-// and where it goes.
 namespace TextTable {
 
 enum class Layout
@@ -23,27 +20,22 @@ enum class Layout
 
 using Widths = std::vector<qsizetype>;
 
-// Where a table's text goes, a line at a time. With a sink, the text is
-// handed on whenever a line ends and it holds a block's worth, and by flush(),
-// so that every block ends with a line's CR LF; without one, the whole text
-// stays (text()).
-//
-// The text is built as UTF-16, or, for a file, straight in UTF-8 (the system's
-// encoding): a Latin-1 text goes in with one copy, widened or encoded in bulk.
-using Sink = std::function<void(QStringView block)>;
+// The text of a padded table (TextTable.h) as it is built, a line at a time,
+// and where it goes. Without a sink, the whole text
+// stays as UTF-16 (text()). With one, the text is built straight in UTF-8 (the
+// system's encoding) and handed on whenever a line ends and it holds a block's
+// worth, and by flush(), so that every block ends with a line's CR LF. A
+// Latin-1 text goes in with one copy, widened or encoded in bulk.
 using ByteSink = std::function<void(QByteArrayView block)>;
 
 class TableOutput
 {
 public:
-    static constexpr qsizetype BlockChars = qsizetype(64) * 1024;
     static constexpr qsizetype BlockBytes = qsizetype(64) * 1024;
 
     TableOutput() = default;
-    explicit TableOutput(Sink sink, qsizetype blockChars = BlockChars);
     explicit TableOutput(ByteSink sink, qsizetype blockBytes = BlockBytes);
 
-    // The whole text held (UTF-16, without a sink).
     QString& text() { return m_text; }
     // Room for `lines` lines of the given widths, when the whole text stays.
     void reserveLines(qsizetype lines, const Widths& widths);
@@ -54,23 +46,17 @@ public:
 
     // The text, blanks as many as the width exceeds its length, and a TAB.
     void appendPaddedCell(HeldText text, qsizetype width);
-    // The text and a TAB.
-    void appendUnpaddedCell(HeldText text) { appendPaddedCell(text, 0); }
-    // The quick way: the whole line of a table of one column, as its cell,
-    // its line end and lineEnded() make it, for a text in Latin-1. Only where
-    // that takes no allocation and hands on no block (and, into UTF-8, for
-    // ASCII); else false, with nothing appended.
+    // The quick way: a Latin-1 text's whole line of a table of one column, as
+    // the calls above make it. False, appending nothing, where that would take
+    // an allocation or hand on a block (or, into UTF-8, the text is not ASCII).
     bool appendQuietLine(const HeldText& text, qsizetype width, Layout layout);
-    // CR LF.
     void endFileLine();
-    // Ends a clipboard line: drops the last character of the line, then every
-    // blank at its end, and appends CR LF. Throws Failure when there is no
-    // character to drop.
+    // Drops the last character, then every blank at the end, and appends CR
+    // LF. Throws Failure when there is no character to drop.
     void endClipboardLine();
 
-    // Hands on what is held when it is a block's worth.
+    // Hands on the UTF-8 text held: when it is a block's worth, and at once.
     void lineEnded();
-    // Hands on what is held.
     void flush();
 
 private:
@@ -79,9 +65,8 @@ private:
     bool appendQuietUtf16Line(const char* text, qsizetype n, qsizetype blanks, bool file);
     void appendUtf8(HeldText text, qsizetype blanks);
 
-    Sink m_sink;
-    ByteSink m_byteSink;
-    qsizetype m_block = BlockChars;
+    ByteSink m_sink;
+    qsizetype m_block = BlockBytes;
     QString m_text;
     bool m_utf8 = false;
     PlainBuffer<char> m_out; // the UTF-8 text
@@ -89,11 +74,5 @@ private:
 
 // A sink that writes each block of UTF-8 lines to a text file as they are.
 ByteSink streamSink(TextStream& stream);
-
-// Whether a text fits its column's width, and so gets blanks after it.
-inline bool fits(qsizetype width, HeldText text)
-{
-    return width >= text.size();
-}
 
 } // namespace TextTable

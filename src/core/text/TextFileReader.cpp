@@ -9,11 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace TextFileReader {
@@ -70,8 +68,6 @@ BatchSink oneAtATime(const ItemSink& item)
 }
 
 } // namespace
-
-LineSplitter::LineSplitter(const ItemSink& item) : BasicLineSplitter(oneAtATime(item)) {}
 
 QString lineTooLong(quint64 line, qsizetype bound)
 {
@@ -407,31 +403,9 @@ bool readItems(const ByteSource& source, const AsciiBatchSink& ascii, const Batc
     return Reader(source, ascii, text, reading).run();
 }
 
-void readItems(const ByteSource& source, const ItemSink& item, qsizetype chunkBytes)
-{
-    readItems(source, oneAtATime(item), chunkBytes);
-}
-
-void readItems(const ByteSource& source, const BatchSink& items, qsizetype chunkBytes)
-{
-    Reading reading;
-    reading.chunkBytes = chunkBytes;
-    readItems(source, {}, items, reading);
-}
-
 void readItems(const QString& path, const ItemSink& item)
 {
-    readItems(path, oneAtATime(item));
-}
-
-void readItems(const QString& path, const BatchSink& items)
-{
-    readItems(path, items, Reading());
-}
-
-void readItems(const QString& path, const BatchSink& items, const Reading& reading)
-{
-    readItems(path, {}, items, reading);
+    readItems(path, {}, oneAtATime(item), Reading());
 }
 
 bool readItems(const QString& path, const AsciiBatchSink& ascii, const BatchSink& text,

@@ -3,7 +3,6 @@
 #include "core/base/Failure.h"
 #include "core/base/PacedYield.h"
 
-#include <QIODevice>
 #include <algorithm>
 
 namespace TextTable {
@@ -55,14 +54,13 @@ public:
     {
         m_widths = &widths;
         m_out = &out;
-        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines(widths, out);
+        return (m_layout != Layout::File || writeHeaderLine()) && writeItemLines();
     }
 
+private:
     // The lines of the checked items.
-    bool writeItemLines(const Widths& widths, TableOutput& out)
+    bool writeItemLines()
     {
-        m_widths = &widths;
-        m_out = &out;
         const qsizetype items =
             value(At{Phase::RowItems}, qsizetype(0), [&] { return m_source.items(); });
         m_out->reserveLines(items, *m_widths);
@@ -77,7 +75,6 @@ public:
         return true;
     }
 
-private:
     template <typename T, typename Body> T value(At at, T fallback, Body&& body)
     {
         if (!m_report)
@@ -109,11 +106,10 @@ private:
         return (*m_widths)[size_t(c - 1)];
     }
 
-    // The quick way's rule: the last item of the quiet stretch from `from`
-    // (of the first `items`, at most `stretch` of them, each with
-    // `yieldPoints` yield points), where the window will not run and so
-    // every read succeeds; `from - 1` when there is none. Its yield points
-    // count as passed.
+    // The quick way's rule: the last item of the quiet stretch from `from` (at
+    // most `stretch` of the first `items`, each with `yieldPoints` yield points
+    // that count as passed), where the window will not run and so every read
+    // succeeds; `from - 1` when there is none.
     qsizetype quietUntil(qsizetype from, qsizetype items, qsizetype stretch, int yieldPoints)
     {
         const qsizetype last = std::min(items, from + stretch - 1);
@@ -185,10 +181,8 @@ private:
     }
 
     // The quick way: the lines of a quiet stretch of a table of one column
-    // from item i, each in one go (appendQuietLine) as the phases would write
-    // it; i becomes the first item not written. A stretch is short (its
-    // lines are less than a block), and the first item that needs more (a
-    // text appendQuietLine does not take, a full block) goes phase by phase.
+    // from item i, each in one go as the phases would write it; i becomes the
+    // first item not written, which goes phase by phase.
     void writeQuietLines(qsizetype& i, qsizetype items)
     {
         if (m_widths->empty() || m_source.columns() != 1)
@@ -203,15 +197,14 @@ private:
         }
     }
 
-    // Appends cell c: padded when it fits its width, else with its TAB alone.
-    // False, appending nothing, when the cell's item has gone. The last cell
-    // of a clipboard line gets no blanks: they would go with its TAB.
+    // Appends cell c: padded when it fits its width (not the last of a
+    // clipboard line), else with its TAB alone. False when its item has gone.
     template <typename Read, typename Gone>
     bool putCell(int c, bool last, CellPhases phases, Read read, Gone gone)
     {
         if (value(At{phases.fits, c}, true, [&] {
                 const qsizetype w = width(c);
-                return fits(w, read());
+                return w >= read().size();
             })) {
             if (gone())
                 return false;
@@ -220,7 +213,7 @@ private:
                 m_out->appendPaddedCell(read(), last && m_layout == Layout::Clipboard ? 0 : w);
             });
         } else {
-            step(At{phases.append, c}, [&] { m_out->appendUnpaddedCell(read()); });
+            step(At{phases.append, c}, [&] { m_out->appendPaddedCell(read(), 0); });
         }
         return true;
     }
@@ -267,7 +260,6 @@ bool writeLines(Source& source, Layout layout, const Widths& widths, TableOutput
     return Walk<Source>(source, layout, pace, report).writeLines(widths, out);
 }
 
-// The walk over each kind of source.
 template Widths measureWidths(ListSource&, Layout, PacedYield*, const FailureReport&);
 template Widths measureWidths(StoreSource&, Layout, PacedYield*, const FailureReport&);
 template bool writeLines(ListSource&, Layout, const Widths&, TableOutput&, PacedYield*,
@@ -275,28 +267,12 @@ template bool writeLines(ListSource&, Layout, const Widths&, TableOutput&, Paced
 template bool writeLines(StoreSource&, Layout, const Widths&, TableOutput&, PacedYield*,
                          const FailureReport&);
 
-void writeTable(Layout layout, const QStringList& headers, const ItemStore& items, const Sink& sink)
-{
-    TableOutput out(sink);
-    writeWhole(layout, headers, items, out);
-    out.flush();
-}
-
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 const ByteSink& sink)
 {
     TableOutput out(sink);
     writeWhole(layout, headers, items, out);
     out.flush();
-}
-
-void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
-                QIODevice& device)
-{
-    writeTable(layout, headers, items, [&](QByteArrayView block) {
-        if (device.write(block.data(), block.size()) != block.size())
-            throw Failure(device.errorString());
-    });
 }
 
 QString tableText(Layout layout, const QStringList& headers, const ItemStore& items)

@@ -6,18 +6,14 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-#include <algorithm>
 #include <functional>
 
 class PacedYield;
-class QIODevice;
 
-// The padded text table a list is written as: the text export's file and the
-// clipboard copy's text.
-//
-// Columns are the list's headers in order and rows its items in order, both
-// numbered from 1; an item's cell in column 1 is its text, in a column c > 1
-// its sub-item c - 1. Only checked items become lines.
+// The padded text table a list is written as, by the text export and the
+// clipboard copy. Columns are the list's headers and rows its checked items,
+// both numbered from 1; an item's cell in column 1 is its text, in a column
+// c > 1 its sub-item c - 1.
 //
 // File layout: a header line, then one line per checked item. A column's
 // width is the longest of its header and all its cells, checked or not. Each
@@ -32,13 +28,9 @@ class QIODevice;
 // is followed by its TAB alone.
 namespace TextTable {
 
-// Table sources ----------------------------------------------------------------
-//
-// A source answers at the moment it is asked, and throws Failure for an item
-// or column that does not exist:
-//     int columns();  qsizetype items();  QStringView header(int c);
-//     HeldText cell(qsizetype i, int c);  // valid until the next call
-//     bool checked(qsizetype i);
+// A source answers when asked, and throws Failure for an item or column that
+// does not exist: int columns(); qsizetype items(); QStringView header(int c);
+// HeldText cell(qsizetype i, int c) (valid until the next call); bool checked(qsizetype i).
 
 // A list that may change while it is walked: every answer is read from it.
 class ListSource
@@ -89,23 +81,21 @@ private:
     QString m_subItem;
 };
 
-// The walk ---------------------------------------------------------------------
-//
-// The table is written in two walks over a source (ListSource or StoreSource): measureWidths, then
-// writeLines. Every read of the source, every change and every yield to the window is one phase. A
-// failure of a phase passes on, or, given a report, is reported (the report is called while the
-// failure is being handled) and the walk goes on: a step then counts as done, a test as passed (the
-// steps it guards run), a count as no rounds. A line that cannot be written ends the walk.
+// The table is written in two walks over a source: measureWidths, then
+// writeLines. Every read of the source, every change and every yield to the
+// window is one phase. A failure of a phase passes on, or, given a report, is
+// reported (while it is being handled) and the walk goes on: a step then
+// counts as done, a test as passed (the steps it guards run), a count as no
+// rounds. A line that cannot be written ends the walk.
 //
 // Loop bounds are taken when each loop starts, and the source is read afresh
 // at each phase. An item that has gone when it is read (the list was cleared
 // or shortened at a yield) ends its walk there: the item loop of the column
 // being measured, or the writing of the lines (no line of it is written).
 //
-// `pace`, when given, is called at each yield point. Where it will not let
-// the window run within a stretch of items (so nothing can change there), the
-// stretch goes without the phases, as they would write it.
-
+// `pace`, when given, is called at each yield point. A stretch of items where
+// it will not let the window run (so nothing can change there) goes without
+// the phases, as they would write it.
 enum class Phase
 {
     // The widths, column by column.
@@ -153,27 +143,16 @@ template <typename Source>
 Widths measureWidths(Source& source, Layout layout, PacedYield* pace = nullptr,
                      const FailureReport& report = {});
 
-// The lines, into `out`: the header line (file layout), then the lines of the
-// checked items. False when a line could not be written.
+// The lines into `out`, the header line first (file layout). False when a
+// line could not be written.
 template <typename Source>
 bool writeLines(Source& source, Layout layout, const Widths& widths, TableOutput& out,
                 PacedYield* pace = nullptr, const FailureReport& report = {});
 
-// Whole tables of a list held still ------------------------------------------------
-
-// Writes the table to a sink. Lets the sink's failures pass on.
-void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
-                const Sink& sink);
-
-// Writes the table to a byte sink in UTF-8. Lets the sink's failures pass on.
+// Writes the table of a list held still to a byte sink in UTF-8. Lets the
+// sink's failures pass on.
 void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
                 const ByteSink& sink);
-
-// Writes the table to a device in the system's encoding (UTF-8), with no
-// byte-order mark. Throws Failure with the device's reason when it refuses a
-// write.
-void writeTable(Layout layout, const QStringList& headers, const ItemStore& items,
-                QIODevice& device);
 
 // The table as one text.
 QString tableText(Layout layout, const QStringList& headers, const ItemStore& items);

@@ -12,10 +12,8 @@ namespace TypedCodes {
 QStringList split(const QString& text);
 
 // The piece without its leading and trailing blanks (U+0020 only; tabs and
-// other white space stay, and so do blanks inside).
+// other white space stay, and so do blanks inside); as a copy or as a view.
 QString trimBlanks(const QString& piece);
-
-// The same as a view of the piece.
 QStringView trimBlanks(QStringView piece);
 
 } // namespace TypedCodes

@@ -139,30 +139,22 @@ void explainGtinDigits(GtinExplanation& v)
 Explanation Explain(QStringView code)
 {
     const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code);
-    Explanation e;
     if (verdict == modUPCCode::Verdict::Valid)
-        return e;
+        return {};
     DigitsReason r;
     const qsizetype at = digitsOf(code, r.digits);
     if (at < 0) {
         explainDigits(r, code.isEmpty());
-        e.fault = r.fault;
-        e.reason = QLatin1StringView(r.reason);
-        e.corrected = QLatin1StringView(r.corrected);
-        e.gtin = r.gtin;
-        return e;
+        return {r.fault, QLatin1StringView(r.reason), QLatin1StringView(r.corrected), r.gtin};
     }
     const QString what = characterName(code, at) + QStringLiteral(" at position ") +
                          QString::number(positionOf(code, at));
-    if (verdict == modUPCCode::Verdict::TypeMismatch) {
-        e.fault = Fault::TypeMismatch;
-        e.reason = QStringLiteral("Reads as a number, but ") + what +
-                   QStringLiteral(" is not a digit (Type mismatch)");
-    } else {
-        e.fault = Fault::Character;
-        e.reason = what + QStringLiteral(" is not a digit, hyphen or blank");
-    }
-    return e;
+    if (verdict != modUPCCode::Verdict::TypeMismatch)
+        return {
+            Fault::Character, what + QStringLiteral(" is not a digit, hyphen or blank"), {}, {}};
+    const QString number =
+        QStringLiteral("Reads as a number, but %1 is not a digit (Type mismatch)");
+    return {Fault::TypeMismatch, number.arg(what), {}, {}};
 }
 
 bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r)
@@ -179,10 +171,7 @@ GtinExplanation ExplainGtin(QStringView code)
     // A character, or nothing at all: as the UPC-A check says.
     if (digitsOf(code, v.digits) >= 0 || v.digits.empty()) {
         const Explanation why = Explain(code);
-        v.fault = why.fault;
-        v.reason = why.reason;
-        v.digits.clear();
-        return v;
+        return {why.fault, why.reason, {}, {}, {}, {}};
     }
     explainGtinDigits(v);
     return v;

@@ -137,9 +137,8 @@ std::optional<std::array<char, 14>> Gtin14Of(std::string_view digits, GtinKind k
         digits = {expanded->data(), expanded->size()};
     }
     std::array<char, 14> gtin14{};
-    const std::size_t zeros = gtin14.size() - digits.size();
-    std::fill_n(gtin14.begin(), zeros, '0');
-    std::copy(digits.begin(), digits.end(), gtin14.begin() + std::ptrdiff_t(zeros));
+    gtin14.fill('0');
+    std::copy(digits.rbegin(), digits.rend(), gtin14.rbegin());
     return gtin14;
 }
 

@@ -1,8 +1,10 @@
 #include "core/upc/UpcCheck.h"
 
 #include <QString>
-#include <QVarLengthArray>
+#include <algorithm>
+#include <bit>
 #include <bitset>
+#include <cstring>
 #include <optional>
 #include <type_traits>
 
@@ -19,10 +21,7 @@ bool isAsciiDigit(char16_t c)
 
 bool allAsciiDigits(QStringView text)
 {
-    for (QChar c : text)
-        if (!isAsciiDigit(c.unicode()))
-            return false;
-    return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return isAsciiDigit(c.unicode()); });
 }
 
 // A character as UTF-16: Latin-1 maps one to one.
@@ -55,7 +54,6 @@ struct NumberSymbols
     QString characters;
     std::bitset<128> asciiCharacters; // those of them that are ASCII
     bool charactersDecide = false;
-    bool filled = false;
     // The decimal point, when it is one character and the locale's digits are
     // ASCII ones: digits on both sides of it are a number without asking the
     // locale (whose answer may cost a query of the system's settings).
@@ -67,14 +65,11 @@ struct NumberSymbols
 
 NumberSymbols symbolsFor(const QLocale& locale)
 {
-    NumberSymbols s{locale,
-                    locale.currencySymbol(),
-                    locale.groupSeparator(),
-                    QStringLiteral("e+-.,"),
-                    {},
-                    true,
-                    true,
-                    {}};
+    NumberSymbols s;
+    s.locale = locale;
+    s.currency = locale.currencySymbol();
+    s.group = locale.groupSeparator();
+    s.characters = QStringLiteral("e+-.,");
     for (const QString& symbol : {s.currency, s.group, locale.decimalPoint(), locale.negativeSign(),
                                   locale.positiveSign(), locale.exponential(), locale.percent()})
         for (QChar c : symbol)
@@ -82,8 +77,8 @@ NumberSymbols symbolsFor(const QLocale& locale)
     for (QChar c : s.characters)
         if (c.unicode() < 128)
             s.asciiCharacters.set(c.unicode());
-    for (QChar c : s.currency)
-        s.charactersDecide = s.charactersDecide && !c.isDigit();
+    s.charactersDecide =
+        std::none_of(s.currency.begin(), s.currency.end(), [](QChar c) { return c.isDigit(); });
     const bool asciiDigits = locale.zeroDigit() == QLatin1String("0");
     const QString point = locale.decimalPoint();
     if (point.size() == 1 && asciiDigits &&
@@ -97,10 +92,10 @@ NumberSymbols symbolsFor(const QLocale& locale)
 
 const NumberSymbols& symbolsOf(const QLocale& locale)
 {
-    thread_local NumberSymbols symbols;
-    if (!symbols.filled || !(symbols.locale == locale))
+    thread_local std::optional<NumberSymbols> symbols;
+    if (!symbols || !(symbols->locale == locale))
         symbols = symbolsFor(locale);
-    return symbols;
+    return *symbols;
 }
 
 // What the characters alone tell: no number when empty or without a digit
@@ -111,10 +106,7 @@ std::optional<bool> numberByCharacters(QStringView text)
         return false;
     if (allAsciiDigits(text))
         return true;
-    bool hasDigit = false;
-    for (QChar c : text)
-        hasDigit = hasDigit || c.isDigit();
-    if (!hasDigit)
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
         return false;
     return std::nullopt;
 }
@@ -128,34 +120,15 @@ bool plainDecimal(QStringView text, QChar point)
     return allAsciiDigits(text.first(at)) && allAsciiDigits(text.sliced(at + 1));
 }
 
-// Where the one "e" or "E" among ASCII digits stands (-1: none); no answer
-// for any other text.
-std::optional<qsizetype> plainExponentAt(QStringView text)
-{
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != u'e' && c != u'E') {
-            if (!isAsciiDigit(c))
-                return std::nullopt;
-        } else if (at >= 0) {
-            return std::nullopt;
-        } else {
-            at = i;
-        }
-    }
-    return at;
-}
-
 // For ASCII digits with an "e" or "E" among them, whether they stand for a
 // finite double (the largest is about 1.8e308); no answer for another text or
 // a value too near the largest to tell by its number of digits.
 std::optional<bool> plainExponentNumber(QStringView text)
 {
-    const std::optional<qsizetype> mark = plainExponentAt(text);
-    if (!mark || *mark < 0)
+    const qsizetype lower = text.indexOf(u'e');
+    const qsizetype at = lower >= 0 ? lower : text.indexOf(u'E');
+    if (at < 0 || !allAsciiDigits(text.first(at)) || !allAsciiDigits(text.sliced(at + 1)))
         return std::nullopt;
-    const qsizetype at = *mark;
     if (at == 0 || at == text.size() - 1)
         return false;    // no digits on one side of the "e": no number
     qsizetype first = 0; // the first significant digit of the mantissa
@@ -176,8 +149,7 @@ std::optional<bool> plainExponentNumber(QStringView text)
     return std::nullopt;
 }
 
-// Whether the text holds a character no number of the locale holds (a
-// letter, mostly).
+// Whether the text holds a character no number of the locale holds (mostly a letter).
 bool holdsNoNumberCharacter(QStringView text, const NumberSymbols& symbols)
 {
     for (QChar c : text) {
@@ -196,9 +168,7 @@ bool holdsNoNumberCharacter(QStringView text, const NumberSymbols& symbols)
 // The text without the currency symbol at its start or end, trimmed.
 QStringView withoutCurrency(QStringView text, QStringView currency)
 {
-    QStringView t = text.trimmed();
-    if (currency.isEmpty())
-        return t;
+    const QStringView t = text.trimmed();
     if (t.startsWith(currency))
         return t.sliced(currency.size()).trimmed();
     if (t.endsWith(currency))
@@ -206,31 +176,19 @@ QStringView withoutCurrency(QStringView text, QStringView currency)
     return t;
 }
 
-// Whether the text parses once its thousands separators are gone, wherever
-// they stand.
-bool parsesWithoutGroups(QStringView t, QStringView group, const QLocale& locale)
+// Whether the text parses once its thousands separators are gone, wherever they stand.
+bool parsesWithoutGroups(QStringView t, const QString& group, const QLocale& locale)
 {
     if (group.isEmpty() || !t.contains(group))
         return false;
-    QVarLengthArray<char16_t, 64> without;
-    for (qsizetype i = 0; i < t.size();) {
-        if (t.sliced(i).startsWith(group)) {
-            i += group.size();
-        } else {
-            without.append(t[i].unicode());
-            ++i;
-        }
-    }
-    return parsesAsNumber(QStringView(without.constData(), without.size()), locale);
+    return parsesAsNumber(t.toString().remove(group), locale);
 }
 
-// Whether a text the characters leave undecided reads as a number in the
-// locale.
+// Whether a text the characters leave open reads as a number in the locale.
 bool readsAsNumberIn(QStringView text, const QLocale& locale)
 {
     const NumberSymbols& symbols = symbolsOf(locale);
-    // A character no number holds decides first: the plain forms below hold
-    // none.
+    // A character no number holds decides first: the plain forms hold none.
     if (symbols.charactersDecide && holdsNoNumberCharacter(text, symbols))
         return false;
     if (plainDecimal(text, symbols.point))
@@ -246,8 +204,44 @@ bool readsAsNumberIn(QStringView text, const QLocale& locale)
 // characters leave it open.
 bool isNumeric(QStringView text, const QLocale* locale)
 {
-    const std::optional<bool> number = numberByCharacters(text);
-    return number ? *number : readsAsNumberIn(text, locale ? *locale : QLocale());
+    if (const std::optional<bool> number = numberByCharacters(text))
+        return *number;
+    return locale ? readsAsNumberIn(text, *locale) : readsAsNumberIn(text, QLocale());
+}
+
+// A code of 8 to 16 bytes that are all ASCII digits, most codes, read as two
+// words (overlapping when shorter than 16): its verdict, or none for any
+// other code. With no hyphen or blank to remove, only twelve digits can be
+// valid.
+std::optional<Verdict> digitBytes(const char* code, qsizetype size)
+{
+    if (std::endian::native != std::endian::little || size < 8 || size > 16)
+        return std::nullopt;
+    quint64 head = 0;
+    quint64 tail = 0;
+    std::memcpy(&head, code, 8);
+    std::memcpy(&tail, code + size - 8, 8);
+    // A byte is a digit when its high half is 3 and adding 6 to its low half
+    // leaves the high half as it is.
+    constexpr quint64 Threes = 0x3030303030303030u, Highs = 0xF0F0F0F0F0F0F0F0u,
+                      Sixes = 0x0606060606060606u;
+    const auto digits = [&](quint64 w) {
+        return (w & Highs) == Threes && ((w + Sixes) & Highs) == Threes;
+    };
+    if (!digits(head) || !digits(tail))
+        return std::nullopt;
+    if (size != Length)
+        return Verdict::NotValid;
+    // The digits at even places (from 0) weigh 3: each byte adds twice itself
+    // once more, and one multiplication adds up the bytes. The tail's last
+    // four bytes are digits 8 to 11.
+    constexpr quint64 EvenPlaces = 0x00FF00FF00FF00FFu, Ones = 0x0101010101010101u;
+    const auto weighted = [&](quint64 w) {
+        const quint64 d = w - Threes;
+        return int(((d + 2 * (d & EvenPlaces)) * Ones) >> 56);
+    };
+    const int sum = weighted(head) + weighted((tail >> 32) | (Threes << 32));
+    return sum % 10 == 0 ? Verdict::Valid : Verdict::NotValid;
 }
 
 // The user's locale is looked up (unless given) only for the few codes that
@@ -257,6 +251,9 @@ template <typename Char> Verdict check(const Char* code, qsizetype size, const Q
     // Hyphens and spaces are removed; more than twelve other characters are
     // never valid. Whether the rest are all digits is seen on the way, so a
     // digit string goes straight to its check digit.
+    if constexpr (std::is_same_v<Char, char>)
+        if (const std::optional<Verdict> verdict = digitBytes(code, size))
+            return *verdict;
     char16_t normalised[Length];
     qsizetype n = 0;
     bool digits = true;

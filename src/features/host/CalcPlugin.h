@@ -8,20 +8,16 @@
 // How the LibreOffice plugin reaches the office.
 struct CalcConnection
 {
-    // The pipe the office accepts connections on; "" is a name of this
-    // process's own.
+    // The pipe the office accepts connections on; "" names one of this process.
     QString pipe;
-    // When nobody answers on the pipe: start soffice, which starts the office
-    // or hands the request to the user's running one. When false, only wait
-    // for an office that was started with --accept on the pipe.
+    // When nobody answers: start soffice (which may hand the request to the
+    // user's running office); otherwise wait for one started with --accept.
     bool launch = true;
-    // How long to wait for the office to answer.
     int timeoutMilliseconds = 45000;
 };
 
-// The LibreOffice Calc plugin, a library of its own that links LibreOffice's
-// runtime. The program loads it only when a spreadsheet is asked for, so it
-// starts and runs without LibreOffice.
+// The LibreOffice Calc plugin, loaded only when a spreadsheet is asked for, so
+// the program runs without LibreOffice.
 namespace CalcPlugin {
 
 inline constexpr int Version = 3;
@@ -33,7 +29,7 @@ inline constexpr char CreateReaderSymbol[] = "quorvaneCalcCreateReader";
 using VersionFunction = int (*)();
 // A new server, which the caller owns, or null when the plugin cannot make one.
 using CreateFunction = SpreadsheetServer* (*)(const CalcConnection& connection);
-// A new reader of documents, which the caller owns, or null.
+// Likewise a new reader of documents.
 using CreateReaderFunction = SpreadsheetReader* (*)(const CalcConnection& connection);
 
 } // namespace CalcPlugin

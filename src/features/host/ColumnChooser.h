@@ -5,8 +5,7 @@
 #include <optional>
 #include <vector>
 
-// The column of a table that holds codes, and whether its first row is a
-// header (left out).
+// The column of a table that holds codes, and whether its first row is a header.
 struct ColumnChoice
 {
     int column = 0; // counted from 0
@@ -19,8 +18,8 @@ class ColumnChooser
 {
 public:
     virtual ~ColumnChooser() = default;
-    // `rows`: the first rows of the file `fileName`, as a preview; `proposed`:
-    // the guess shown first. Answers the choice, or nothing when cancelled.
+    // `rows`: the file's first rows; `proposed`: the guess shown first.
+    // Nothing when cancelled.
     virtual std::optional<ColumnChoice> chooseColumn(const QString& fileName,
                                                      const std::vector<QStringList>& rows,
                                                      const ColumnChoice& proposed) = 0;

@@ -2,8 +2,7 @@
 
 #include "features/host/Platform.h"
 
-// The window's file dialog: the settings an action gives it before showing it,
-// and the file name it answers.
+// The window's file dialog: the settings an action gives it, and its answer.
 class CommonDialog
 {
 public:

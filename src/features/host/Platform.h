@@ -3,10 +3,8 @@
 #include <QString>
 #include <optional>
 
-// Small interfaces over the platform pieces the program touches. The real
-// ones use Qt and the desktop; tests put scripted ones in their place.
+// Interfaces over the platform pieces the program touches; tests script them.
 
-// What the open and save dialogs are given, as the dialog's own settings.
 struct FileDialogRequest
 {
     QString fileName;
@@ -40,11 +38,9 @@ class Clipboard
 {
 public:
     virtual ~Clipboard() = default;
-    // Each returns false when the clipboard could not be had.
+    // Each answers false (or nothing) when the clipboard could not be had.
     virtual bool clear() = 0;
     virtual bool setText(const QString& text) = 0;
-    // The clipboard's text ("" when it holds none), or nothing when the
-    // clipboard could not be had.
     virtual std::optional<QString> text() = 0;
 };
 

@@ -10,25 +10,17 @@
 // The text of the error report for a failure at one step of a procedure.
 QString errorReportText(const QString& description, const QString& procedureTag, int line);
 
-// "in Lintorak2021/08/31.<module>.<procedure> ", the tag a reporting procedure
-// shows in its error reports.
+// "in Lintorak2021/08/31.<module>.<procedure> ", a procedure's tag in its reports.
 QString procedureTag(const char* module, const char* procedure);
 
-// A reporting procedure: it runs numbered steps, and a step that fails is shown
-// in the error report under the procedure's tag and the step's line number;
-// then the procedure goes on with the step after it.
-//
-//     Procedure p(prompts, procedureTag("Form1", "PushButton1_Click"));
-//     p.step(100, [&] { ... });
-//     if (p.when(102, [&] { return ...; })) { p.step(104, ...); }
-//     if (p.endsIf(106, [&] { return ...; })) return;
-//     for (int i = 1, n = p.count(108, [&] { return ...; }); i <= n; ++i) { ... }
+// A reporting procedure runs numbered steps: a step that fails is shown in an
+// error report under the procedure's tag and the step's line, and the
+// procedure goes on with the next step.
 class Procedure
 {
 public:
     Procedure(Prompts& prompts, QString tag) : m_prompts(prompts), m_tag(std::move(tag)) {}
 
-    // Runs one step.
     template <typename Step> void step(int line, Step&& body)
     {
         try {
@@ -49,20 +41,17 @@ public:
         }
     }
 
-    // A test that guards the steps after it. A test that fails while it is
-    // being worked out lets its guarded steps run, as if it had passed.
+    // A test guarding the steps after it; one that fails lets them run.
     template <typename Test> bool when(int line, Test&& test) { return value(line, true, test); }
 
-    // A test whose only action is to end the procedure. If working it out
-    // fails, the procedure does not end there.
+    // A test whose only action is to end the procedure; one that fails does not.
     template <typename Test> bool endsIf(int line, Test&& test) { return value(line, false, test); }
 
-    // The head of a repetition: the number of rounds. If it cannot be taken,
-    // the repetition runs no round.
+    // The number of rounds of a repetition; none when it cannot be taken.
     template <typename Count> int count(int line, Count&& count) { return value(line, 0, count); }
 
     // Reports a failure at a line, as a failing step does. The same failure
-    // reported again (a run over many codes) builds its text only once.
+    // again (a run over many codes) reuses its text.
     void report(const QString& description, int line);
 
 private:
@@ -70,7 +59,6 @@ private:
 
     Prompts& m_prompts;
     QString m_tag;
-    // The last report: its failure, line and text.
     QString m_reportedDescription;
     int m_reportedLine = 0;
     QString m_reportText;

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// The modal boxes of the program. Every message, error report and input box
-// goes through here, so tests can answer them from a script.
+// The program's modal boxes, so tests can answer them from a script.
 class Prompts
 {
 public:

@@ -14,8 +14,7 @@ class SpreadsheetReader;
 class SpreadsheetServer;
 class UrlOpener;
 
-// Everything the window reaches outside itself. The program passes the real
-// pieces; tests pass scripted ones.
+// Everything the window reaches outside itself; tests pass scripted pieces.
 struct Services
 {
     Prompts* prompts = nullptr;
@@ -30,12 +29,11 @@ struct Services
     // None: spreadsheet documents cannot be read.
     SpreadsheetReader* spreadsheetReader = nullptr;
 
-    // The folder that holds the program file; the hand cursor and the skin
-    // are looked for there.
+    // The program file's folder, which holds the hand cursor and the skin.
     QString programFolder;
     // Seconds since midnight, the seed of the occasional home-page visit.
     std::function<double()> secondsSinceMidnight;
-    // Ends the program once the window has closed. `insideAction` is true
-    // when the close came while a long action was yielding to the window.
+    // Ends the program once the window has closed; `insideAction` when a long
+    // action was yielding then.
     std::function<void(bool insideAction)> endProgram;
 };

@@ -1,13 +1,6 @@
 #include "gui/platform/CursorFile.h"
 
-namespace {
-
-quint16 word(const QByteArray& bytes, qsizetype at)
-{
-    return quint16(quint8(bytes[at])) | quint16(quint8(bytes[at + 1]) << 8);
-}
-
-} // namespace
+#include <QtEndian>
 
 std::optional<QPoint> cursorHotspot(const QByteArray& curFile)
 {
@@ -15,9 +8,10 @@ std::optional<QPoint> cursorHotspot(const QByteArray& curFile)
     // whose words at offsets 4 and 6 are the hotspot's x and y.
     constexpr qsizetype HeaderSize = 6;
     constexpr qsizetype EntrySize = 16;
-    if (curFile.size() < HeaderSize + EntrySize)
+    auto word = [&curFile](qsizetype at) {
+        return qFromLittleEndian<quint16>(curFile.constData() + at);
+    };
+    if (curFile.size() < HeaderSize + EntrySize || word(0) != 0 || word(2) != 2 || word(4) == 0)
         return std::nullopt;
-    if (word(curFile, 0) != 0 || word(curFile, 2) != 2 || word(curFile, 4) == 0)
-        return std::nullopt;
-    return QPoint(word(curFile, HeaderSize + 4), word(curFile, HeaderSize + 6));
+    return QPoint(word(HeaderSize + 4), word(HeaderSize + 6));
 }

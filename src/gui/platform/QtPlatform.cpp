@@ -1,7 +1,6 @@
 #include "gui/platform/QtPlatform.h"
 
 #include "core/base/Failure.h"
-#include "gui/ColumnDialog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,18 +12,16 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
 #include <algorithm>
-#include <cstring>
+#include <bit>
 
 QString QtPrompts::displayText(const QString& text)
 {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
+    return QString(text)
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 void QtPrompts::messageBox(const QString& text, const QString& title)
@@ -62,8 +59,7 @@ QStringList QtFileDialogs::nameFilters(const QString& filter)
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         // "*.*" means every file, with or without an extension.
         patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
-        // The description names its patterns in parentheses already; Qt reads
-        // the patterns from there.
+        // Qt would read patterns from the description's own parentheses.
         QString description = parts.at(i).trimmed();
         static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)$"));
         description.remove(trailingPatterns);
@@ -73,6 +69,57 @@ QStringList QtFileDialogs::nameFilters(const QString& filter)
 }
 
 namespace {
+
+// The names typed into the open dialog's name field: the whole text, or
+// each name in double quotes when there are several ("a.txt" "b.txt").
+QStringList typedNames(const QString& text)
+{
+    if (!text.contains(QLatin1Char('"')))
+        return text.isEmpty() ? QStringList() : QStringList{text};
+    QStringList names;
+    const QStringList tokens = text.split(QLatin1Char('"'));
+    for (qsizetype i = 1; i < tokens.size(); i += 2)
+        if (!tokens.at(i).isEmpty())
+            names.append(tokens.at(i));
+    return names;
+}
+
+// A typed name as a full path: relative to the dialog's folder, "~" the
+// home folder.
+QString typedPath(const QDir& folder, const QString& name)
+{
+    QString expanded = name;
+    if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/")))
+        expanded = QDir::homePath() + name.sliced(1);
+    return QDir::cleanPath(folder.absoluteFilePath(expanded));
+}
+
+// The open dialog's answer for the chosen paths (FileDialogs::showOpen).
+QString openAnswer(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return {};
+    if (paths.size() == 1)
+        return paths.first();
+    QString folder = QFileInfo(paths.first()).absolutePath();
+    auto holdsAll = [&paths](const QString& folder) {
+        const QString prefix =
+            folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+        return std::ranges::all_of(paths,
+                                   [&](const QString& path) { return path.startsWith(prefix); });
+    };
+    while (!holdsAll(folder)) {
+        const QString up = QFileInfo(folder).absolutePath();
+        if (up == folder)
+            break;
+        folder = up;
+    }
+    const QDir dir(folder);
+    QString result = folder;
+    for (const QString& path : paths)
+        result += QChar(0) + dir.relativeFilePath(path);
+    return result;
+}
 
 // Qt's own open dialog, in which a typed name need not exist: the import
 // itself says "File not found" for it and goes on with the others. The
@@ -88,14 +135,14 @@ public:
     void accept() override
     {
         const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        const QStringList names = QtFileDialogs::typedNames(edit ? edit->text() : QString());
+        const QStringList names = typedNames(edit ? edit->text() : QString());
         if (names.isEmpty()) {
             QFileDialog::accept();
             return;
         }
         QStringList paths;
         for (const QString& name : names) {
-            const QString path = QtFileDialogs::typedPath(directory(), name);
+            const QString path = typedPath(directory(), name);
             if (QFileInfo(path).isDir()) {
                 if (names.size() == 1) {
                     QFileDialog::accept(); // opens the folder
@@ -116,74 +163,23 @@ public:
 
 } // namespace
 
-QStringList QtFileDialogs::typedNames(const QString& text)
-{
-    // Several names are each put in double quotes: "a.txt" "b.txt".
-    if (!text.contains(QLatin1Char('"')))
-        return text.isEmpty() ? QStringList() : QStringList{text};
-    QStringList names;
-    const QStringList tokens = text.split(QLatin1Char('"'));
-    for (qsizetype i = 1; i < tokens.size(); i += 2)
-        if (!tokens.at(i).isEmpty())
-            names.append(tokens.at(i));
-    return names;
-}
-
-QString QtFileDialogs::typedPath(const QDir& folder, const QString& name)
-{
-    QString expanded = name;
-    if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/")))
-        expanded = QDir::homePath() + name.sliced(1);
-    return QDir::cleanPath(folder.absoluteFilePath(expanded));
-}
-
-QString QtFileDialogs::openAnswer(const QStringList& paths)
-{
-    if (paths.isEmpty())
-        return {};
-    if (paths.size() == 1)
-        return paths.first();
-    // Several files: their common folder, then each name below it, separated
-    // by NUL characters.
-    QString folder = QFileInfo(paths.first()).absolutePath();
-    auto holds = [](const QString& folder, const QString& path) {
-        return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder
-                                                                 : folder + QLatin1Char('/'));
-    };
-    while (!std::all_of(paths.begin(), paths.end(),
-                        [&](const QString& path) { return holds(folder, path); })) {
-        const QString up = QFileInfo(folder).absolutePath();
-        if (up == folder)
-            break;
-        folder = up;
-    }
-    const QDir dir(folder);
-    QString result = folder;
-    for (const QString& path : paths)
-        result += QChar(0) + dir.relativeFilePath(path);
-    return result;
-}
-
 QString QtFileDialogs::showOpen(const FileDialogRequest& request)
 {
     OpenDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters(request.filter));
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (request.flags & FileDialogFlags::AllowMultiSelect) {
+    const bool several = (request.flags & FileDialogFlags::AllowMultiSelect) != 0;
+    if (several)
         for (const char* view : {"listView", "treeView"})
             if (auto* v = dialog.findChild<QAbstractItemView*>(QLatin1String(view)))
                 v->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    }
     if (!request.fileName.isEmpty() && !request.fileName.contains(QChar(0)))
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     if (!dialog.chosen.isEmpty())
-        return openAnswer((request.flags & FileDialogFlags::AllowMultiSelect)
-                              ? dialog.chosen
-                              : dialog.chosen.first(1));
+        return openAnswer(several ? dialog.chosen : dialog.chosen.first(1));
     return openAnswer(dialog.selectedFiles());
 }
 
@@ -191,13 +187,11 @@ QString QtFileDialogs::showSave(const FileDialogRequest& request)
 {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters(request.filter));
     // Replacing an existing file is confirmed, as everywhere on this desktop.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    // After an import of several files the name is the folder and the file
-    // names joined by NUL characters: the dialog opens in that folder, with
-    // no name filled in.
+    // After an import of several files the name is the folder and the names,
+    // NUL-separated: the dialog opens in that folder with no name filled in.
     if (request.fileName.contains(QChar(0)))
         dialog.setDirectory(request.fileName.section(QChar(0), 0, 0));
     else if (!request.fileName.isEmpty())
@@ -208,30 +202,23 @@ QString QtFileDialogs::showSave(const FileDialogRequest& request)
     return files.isEmpty() ? QString() : files.first();
 }
 
+// The application's clipboard is there for as long as the application.
 bool QtClipboard::clear()
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return false;
-    clipboard->clear(QClipboard::Clipboard);
+    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
     return true;
 }
 
 bool QtClipboard::setText(const QString& text)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return false;
     clipboard->setText(text, QClipboard::Clipboard);
     return clipboard->text(QClipboard::Clipboard) == text;
 }
 
 std::optional<QString> QtClipboard::text()
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return std::nullopt;
-    return clipboard->text(QClipboard::Clipboard);
+    return QGuiApplication::clipboard()->text(QClipboard::Clipboard);
 }
 
 void XdgUrlOpener::openUrl(const QString& url)
@@ -242,23 +229,10 @@ void XdgUrlOpener::openUrl(const QString& url)
 
 void StdRandomSource::seed(double seed)
 {
-    std::uint64_t bits = 0;
-    static_assert(sizeof bits == sizeof seed);
-    std::memcpy(&bits, &seed, sizeof bits);
-    m_engine.seed(bits);
+    m_engine.seed(std::bit_cast<std::uint64_t>(seed));
 }
 
 double StdRandomSource::next()
 {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine);
-}
-
-std::optional<ColumnChoice> QtColumnChooser::chooseColumn(const QString& fileName,
-                                                          const std::vector<QStringList>& rows,
-                                                          const ColumnChoice& proposed)
-{
-    ColumnDialog dialog(fileName, rows, proposed, QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.choice();
 }

@@ -4,7 +4,6 @@
 #include "features/host/Platform.h"
 #include "features/host/Prompts.h"
 
-#include <QDir>
 #include <QStringList>
 #include <random>
 
@@ -30,20 +29,9 @@ public:
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's name filters.
     static QStringList nameFilters(const QString& filter);
-
-    // The names typed into the open dialog's name field: the whole text, or
-    // each name in double quotes when there are several.
-    static QStringList typedNames(const QString& text);
-    // A typed name as a full path: relative to the dialog's folder, "~" the
-    // home folder.
-    static QString typedPath(const QDir& folder, const QString& name);
-    // The open dialog's answer for the chosen paths: the one path, or the
-    // folder that holds them all and each path below it, separated by NUL
-    // characters; "" for none.
-    static QString openAnswer(const QStringList& paths);
 };
 
-// The column chooser as a dialog in front of the active window.
+// The column chooser as a dialog in front of the active window (ColumnDialog.cpp).
 class QtColumnChooser : public ColumnChooser
 {
 public:

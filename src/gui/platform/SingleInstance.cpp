@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -28,24 +29,22 @@ const QByteArray Answer = "raised\n";
 // The longest socket path the system takes (sockaddr_un), with room to spare.
 constexpr qsizetype MaxSocketPath = 100;
 
-// A request is one line of at most this many bytes, ...
+// A request is one line of at most MaxRequest bytes, whole within RequestTime.
 constexpr qint64 MaxRequest = 4096;
-// ... which arrives whole within this time after connecting.
 constexpr auto RequestTime = 3s;
 // Clients served at once; a further one pushes out the one served longest.
 constexpr qsizetype MaxClients = 8;
 // The least time one attempt to reach the running copy gets.
 constexpr auto LeastAskTime = 100ms;
 
-// Whether the process at the other end runs as this user: the runtime
-// folder's socket admits no one else, but the abstract namespace, or a
-// socket in the shared temporary folder, admits anyone.
+// Whether the process at the other end runs as this user: the abstract
+// namespace and the shared temporary folder admit anyone.
 bool peerIsThisUser(const QLocalSocket& socket)
 {
     ucred peer{};
     socklen_t size = sizeof peer;
-    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) ==
-               0 &&
+    const int descriptor = int(socket.socketDescriptor());
+    return ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
            peer.uid == ::geteuid();
 }
 
@@ -75,13 +74,11 @@ bool exchange(QLocalSocket& socket, const QDeadlineTimer& deadline)
 } // namespace
 
 SingleInstance::SingleInstance(QString storeFolder, QObject* parent)
-    : QObject(parent), m_folder(std::move(storeFolder)), m_lock(m_folder + QStringLiteral("/.lock"))
+    : QObject(parent), m_folder(std::move(storeFolder)), m_lock(lockPath())
 {
     // Only a lock whose owner is gone is stale, however old it is.
     m_lock.setStaleLockTime(0);
 }
-
-SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPath() const
 {
@@ -93,19 +90,15 @@ QString SingleInstance::serverName(const QString& storeFolder, uint userId)
     QString folder = QFileInfo(storeFolder).canonicalFilePath();
     if (folder.isEmpty())
         folder = QDir(storeFolder).absolutePath();
-    return QStringLiteral("quorvane-%1-%2")
-        .arg(userId)
-        .arg(QString::fromLatin1(
-            QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256)
-                .toHex()
-                .left(16)));
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256);
+    return QStringLiteral("quorvane-%1-%2").arg(userId).arg(QLatin1String(hash.toHex().left(16)));
 }
 
 QString SingleInstance::serverPath() const
 {
     const QString name = serverName(m_folder, ::getuid());
-    // The user's own runtime folder; the temporary folder when that is
-    // missing or too deep for a socket's name.
+    // The temporary folder when the runtime one is missing or too deep.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty() && QFile::encodeName(runtime + name).size() + 1 < MaxSocketPath)
         return runtime + QLatin1Char('/') + name;
@@ -115,41 +108,27 @@ QString SingleInstance::serverPath() const
 SingleInstance::Start SingleInstance::start(std::chrono::milliseconds patience)
 {
     const QDeadlineTimer deadline(patience);
-    // Without the store's folder there is nowhere to lock, and nothing that a
-    // second copy could write over.
-    if (!QDir().mkpath(m_folder))
-        return startWithoutLock(deadline);
-    // A lock whose owner process is gone is removed by the attempt itself
-    // where the folder can be written.
-    while (!m_lock.tryLock(0)) {
-        if (m_lock.error() != QLockFile::LockFailedError)
-            return startWithoutLock(
-                deadline); // the folder cannot be written: neither can the store
+    // Without the store's folder there is nothing a second copy could overwrite.
+    const bool lockable = QDir().mkpath(m_folder);
+    // tryLock itself removes a lock whose owner is gone, where it can.
+    while (!lockable || !m_lock.tryLock(0)) {
         if (askToRaise(deadline))
             return Start::Raised;
+        // Another error: the folder cannot be written, and neither can the store.
+        if (!lockable || m_lock.error() != QLockFile::LockFailedError)
+            break;
         if (lockOwnerIsGone()) {
-            // Also a lock that tells no owner (unreadable, say, or from
-            // another boot) and that no process holds.
+            // Also a lock that names no owner (unreadable, from another boot).
             if (m_lock.removeStaleLockFile() || !QFileInfo::exists(lockPath()) ||
                 !lockOwnerIsGone())
                 continue;
-            // It cannot be removed, so the folder cannot be written: start
-            // as where no lock can be made.
-            listen();
-            return Start::First;
+            // Cannot be removed: the folder cannot be written either.
+            break;
         }
         if (deadline.hasExpired())
             return Start::Unreachable;
         QThread::msleep(100);
     }
-    listen();
-    return Start::First;
-}
-
-SingleInstance::Start SingleInstance::startWithoutLock(const QDeadlineTimer& deadline)
-{
-    if (askToRaise(deadline))
-        return Start::Raised;
     listen();
     return Start::First;
 }
@@ -187,16 +166,14 @@ void SingleInstance::listen()
         while (QLocalSocket* client = m_server->nextPendingConnection())
             serve(client);
     });
-    // Whatever socket is there was left by a copy that is gone, or that does
-    // not answer.
+    // A socket still there was left by a copy that is gone or does not answer.
     const QString path = serverPath();
     QLocalServer::removeServer(path);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (m_server->listen(path))
         return;
     const QString cannot = m_server->errorString();
-    // No socket can be made in that folder (it is read-only, say): the
-    // abstract namespace needs none.
+    // No socket can be made in that folder: the abstract namespace needs none.
     m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
     if (m_server->listen(serverName(m_folder, ::getuid())))
         return;
@@ -217,8 +194,7 @@ void SingleInstance::serve(QLocalSocket* client)
         m_server->findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly);
     if (served.size() > MaxClients)
         dismiss(served.first());
-    // Holds no more than one request's bytes; more, or a request that is
-    // not whole in time, and the client is dropped.
+    // More than one request's bytes, or a request not whole in time, drops it.
     client->setReadBufferSize(MaxRequest);
     QTimer::singleShot(RequestTime, client, [client] { dismiss(client); });
     connect(client, &QLocalSocket::disconnected, client, [client] { dismiss(client); });
@@ -237,18 +213,18 @@ void SingleInstance::serve(QLocalSocket* client)
     });
 }
 
-void SingleInstance::stopListening()
+bool SingleInstance::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_server)
+    if (event->type() == QEvent::Close && m_server)
         m_server->close();
+    return QObject::eventFilter(watched, event);
 }
 
 bool SingleInstance::askToRaise(const QDeadlineTimer& patience) const
 {
     const QDeadlineTimer deadline(
         std::max<std::chrono::nanoseconds>(patience.remainingTimeAsDuration(), LeastAskTime));
-    // Where the running copy listens: the runtime folder, or else the
-    // abstract namespace.
+    // Where the running copy listens: as listen() tries, in that order.
     const std::pair<QString, QLocalSocket::SocketOptions> places[] = {
         {serverPath(), QLocalSocket::NoOptions},
         {serverName(m_folder, ::getuid()), QLocalSocket::AbstractNamespaceOption},

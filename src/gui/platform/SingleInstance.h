@@ -9,21 +9,12 @@
 class QLocalServer;
 class QLocalSocket;
 
-// One running copy of the program per stored code list. The copy that runs
-// holds a lock file beside the store, `<store folder>/.lock`, and listens on
-// a local socket named after the user and the store folder,
-// `quorvane-<user id>-<hash of the store folder>`: in the user's runtime
-// folder, or, where no socket can be made there, in the abstract socket
-// namespace, which needs no folder. A copy started while another runs asks
-// that one to come to the front and ends.
-//
-// A lock whose owner is gone (it crashed, or was killed) never keeps a start
-// out: it is taken over, or, where the folder cannot be written and so the
-// lock cannot be removed, the start goes on without a lock, as it does
-// wherever no lock can be made.
-//
-// A request is one short line that must arrive whole within a few seconds;
-// a client that sends more, or is too slow, or is another user, is dropped.
+// One running copy of the program per stored code list: the copy that runs
+// holds `<store folder>/.lock` and listens on a local socket named for the
+// user and the folder; a copy started meanwhile asks it to come to the front
+// and ends. A lock whose owner is gone never keeps a start out. A request is
+// one short line that must arrive whole within a few seconds; a client that
+// sends more, is too slow, or is another user, is dropped.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -31,8 +22,7 @@ class SingleInstance : public QObject
 public:
     enum class Start
     {
-        // This copy runs. It holds the lock, or no lock can be held in the
-        // store's folder (and so no copy can write the store either).
+        // This copy runs, holding the lock or where no lock can be held.
         First,
         // Another copy runs and has come to the front.
         Raised,
@@ -41,29 +31,28 @@ public:
     };
 
     explicit SingleInstance(QString storeFolder, QObject* parent = nullptr);
-    ~SingleInstance() override;
 
     // Takes the lock, or asks the copy that holds it to come to the front,
-    // trying again for up to `patience` while that copy does not answer
-    // (it may be starting, busy, or ending).
+    // trying again for up to `patience` while that copy does not answer.
     Start start(std::chrono::milliseconds patience = std::chrono::seconds(5));
 
-    // Takes no more requests, e.g. while the window closes; the lock is
-    // held until this object goes.
-    void stopListening();
+    // Takes no more requests once `window` starts to close, so that later
+    // copies wait for this one (which holds the lock until it goes) to end.
+    void stopListeningOnClose(QObject& window) { window.installEventFilter(this); }
 
-    QString lockPath() const;
-    // The socket's place in the runtime folder.
-    QString serverPath() const;
     // The name the copy of the given user listens under.
     static QString serverName(const QString& storeFolder, uint userId);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // Another copy was started: bring the window to the front.
     void raiseRequested();
 
 private:
-    Start startWithoutLock(const QDeadlineTimer& deadline);
+    QString lockPath() const;
+    QString serverPath() const;
     bool lockOwnerIsGone() const;
     void listen();
     void serve(QLocalSocket* client);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <algorithm>
 #include <exception>
 
 QStringList CalcPlugin::candidates(const QString& programFolder)
@@ -15,52 +16,22 @@ QStringList CalcPlugin::candidates(const QString& programFolder)
             QDir::cleanPath(programFolder + QLatin1Char('/') + name)};
 }
 
-PluginSpreadsheetServer::PluginSpreadsheetServer(CalcConnection connection, QString pluginFile)
-    : m_connection(std::move(connection)), m_pluginFile(std::move(pluginFile))
-{}
-
-// The plugin stays loaded: the server and everything it made are its code.
-PluginSpreadsheetServer::~PluginSpreadsheetServer() = default;
-
-std::unique_ptr<Spreadsheet::Application> PluginSpreadsheetServer::createApplication()
-{
-    if (!m_server)
-        m_server = load();
-    return m_server->createApplication();
-}
-
-void PluginSpreadsheetServer::endUnusedApplication() noexcept
-{
-    if (m_server)
-        m_server->endUnusedApplication();
-}
-
 namespace {
 
-// The entry `symbol` of a plugin of this program's version, and the plugin's
-// file: `pluginFile`, or "" the first of the places of CalcPlugin::candidates
-// that holds one. The plugin stays loaded.
-struct Entry
+// The entry `symbol` of a plugin of this program's version in `file`, or,
+// when `file` is "", in the first of the places of CalcPlugin::candidates
+// that holds one, which `file` is then set to. The plugin stays loaded.
+QFunctionPointer pluginEntry(QString& file, const char* symbol)
 {
-    QFunctionPointer function;
-    QString file;
-};
-
-Entry pluginEntry(const QString& pluginFile, const char* symbol)
-{
-    QString file = pluginFile;
     if (file.isEmpty()) {
         const QStringList places = CalcPlugin::candidates(QCoreApplication::applicationDirPath());
-        for (const QString& place : places) {
-            if (QFileInfo(place).isFile()) {
-                file = place;
-                break;
-            }
-        }
-        if (file.isEmpty())
+        const auto found = std::ranges::find_if(
+            places, [](const QString& place) { return QFileInfo(place).isFile(); });
+        if (found == places.end())
             throw Failure(QStringLiteral("The LibreOffice Calc plugin is not installed (looked "
                                          "for %1)")
                               .arg(places.join(QStringLiteral(", "))));
+        file = *found;
     }
 
     QLibrary library(file);
@@ -81,47 +52,49 @@ Entry pluginEntry(const QString& pluginFile, const char* symbol)
                           .arg(found)
                           .arg(CalcPlugin::Version));
     }
-    return {entry, file};
+    return entry;
 }
 
-// What the plugin's entry makes, owned by the caller; `what` names it when
-// the plugin makes none.
+// What the plugin's entry `symbol` makes, owned by the caller; `what` names
+// it when the plugin makes none.
 template <typename Made, typename Create>
-std::unique_ptr<Made> make(const Entry& entry, const CalcConnection& connection, const char* what)
+std::unique_ptr<Made> make(QString file, const char* symbol, const CalcConnection& connection,
+                           const char* what)
 {
+    const auto create = reinterpret_cast<Create>(pluginEntry(file, symbol));
     std::unique_ptr<Made> made;
     try {
-        made.reset(reinterpret_cast<Create>(entry.function)(connection));
+        made.reset(create(connection));
     } catch (const Failure&) {
         throw;
     } catch (const std::exception& e) {
         throw Failure(QString::fromUtf8(e.what()));
     }
     if (!made)
-        throw Failure(QStringLiteral("%1 made no %2").arg(entry.file, QLatin1String(what)));
+        throw Failure(QStringLiteral("%1 made no %2").arg(file, QLatin1String(what)));
     return made;
 }
 
 } // namespace
 
-std::unique_ptr<SpreadsheetServer> PluginSpreadsheetServer::load() const
+std::unique_ptr<Spreadsheet::Application> PluginSpreadsheetServer::createApplication()
 {
-    return make<SpreadsheetServer, CalcPlugin::CreateFunction>(
-        pluginEntry(m_pluginFile, CalcPlugin::CreateSymbol), m_connection, "spreadsheet server");
+    if (!m_server)
+        m_server = make<SpreadsheetServer, CalcPlugin::CreateFunction>(
+            m_pluginFile, CalcPlugin::CreateSymbol, m_connection, "spreadsheet server");
+    return m_server->createApplication();
 }
 
-PluginSpreadsheetReader::PluginSpreadsheetReader(CalcConnection connection, QString pluginFile)
-    : m_connection(std::move(connection)), m_pluginFile(std::move(pluginFile))
-{}
-
-PluginSpreadsheetReader::~PluginSpreadsheetReader() = default;
+void PluginSpreadsheetServer::endUnusedApplication() noexcept
+{
+    if (m_server)
+        m_server->endUnusedApplication();
+}
 
 void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const QString& csvPath)
 {
-    if (!m_reader) {
+    if (!m_reader)
         m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
-            pluginEntry(m_pluginFile, CalcPlugin::CreateReaderSymbol), m_connection,
-            "spreadsheet reader");
-    }
+            m_pluginFile, CalcPlugin::CreateReaderSymbol, m_connection, "spreadsheet reader");
     m_reader->saveFirstSheetAsCsv(document, csvPath);
 }

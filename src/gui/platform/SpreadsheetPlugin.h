@@ -18,21 +18,20 @@ QStringList candidates(const QString& programFolder);
 } // namespace CalcPlugin
 
 // The spreadsheet application through the plugin. The plugin is loaded at the
-// first creation and stays loaded; a plugin that cannot be loaded is tried
-// again at the next creation.
+// first creation and stays loaded, as the server and everything it made are
+// its code; a plugin that cannot be loaded is tried again at the next creation.
 class PluginSpreadsheetServer : public SpreadsheetServer
 {
 public:
     // `pluginFile` "" looks in the places of CalcPlugin::candidates.
-    explicit PluginSpreadsheetServer(CalcConnection connection = {}, QString pluginFile = {});
-    ~PluginSpreadsheetServer() override;
+    explicit PluginSpreadsheetServer(CalcConnection connection = {}, QString pluginFile = {})
+        : m_connection(std::move(connection)), m_pluginFile(std::move(pluginFile))
+    {}
 
     std::unique_ptr<Spreadsheet::Application> createApplication() override;
     void endUnusedApplication() noexcept override;
 
 private:
-    std::unique_ptr<SpreadsheetServer> load() const;
-
     CalcConnection m_connection;
     QString m_pluginFile;
     std::unique_ptr<SpreadsheetServer> m_server;
@@ -43,8 +42,9 @@ private:
 class PluginSpreadsheetReader : public SpreadsheetReader
 {
 public:
-    explicit PluginSpreadsheetReader(CalcConnection connection = {}, QString pluginFile = {});
-    ~PluginSpreadsheetReader() override;
+    explicit PluginSpreadsheetReader(CalcConnection connection = {}, QString pluginFile = {})
+        : m_connection(std::move(connection)), m_pluginFile(std::move(pluginFile))
+    {}
 
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override;
 

@@ -21,7 +21,6 @@
 #include <cppuhelper/exc_hlp.hxx>
 #include <osl/file.hxx>
 #include <osl/module.hxx>
-#include <osl/process.h>
 #include <rtl/bootstrap.h>
 #include <rtl/bootstrap.hxx>
 #include <signal.h>
@@ -38,9 +37,8 @@ namespace Calc {
 
 QString describeCaughtException(const uno::Exception& e)
 {
-    if (!e.Message.isEmpty())
-        return toQString(e.Message);
-    return toQString(cppu::getCaughtException().getValueTypeName());
+    return toQString(!e.Message.isEmpty() ? e.Message
+                                          : cppu::getCaughtException().getValueTypeName());
 }
 
 namespace {
@@ -56,44 +54,27 @@ OUString runtimeFolderUrl()
     return library.copy(0, library.lastIndexOf('/'));
 }
 
-// The office's runtime finds its types and services through URE_BOOTSTRAP;
-// without it a connected office cannot be used (Desktop creation fails).
-void ensureRuntimeBootstrap()
-{
-    OUString value;
-    if (rtl::Bootstrap::get("URE_BOOTSTRAP", value))
-        return;
-    const OUString folder = runtimeFolderUrl();
-    if (folder.isEmpty())
-        throw Failure(QStringLiteral("The folder of LibreOffice's runtime cannot be found"));
-    rtl::Bootstrap::set("URE_BOOTSTRAP", rtl::Bootstrap::encode(folder + "/fundamentalrc"));
-}
-
 // This process's own UNO runtime, made once and kept for the whole run (it is
 // not torn down at exit, when the office's libraries may be gone already).
 Reference<XComponentContext> localContext()
 {
     static Reference<XComponentContext>* context = nullptr;
-    if (!context) {
-        ensureRuntimeBootstrap();
-        Reference<XComponentContext> made =
-            calling([] { return cppu::defaultBootstrap_InitialComponentContext(); });
-        if (!made.is())
-            throw Failure(QStringLiteral("no local component context!"));
-        context = new Reference<XComponentContext>(made);
+    if (context)
+        return *context;
+    // The runtime finds its types and services through URE_BOOTSTRAP; without
+    // it a connected office cannot be used (Desktop creation fails).
+    if (OUString value; !rtl::Bootstrap::get("URE_BOOTSTRAP", value)) {
+        const OUString folder = runtimeFolderUrl();
+        if (folder.isEmpty())
+            throw Failure(QStringLiteral("The folder of LibreOffice's runtime cannot be found"));
+        rtl::Bootstrap::set("URE_BOOTSTRAP", rtl::Bootstrap::encode(folder + "/fundamentalrc"));
     }
+    Reference<XComponentContext> made =
+        calling([] { return cppu::defaultBootstrap_InitialComponentContext(); });
+    if (!made.is())
+        throw Failure(QStringLiteral("no local component context!"));
+    context = new Reference<XComponentContext>(made);
     return *context;
-}
-
-// A pipe name of this process: the first action starts or joins the office on
-// it, later ones find it there.
-QString processPipeName()
-{
-    static const QString name =
-        QStringLiteral("quorvane%1_%2")
-            .arg(QCoreApplication::applicationPid())
-            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-    return name;
 }
 
 // soffice: on the PATH, as LibreOffice's own bootstrap looks for it, else in
@@ -114,10 +95,15 @@ QString sofficePath()
                       .arg(toQString(folder)));
 }
 
-// The pipe of a connection.
+// The pipe of a connection. "" names one of this process: the first action
+// starts or joins the office on it, later ones find it there.
 QString pipeOf(const CalcConnection& connection)
 {
-    return connection.pipe.isEmpty() ? processPipeName() : connection.pipe;
+    static const QString own =
+        QStringLiteral("quorvane%1_%2")
+            .arg(QCoreApplication::applicationPid())
+            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+    return connection.pipe.isEmpty() ? own : connection.pipe;
 }
 
 // The office on `pipe`, or none when nobody answers there.
@@ -148,11 +134,6 @@ pid_t parentOf(pid_t pid)
     return pid_t(fields[1].toInt());
 }
 
-bool runs(pid_t pid)
-{
-    return parentOf(pid) != 0;
-}
-
 // `root` and every running process below it.
 QList<pid_t> familyOf(pid_t root)
 {
@@ -180,15 +161,13 @@ Launch::Launch(const QString& program, const QString& pipe)
     OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(toOUString(program), url) != osl::FileBase::E_None)
         throw Failure(QStringLiteral("%1 cannot be started: its path is not valid").arg(program));
-    std::vector<OUString> arguments = {
-        OUString("--nologo"), OUString("--nodefault"), OUString("--norestore"),
-        OUString("--nolockcheck"), OUString("--accept=pipe,name=" + toOUString(pipe) + ";urp;")};
-    std::vector<rtl_uString*> data;
-    data.reserve(arguments.size());
-    for (OUString& argument : arguments)
-        data.push_back(argument.pData);
-    switch (osl_executeProcess(url.pData, data.data(), sal_uInt32(data.size()),
-                               osl_Process_DETACHED, nullptr, nullptr, nullptr, 0, &m_process)) {
+    const OUString arguments[] = {"--nologo", "--nodefault", "--norestore", "--nolockcheck",
+                                  OUString("--accept=pipe,name=" + toOUString(pipe) + ";urp;")};
+    rtl_uString* data[std::size(arguments)];
+    std::ranges::transform(arguments, data,
+                           [](const OUString& argument) { return argument.pData; });
+    switch (osl_executeProcess(url.pData, data, sal_uInt32(std::size(data)), osl_Process_DETACHED,
+                               nullptr, nullptr, nullptr, 0, &m_process)) {
     case osl_Process_E_None:
         break;
     case osl_Process_E_NotFound:
@@ -198,11 +177,6 @@ Launch::Launch(const QString& program, const QString& pipe)
     default:
         throw Failure(QStringLiteral("%1 could not be started").arg(program));
     }
-}
-
-Launch::~Launch()
-{
-    osl_freeProcessHandle(m_process);
 }
 
 bool Launch::waitForEnd(int milliseconds)
@@ -235,19 +209,18 @@ void Launch::finish(int milliseconds)
         waitForEnd(5000);
     }
     const QDeadlineTimer deadline(5000);
-    while (std::any_of(family.cbegin(), family.cend(), runs) && !deadline.hasExpired())
+    while (std::ranges::any_of(family, [](pid_t pid) { return parentOf(pid) != 0; }) &&
+           !deadline.hasExpired())
         QThread::msleep(50);
 
     // An office that did not end on its own leaves its pipe, and its temporary
     // folder "lu<process id>….tmp", behind.
     for (const char* folder : {"/tmp", "/var/tmp"}) {
-        const QByteArray socket = QStringLiteral("%1/OSL_PIPE_%2_%3")
-                                      .arg(QLatin1String(folder))
-                                      .arg(::getuid())
-                                      .arg(m_pipe)
-                                      .toLocal8Bit();
-        struct stat status
-        {};
+        const QByteArray socket =
+            QStringLiteral("%1/OSL_PIPE_%2_%3")
+                .arg(QLatin1String(folder), QString::number(::getuid()), m_pipe)
+                .toLocal8Bit();
+        struct stat status;
         if (::lstat(socket.constData(), &status) == 0 && S_ISSOCK(status.st_mode))
             ::unlink(socket.constData());
     }
@@ -295,12 +268,10 @@ Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
                     started.reset();
                 return office;
             }
-            if (ended) {
-                if (const int code = launch->exitCode(); code != 0)
-                    throw Failure(
-                        QStringLiteral("soffice ended with exit code %1 before it could be reached")
-                            .arg(code));
-            }
+            if (const int code = ended ? launch->exitCode() : 0; code != 0)
+                throw Failure(
+                    QStringLiteral("soffice ended with exit code %1 before it could be reached")
+                        .arg(code));
             if (deadline.hasExpired())
                 throw Failure(QStringLiteral("LibreOffice did not answer on pipe %1 within %2 s")
                                   .arg(pipe)

@@ -51,7 +51,7 @@ class Launch
 {
 public:
     Launch(const QString& program, const QString& pipe);
-    ~Launch();
+    ~Launch() { osl_freeProcessHandle(m_process); }
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
 
@@ -69,18 +69,14 @@ private:
     qint64 m_startedAt = 0;
 };
 
-// The component context of the office, which is started or joined as the
-// connection says. Throws Failure when the office cannot be reached in time.
-// `started` receives the soffice this call starts, as soon as it runs, and
-// keeps it while it is the office; an soffice that handed its request to the
-// user's running office is let go.
+// The component context of the office, started or joined as the connection
+// says. Throws Failure when it cannot be reached in time. `started` keeps the
+// soffice this call starts while it is the office.
 com::sun::star::uno::Reference<com::sun::star::uno::XComponentContext>
 connectToOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started);
 
-// Ends the office in `started` unless it holds a document: an office started
-// for an action that left nothing in it for the user. An office that holds a
-// document is the user's from then on. `started` is empty afterwards. Never
-// throws.
+// Ends the office in `started` unless it holds a document, which makes it the
+// user's. `started` is empty afterwards.
 void endUnusedOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started) noexcept;
 
 } // namespace Calc

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -35,10 +36,8 @@ constexpr sal_Int16 NeverExecuteMacros = 0;
 
 beans::PropertyValue property(const char* name, const Any& value)
 {
-    beans::PropertyValue p;
-    p.Name = OUString::createFromAscii(name);
-    p.Value = value;
-    return p;
+    return beans::PropertyValue(OUString::createFromAscii(name), 0, value,
+                                beans::PropertyState_DIRECT_VALUE);
 }
 
 OUString fileUrl(const QString& path)
@@ -79,17 +78,13 @@ class CalcReader : public SpreadsheetReader
 {
 public:
     explicit CalcReader(CalcConnection connection) : m_connection(std::move(connection)) {}
-    ~CalcReader() override { endUnusedOffice(m_connection, m_started); }
-    CalcReader(const CalcReader&) = delete;
-    CalcReader& operator=(const CalcReader&) = delete;
 
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override
     {
         // An office started for the reading is ended with it.
-        const std::unique_ptr<CalcReader, void (*)(CalcReader*)> endOffice(
-            this,
-            [](CalcReader* reader) { endUnusedOffice(reader->m_connection, reader->m_started); });
-        const Reference<uno::XComponentContext> office = connectToOffice(m_connection, m_started);
+        std::unique_ptr<Launch> started;
+        const auto endOffice = qScopeGuard([&] { endUnusedOffice(m_connection, started); });
+        const Reference<uno::XComponentContext> office = connectToOffice(m_connection, started);
         calling([&] {
             const Reference<frame::XDesktop2> desktop = frame::Desktop::create(office);
             const beans::PropertyValue load[] = {
@@ -99,25 +94,18 @@ public:
                 fileUrl(document), "_blank", 0, Sequence<beans::PropertyValue>(load, 3));
             if (!opened.is())
                 throw Failure(QStringLiteral("LibreOffice cannot open %1").arg(document));
-            try {
-                const beans::PropertyValue store[] = {
-                    property("FilterName", Any(OUString("Text - txt - csv (StarCalc)"))),
-                    property("FilterOptions", Any(OUString::createFromAscii(CsvOptions)))};
-                Reference<frame::XStorable>(opened, uno::UNO_QUERY_THROW)
-                    ->storeToURL(fileUrl(csvPath), Sequence<beans::PropertyValue>(store, 2));
-            } catch (...) {
-                closeDocument(opened);
-                throw;
-            }
-            closeDocument(opened);
+            const auto close = qScopeGuard([&opened] { closeDocument(opened); });
+            const beans::PropertyValue store[] = {
+                property("FilterName", Any(OUString("Text - txt - csv (StarCalc)"))),
+                property("FilterOptions", Any(OUString::createFromAscii(CsvOptions)))};
+            Reference<frame::XStorable>(opened, uno::UNO_QUERY_THROW)
+                ->storeToURL(fileUrl(csvPath), Sequence<beans::PropertyValue>(store, 2));
         });
         takeSheetFile(csvPath);
     }
 
 private:
     CalcConnection m_connection;
-    // The office this reader started, while it reads.
-    std::unique_ptr<Launch> m_started;
 };
 
 } // namespace

@@ -38,7 +38,6 @@ namespace {
 struct Document
 {
     Reference<frame::XModel> model;
-    // Number format codes and their keys in this document.
     QHash<QString, sal_Int32> formatKeys;
 
     // The document's key of a format code, added to the document when it has
@@ -59,10 +58,7 @@ struct Document
 };
 
 // The documents one application has made, shown by its Visible.
-struct Made
-{
-    std::vector<Reference<frame::XModel>> documents;
-};
+using Made = std::vector<Reference<frame::XModel>>;
 
 class CalcCell : public Spreadsheet::Cell
 {
@@ -97,7 +93,7 @@ private:
 class CalcColumns : public Spreadsheet::Columns
 {
 public:
-    explicit CalcColumns(Reference<beans::XPropertySet> columns) : m_columns(columns) {}
+    explicit CalcColumns(const Any& columns) : m_columns(columns, UNO_QUERY_THROW) {}
 
     void Autofit() override
     {
@@ -125,24 +121,21 @@ public:
 
     std::unique_ptr<Spreadsheet::Columns> Columns(int column) override
     {
-        return calling([&] {
-            const Reference<table::XTableColumns> all =
-                Reference<table::XColumnRowRange>(m_sheet, UNO_QUERY_THROW)->getColumns();
-            return std::make_unique<CalcColumns>(
-                Reference<beans::XPropertySet>(all->getByIndex(column - 1), UNO_QUERY_THROW));
-        });
+        return calling(
+            [&] { return std::make_unique<CalcColumns>(all()->getByIndex(column - 1)); });
     }
 
     std::unique_ptr<Spreadsheet::Columns> Columns() override
     {
-        return calling([&] {
-            return std::make_unique<CalcColumns>(Reference<beans::XPropertySet>(
-                Reference<table::XColumnRowRange>(m_sheet, UNO_QUERY_THROW)->getColumns(),
-                UNO_QUERY_THROW));
-        });
+        return calling([&] { return std::make_unique<CalcColumns>(Any(all())); });
     }
 
 private:
+    Reference<table::XTableColumns> all() const
+    {
+        return Reference<table::XColumnRowRange>(m_sheet, UNO_QUERY_THROW)->getColumns();
+    }
+
     std::shared_ptr<Document> m_document;
     Reference<sheet::XSpreadsheet> m_sheet;
 };
@@ -179,7 +172,7 @@ public:
             document->model.set(
                 m_desktop->loadComponentFromURL("private:factory/scalc", "_blank", 0, {}),
                 UNO_QUERY_THROW);
-            m_made->documents.push_back(document->model);
+            m_made->push_back(document->model);
             return std::make_unique<CalcWorkbook>(std::move(document));
         });
     }
@@ -193,9 +186,8 @@ class CalcApplication : public Spreadsheet::Application
 {
 public:
     explicit CalcApplication(const Reference<uno::XComponentContext>& office)
-    {
-        m_desktop = calling([&] { return frame::Desktop::create(office); });
-    }
+        : m_desktop(calling([&] { return frame::Desktop::create(office); }))
+    {}
 
     std::unique_ptr<Spreadsheet::Workbooks> Workbooks() override
     {
@@ -206,7 +198,7 @@ public:
     void SetVisible(bool visible) override
     {
         calling([&] {
-            for (const Reference<frame::XModel>& document : m_made->documents) {
+            for (const Reference<frame::XModel>& document : *m_made) {
                 const Reference<frame::XController> controller(document->getCurrentController(),
                                                                UNO_QUERY_THROW);
                 const Reference<awt::XWindow> window(controller->getFrame()->getContainerWindow(),

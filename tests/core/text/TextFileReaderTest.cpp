@@ -15,10 +15,19 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
+// A sink that appends the items to `items`.
+TextFileReader::BatchSink appendTo(QStringList& items)
+{
+    return [&items](const std::vector<QStringView>& batch) {
+        for (const QStringView item : batch)
+            items.append(item.toString());
+    };
+}
+
 QStringList itemsOfText(QStringView text)
 {
     QStringList items;
-    TextFileReader::LineSplitter splitter([&items](QString&& item) { items.append(item); });
+    TextFileReader::LineSplitter splitter(appendTo(items));
     splitter.feed(text);
     splitter.finish();
     return items;
@@ -36,7 +45,7 @@ QStringList itemsOfBytes(const QByteArray& bytes, qsizetype step = TextFileReade
                                    return n;
                                },
                                [&](qint64 offset) { at = qsizetype(offset); }},
-                              [&items](QString&& item) { items.append(item); });
+                              {}, appendTo(items), TextFileReader::Reading());
     return items;
 }
 
@@ -106,7 +115,7 @@ TEST(LineSplitter, PiecesGiveTheSameItemsWhereverTheTextIsCut)
     for (qsizetype cut = 0; cut <= text.size(); ++cut) {
         for (qsizetype second = cut; second <= text.size(); ++second) {
             QStringList items;
-            TextFileReader::LineSplitter splitter([&items](QString&& item) { items.append(item); });
+            TextFileReader::LineSplitter splitter(appendTo(items));
             splitter.feed(QStringView(text).first(cut));
             splitter.feed(QStringView(text).sliced(cut, second - cut));
             splitter.feed(QStringView(text).sliced(second));
@@ -191,7 +200,7 @@ TEST(ReadItems, AFailingReadKeepsTheItemsBeforeIt)
                                                 return 7;
                                             },
                                             {}},
-                                           [&items](QString&& item) { items.append(item); }),
+                                           {}, appendTo(items), TextFileReader::Reading()),
                  Failure);
     EXPECT_EQ(items, QStringList({"a", "b"}));
 }

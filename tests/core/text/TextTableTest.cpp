@@ -7,7 +7,6 @@
 #include "support/QtPrinters.h"
 #include "support/TempFolder.h"
 
-#include <QBuffer>
 #include <QStringDecoder>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -77,21 +76,6 @@ QByteArray golden(const Case& c, Layout layout)
                             c.name + (layout == Layout::File ? "-file.txt" : "-clipboard.txt"));
 }
 
-// Refuses every write.
-class FullDevice : public QIODevice
-{
-public:
-    FullDevice()
-    {
-        open(QIODevice::WriteOnly);
-        setErrorString(QStringLiteral("No space left on device"));
-    }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64) override { return -1; }
-};
-
 TEST(TextTable, EachTableInEachLayoutIsItsGoldenFile)
 {
     for (const Case& c : cases()) {
@@ -100,10 +84,10 @@ TEST(TextTable, EachTableInEachLayoutIsItsGoldenFile)
         for (const Layout layout : {Layout::File, Layout::Clipboard}) {
             const QByteArray want = golden(c, layout);
             const char* name = layout == Layout::File ? "file" : "clipboard";
-            QBuffer buffer;
-            buffer.open(QIODevice::WriteOnly);
-            TextTable::writeTable(layout, c.headers, items, buffer);
-            EXPECT_EQ(buffer.data(), want) << c.name << " " << name;
+            QByteArray written;
+            TextTable::writeTable(layout, c.headers, items,
+                                  [&written](QByteArrayView block) { written += block; });
+            EXPECT_EQ(written, want) << c.name << " " << name;
             // The whole text at once, as the clipboard takes it.
             EXPECT_EQ(TextTable::tableText(layout, c.headers, items),
                       QStringDecoder(QStringConverter::System).decode(want))
@@ -147,13 +131,10 @@ TEST(TextTable, QuietStretchesWriteWhatTheStepsWrite)
                     if (kind == Kind::Utf8File)
                         out.emplace(TextTable::ByteSink([&](QByteArrayView b) { bytes += b; }),
                                     block);
-                    else if (kind == Kind::Utf16File)
-                        out.emplace(TextTable::Sink([&](QStringView b) { bytes += b.toUtf8(); }),
-                                    block);
                     else
                         out.emplace();
                     TextTable::writeLines(source, layout, widths, *out, &pace);
-                    if (kind == Kind::Clipboard)
+                    if (kind != Kind::Utf8File)
                         return out->text().toUtf8();
                     out->flush();
                     return bytes;
@@ -189,9 +170,10 @@ TEST(TextTable, FailuresPassOn)
 {
     ItemStore items;
     items.append(u"712345678904");
-    FullDevice full;
     try {
-        TextTable::writeTable(Layout::File, {" Valid Codes"}, items, full);
+        TextTable::writeTable(Layout::File, {" Valid Codes"}, items, [](QByteArrayView) {
+            throw Failure(QStringLiteral("No space left on device"));
+        });
         ADD_FAILURE() << "a refused write passed";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.description(), "No space left on device");

@@ -111,6 +111,29 @@ INSTANTIATE_TEST_SUITE_P(Numbers, CheckUPCCodeTest,
                                            Case{u"$12345678905", Verdict::NotValid, &German},
                                            Case{u"0123456789,5", Verdict::TypeMismatch, &German}));
 
+// Bytes get the verdict of the same text in UTF-16: digit strings of 7 to 17
+// digits and every check digit, also with one byte next to the digits in
+// ASCII or in Latin-1 ("/", ":", "\xB0", "\xB9") in each place.
+TEST(CheckUPCCode, BytesAgreeWithText)
+{
+    quint32 x = 12345;
+    for (int k = 0; k < 3000; ++k) {
+        QByteArray code(7 + k % 11, '0');
+        for (char& c : code)
+            c = char('0' + (x = x * 1103515245u + 12345u) / 65536 % 10);
+        for (qsizetype at = -1; at < code.size(); ++at) {
+            for (char other : {'/', ':', '\xB0', '\xB9'}) {
+                QByteArray changed = code;
+                if (at >= 0)
+                    changed[at] = other;
+                EXPECT_EQ(CheckUPCCode(QLatin1StringView(changed), Us),
+                          CheckUPCCode(QString::fromLatin1(changed), Us))
+                    << changed.toStdString();
+            }
+        }
+    }
+}
+
 TEST(IsNumeric, FollowsTheLocale)
 {
     const QString longNumber = QString(300, u'0') + u'1';
