@@ -55,15 +55,14 @@ void refuseUnlessText(QByteArrayView start)
     if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF"))
         return;
     if (start.startsWith(ZipMark))
-        throw Failure(
-            QStringLiteral("a workbook or other zip archive, not a text file: convert it to CSV "
-                           "with LibreOffice or "
-                           "xlsx2csv, or use the window's Load Codes From Spreadsheet File\u2026"));
+        throw Failure(QStringLiteral(
+            "a workbook or other zip archive, not a text file: convert it to CSV with "
+            "LibreOffice or xlsx2csv, or use the window's Load Codes From Spreadsheet File\u2026"));
     if (start.startsWith(Ole2Mark))
         throw Failure(QStringLiteral(
             "an old Excel workbook (.xls) or other OLE2 file, not a text file: convert it to CSV "
-            "with "
-            "LibreOffice, or to .xlsx for the window's Load Codes From Spreadsheet File\u2026"));
+            "with LibreOffice, or to .xlsx for the window's Load Codes From Spreadsheet "
+            "File\u2026"));
     if (std::memchr(start.data(), 0, size_t(start.size())) != nullptr)
         throw Failure(QStringLiteral("not a text file"));
 }
