@@ -13,7 +13,9 @@ inline constexpr qsizetype LongestLine = qsizetype(1024) * 1024;
 inline constexpr qsizetype InputChunkBytes = qsizetype(64) * 1024;
 
 // The bytes of the input on descriptor `fd`: a regular file can go back to
-// where it stood, anything else is read once.
+// where it stood, anything else is read once. An input whose first bytes
+// show it is no text (a workbook, NUL bytes without a UTF-16 mark) fails
+// with Failure saying what it is before any of it is handed on.
 TextFileReader::ByteSource inputSource(int fd);
 
 // Reads the input on descriptor `fd` through the line reader, a regular file

@@ -227,10 +227,8 @@ int Run::go()
 {
     if (outputIsAnInput())
         return Trouble;
-    bool opened = false; // outputs that fail to open end the run without a summary
     try {
         openOutputs();
-        opened = true;
         for (const QString& file : m_options.inputs())
             readOne(file);
         finish();
@@ -239,18 +237,18 @@ int Run::go()
             error(failure.name(), failure.description());
     } catch (const Interrupted&) {
     }
-    if (!opened || interruption() != 0)
+    // A failed run, whose lists are not written, has no summary.
+    if (interruption() != 0 || m_trouble)
         return Trouble;
 
     const QByteArray summary = QByteArray::number(m_codes) +
-                               " codes: " + QByteArray::number(m_validCount) + " valid, " +
+                               (m_codes == 1 ? " code: " : " codes: ") +
+                               QByteArray::number(m_validCount) + " valid, " +
                                QByteArray::number(m_codes - m_validCount) + " invalid\n";
     if (!m_options.quiet) {
         [[maybe_unused]] const ssize_t n =
             ::write(m_err, summary.constData(), size_t(summary.size()));
     }
-    if (m_trouble)
-        return Trouble;
     return m_validCount == m_codes ? AllValid : SomeInvalid;
 }
 

@@ -262,6 +262,7 @@ TEST_F(InstallTest, EveryFileIsInItsPlace)
         "lib/quorvane/quorvane",
         "lib/quorvane/quorvane-check",
         "share/applications/quorvane.desktop",
+        "share/bash-completion/completions/quorvane-check",
         "share/icons/hicolor/128x128/apps/quorvane.png",
         "share/icons/hicolor/256x256/apps/quorvane.png",
         "share/icons/hicolor/32x32/apps/quorvane.png",

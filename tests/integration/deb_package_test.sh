@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the .deb with CPack into a temporary folder and checks it: the
 # program, the link on the PATH, the desktop entry, the AppStream data, the
-# icons, the sample skin and the manual pages are in it; the hand cursor lies
+# icons, the sample skin, the manual pages and the checker's bash completion
+# are in it; the hand cursor lies
 # in /usr/share/quorvane with a link to it beside the program, and the skin
 # folder beside the program is a link to /etc/quorvane/skin, which the package
 # ships empty; Depends names fonts-liberation and the package of every shared
@@ -65,6 +66,8 @@ expect_entry '^l.* \./usr/bin/quorvane -> \.\./lib/quorvane/quorvane$' \
 expect_entry '^-rwxr-xr-x .* \./usr/lib/quorvane/quorvane-check$' "checker usr/lib/quorvane/quorvane-check"
 expect_entry '^l.* \./usr/bin/quorvane-check -> \.\./lib/quorvane/quorvane-check$' \
     "link usr/bin/quorvane-check to the checker"
+expect_entry '^-rw-r--r-- .* \./usr/share/bash-completion/completions/quorvane-check$' \
+    "bash completion of quorvane-check"
 for page in quorvane quorvane-check; do
     expect_entry "^-rw-r--r-- .* \./usr/share/man/man1/$page\.1\.gz$" "compressed manual page $page.1"
 done
