@@ -129,6 +129,8 @@ void Run::file(const HeldText& code)
         finding.fault = m_why.fault;
         finding.reason = QLatin1StringView(m_why.reason);
         finding.corrected = QLatin1StringView(m_why.corrected);
+        finding.damage = QLatin1StringView(m_why.damage);
+        finding.repaired = QLatin1StringView(m_why.repaired);
         record(first, code, finding, code);
         return;
     }
@@ -146,7 +148,8 @@ void Run::file(const HeldText& code)
 void Run::fileExplained(bool first, QStringView code)
 {
     const CodeReason::Explanation why = CodeReason::Explain(code);
-    record(first, code, {why.fault, why.reason, why.corrected, {}, {}}, code);
+    record(first, code, {why.fault, why.reason, why.corrected, {}, {}, why.damage, why.repaired},
+           code);
 }
 
 void Run::fileGtin(bool first, QStringView code)
@@ -160,7 +163,9 @@ void Run::fileGtin(bool first, QStringView code)
                                   .reason = why.reason,
                                   .corrected = QLatin1StringView(why.corrected),
                                   .kinds = kinds,
-                                  .gtin14 = why.gtin14};
+                                  .gtin14 = why.gtin14,
+                                  .damage = {},
+                                  .repaired = {}};
     record(first, code, finding, form.empty() ? HeldText(code) : HeldText(QLatin1StringView(form)));
 }
 

@@ -210,6 +210,16 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(results[1].toObject()["fault"].toString(), "check-digit");
     EXPECT_EQ(results[1].toObject()["corrected"].toString(), "012345678905");
     EXPECT_EQ(results[4].toObject()["code"].toString(), "\"\t\\");
+
+    // Damage is named with the code it most likely was, as bytes or as text.
+    r = check({"--json"}, "12345678905\n'012345678905\n");
+    const QJsonArray damaged = QJsonDocument::fromJson(r.out).object()["results"].toArray();
+    ASSERT_EQ(damaged.size(), 2) << r.out.constData();
+    EXPECT_EQ(damaged[0].toObject()["damage"].toString(), "lost-leading-zero");
+    EXPECT_EQ(damaged[0].toObject()["repaired"].toString(), "012345678905");
+    EXPECT_EQ(damaged[0].toObject()["corrected"].toString(), "123456789050");
+    EXPECT_EQ(damaged[1].toObject()["damage"].toString(), "text-mark");
+    EXPECT_EQ(damaged[1].toObject()["fault"].toString(), "character");
 }
 
 // A line end ends a line, whatever its form: the last one adds no code, an
