@@ -148,6 +148,13 @@ void readNumberFormat(Reading& r)
     r.found("thousands-separators", QStringLiteral("thousands separators"));
 }
 
+QString sentence(const QStringList& phrases)
+{
+    QString text = phrases.join(QStringLiteral("; "));
+    text[0] = text[0].toUpper();
+    return text;
+}
+
 std::string withCheckDigit(const std::string& digits)
 {
     return digits + char('0' + modUPCCode::CheckDigitFor(digits.data(), 12));
@@ -199,7 +206,7 @@ std::optional<Finding> Recognise(QStringView code)
     if (!readScientific(r)) {
         if (r.names.empty())
             return std::nullopt;
-        return Finding{r.names.join(u' '), r.phrases.join(QStringLiteral("; ")), {}};
+        return Finding{r.names.join(u' '), sentence(r.phrases), {}};
     }
     readNumberFormat(r);
     std::string digits;
@@ -215,7 +222,7 @@ std::optional<Finding> Recognise(QStringView code)
     if (r.names.empty() || r.names == QStringList{QStringLiteral("missing-check-digit")})
         return std::nullopt;
     f.names = r.names.join(u' ');
-    f.reason = r.phrases.join(QStringLiteral("; "));
+    f.reason = sentence(r.phrases);
     if (!f.repaired.empty())
         f.reason += QStringLiteral(": ") + QLatin1StringView(f.repaired);
     else
@@ -223,7 +230,6 @@ std::optional<Finding> Recognise(QStringView code)
     if (!other.empty())
         f.reason +=
             QStringLiteral(" (or the check digit missing: %1)").arg(QLatin1StringView(other));
-    f.reason[0] = f.reason[0].toUpper();
     return f;
 }
 
