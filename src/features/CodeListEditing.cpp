@@ -29,12 +29,17 @@ std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
     return std::nullopt;
 }
 
-// Whether "Copy Corrected Code" is offered for a code: when only its check
-// digit is wrong, and when it is another GTIN form of a UPC-A.
-bool offersCorrectedCode(const CodeReason::Explanation& why)
+// What "Copy Corrected Code" copies, when it is offered: the code a damaged
+// one most likely was, the code with the right check digit when only that is
+// wrong, the UPC-A that another GTIN form of it stands for.
+std::optional<QString> correctedCode(const CodeReason::Explanation& why)
 {
-    return why.fault == CodeReason::Fault::CheckDigit ||
-           (why.gtin.toInt() != 0 && !why.corrected.isEmpty());
+    if (!why.repaired.isEmpty())
+        return why.repaired;
+    if (why.fault == CodeReason::Fault::CheckDigit ||
+        (why.gtin.toInt() != 0 && !why.corrected.isEmpty()))
+        return why.corrected;
+    return std::nullopt;
 }
 
 } // namespace
@@ -131,7 +136,7 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
     menu.push_back({QStringLiteral("Untick All"), ListAction::UntickAll, idle && hasItems});
     menu.push_back({});
     menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code.has_value()});
-    if (offersCorrectedCode(why))
+    if (correctedCode(why))
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
     if (&list == &host.codeList()) {
@@ -166,9 +171,8 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
         break;
     case ListAction::CopyCorrectedCode:
         if (code) {
-            const CodeReason::Explanation why = CodeReason::Explain(*code);
-            if (offersCorrectedCode(why))
-                Main::SetClipboardTextWithRetries(*host.services().clipboard, why.corrected);
+            if (const std::optional<QString> corrected = correctedCode(CodeReason::Explain(*code)))
+                Main::SetClipboardTextWithRetries(*host.services().clipboard, *corrected);
         }
         break;
     case ListAction::PasteCodes:

@@ -196,6 +196,17 @@ TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
 }
 
+TEST_F(CodeListEditingTest, ADamagedCodeOffersTheCodeItMostLikelyWas)
+{
+    fill(host.invalid, {"12345678905.0"});
+    const QString why = CodeReason::Explain(QStringLiteral("12345678905.0")).reason;
+    EXPECT_TRUE(why.startsWith("A number written with a decimal part")) << why.toStdString();
+    EXPECT_EQ(menu(host.invalid, 1).mid(7),
+              QStringList({"Copy Code", "Copy Corrected Code"}) + Save);
+    choose(host.invalid, 1, Action::CopyCorrectedCode);
+    EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
+}
+
 TEST_F(CodeListEditingTest, CtrlVShiftInsertAndTheMenuPasteTheClipboardsCodesIntoTheCodeListOnly)
 {
     fill(host.codes, {"kept"});
