@@ -141,9 +141,9 @@ void explainGtinDigits(GtinExplanation& v)
 
 namespace {
 
-template <typename Why> void nameDamage(QStringView code, Why& why)
+template <typename Why> void nameDamage(const std::optional<Damage::Finding>& damage, Why& why)
 {
-    if (const std::optional<Damage::Finding> damage = Damage::Recognise(code)) {
+    if (damage) {
         if constexpr (std::is_same_v<Why, Explanation>) {
             why.damage = damage->names;
             why.reason = damage->reason;
@@ -194,7 +194,7 @@ Explanation Explain(QStringView code)
     if (verdict == modUPCCode::Verdict::Valid)
         return {};
     Explanation why = explainFault(code, verdict);
-    nameDamage(code, why);
+    nameDamage(Damage::Recognise(code), why);
     return why;
 }
 
@@ -207,7 +207,7 @@ bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r)
     r.repaired.clear();
     // Only ten or eleven digits can have lost something on the way.
     if (r.digits.size() == 10 || r.digits.size() == 11)
-        nameDamage(QString(code), r);
+        nameDamage(Damage::RecogniseDigits(r.digits), r);
     return true;
 }
 

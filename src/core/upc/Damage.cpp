@@ -3,9 +3,11 @@
 #include "core/upc/Gtin.h"
 #include "core/upc/UpcCheck.h"
 
-#include <QRegularExpression>
-#include <QStringList>
+#include <algorithm>
 #include <array>
+#include <bitset>
+#include <string>
+#include <utility>
 
 namespace Damage {
 
@@ -15,15 +17,20 @@ namespace {
 struct Reading
 {
     QString text;
-    QStringList names;
-    QStringList phrases;
+    QString names;  // separated by blanks
+    QString reason; // the phrases, separated by "; "
 
-    void found(const char* name, const QString& phrase)
+    void found(const char* kind, QStringView phrase)
     {
-        if (names.contains(QLatin1StringView(name)))
+        const QLatin1StringView name(kind);
+        if (names.contains(name))
             return;
-        names.append(QLatin1StringView(name));
-        phrases.append(phrase);
+        if (!names.isEmpty()) {
+            names += u' ';
+            reason += QLatin1StringView("; ");
+        }
+        names += name;
+        reason += phrase;
     }
 };
 
@@ -96,63 +103,127 @@ void mapCharacters(Reading& r)
     r.text = out;
 }
 
+bool isDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+qsizetype digitsFrom(QStringView t, qsizetype at)
+{
+    qsizetype end = at;
+    while (end < t.size() && isDigit(t[end]))
+        ++end;
+    return end - at;
+}
+
+// The digits of the fraction and of the whole number that a text in
+// scientific notation ("1.23456789012E+11") stands for; none for another text.
+std::optional<std::pair<qsizetype, qsizetype>> scientific(QStringView t)
+{
+    const bool point = t.size() > 1 && (t[1] == u'.' || t[1] == u',');
+    const qsizetype fraction = point ? digitsFrom(t, 2) : 0;
+    qsizetype at = point ? 2 + fraction : 1;
+    if (t.isEmpty() || !isDigit(t[0]) || at >= t.size() || t[at].toLower() != u'e')
+        return std::nullopt;
+    at += t.size() > at + 1 && t[at + 1] == u'+' ? 2 : 1;
+    const qsizetype exponent = digitsFrom(t, at);
+    if (exponent < 1 || exponent > 2 || at + exponent != t.size())
+        return std::nullopt;
+    return std::pair(fraction, t.sliced(at).toInt() + 1);
+}
+
 // A number in scientific notation, as a spreadsheet shows a long one: its
-// digits when it holds all of them; false when it shows no such number or
-// the digits are lost (then said so).
+// digits when it holds all of them; false when it is no whole number or the
+// digits are lost (then said so).
 bool readScientific(Reading& r)
 {
-    static const QRegularExpression Scientific(
-        QStringLiteral("^([0-9])(?:[.,]([0-9]*))?[eE]\\+?([0-9]{1,2})$"));
-    const QRegularExpressionMatch m = Scientific.match(withoutBlanks(r.text));
-    if (!m.hasMatch())
+    if (!r.text.contains(u'e', Qt::CaseInsensitive))
         return true;
-    const QString fraction = m.captured(2);
-    const qsizetype digits = m.captured(3).toInt() + 1; // of the whole number
-    if (fraction.size() >= digits)
-        return false; // no whole number
-    if (1 + fraction.size() < digits) {
+    const QString t = withoutBlanks(r.text);
+    const auto number = scientific(t);
+    if (!number)
+        return true;
+    const auto [fraction, digits] = *number;
+    if (fraction >= digits)
+        return false;
+    if (1 + fraction < digits) {
         r.found("scientific-notation",
                 QStringLiteral("scientific notation that keeps only %1 of the number's %2 digits: "
                                "the others are lost; format the column as text and export again")
-                    .arg(1 + fraction.size())
+                    .arg(1 + fraction)
                     .arg(digits));
         return false;
     }
-    r.text = m.captured(1) + fraction;
+    r.text = t[0] + t.sliced(2, fraction);
     r.found("scientific-notation", QStringLiteral("scientific notation"));
     return true;
+}
+
+bool isSeparator(QChar c)
+{
+    return c == u',' || c == u'.' || c == u'\'' || c == u'\u2019';
+}
+
+// The separator of digits in groups of three after a first group of one to
+// three ("36,000,291,452"); none when the text is not so.
+QChar groupSeparator(QStringView t)
+{
+    const qsizetype first = digitsFrom(t, 0);
+    if (first < 1 || first > 3 || first == t.size() || !isSeparator(t[first]) ||
+        (t.size() - first) % 4 != 0)
+        return {};
+    for (qsizetype at = first; at < t.size(); at += 4)
+        if (t[at] != t[first] || digitsFrom(t, at + 1) < 3)
+            return {};
+    return t[first];
 }
 
 // Thousands separators and a decimal part of zeros, as a number format writes.
 void readNumberFormat(Reading& r)
 {
-    static const QRegularExpression Decimal(QStringLiteral("^([0-9].*)([.,])0{1,4}$"));
-    static const QRegularExpression Groups(QStringLiteral("^[0-9]{1,3}(([,.'\u2019])[0-9]{3})"
-                                                          "(\\2[0-9]{3})*$"));
+    if (std::none_of(r.text.begin(), r.text.end(), isSeparator))
+        return;
     QString t = withoutBlanks(r.text);
-    if (!Groups.match(t).hasMatch()) {
-        const QRegularExpressionMatch decimal = Decimal.match(t);
-        if (!decimal.hasMatch())
+    QChar group = groupSeparator(t);
+    if (group.isNull()) {
+        const qsizetype point = std::max(t.lastIndexOf(u'.'), t.lastIndexOf(u','));
+        const qsizetype zeros = t.size() - point - 1;
+        if (point < 1 || !isDigit(t[0]) || zeros < 1 || zeros > 4 ||
+            digitsFrom(t, point + 1) != zeros || t.sliced(point + 1).count(u'0') != zeros)
             return;
-        t = decimal.captured(1);
+        const QChar decimal = t[point];
+        t.truncate(point);
         r.found("decimal-part", QStringLiteral("a number written with a decimal part"));
-        const QRegularExpressionMatch groups = Groups.match(t);
-        if (!groups.hasMatch() || groups.captured(2) == decimal.captured(2)) {
+        group = groupSeparator(t);
+        if (group.isNull() || group == decimal) {
             r.text = t;
             return;
         }
     }
-    static const QRegularExpression Separators(QStringLiteral("[,.'\u2019]"));
-    t.remove(Separators);
+    t.remove(group);
     r.text = t;
     r.found("thousands-separators", QStringLiteral("thousands separators"));
 }
 
-QString sentence(const QStringList& phrases)
+// Whether a code holds nothing that rules damage out at once: a letter
+// (but the "e" of scientific notation) or a sign no damage here leaves.
+bool mayShowDamage(QStringView code)
 {
-    QString text = phrases.join(QStringLiteral("; "));
-    text[0] = text[0].toUpper();
-    return text;
+    static const std::bitset<128> Left = [] {
+        std::bitset<128> left;
+        for (const char c : std::string_view("0123456789 -.,'\"=+eE"))
+            left.set(size_t(c));
+        return left;
+    }();
+    return std::none_of(code.begin(), code.end(), [](QChar c) {
+        return c.unicode() < 0x80 ? !Left[c.unicode()] : c.isLetter();
+    });
+}
+
+QString sentence(QString reason)
+{
+    reason[0] = reason[0].toUpper();
+    return reason;
 }
 
 std::string withCheckDigit(const std::string& digits)
@@ -186,7 +257,8 @@ std::string readDigits(Reading& r, const std::string& digits, std::string& repai
         r.found("lost-leading-zeros",
                 QStringLiteral("the leading zeros probably lost (a spreadsheet kept the code as "
                                "a number)"));
-    } else if (const Gtin::GtinKinds kinds = Gtin::ValidKinds(digits); kinds && !r.names.empty()) {
+    } else if (const Gtin::GtinKinds kinds = Gtin::ValidKinds(digits);
+               kinds && !r.names.isEmpty()) {
         for (const Gtin::GtinKind kind : {Gtin::GtinKind::Ean13, Gtin::GtinKind::Gtin14})
             if (const std::optional<std::array<char, 12>> upcA = Gtin::UpcAOf(digits, kind))
                 repaired.assign(upcA->data(), 12);
@@ -194,19 +266,50 @@ std::string readDigits(Reading& r, const std::string& digits, std::string& repai
     return {};
 }
 
+// The finding, once the digits are all that is left.
+std::optional<Finding> conclude(Reading& r, const std::string& digits)
+{
+    Finding f;
+    const std::string other = readDigits(r, digits, f.repaired);
+    // Eleven digits alone are told as the length they have.
+    if (r.names.isEmpty() || r.names == QLatin1StringView("missing-check-digit"))
+        return std::nullopt;
+    f.names = r.names;
+    f.reason = sentence(r.reason);
+    if (!f.repaired.empty())
+        f.reason += QLatin1StringView(": ") + QLatin1StringView(f.repaired);
+    else
+        f.reason += QLatin1StringView("; without it the code is still no valid UPC-A");
+    if (!other.empty())
+        f.reason +=
+            QLatin1StringView(" (or the check digit missing: ") + QLatin1StringView(other) + u')';
+    return f;
+}
+
 } // namespace
+
+std::optional<Finding> RecogniseDigits(std::string_view digits)
+{
+    // Most such codes are no UPC-A with zeros in front: said without a text.
+    const std::string padded = std::string(12 - std::min<size_t>(digits.size(), 12), '0');
+    if ((digits.size() != 10 && digits.size() != 11) || !validUpcA(padded + std::string(digits)))
+        return std::nullopt;
+    Reading r;
+    return conclude(r, std::string(digits));
+}
 
 std::optional<Finding> Recognise(QStringView code)
 {
-    if (modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid)
+    if (!mayShowDamage(code) || modUPCCode::CheckUPCCode(code) == modUPCCode::Verdict::Valid)
         return std::nullopt;
     Reading r{code.toString(), {}, {}};
     stripMarks(r);
-    mapCharacters(r);
+    if (std::any_of(code.begin(), code.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        mapCharacters(r);
     if (!readScientific(r)) {
-        if (r.names.empty())
+        if (r.names.isEmpty())
             return std::nullopt;
-        return Finding{r.names.join(u' '), sentence(r.phrases), {}};
+        return Finding{r.names, sentence(r.reason), {}};
     }
     readNumberFormat(r);
     std::string digits;
@@ -216,21 +319,7 @@ std::optional<Finding> Recognise(QStringView code)
         else if (c != u'-' && c != u' ')
             return std::nullopt; // a character no damage here explains
     }
-    Finding f;
-    const std::string other = readDigits(r, digits, f.repaired);
-    // Eleven digits alone are told as the length they have.
-    if (r.names.empty() || r.names == QStringList{QStringLiteral("missing-check-digit")})
-        return std::nullopt;
-    f.names = r.names.join(u' ');
-    f.reason = sentence(r.phrases);
-    if (!f.repaired.empty())
-        f.reason += QStringLiteral(": ") + QLatin1StringView(f.repaired);
-    else
-        f.reason += QStringLiteral("; without it the code is still no valid UPC-A");
-    if (!other.empty())
-        f.reason +=
-            QStringLiteral(" (or the check digit missing: %1)").arg(QLatin1StringView(other));
-    return f;
+    return conclude(r, digits);
 }
 
 } // namespace Damage

@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Most invalid codes met in practice are valid codes damaged on their way
 // through spreadsheets, CSV files and web pages: a leading 0 dropped when the
@@ -23,5 +24,8 @@ struct Finding
 
 // None when the code shows no damage known here, and for a valid code.
 std::optional<Finding> Recognise(QStringView code);
+// The same for a code of nothing but the digits given (and hyphens and
+// blanks): only a lost leading zero can show there.
+std::optional<Finding> RecogniseDigits(std::string_view digits);
 
 } // namespace Damage
