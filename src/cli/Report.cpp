@@ -99,6 +99,10 @@ void jsonRecord(OutputWriter& out, bool first, HeldText code, const Finding& fin
         out.put(",\"repaired\":");
         putJsonString(out, finding.repaired);
     }
+    if (!finding.meaning.isEmpty()) {
+        out.put(",\"meaning\":");
+        putJsonString(out, finding.meaning);
+    }
     out.put('}');
 }
 

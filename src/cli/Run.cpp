@@ -5,6 +5,7 @@
 #include "cli/Input.h"
 #include "cli/Interruption.h"
 #include "core/files/FileHandle.h"
+#include "core/upc/CodeMeaning.h"
 #include "core/upc/Gtin.h"
 #include "core/upc/UpcCheck.h"
 
@@ -148,8 +149,8 @@ void Run::file(const HeldText& code)
 void Run::fileExplained(bool first, QStringView code)
 {
     const CodeReason::Explanation why = CodeReason::Explain(code);
-    record(first, code, {why.fault, why.reason, why.corrected, {}, {}, why.damage, why.repaired},
-           code);
+    record(first, code,
+           {why.fault, why.reason, why.corrected, {}, {}, why.damage, why.repaired, {}}, code);
 }
 
 void Run::fileGtin(bool first, QStringView code)
@@ -165,7 +166,8 @@ void Run::fileGtin(bool first, QStringView code)
                                   .kinds = kinds,
                                   .gtin14 = why.gtin14,
                                   .damage = {},
-                                  .repaired = {}};
+                                  .repaired = {},
+                                  .meaning = {}};
     record(first, code, finding, form.empty() ? HeldText(code) : HeldText(QLatin1StringView(form)));
 }
 
@@ -181,8 +183,23 @@ void Run::record(bool first, HeldText code, const Report::Finding& finding, Held
         if (m_report)
             Report::invalid(*m_out, code, finding.reason);
     }
-    if (m_options.json)
+    if (!m_options.json)
+        return;
+    if (!finding.valid()) {
         Report::jsonRecord(*m_out, first, code, finding);
+        return;
+    }
+    // A valid code says what it is.
+    std::string digits;
+    code.visit([&digits](auto view) {
+        for (const auto c : view)
+            if (QChar(c).isDigit())
+                digits += char(QChar(c).unicode());
+    });
+    const QString meaning = CodeMeaning::Of(digits);
+    Report::Finding described = finding;
+    described.meaning = meaning;
+    Report::jsonRecord(*m_out, first, code, described);
 }
 
 // One input; a file that cannot be read is reported and the others go on.

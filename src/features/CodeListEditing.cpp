@@ -2,6 +2,7 @@
 
 #include "core/text/PastedCodes.h"
 #include "core/text/TypedCodes.h"
+#include "core/upc/CodeMeaning.h"
 #include "core/upc/CodeReason.h"
 #include "features/Main.h"
 #include "features/SpreadsheetFileExport.h"
@@ -127,6 +128,14 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
         why = CodeReason::Explain(*code);
         if (!why.valid()) {
             menu.push_back({why.reason, ListAction::None, false});
+            menu.push_back({});
+        }
+    }
+    if (&list == &host.validList() && code) {
+        QString digits = *code;
+        digits.remove(u'-').remove(u' ');
+        if (const QString meaning = CodeMeaning::Of(digits.toStdString()); !meaning.isEmpty()) {
+            menu.push_back({meaning, ListAction::None, false});
             menu.push_back({});
         }
     }

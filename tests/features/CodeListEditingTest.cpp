@@ -125,8 +125,9 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
                                                 "Copy Code", "Paste Codes", load}));
     EXPECT_EQ(menu(host.codes, 0), QStringList({"(Remove)", "-", "Tick All", "Untick All", "-",
                                                 "(Copy Code)", "Paste Codes", load}));
-    EXPECT_EQ(menu(host.valid, 1),
-              QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}) + Save);
+    EXPECT_EQ(menu(host.valid, 1), QStringList({"(Number system 8: a regular item)", "-", "Remove",
+                                                "-", "Tick All", "Untick All", "-", "Copy Code"}) +
+                                       Save);
     host.valid.Clear();
     EXPECT_EQ(menu(host.valid, 0),
               QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "(Copy Code)"}) +
