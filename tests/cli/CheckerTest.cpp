@@ -206,7 +206,9 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(json["invalid"].toInt(), 4);
     const QJsonArray results = json["results"].toArray();
     ASSERT_EQ(results.size(), 5);
-    EXPECT_EQ(results[0].toObject(), (QJsonObject{{"code", "012345678905"}, {"valid", true}}));
+    EXPECT_EQ(results[0].toObject(), (QJsonObject{{"code", "012345678905"},
+                                                  {"valid", true},
+                                                  {"meaning", "Number system 0: a regular item"}}));
     EXPECT_EQ(results[1].toObject()["fault"].toString(), "check-digit");
     EXPECT_EQ(results[1].toObject()["corrected"].toString(), "012345678905");
     EXPECT_EQ(results[4].toObject()["code"].toString(), "\"\t\\");
@@ -330,7 +332,8 @@ TEST_F(CheckerTest, Options)
         {{"c.txt", "--he"}, 0, "Usage: ", ""},
         {{"--jso", "c.txt"},
          1,
-         "{\"results\":[\n{\"code\":\"012345678905\",\"valid\":true},\n{\"code\":\"12\",\"valid\":"
+         "{\"results\":[\n{\"code\":\"012345678905\",\"valid\":true,\"meaning\":\"Number "
+         "system 0: a regular item\"},\n{\"code\":\"12\",\"valid\":"
          "false,\"fault\":\"length\",\"reason\":\"2 digits, UPC-A has "
          "12\"}\n],\"codes\":2,\"valid\":"
          "1,\"invalid\":1}\n",
