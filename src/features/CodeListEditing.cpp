@@ -109,6 +109,18 @@ void pasteCodes(Host& host)
     p.step(104, [&] { appendPastedCodes(host.codeList(), *text); });
 }
 
+void removeDuplicateCodes(Host& host)
+{
+    if (host.isBusy())
+        return;
+    const qsizetype removed = host.codeList().removeDuplicates();
+    const QString count = QLocale().toString(removed);
+    host.prompts().messageBox(removed == 0   ? QStringLiteral("No code is there twice.")
+                              : removed == 1 ? QStringLiteral("1 duplicate code removed.")
+                                             : count + QStringLiteral(" duplicate codes removed."),
+                              Main::ApplicationTitle());
+}
+
 void addDroppedText(Host& host, QStringView text)
 {
     if (host.isBusy())
@@ -150,6 +162,8 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
     if (&list == &host.codeList()) {
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
+        menu.push_back({QStringLiteral("Remove Duplicate Codes"), ListAction::RemoveDuplicates,
+                        idle && list.ItemCount() > 1});
         menu.push_back({QStringLiteral("Load Codes From Spreadsheet File\u2026"),
                         ListAction::LoadFromSpreadsheetFile, idle});
     } else {
@@ -183,6 +197,10 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
             if (const std::optional<QString> corrected = correctedCode(CodeReason::Explain(*code)))
                 Main::SetClipboardTextWithRetries(*host.services().clipboard, *corrected);
         }
+        break;
+    case ListAction::RemoveDuplicates:
+        if (&list == &host.codeList())
+            removeDuplicateCodes(host);
         break;
     case ListAction::PasteCodes:
         if (&list == &host.codeList())
