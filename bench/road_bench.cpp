@@ -393,6 +393,20 @@ int main(int argc, char** argv)
         std::snprintf(detail, sizeof detail, "%lld codes restored",
                       qlonglong(again->ListView1->ItemCount()));
         stage.done(detail);
+        // The codes of the file once more at the end: each ASCII one is then
+        // there twice.
+        QFile again2(file);
+        const QByteArray bytes = again2.open(QIODevice::ReadOnly) ? again2.readAll() : QByteArray();
+        std::vector<QLatin1StringView> lines;
+        for (qsizetype at = 0, end; (end = bytes.indexOf('\n', at)) >= 0; at = end + 1)
+            lines.emplace_back(bytes.constData() + at, end - at - (bytes[end - 1] == '\r'));
+        ListModel& codes = again->ListView1->model();
+        codes.appendMany(lines);
+        Stage twice("remove duplicate codes (menu)");
+        const qsizetype removed = codes.removeDuplicates();
+        std::snprintf(detail, sizeof detail, "%lld of %lld codes removed", qlonglong(removed),
+                      qlonglong(2 * restored));
+        twice.done(detail);
     }
     resetPeak();
     std::printf("%-30s %8.1f MiB\n", "peak memory of the whole run", highestPeak);

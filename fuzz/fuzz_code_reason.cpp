@@ -1,7 +1,8 @@
 // The reason of a code always carries CheckUPCCode's verdict: valid exactly
 // when CheckUPCCode says Valid, a type mismatch exactly when it says so, and
 // a reason of one line for every code that is not valid. The check of the
-// same code as Latin-1 bytes gives the same verdict.
+// same code as Latin-1 bytes gives the same verdict. Damage is named only in
+// a code that is not valid, and the code it is said to have been is valid.
 #include "FuzzInput.h"
 #include "core/upc/CodeReason.h"
 #include "core/upc/UpcCheck.h"
@@ -27,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!why.valid() &&
         (why.reason.isEmpty() || why.reason.contains(u'\n') || why.reason.contains(u'\r')))
         std::abort();
-    if (!why.corrected.isEmpty() &&
-        modUPCCode::CheckUPCCode(why.corrected) != modUPCCode::Verdict::Valid)
+    for (const QString& mended : {why.corrected, why.repaired})
+        if (!mended.isEmpty() && modUPCCode::CheckUPCCode(mended) != modUPCCode::Verdict::Valid)
+            std::abort();
+    if (!why.damage.isEmpty() && valid)
         std::abort();
 
     if (bytes) {

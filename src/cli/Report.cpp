@@ -91,6 +91,18 @@ void jsonRecord(OutputWriter& out, bool first, HeldText code, const Finding& fin
         out.put(",\"corrected\":");
         putJsonString(out, finding.corrected);
     }
+    if (!finding.damage.isEmpty()) {
+        out.put(",\"damage\":");
+        putJsonString(out, finding.damage);
+    }
+    if (!finding.repaired.isEmpty()) {
+        out.put(",\"repaired\":");
+        putJsonString(out, finding.repaired);
+    }
+    if (!finding.meaning.isEmpty()) {
+        out.put(",\"meaning\":");
+        putJsonString(out, finding.meaning);
+    }
     out.put('}');
 }
 

@@ -18,6 +18,9 @@ struct Finding
     HeldText corrected;      // the code with its fault mended; empty: none
     std::string_view kinds;  // --gtin: the kinds' names (see Gtin::FamilyNames)
     std::string_view gtin14; // --gtin, a valid code: its GTIN-14
+    HeldText damage;         // the damage it shows (see Damage.h); empty: none
+    HeldText repaired;       // the valid code it most likely was; empty: none
+    HeldText meaning;        // a valid code: what its digits say (see CodeMeaning.h)
     bool valid() const { return fault == CodeReason::Fault::None; }
 };
 

@@ -5,6 +5,7 @@
 #include "cli/Input.h"
 #include "cli/Interruption.h"
 #include "core/files/FileHandle.h"
+#include "core/upc/CodeMeaning.h"
 #include "core/upc/Gtin.h"
 #include "core/upc/UpcCheck.h"
 
@@ -129,6 +130,8 @@ void Run::file(const HeldText& code)
         finding.fault = m_why.fault;
         finding.reason = QLatin1StringView(m_why.reason);
         finding.corrected = QLatin1StringView(m_why.corrected);
+        finding.damage = QLatin1StringView(m_why.damage);
+        finding.repaired = QLatin1StringView(m_why.repaired);
         record(first, code, finding, code);
         return;
     }
@@ -146,7 +149,8 @@ void Run::file(const HeldText& code)
 void Run::fileExplained(bool first, QStringView code)
 {
     const CodeReason::Explanation why = CodeReason::Explain(code);
-    record(first, code, {why.fault, why.reason, why.corrected, {}, {}}, code);
+    record(first, code,
+           {why.fault, why.reason, why.corrected, {}, {}, why.damage, why.repaired, {}}, code);
 }
 
 void Run::fileGtin(bool first, QStringView code)
@@ -160,7 +164,10 @@ void Run::fileGtin(bool first, QStringView code)
                                   .reason = why.reason,
                                   .corrected = QLatin1StringView(why.corrected),
                                   .kinds = kinds,
-                                  .gtin14 = why.gtin14};
+                                  .gtin14 = why.gtin14,
+                                  .damage = {},
+                                  .repaired = {},
+                                  .meaning = {}};
     record(first, code, finding, form.empty() ? HeldText(code) : HeldText(QLatin1StringView(form)));
 }
 
@@ -176,8 +183,23 @@ void Run::record(bool first, HeldText code, const Report::Finding& finding, Held
         if (m_report)
             Report::invalid(*m_out, code, finding.reason);
     }
-    if (m_options.json)
+    if (!m_options.json)
+        return;
+    if (!finding.valid()) {
         Report::jsonRecord(*m_out, first, code, finding);
+        return;
+    }
+    // A valid code says what it is.
+    std::string digits;
+    code.visit([&digits](auto view) {
+        for (const auto c : view)
+            if (QChar(c).isDigit())
+                digits += char(QChar(c).unicode());
+    });
+    const QString meaning = CodeMeaning::Of(digits);
+    Report::Finding described = finding;
+    described.meaning = meaning;
+    Report::jsonRecord(*m_out, first, code, described);
 }
 
 // One input; a file that cannot be read is reported and the others go on.

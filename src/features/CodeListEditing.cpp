@@ -2,6 +2,7 @@
 
 #include "core/text/PastedCodes.h"
 #include "core/text/TypedCodes.h"
+#include "core/upc/CodeMeaning.h"
 #include "core/upc/CodeReason.h"
 #include "features/Main.h"
 #include "features/SpreadsheetFileExport.h"
@@ -29,12 +30,17 @@ std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
     return std::nullopt;
 }
 
-// Whether "Copy Corrected Code" is offered for a code: when only its check
-// digit is wrong, and when it is another GTIN form of a UPC-A.
-bool offersCorrectedCode(const CodeReason::Explanation& why)
+// What "Copy Corrected Code" copies, when it is offered: the code a damaged
+// one most likely was, the code with the right check digit when only that is
+// wrong, the UPC-A that another GTIN form of it stands for.
+std::optional<QString> correctedCode(const CodeReason::Explanation& why)
 {
-    return why.fault == CodeReason::Fault::CheckDigit ||
-           (why.gtin.toInt() != 0 && !why.corrected.isEmpty());
+    if (!why.repaired.isEmpty())
+        return why.repaired;
+    if (why.fault == CodeReason::Fault::CheckDigit ||
+        (why.gtin.toInt() != 0 && !why.corrected.isEmpty()))
+        return why.corrected;
+    return std::nullopt;
 }
 
 } // namespace
@@ -103,6 +109,18 @@ void pasteCodes(Host& host)
     p.step(104, [&] { appendPastedCodes(host.codeList(), *text); });
 }
 
+void removeDuplicateCodes(Host& host)
+{
+    if (host.isBusy())
+        return;
+    const qsizetype removed = host.codeList().removeDuplicates();
+    const QString count = QLocale().toString(removed);
+    host.prompts().messageBox(removed == 0   ? QStringLiteral("No code is there twice.")
+                              : removed == 1 ? QStringLiteral("1 duplicate code removed.")
+                                             : count + QStringLiteral(" duplicate codes removed."),
+                              Main::ApplicationTitle());
+}
+
 void addDroppedText(Host& host, QStringView text)
 {
     if (host.isBusy())
@@ -125,17 +143,27 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
             menu.push_back({});
         }
     }
+    if (&list == &host.validList() && code) {
+        QString digits = *code;
+        digits.remove(u'-').remove(u' ');
+        if (const QString meaning = CodeMeaning::Of(digits.toStdString()); !meaning.isEmpty()) {
+            menu.push_back({meaning, ListAction::None, false});
+            menu.push_back({});
+        }
+    }
     menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code.has_value()});
     menu.push_back({});
     menu.push_back({QStringLiteral("Tick All"), ListAction::TickAll, idle && hasItems});
     menu.push_back({QStringLiteral("Untick All"), ListAction::UntickAll, idle && hasItems});
     menu.push_back({});
     menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code.has_value()});
-    if (offersCorrectedCode(why))
+    if (correctedCode(why))
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
     if (&list == &host.codeList()) {
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
+        menu.push_back({QStringLiteral("Remove Duplicate Codes"), ListAction::RemoveDuplicates,
+                        idle && list.ItemCount() > 1});
         menu.push_back({QStringLiteral("Load Codes From Spreadsheet File\u2026"),
                         ListAction::LoadFromSpreadsheetFile, idle});
     } else {
@@ -166,10 +194,13 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
         break;
     case ListAction::CopyCorrectedCode:
         if (code) {
-            const CodeReason::Explanation why = CodeReason::Explain(*code);
-            if (offersCorrectedCode(why))
-                Main::SetClipboardTextWithRetries(*host.services().clipboard, why.corrected);
+            if (const std::optional<QString> corrected = correctedCode(CodeReason::Explain(*code)))
+                Main::SetClipboardTextWithRetries(*host.services().clipboard, *corrected);
         }
+        break;
+    case ListAction::RemoveDuplicates:
+        if (&list == &host.codeList())
+            removeDuplicateCodes(host);
         break;
     case ListAction::PasteCodes:
         if (&list == &host.codeList())

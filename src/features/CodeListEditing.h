@@ -37,6 +37,8 @@ void listKeyDown(Host& host, ListModel& list, qsizetype selected, int keyCode, i
 
 // Ctrl+V on the code list, or "Paste Codes": the clipboard's codes appended.
 void pasteCodes(Host& host);
+// Keeps the first of each code in the code list and says how many went.
+void removeDuplicateCodes(Host& host);
 
 // Text dropped on the code list: its codes appended as a paste.
 void addDroppedText(Host& host, QStringView text);
@@ -50,6 +52,7 @@ enum class ListAction
     CopyCode,
     CopyCorrectedCode,
     PasteCodes,
+    RemoveDuplicates,
     LoadFromSpreadsheetFile,
     SaveAsSpreadsheetFile,
 };

@@ -210,10 +210,22 @@ TEST_F(CheckerTest, ReportJsonAndSummary)
     EXPECT_EQ(json["invalid"].toInt(), 4);
     const QJsonArray results = json["results"].toArray();
     ASSERT_EQ(results.size(), 5);
-    EXPECT_EQ(results[0].toObject(), (QJsonObject{{"code", "012345678905"}, {"valid", true}}));
+    EXPECT_EQ(results[0].toObject(), (QJsonObject{{"code", "012345678905"},
+                                                  {"valid", true},
+                                                  {"meaning", "Number system 0: a regular item"}}));
     EXPECT_EQ(results[1].toObject()["fault"].toString(), "check-digit");
     EXPECT_EQ(results[1].toObject()["corrected"].toString(), "012345678905");
     EXPECT_EQ(results[4].toObject()["code"].toString(), "\"\t\\");
+
+    // Damage is named with the code it most likely was, as bytes or as text.
+    r = check({"--json"}, "12345678905\n'012345678905\n");
+    const QJsonArray damaged = QJsonDocument::fromJson(r.out).object()["results"].toArray();
+    ASSERT_EQ(damaged.size(), 2) << r.out.constData();
+    EXPECT_EQ(damaged[0].toObject()["damage"].toString(), "lost-leading-zero");
+    EXPECT_EQ(damaged[0].toObject()["repaired"].toString(), "012345678905");
+    EXPECT_EQ(damaged[0].toObject()["corrected"].toString(), "123456789050");
+    EXPECT_EQ(damaged[1].toObject()["damage"].toString(), "text-mark");
+    EXPECT_EQ(damaged[1].toObject()["fault"].toString(), "character");
 }
 
 // A line end ends a line, whatever its form: the last one adds no code, an
@@ -391,7 +403,8 @@ TEST_F(CheckerTest, Options)
         {{"c.txt", "--he"}, 0, "Usage: ", ""},
         {{"--jso", "c.txt"},
          1,
-         "{\"results\":[\n{\"code\":\"012345678905\",\"valid\":true},\n{\"code\":\"12\",\"valid\":"
+         "{\"results\":[\n{\"code\":\"012345678905\",\"valid\":true,\"meaning\":\"Number "
+         "system 0: a regular item\"},\n{\"code\":\"12\",\"valid\":"
          "false,\"fault\":\"length\",\"reason\":\"2 digits, UPC-A has "
          "12\"}\n],\"codes\":2,\"valid\":"
          "1,\"invalid\":1}\n",

@@ -121,12 +121,14 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
     ASSERT_FALSE(tooShort.isEmpty());
 
     const QString load = u"Load Codes From Spreadsheet File\u2026"_s;
+    const QString once = "(Remove Duplicate Codes)"; // one code cannot be there twice
     EXPECT_EQ(menu(host.codes, 1), QStringList({"Remove", "-", "Tick All", "Untick All", "-",
-                                                "Copy Code", "Paste Codes", load}));
+                                                "Copy Code", "Paste Codes", once, load}));
     EXPECT_EQ(menu(host.codes, 0), QStringList({"(Remove)", "-", "Tick All", "Untick All", "-",
-                                                "(Copy Code)", "Paste Codes", load}));
-    EXPECT_EQ(menu(host.valid, 1),
-              QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}) + Save);
+                                                "(Copy Code)", "Paste Codes", once, load}));
+    EXPECT_EQ(menu(host.valid, 1), QStringList({"(Number system 8: a regular item)", "-", "Remove",
+                                                "-", "Tick All", "Untick All", "-", "Copy Code"}) +
+                                       Save);
     host.valid.Clear();
     EXPECT_EQ(menu(host.valid, 0),
               QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "(Copy Code)"}) +
@@ -143,8 +145,9 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
 
     // While a long action shows the busy pointer, only the copies are offered.
     host.SetMousePointer(PointerMode::Hourglass);
-    EXPECT_EQ(menu(host.codes, 1), QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-",
-                                                "Copy Code", "(Paste Codes)", "(" + load + ")"}));
+    EXPECT_EQ(menu(host.codes, 1),
+              QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "Copy Code",
+                           "(Paste Codes)", once, "(" + load + ")"}));
     EXPECT_EQ(menu(host.invalid, 1).mid(7),
               QStringList({"Copy Code", "Copy Corrected Code", "-", "(" + Save[1] + ")"}));
     EXPECT_TRUE(script.log.isEmpty());
@@ -193,6 +196,29 @@ TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
     EXPECT_EQ(menu(host.invalid, 2).mid(7), QStringList({"Copy Code"}) + Save); // no UPC-A form
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     choose(host.invalid, 2, Action::CopyCorrectedCode);
+    EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
+}
+
+TEST_F(CodeListEditingTest, RemoveDuplicateCodesKeepsTheFirstOfEachAndSaysHowManyWent)
+{
+    fill(host.codes, {"012345678905", "x", "012345678905", "0-12345-67890-5", "x", "012345678905"});
+    host.codes.SetChecked(2, false);
+    choose(host.codes, 0, Action::RemoveDuplicates);
+    EXPECT_EQ(itemsOf(host.codes), QStringList({"012345678905", "x", "0-12345-67890-5"}));
+    EXPECT_EQ(ticks(host.codes), QStringList({"x", " ", "x"}));
+    choose(host.codes, 0, Action::RemoveDuplicates);
+    EXPECT_EQ(script.log, QStringList({"message|Quorvane|3 duplicate codes removed.",
+                                       "message|Quorvane|No code is there twice."}));
+}
+
+TEST_F(CodeListEditingTest, ADamagedCodeOffersTheCodeItMostLikelyWas)
+{
+    fill(host.invalid, {"12345678905.0"});
+    const QString why = CodeReason::Explain(QStringLiteral("12345678905.0")).reason;
+    EXPECT_TRUE(why.startsWith("A number written with a decimal part")) << why.toStdString();
+    EXPECT_EQ(menu(host.invalid, 1).mid(7),
+              QStringList({"Copy Code", "Copy Corrected Code"}) + Save);
+    choose(host.invalid, 1, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
 }
 

@@ -214,8 +214,8 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
                             form->ListView2->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form->ListView2->viewport(), &click);
-    EXPECT_EQ(clicked, QStringList({"Remove", "", "Tick All", "Untick All", "", "Copy Code", "",
-                                    SaveAsSpreadsheetFile}));
+    EXPECT_EQ(clicked, QStringList({"Number system 8: a regular item", "", "Remove", "", "Tick All",
+                                    "Untick All", "", "Copy Code", "", SaveAsSpreadsheetFile}));
 
     // Ctrl+V and "Paste Codes" on the code list; Ctrl+V elsewhere pastes nothing.
     script.clipboardText = "801927504622\n012345678905\n";

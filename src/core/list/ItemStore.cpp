@@ -1,6 +1,7 @@
 #include "core/list/ItemStore.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -290,6 +291,48 @@ void ItemStore::remove(qsizetype index)
         it = m_subItems.erase(it);
     for (; it != m_subItems.end(); ++it)
         --it->index;
+}
+
+void ItemStore::keepOnly(const std::vector<bool>& keep)
+{
+    const qsizetype n = count();
+    size_t to = 0;       // where the next kept text goes
+    size_t oldBegin = 0; // where item k's text began
+    qsizetype kept = 0;
+    std::vector<SubItems> subItems;
+    auto sub = m_subItems.begin();
+    for (qsizetype k = 0; k < n; ++k) {
+        const size_t oldEnd = end(k);
+        const bool isWide = wide(k);
+        const size_t from = isWide ? oldBegin + (oldBegin & 1) : oldBegin;
+        oldBegin = oldEnd;
+        while (sub != m_subItems.end() && sub->index < k)
+            ++sub;
+        if (!keep[size_t(k)])
+            continue;
+        to += isWide ? (to & 1) : 0;
+        std::memmove(m_bytes.data() + to, m_bytes.data() + from, oldEnd - from);
+        to += oldEnd - from;
+        setEnd(kept, to);
+        const std::uint64_t mask = ::bit(kept);
+        const size_t w = size_t(kept) >> 6;
+        m_checked[w] = checked(k) ? m_checked[w] | mask : m_checked[w] & ~mask;
+        m_wide[w] = isWide ? m_wide[w] | mask : m_wide[w] & ~mask;
+        if (sub != m_subItems.end() && sub->index == k)
+            subItems.push_back({kept, std::move(sub->texts)});
+        ++kept;
+    }
+    m_bytes.setSize(to);
+    m_longEnds ? m_ends64.setSize(size_t(kept)) : m_ends32.setSize(size_t(kept));
+    for (PlainBuffer<std::uint64_t>* bits : {&m_checked, &m_wide}) {
+        bits->setSize(wordsFor(kept));
+        if ((kept & 63) != 0)
+            bits->back() &= ::bit(kept) - 1; // the bits past count() are 0
+    }
+    m_wideItems = 0;
+    for (size_t w = 0; w < m_wide.size(); ++w)
+        m_wideItems += std::popcount(m_wide[w]);
+    m_subItems = std::move(subItems);
 }
 
 void ItemStore::clear()

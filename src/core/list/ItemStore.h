@@ -78,6 +78,10 @@ public:
     // Removes an item; the later ones move up by one.
     void remove(qsizetype index);
 
+    // Keeps the items whose `keep` is true (one for each item), in order,
+    // with their checked states and later columns; in one pass.
+    void keepOnly(const std::vector<bool>& keep);
+
     // Removes every item and gives the memory back.
     void clear();
 

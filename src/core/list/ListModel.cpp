@@ -1,6 +1,7 @@
 #include "core/list/ListModel.h"
 
 #include "core/base/Failure.h"
+#include "core/list/Duplicates.h"
 
 #include <algorithm>
 
@@ -160,6 +161,17 @@ void ListModel::RemoveItem(qsizetype i)
     } else {
         m_items.remove(row);
     }
+}
+
+qsizetype ListModel::removeDuplicates()
+{
+    const std::vector<bool> first = Duplicates::FirstOfEach(m_items);
+    const qsizetype before = m_items.count();
+    beginResetModel();
+    m_items.keepOnly(first);
+    m_published = m_items.count();
+    endResetModel();
+    return before - m_items.count();
 }
 
 void ListModel::Clear()

@@ -58,6 +58,8 @@ public:
     void SetAllChecked(bool checked);
     void RemoveItem(qsizetype i);
     void Clear();
+    // Keeps the first item of each text and answers how many went.
+    qsizetype removeDuplicates();
 
     // The items themselves, numbered from 0, for loops over the whole list.
     const ItemStore& items() const { return m_items; }

@@ -1,7 +1,10 @@
 #include "core/upc/CodeReason.h"
 
+#include "core/upc/Damage.h"
+
 #include <array>
 #include <optional>
+#include <type_traits>
 
 namespace CodeReason {
 
@@ -136,25 +139,63 @@ void explainGtinDigits(GtinExplanation& v)
 
 } // namespace
 
+namespace {
+
+template <typename Why> void nameDamage(const std::optional<Damage::Finding>& damage, Why& why)
+{
+    if (damage) {
+        if constexpr (std::is_same_v<Why, Explanation>) {
+            why.damage = damage->names;
+            why.reason = damage->reason;
+            why.repaired = QString::fromLatin1(damage->repaired);
+        } else {
+            why.damage = damage->names.toStdString();
+            why.reason = damage->reason.toStdString();
+            why.repaired = damage->repaired;
+        }
+    }
+}
+
+Explanation explanation(Fault fault, QString reason, QString corrected = {},
+                        Gtin::GtinKinds gtin = {})
+{
+    Explanation e;
+    e.fault = fault;
+    e.reason = std::move(reason);
+    e.corrected = std::move(corrected);
+    e.gtin = gtin;
+    return e;
+}
+
+Explanation explainFault(QStringView code, modUPCCode::Verdict verdict)
+{
+    DigitsReason r;
+    const qsizetype at = digitsOf(code, r.digits);
+    if (at < 0) {
+        explainDigits(r, code.isEmpty());
+        return explanation(r.fault, QLatin1StringView(r.reason), QLatin1StringView(r.corrected),
+                           r.gtin);
+    }
+    const QString what = characterName(code, at) + QStringLiteral(" at position ") +
+                         QString::number(positionOf(code, at));
+    if (verdict != modUPCCode::Verdict::TypeMismatch)
+        return explanation(Fault::Character,
+                           what + QStringLiteral(" is not a digit, hyphen or blank"));
+    const QString number =
+        QStringLiteral("Reads as a number, but %1 is not a digit (Type mismatch)");
+    return explanation(Fault::TypeMismatch, number.arg(what));
+}
+
+} // namespace
+
 Explanation Explain(QStringView code)
 {
     const modUPCCode::Verdict verdict = modUPCCode::CheckUPCCode(code);
     if (verdict == modUPCCode::Verdict::Valid)
         return {};
-    DigitsReason r;
-    const qsizetype at = digitsOf(code, r.digits);
-    if (at < 0) {
-        explainDigits(r, code.isEmpty());
-        return {r.fault, QLatin1StringView(r.reason), QLatin1StringView(r.corrected), r.gtin};
-    }
-    const QString what = characterName(code, at) + QStringLiteral(" at position ") +
-                         QString::number(positionOf(code, at));
-    if (verdict != modUPCCode::Verdict::TypeMismatch)
-        return {
-            Fault::Character, what + QStringLiteral(" is not a digit, hyphen or blank"), {}, {}};
-    const QString number =
-        QStringLiteral("Reads as a number, but %1 is not a digit (Type mismatch)");
-    return {Fault::TypeMismatch, number.arg(what), {}, {}};
+    Explanation why = explainFault(code, verdict);
+    nameDamage(Damage::Recognise(code), why);
+    return why;
 }
 
 bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r)
@@ -162,6 +203,11 @@ bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r)
     if (digitsOf(code, r.digits) >= 0)
         return false;
     explainDigits(r, code.isEmpty());
+    r.damage.clear();
+    r.repaired.clear();
+    // Only ten or eleven digits can have lost something on the way.
+    if (r.digits.size() == 10 || r.digits.size() == 11)
+        nameDamage(Damage::RecogniseDigits(r.digits), r);
     return true;
 }
 

@@ -30,6 +30,9 @@ struct Explanation
                           // the UPC-A that another GTIN form of it stands for
     Gtin::GtinKinds gtin; // for a length fault, the other GTIN kinds the digits
                           // are valid as (EAN-8, UPC-E, EAN-13, GTIN-14)
+    QString damage;       // the damage the code shows (see Damage.h), when it shows
+                          // some; the reason then says what most likely happened
+    QString repaired;     // the valid code it most likely was, if any
     bool valid() const { return fault == Fault::None; }
 };
 
@@ -39,7 +42,8 @@ struct Explanation
 // Valid code and TypeMismatch exactly for a TypeMismatch. Positions count
 // characters of the code as given, from 1. Eight, thirteen and fourteen digits
 // with a correct GTIN check digit are named as the GTIN they are, and
-// `corrected` holds the UPC-A they are a form of, if any.
+// `corrected` holds the UPC-A they are a form of, if any. Damage a code shows
+// is named instead, with the code it most likely was.
 Explanation Explain(QStringView code);
 
 // The same for a code of bytes, when it holds nothing but digits, hyphens and
@@ -53,6 +57,8 @@ struct DigitsReason
     std::string corrected; // as Explanation's
     Gtin::GtinKinds gtin;  // as Explanation's
     std::string digits;    // the code without hyphens and blanks
+    std::string damage;    // as Explanation's
+    std::string repaired;  // as Explanation's
 };
 bool ReasonOfDigitCode(QLatin1StringView code, DigitsReason& r);
 

@@ -1,5 +1,6 @@
 #include "core/list/ItemStore.h"
 
+#include "core/list/Duplicates.h"
 #include "support/QtPrinters.h"
 
 #include <algorithm>
@@ -276,6 +277,15 @@ TEST(ItemStore, RandomEditsMatchAPlainList)
             if (pick(40) == 0) {
                 store.clear();
                 items.clear();
+            } else if (pick(10) == 0) {
+                // Duplicates go, the first of each text staying where it was.
+                store.keepOnly(Duplicates::FirstOfEach(store));
+                std::vector<Item> firsts;
+                for (const Item& item : items)
+                    if (std::none_of(firsts.begin(), firsts.end(),
+                                     [&](const Item& f) { return f.text == item.text; }))
+                        firsts.push_back(item);
+                items = firsts;
             }
             break;
         }
