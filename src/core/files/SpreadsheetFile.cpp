@@ -2,11 +2,11 @@
 
 #include "core/base/Failure.h"
 #include "core/files/TextStream.h"
+#include "core/files/WorkFolder.h"
 #include "core/files/ZipMembers.h"
 
 #include <QFile>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -17,6 +17,7 @@ class SpreadsheetFile::Writer
 public:
     virtual ~Writer() = default;
     virtual void add(QStringView text) = 0;
+    virtual void finish() = 0;
     virtual void commit() = 0;
 };
 
@@ -54,6 +55,7 @@ public:
         m_file.WriteLines(m_row);
     }
 
+    void finish() override { m_file.Flush(); }
     void commit() override { m_file.Close(); }
 
 private:
@@ -122,8 +124,10 @@ public:
         put(text);
     }
 
-    void commit() override
+    void finish() override
     {
+        if (!m_book)
+            return;
         fitColumn();
         const lxw_error closed = workbook_close(std::exchange(m_book, nullptr));
         if (closed != LXW_NO_ERROR)
@@ -138,6 +142,13 @@ public:
             m_file->write(QByteArrayView(piece.constData(), n));
         if (n < 0)
             throw Failure(book.errorString());
+        book.close();
+        m_folder.remove();
+    }
+
+    void commit() override
+    {
+        finish();
         m_file->commit();
     }
 
@@ -203,7 +214,7 @@ private:
 
     std::unique_ptr<SafeFile> m_file;
     QString m_header;
-    QTemporaryDir m_folder;
+    WorkFolder m_folder;
     QByteArray m_folderName, m_bookName;
     lxw_workbook* m_book = nullptr;
     lxw_format* m_text = nullptr;
@@ -254,6 +265,11 @@ template <typename Step> void SpreadsheetFile::step(Step action)
 void SpreadsheetFile::addRow(QStringView text)
 {
     step([&] { m_writer->add(text); });
+}
+
+void SpreadsheetFile::finish()
+{
+    step([&] { m_writer->finish(); });
 }
 
 // The writer goes with its commit, and its temporary folder at once.
