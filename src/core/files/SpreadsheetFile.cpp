@@ -78,6 +78,25 @@ QString xlsxFailure(lxw_error error)
         .arg(QString::fromUtf8(lxw_strerror(error)));
 }
 
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+
+// A workbook's reader takes "_xHHHH_" in a text for the character HHHH (so
+// libxlsxwriter writes control characters); the text's own such sequences keep
+// their "_" as "_x005F_", each found in the text as it was.
+void escapeHexEscapes(QByteArray& cell)
+{
+    for (qsizetype at = cell.indexOf("_x"); at >= 0; at = cell.indexOf("_x", at + 1)) {
+        if (at + 7 <= cell.size() && cell[at + 6] == '_' &&
+            std::all_of(cell.cbegin() + at + 2, cell.cbegin() + at + 6, isHexDigit)) {
+            cell.insert(at + 1, "x005F_");
+            at += 6; // on to the text's own "x"
+        }
+    }
+}
+
 // An Excel workbook, made by libxlsxwriter in a temporary folder of its own.
 class XlsxWriter final : public SpreadsheetFile::Writer
 {
@@ -196,6 +215,7 @@ private:
             throw Failure(QStringLiteral("A text is longer than the %1 characters a cell holds")
                               .arg(SpreadsheetFile::CellCharacters));
         m_cell = text.toUtf8();
+        escapeHexEscapes(m_cell);
         const lxw_error written =
             worksheet_write_string(m_sheet, m_row, 0, m_cell.constData(), m_text);
         if (written != LXW_NO_ERROR)
