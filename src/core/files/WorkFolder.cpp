@@ -32,7 +32,7 @@ void WorkFolder::removeAbandoned()
     if (program.isEmpty())
         return;
     const QDir temporary(QDir::tempPath());
-    const qint64 changedBefore = QDateTime::currentSecsSinceEpoch() - 60;
+    const qint64 changedBefore = QDateTime::currentSecsSinceEpoch() - 10;
     for (const QString& name : temporary.entryList({program + QStringLiteral("-??????")},
                                                    QDir::Dirs | QDir::NoSymLinks)) {
         const QString path = temporary.filePath(name);

@@ -16,7 +16,7 @@ public:
 
     // Removes this program's folders left behind in the temporary folder: a
     // folder of that name owned by the user, that no process holds locked and
-    // that has not changed for a minute (so that one just made, not locked
+    // that has not changed for ten seconds (so that one just made, not locked
     // yet, stays). Folders of other users, links and files are left alone.
     static void removeAbandoned();
 
