@@ -253,6 +253,9 @@ TEST_F(Copies, AStartRemovesTheFoldersOfCopiesThatAreGone)
     Copy copy;
     start(copy);
     ASSERT_TRUE(runs(copy));
+    // Removed right after the copy starts to listen.
+    for (QDeadlineTimer deadline(10000); QFileInfo::exists(gone) && !deadline.hasExpired();)
+        QThread::msleep(20);
     ::close(lock);
     EXPECT_FALSE(QFileInfo::exists(gone));
     EXPECT_TRUE(QFileInfo::exists(held + "/book.xlsx"));
