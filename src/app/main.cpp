@@ -1,5 +1,6 @@
 #include "core/base/Maker.h"
 #include "core/files/SettingsStore.h"
+#include "core/files/WorkFolder.h"
 #include "gui/Appearance.h"
 #include "gui/Form1.h"
 #include "gui/platform/QtPlatform.h"
@@ -67,6 +68,8 @@ int main(int argc, char* argv[])
                            QLatin1String(Maker::ProductName));
         return 1;
     }
+    // What a copy killed, or closed in the middle of an action, left behind.
+    WorkFolder::removeAbandoned();
 
     Services services{
         .prompts = &prompts,

@@ -1,5 +1,6 @@
 #include "cli/ListOutput.h"
 
+#include "cli/Interruption.h"
 #include "core/text/TextTable.h"
 
 #include <unistd.h>
@@ -45,12 +46,17 @@ void ListOutput::add(const HeldText& code)
 
 void ListOutput::finish()
 {
+    if (m_sheet)
+        naming(m_name, [&] { m_sheet->finish(); });
     if (!m_writer)
         return;
     // The padded table, as "Save Results As Text File" writes it.
     if (!m_plain) {
         TextTable::writeTable(TextTable::Layout::File, {m_header}, m_held,
-                              [this](QByteArrayView block) { m_writer->put(block); });
+                              [this](QByteArrayView block) {
+                                  stopIfInterrupted();
+                                  m_writer->put(block);
+                              });
         m_held.clear();
     }
     m_writer->flush();

@@ -26,7 +26,7 @@ public:
 
     void add(const HeldText& code);
 
-    // Writes what is still held (the padded table) and flushes.
+    // Writes what is still held (the padded table, the workbook) and flushes.
     void finish();
     // Puts the file in the target's place.
     void commit();

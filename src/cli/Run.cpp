@@ -241,6 +241,7 @@ void Run::finish()
     m_invalid.finish();
     if (m_trouble)
         return;
+    finishUninterrupted();
     m_valid.commit();
     m_invalid.commit();
 }

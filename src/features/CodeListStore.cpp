@@ -1,5 +1,6 @@
 #include "features/CodeListStore.h"
 
+#include "core/base/Failure.h"
 #include "core/base/Maker.h"
 #include "core/files/SettingsStore.h"
 #include "core/files/StoredCodeList.h"
@@ -14,6 +15,14 @@ namespace {
 const QString StoreApplication = QLatin1String(Maker::CompanyName);
 const QString StoreSection = QLatin1String(Maker::ProductName);
 const QString StoreKey = QStringLiteral("UPC Codes");
+
+// Bytes that are no UTF-8 (a list cut inside a character) came from no close:
+// restored as read, with one report, and the close keeps them aside.
+void refuseMalformed(const StoredCodeList::Utf8Split& split)
+{
+    if (split.malformed())
+        throw Failure(QStringLiteral("The stored code list is not UTF-8 text"));
+}
 
 } // namespace
 
@@ -73,6 +82,8 @@ void CodeListStore::restore(Host& host, Procedure& p)
                    more = true;
                }));
     }
+    if (m_unrestoredSteps == 0)
+        p.step(146, restoring([&] { refuseMalformed(text->split()); }));
     if (readFailed && before == 0)
         codes.Clear();
     else if (readFailed)

@@ -4,8 +4,9 @@ class Host;
 class Procedure;
 
 // The code list kept in the settings store from one run to the next. A stored
-// list that start-up could not read whole is moved aside, unchanged, by the
-// close before it stores the list, so nothing the user had is written over.
+// list that start-up could not read whole, or that is not UTF-8, is moved
+// aside, unchanged, by the close before it stores the list, so nothing the
+// user had is written over.
 class CodeListStore
 {
 public:

@@ -1,6 +1,7 @@
 #include "features/SpreadsheetFileImport.h"
 
 #include "core/base/Failure.h"
+#include "core/files/WorkFolder.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
 #include "features/Main.h"
@@ -11,7 +12,6 @@
 #include "features/host/SpreadsheetReader.h"
 
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <optional>
 #include <utility>
 
@@ -131,7 +131,7 @@ private:
     Host& m_host;
     QString m_path;
     QString m_text; // the delimited text read
-    QTemporaryDir m_folder;
+    WorkFolder m_folder;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // fails, is cut off by a signal or a file-size limit, or writes to a pipe.
 #include "support/TempFolder.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <atomic>
@@ -18,7 +19,7 @@
 namespace {
 
 // A checker started with its standard input and output on descriptors of the
-// test's choosing (-1: a file in the folder), standard error to a file.
+// test's choosing (input -1: the test's own), standard error to a file.
 class Child
 {
 public:
@@ -36,7 +37,8 @@ public:
         m_pid = ::fork();
         if (m_pid == 0) {
             const int e = ::open(err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(in, 0);
+            if (in >= 0)
+                ::dup2(in, 0);
             ::dup2(out, 1);
             ::dup2(e, 2);
             if (beforeExec)
@@ -172,6 +174,95 @@ TEST_F(CheckerProcessTest, ASignalMidRunKeepsTheOldFiles)
         EXPECT_EQ(WTERMSIG(status), signal);
         EXPECT_EQ(TempFolder::read(v), "OLD\n");
         EXPECT_EQ(leftOver(), QStringList({"v.txt"}));
+    }
+}
+
+// Whether a file of the folder that is none of `targets` (a replacement being
+// made) is open in the process and holds bytes, within a while.
+bool writesAReplacement(pid_t pid, const QString& folder, const QStringList& targets)
+{
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (QDeadlineTimer deadline(20000); !deadline.hasExpired();) {
+        for (const QString& fd :
+             QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+            const QString path = fds + '/' + fd;
+            char link[4096];
+            const ssize_t n = ::readlink(QFile::encodeName(path).constData(), link, sizeof link);
+            const QString target = QFile::decodeName(QByteArray(link, n > 0 ? n : 0));
+            struct stat info;
+            if (target.startsWith(folder + '/') && !targets.contains(target) &&
+                ::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_size > 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A signal once the input has ended, while the padded lists are being
+// written: the run stops, with no summary, and every old file stays.
+TEST_F(CheckerProcessTest, ASignalWhileTheListsAreWrittenKeepsTheOldFiles)
+{
+    const QString v = folder.write("v.txt", "OLD\n"), i = folder.write("i.txt", "OLD\n");
+    const QByteArray codes = QByteArray("012345678905\n12\n").repeated(1000000);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const QString fifo = folder.file("codes.fifo");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int out = ::open(QFile::encodeName(folder.file("stdout")).constData(),
+                               O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        Child child({"--valid", v, "--invalid", i, fifo}, -1, out, folder.file("stderr"));
+        ::close(out);
+        {
+            QFile input(fifo); // the whole input, then its end
+            ASSERT_TRUE(input.open(QIODevice::WriteOnly));
+            ASSERT_EQ(input.write(codes), codes.size());
+        }
+        const bool writing = writesAReplacement(
+            child.pid(), folder.path(), {v, i, folder.file("stderr"), folder.file("stdout")});
+        ::kill(child.pid(), signal);
+        const int status = child.wait();
+        ::unlink(QFile::encodeName(fifo).constData());
+        EXPECT_TRUE(writing);
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(err(), "");
+        EXPECT_EQ(TempFolder::read(v), "OLD\n");
+        EXPECT_EQ(TempFolder::read(i), "OLD\n");
+        EXPECT_EQ(leftOver(), QStringList({"i.txt", "v.txt"}));
+    }
+}
+
+// A reader that goes away (`| head -c 64`) ends the run by SIGPIPE, as
+// before, once the run has let its files go: the old ones stay, and no
+// temporary file or folder (a workbook's) is left.
+TEST_F(CheckerProcessTest, ABrokenPipeEndsTheRunByItsSignalLeavingNothing)
+{
+    const QString codes = folder.write("codes.txt", QByteArray("012345678905\n").repeated(200000));
+    const QString i = folder.write("i.txt", "OLD\n");
+    const QByteArray temporary = QFile::encodeName(folder.file("tmp"));
+    ASSERT_TRUE(QDir().mkdir(folder.file("tmp")));
+    for (const char* format : {"--format=xlsx", "--format=csv", "--plain"}) {
+        SCOPED_TRACE(format);
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        Child child({format, "--valid=-", "--invalid", i, codes}, -1, out[1], folder.file("stderr"),
+                    [&] {
+                        ::close(out[0]); // the reader is the test alone
+                        std::signal(SIGPIPE, SIG_DFL);
+                        ::setenv("TMPDIR", temporary.constData(), 1);
+                    });
+        ::close(out[1]);
+        char head[64];
+        EXPECT_EQ(::read(out[0], head, sizeof head), qsizetype(sizeof head));
+        ::close(out[0]);
+        const int status = child.wait();
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(WTERMSIG(status), SIGPIPE);
+        EXPECT_EQ(err(), "");
+        EXPECT_EQ(TempFolder::read(i), "OLD\n");
+        EXPECT_EQ(leftOver(), QStringList({"codes.txt", "i.txt"}));
+        EXPECT_EQ(QDir(folder.file("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList());
     }
 }
 

@@ -7,6 +7,7 @@
 #include "support/ListItems.h"
 #include "support/ScriptedHost.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -52,6 +53,45 @@ TEST_F(CodeListStoreTest, TheStoredListComesBackAndIsStoredAgainByteForByte)
     EXPECT_EQ(file.readAll(),
               "801927504622" + Separator + "caf\xC3\xA9" + Separator + "012345678905");
     EXPECT_TRUE(script.errors().isEmpty());
+}
+
+// A stored list that is not UTF-8 (cut inside a character, say) was not
+// written by a close: its codes come back as read, with one report, and the
+// close keeps the file aside, unchanged, before it stores the list.
+TEST_F(CodeListStoreTest, AStoredListThatIsNotUtf8IsReportedOnceAndKeptAside)
+{
+    const struct
+    {
+        QByteArray stored;
+        QStringList items; // as the bytes decode
+    } cases[] = {
+        {"012345678905" + Separator + "caf\xC3", {"012345678905", QString::fromUtf8("caf\xC3")}},
+        {"\xF0\x9F\x98", {QString::fromUtf8("\xF0\x9F\x98")}},
+        {"a\xE2\x82" + Separator + "b", {QString::fromUtf8("a\xE2\x82"), "b"}},
+        {"a\xFF" + Separator + "b", {QString::fromUtf8("a\xFF"), "b"}},
+    };
+    const QString section = script.configFolder() + "/Tarnwell/Quorvane";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.toHex().constData());
+        script.folder.write("config/Tarnwell/Quorvane/UPC Codes", c.stored);
+        restore();
+        ASSERT_EQ(script.errors().size(), 1);
+        EXPECT_TRUE(script.errors()[0].startsWith("The stored code list is not UTF-8 text\r\n"
+                                                  "in Lintorak2021/08/31.Form1.Form_Load at line "
+                                                  "146\r"))
+            << qPrintable(script.errors()[0]);
+        EXPECT_EQ(itemsOf(host.codes), c.items);
+
+        store.store(host);
+        EXPECT_EQ(script.errors().size(), 1);
+        const QStringList kept = QDir(section).entryList({"UPC Codes.unread-*"}, QDir::Files);
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(TempFolder::read(section + '/' + kept[0]), c.stored);
+        EXPECT_EQ(TempFolder::read(storeFile()), c.items.join(Separator).toUtf8());
+        ASSERT_TRUE(QFile::remove(section + '/' + kept[0]));
+        host.codes.Clear();
+        script.log.clear();
+    }
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)

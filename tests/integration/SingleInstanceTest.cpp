@@ -16,10 +16,13 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -230,6 +233,32 @@ TEST_F(Copies, ASecondStartEndsAndALockLeftByAKilledCopyIsTakenOver)
     ASSERT_TRUE(runs(next));
     expectSecondStartEnds();
     EXPECT_EQ(next.state(), QProcess::Running);
+}
+
+// A start removes the temporary folders that copies which are gone left
+// behind; a folder that a copy holds (here the test) stays.
+TEST_F(Copies, AStartRemovesTheFoldersOfCopiesThatAreGone)
+{
+    const QString temporary = home.filePath("tmp");
+    environment.insert("TMPDIR", temporary);
+    const QString gone = temporary + "/quorvane-Gone12", held = temporary + "/quorvane-Held12";
+    for (const QString& work : {gone, held}) {
+        ASSERT_TRUE(QDir().mkpath(work));
+        ASSERT_TRUE(QFile(work + "/book.xlsx").open(QIODevice::WriteOnly));
+        const timeval old[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+        ASSERT_EQ(::utimes(QFile::encodeName(work).constData(), old), 0);
+    }
+    const int lock = ::open(QFile::encodeName(held).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    Copy copy;
+    start(copy);
+    ASSERT_TRUE(runs(copy));
+    // Removed right after the copy starts to listen.
+    for (QDeadlineTimer deadline(10000); QFileInfo::exists(gone) && !deadline.hasExpired();)
+        QThread::msleep(20);
+    ::close(lock);
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_TRUE(QFileInfo::exists(held + "/book.xlsx"));
 }
 
 TEST_F(Copies, ALockLeftByAKilledCopyInAFolderThatCannotBeWrittenKeepsNoOneOut)

@@ -2,11 +2,11 @@
 
 #include "core/base/Failure.h"
 #include "core/files/TextStream.h"
+#include "core/files/WorkFolder.h"
 #include "core/files/ZipMembers.h"
 
 #include <QFile>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -17,6 +17,7 @@ class SpreadsheetFile::Writer
 public:
     virtual ~Writer() = default;
     virtual void add(QStringView text) = 0;
+    virtual void finish() = 0;
     virtual void commit() = 0;
 };
 
@@ -54,6 +55,7 @@ public:
         m_file.WriteLines(m_row);
     }
 
+    void finish() override { m_file.Flush(); }
     void commit() override { m_file.Close(); }
 
 private:
@@ -74,6 +76,25 @@ QString xlsxFailure(lxw_error error)
 {
     return QStringLiteral("The workbook could not be made: %1")
         .arg(QString::fromUtf8(lxw_strerror(error)));
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+
+// A workbook's reader takes "_xHHHH_" in a text for the character HHHH (so
+// libxlsxwriter writes control characters); the text's own such sequences keep
+// their "_" as "_x005F_", each found in the text as it was.
+void escapeHexEscapes(QByteArray& cell)
+{
+    for (qsizetype at = cell.indexOf("_x"); at >= 0; at = cell.indexOf("_x", at + 1)) {
+        if (at + 7 <= cell.size() && cell[at + 6] == '_' &&
+            std::all_of(cell.cbegin() + at + 2, cell.cbegin() + at + 6, isHexDigit)) {
+            cell.insert(at + 1, "x005F_");
+            at += 6; // on to the text's own "x"
+        }
+    }
 }
 
 // An Excel workbook, made by libxlsxwriter in a temporary folder of its own.
@@ -122,8 +143,10 @@ public:
         put(text);
     }
 
-    void commit() override
+    void finish() override
     {
+        if (!m_book)
+            return;
         fitColumn();
         const lxw_error closed = workbook_close(std::exchange(m_book, nullptr));
         if (closed != LXW_NO_ERROR)
@@ -138,6 +161,13 @@ public:
             m_file->write(QByteArrayView(piece.constData(), n));
         if (n < 0)
             throw Failure(book.errorString());
+        book.close();
+        m_folder.remove();
+    }
+
+    void commit() override
+    {
+        finish();
         m_file->commit();
     }
 
@@ -185,6 +215,7 @@ private:
             throw Failure(QStringLiteral("A text is longer than the %1 characters a cell holds")
                               .arg(SpreadsheetFile::CellCharacters));
         m_cell = text.toUtf8();
+        escapeHexEscapes(m_cell);
         const lxw_error written =
             worksheet_write_string(m_sheet, m_row, 0, m_cell.constData(), m_text);
         if (written != LXW_NO_ERROR)
@@ -203,7 +234,7 @@ private:
 
     std::unique_ptr<SafeFile> m_file;
     QString m_header;
-    QTemporaryDir m_folder;
+    WorkFolder m_folder;
     QByteArray m_folderName, m_bookName;
     lxw_workbook* m_book = nullptr;
     lxw_format* m_text = nullptr;
@@ -254,6 +285,11 @@ template <typename Step> void SpreadsheetFile::step(Step action)
 void SpreadsheetFile::addRow(QStringView text)
 {
     step([&] { m_writer->add(text); });
+}
+
+void SpreadsheetFile::finish()
+{
+    step([&] { m_writer->finish(); });
 }
 
 // The writer goes with its commit, and its temporary folder at once.

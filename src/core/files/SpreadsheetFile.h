@@ -48,6 +48,9 @@ public:
     // Adds a row. Throws Failure; the file is then broken and every later
     // call fails alike.
     void addRow(QStringView text);
+    // Writes what is still held, so that commit only puts the file in place
+    // (a workbook's temporary folder goes at once). Throws as addRow does.
+    void finish();
     // Writes what is still held and puts the file in the target's place.
     // Throws Failure; the target then keeps what it held.
     void commit();

@@ -77,6 +77,9 @@ public:
 
     // Where the piece left uncut starts, once next() has answered false.
     qsizetype rest() const { return m_piece; }
+    // Whether a piece cut so far held bytes that are no UTF-8, such as a
+    // character cut short at the end.
+    bool malformed() const { return m_decoder.hasError(); }
 
 private:
     void hand(qsizetype begin, qsizetype end, bool followed);

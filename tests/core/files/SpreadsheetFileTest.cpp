@@ -6,6 +6,7 @@
 #include "support/TempFolder.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -111,6 +112,62 @@ TEST_F(SpreadsheetFileTest, FailuresLeaveTheOldFile)
     EXPECT_NE(failureOf([&] { file.addRow(tooLong); }), "(no failure)");
     EXPECT_EQ(failureOf([&] { file.addRow(QStringLiteral("1")); }),
               "A text is longer than the 32767 characters a cell holds");
+}
+
+// A cell's text as a workbook's reader reads it: the XML's text, in which
+// "_xHHHH_" is the character HHHH, read from left to right.
+QString readCell(const QString& xml)
+{
+    QString text = xml;
+    text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+    static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString read;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch& m : escape.globalMatch(text)) {
+        read += text.mid(at, m.capturedStart() - at) + QChar(m.captured(1).toUShort(nullptr, 16));
+        at = m.capturedEnd();
+    }
+    return read + text.mid(at);
+}
+
+// A text that holds "_xHHHH_" itself is stored with its "_" written so
+// ("_x005F_"), and reads back unchanged; control characters, which the
+// library writes so, read back as themselves.
+TEST_F(SpreadsheetFileTest, TextsThatLookLikeCharacterEscapesReadBackUnchanged)
+{
+    const struct
+    {
+        QString text;
+        QString stored;
+    } cells[] = {
+        {"_x0041_", "_x005F_x0041_"},
+        {"A_x00e9_B", "A_x005F_x00e9_B"},
+        {"_x005F_x0041_", "_x005F_x005F_x005F_x0041_"},
+        {"_x0041_x0042_", "_x005F_x0041_x005F_x0042_"},
+        {"_x00C_ _x004G_ _X0041_ x0041_", "_x00C_ _x004G_ _X0041_ x0041_"},
+        {"a\x01_x", "a_x0001__x"},
+        {"<&>\"", "&lt;&amp;&gt;\""},
+    };
+    QStringList texts;
+    for (const auto& cell : cells)
+        texts.append(cell.text);
+    const QString book = folder.file("codes.xlsx");
+    write(Format::Xlsx, book, texts);
+    QString sheet;
+    ZipMembers::read(book, [&](const QByteArray& name, const QByteArray& bytes) {
+        if (name == "xl/worksheets/sheet1.xml")
+            sheet = QString::fromUtf8(bytes);
+    });
+    static const QRegularExpression text(QStringLiteral("<t(?: [^>]*)?>(.*?)</t>"));
+    QStringList stored;
+    for (const QRegularExpressionMatch& m : text.globalMatch(sheet))
+        stored.append(m.captured(1));
+    ASSERT_EQ(stored.size(), std::size(cells) + 1);
+    EXPECT_EQ(readCell(stored[0]), " Valid Codes");
+    for (std::size_t i = 0; i < std::size(cells); ++i) {
+        EXPECT_EQ(stored[qsizetype(i) + 1], cells[i].stored);
+        EXPECT_EQ(readCell(stored[qsizetype(i) + 1]), cells[i].text);
+    }
 }
 
 // The workbook is put together in a temporary folder by a library that does
