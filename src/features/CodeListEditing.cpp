@@ -10,6 +10,7 @@
 #include "features/host/Platform.h"
 #include "features/host/Procedure.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <optional>
 
@@ -27,14 +28,6 @@ std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
     if (selected > 0 && selected <= list.ItemCount())
         return list.ItemText(selected);
     return std::nullopt;
-}
-
-// Whether "Copy Corrected Code" is offered for a code: when only its check
-// digit is wrong, and when it is another GTIN form of a UPC-A.
-bool offersCorrectedCode(const CodeReason::Explanation& why)
-{
-    return why.fault == CodeReason::Fault::CheckDigit ||
-           (why.gtin.toInt() != 0 && !why.corrected.isEmpty());
 }
 
 } // namespace
@@ -111,29 +104,38 @@ void addDroppedText(Host& host, QStringView text)
     p.step(100, [&] { appendPastedCodes(host.codeList(), text); });
 }
 
+QString countLine(const ListModel& list)
+{
+    const QLocale english(QLocale::English);
+    const qsizetype count = list.ItemCount();
+    return QStringLiteral("%1 %2, %3 ticked")
+        .arg(english.toString(qlonglong(count)),
+             count == 1 ? QStringLiteral("code") : QStringLiteral("codes"),
+             english.toString(qlonglong(list.items().checkedCount())));
+}
+
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected)
 {
     const bool idle = !host.isBusy();
     const std::optional<QString> code = selectedText(list, selected);
     const bool hasItems = list.ItemCount() > 0;
-    std::vector<MenuEntry> menu;
-    CodeReason::Explanation why;
-    if (&list == &host.invalidList() && code) {
-        why = CodeReason::Explain(*code);
-        if (!why.valid()) {
-            menu.push_back({why.reason, ListAction::None, false});
-            menu.push_back({});
-        }
-    }
+    const CodeReason::Explanation why =
+        code ? CodeReason::Explain(*code) : CodeReason::Explanation();
+    std::vector<MenuEntry> menu{{countLine(list)}};
+    if (!why.valid())
+        menu.push_back({why.reason});
+    menu.push_back({});
     menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code.has_value()});
     menu.push_back({});
     menu.push_back({QStringLiteral("Tick All"), ListAction::TickAll, idle && hasItems});
     menu.push_back({QStringLiteral("Untick All"), ListAction::UntickAll, idle && hasItems});
     menu.push_back({});
     menu.push_back({QStringLiteral("Copy Code"), ListAction::CopyCode, code.has_value()});
-    if (offersCorrectedCode(why))
+    if (!why.corrected.isEmpty())
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
+    if (!why.valid())
+        menu.push_back({QStringLiteral("Copy Reason"), ListAction::CopyReason, true});
     if (&list == &host.codeList()) {
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
         menu.push_back({QStringLiteral("Load Codes From Spreadsheet File\u2026"),
@@ -165,10 +167,12 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
             Main::SetClipboardTextWithRetries(*host.services().clipboard, *code);
         break;
     case ListAction::CopyCorrectedCode:
+    case ListAction::CopyReason:
         if (code) {
             const CodeReason::Explanation why = CodeReason::Explain(*code);
-            if (offersCorrectedCode(why))
-                Main::SetClipboardTextWithRetries(*host.services().clipboard, why.corrected);
+            const QString& text = action == ListAction::CopyReason ? why.reason : why.corrected;
+            if (!text.isEmpty())
+                Main::SetClipboardTextWithRetries(*host.services().clipboard, text);
         }
         break;
     case ListAction::PasteCodes:

@@ -1,6 +1,7 @@
 #include "core/list/ItemStore.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -87,6 +88,14 @@ void ItemStore::setAllChecked(bool checked)
     // The bits past count() stay 0.
     if (checked && (count() & 63) != 0)
         m_checked.back() = ~(~std::uint64_t(0) << (count() & 63));
+}
+
+qsizetype ItemStore::checkedCount() const
+{
+    qsizetype n = 0;
+    for (size_t w = 0; w < m_checked.size(); ++w)
+        n += std::popcount(m_checked[w]);
+    return n;
 }
 
 QString ItemStore::subItem(qsizetype index, qsizetype column) const
