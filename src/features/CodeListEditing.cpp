@@ -30,6 +30,15 @@ std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
     return std::nullopt;
 }
 
+// Copies a code's reason, or the valid code it names, when there is one.
+void copyExplanation(Host& host, const QString& code, bool reason)
+{
+    const CodeReason::Explanation why = CodeReason::Explain(code);
+    const QString& text = reason ? why.reason : why.corrected;
+    if (!text.isEmpty())
+        Main::SetClipboardTextWithRetries(*host.services().clipboard, text);
+}
+
 } // namespace
 
 namespace CodeListEditing {
@@ -168,12 +177,8 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
         break;
     case ListAction::CopyCorrectedCode:
     case ListAction::CopyReason:
-        if (code) {
-            const CodeReason::Explanation why = CodeReason::Explain(*code);
-            const QString& text = action == ListAction::CopyReason ? why.reason : why.corrected;
-            if (!text.isEmpty())
-                Main::SetClipboardTextWithRetries(*host.services().clipboard, text);
-        }
+        if (code)
+            copyExplanation(host, *code, action == ListAction::CopyReason);
         break;
     case ListAction::PasteCodes:
         if (&list == &host.codeList())
