@@ -174,6 +174,9 @@ void Form1::scrollLayout(const QSize& size)
         if (control != view)
             control->setParent(layout);
     view->setWidget(layout);
+    // A move over the background reaches the window through them.
+    for (QWidget* part : {static_cast<QWidget*>(view), view->viewport(), layout})
+        part->setMouseTracking(true);
     setFixedSize(size);
     view->setGeometry(rect());
 }

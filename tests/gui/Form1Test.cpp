@@ -150,6 +150,9 @@ TEST_F(Form1Test, OpensCentredOrScrollsItsLayoutWhereTheScreenIsTooSmall)
 
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->PushButton_MouseMove();
+    QTest::mouseMove(view->widget(), QPoint(3, 3)); // the window's background
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
     EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
     QScrollBar* bar = view->verticalScrollBar();
     EXPECT_EQ(bar->maximum(), 660 - view->viewport()->height());
