@@ -165,7 +165,6 @@ void Form1::placeWithin(const QRect& available)
 void Form1::scrollLayout(const QSize& size)
 {
     auto* view = new QScrollArea(this);
-    view->setObjectName(QStringLiteral("LayoutView"));
     view->setFrameShape(QFrame::NoFrame);
     view->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QWidget(view);

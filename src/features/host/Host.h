@@ -69,10 +69,7 @@ public:
 protected:
     explicit Host(const Services& services)
         : m_services(services),
-          m_dialog(*m_services.fileDialogs), m_spreadsheetDialogs{
-                                                 CommonDialog(*services.fileDialogs),
-                                                 CommonDialog(*services.fileDialogs),
-                                                 CommonDialog(*services.fileDialogs)}
+          m_dialog(*m_services.fileDialogs), m_spreadsheetDialogs{m_dialog, m_dialog, m_dialog}
     {}
     ~Host() = default;
 
