@@ -12,9 +12,39 @@
 #include <QTime>
 #include <csignal>
 #include <cstdio>
+#include <optional>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
+
+const char* const Help = R"(Usage: quorvane [OPTION]...
+Checks many UPC-A product codes at once, in a window. quorvane-check(1) checks
+them in a shell.
+
+  -h, --help     show this help and end
+      --version  show the version and end
+
+Qt's standard options (such as -platform) are accepted as well.
+)";
+
+// `--help` and `--version` answer on standard output and end the program,
+// before any window or display: their exit status, or none for the window.
+std::optional<int> answerCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "--help" || arg == "-h")
+            std::fputs(Help, stdout);
+        else if (arg == "--version")
+            std::fputs("quorvane (Quorvane) " QUORVANE_VERSION "\nCopyright (C) 2026 Tarnwell\n",
+                       stdout);
+        else
+            continue;
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    return std::nullopt;
+}
 
 // Brings the window, and the box open in front of it, to the front; before
 // start-up has shown the window, only such a box.
@@ -38,6 +68,8 @@ int main(int argc, char* argv[])
     // A file growing past the user's file-size limit fails its write, which
     // the save reports, instead of ending the program and its lists.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (const std::optional<int> status = answerCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
@@ -100,11 +132,8 @@ int main(int argc, char* argv[])
                      [&form] { bringToFront(form); });
     instance.stopListeningOnClose(form);
     form.Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = form.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        form.move(frame.topLeft());
-    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.placeWithin(screen->availableGeometry());
     form.show();
     return QApplication::exec();
 }

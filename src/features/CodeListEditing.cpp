@@ -11,6 +11,7 @@
 #include "features/host/Platform.h"
 #include "features/host/Procedure.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <optional>
 
@@ -31,16 +32,23 @@ std::optional<QString> selectedText(const ListModel& list, qsizetype selected)
 }
 
 // What "Copy Corrected Code" copies, when it is offered: the code a damaged
-// one most likely was, the code with the right check digit when only that is
-// wrong, the UPC-A that another GTIN form of it stands for.
+// one most likely was, else the valid code the reason names.
 std::optional<QString> correctedCode(const CodeReason::Explanation& why)
 {
     if (!why.repaired.isEmpty())
         return why.repaired;
-    if (why.fault == CodeReason::Fault::CheckDigit ||
-        (why.gtin.toInt() != 0 && !why.corrected.isEmpty()))
+    if (!why.corrected.isEmpty())
         return why.corrected;
     return std::nullopt;
+}
+
+// Copies a code's reason, or the valid code it names, when there is one.
+void copyExplanation(Host& host, const QString& code, bool reason)
+{
+    const CodeReason::Explanation why = CodeReason::Explain(code);
+    const QString text = reason ? why.reason : correctedCode(why).value_or(QString());
+    if (!text.isEmpty())
+        Main::SetClipboardTextWithRetries(*host.services().clipboard, text);
 }
 
 } // namespace
@@ -129,28 +137,33 @@ void addDroppedText(Host& host, QStringView text)
     p.step(100, [&] { appendPastedCodes(host.codeList(), text); });
 }
 
+QString countLine(const ListModel& list)
+{
+    const QLocale english(QLocale::English);
+    const qsizetype count = list.ItemCount();
+    return QStringLiteral("%1 %2, %3 ticked")
+        .arg(english.toString(qlonglong(count)),
+             count == 1 ? QStringLiteral("code") : QStringLiteral("codes"),
+             english.toString(qlonglong(list.items().checkedCount())));
+}
+
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected)
 {
     const bool idle = !host.isBusy();
     const std::optional<QString> code = selectedText(list, selected);
     const bool hasItems = list.ItemCount() > 0;
-    std::vector<MenuEntry> menu;
-    CodeReason::Explanation why;
-    if (&list == &host.invalidList() && code) {
-        why = CodeReason::Explain(*code);
-        if (!why.valid()) {
-            menu.push_back({why.reason, ListAction::None, false});
-            menu.push_back({});
-        }
-    }
+    const CodeReason::Explanation why =
+        code ? CodeReason::Explain(*code) : CodeReason::Explanation();
+    std::vector<MenuEntry> menu{{countLine(list)}};
+    if (!why.valid())
+        menu.push_back({why.reason});
     if (&list == &host.validList() && code) {
         QString digits = *code;
         digits.remove(u'-').remove(u' ');
-        if (const QString meaning = CodeMeaning::Of(digits.toStdString()); !meaning.isEmpty()) {
-            menu.push_back({meaning, ListAction::None, false});
-            menu.push_back({});
-        }
+        if (const QString meaning = CodeMeaning::Of(digits.toStdString()); !meaning.isEmpty())
+            menu.push_back({meaning});
     }
+    menu.push_back({});
     menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code.has_value()});
     menu.push_back({});
     menu.push_back({QStringLiteral("Tick All"), ListAction::TickAll, idle && hasItems});
@@ -160,6 +173,8 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
     if (correctedCode(why))
         menu.push_back(
             {QStringLiteral("Copy Corrected Code"), ListAction::CopyCorrectedCode, true});
+    if (!why.valid())
+        menu.push_back({QStringLiteral("Copy Reason"), ListAction::CopyReason, true});
     if (&list == &host.codeList()) {
         menu.push_back({QStringLiteral("Paste Codes"), ListAction::PasteCodes, idle});
         menu.push_back({QStringLiteral("Remove Duplicate Codes"), ListAction::RemoveDuplicates,
@@ -193,10 +208,9 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
             Main::SetClipboardTextWithRetries(*host.services().clipboard, *code);
         break;
     case ListAction::CopyCorrectedCode:
-        if (code) {
-            if (const std::optional<QString> corrected = correctedCode(CodeReason::Explain(*code)))
-                Main::SetClipboardTextWithRetries(*host.services().clipboard, *corrected);
-        }
+    case ListAction::CopyReason:
+        if (code)
+            copyExplanation(host, *code, action == ListAction::CopyReason);
         break;
     case ListAction::RemoveDuplicates:
         if (&list == &host.codeList())

@@ -51,6 +51,7 @@ enum class ListAction
     UntickAll,
     CopyCode,
     CopyCorrectedCode,
+    CopyReason,
     PasteCodes,
     RemoveDuplicates,
     LoadFromSpreadsheetFile,
@@ -64,9 +65,12 @@ struct MenuEntry
     bool enabled = false;
 };
 
-// The right-click menu of a list with its item `selected` (0: none); on the
-// invalid list it opens with the code's reason. While the busy pointer shows
-// only the copies are enabled.
+// The list's count and ticked count: "200,000 codes, 199,998 ticked".
+QString countLine(const ListModel& list);
+
+// The right-click menu of a list with its item `selected` (0: none). It opens
+// with lines that only inform: the count, and for a code that is not valid
+// its reason. While the busy pointer shows only the copies are enabled.
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected);
 
 // Carries out a chosen entry of the menu.

@@ -49,7 +49,7 @@ void SpreadsheetFileExport::saveList(Host& host, const ListModel& list)
 {
     if (host.isBusy())
         return;
-    CommonDialog& dialog = host.fileDialog();
+    CommonDialog& dialog = host.spreadsheetFileDialog(list);
     dialog.Flags =
         FileDialogFlags::OverwritePrompt | FileDialogFlags::Explorer | FileDialogFlags::LongNames;
     dialog.DialogTitle = QStringLiteral("Save As Spreadsheet File");

@@ -141,8 +141,7 @@ void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
 {
     if (host.isBusy())
         return;
-    CommonDialog& dialog = host.fileDialog();
-    dialog.FileName.clear();
+    CommonDialog& dialog = host.spreadsheetFileDialog(host.codeList());
     dialog.Flags =
         FileDialogFlags::Explorer | FileDialogFlags::LongNames | FileDialogFlags::ReadOnly;
     dialog.DialogTitle = QStringLiteral("Load Codes From Spreadsheet File");

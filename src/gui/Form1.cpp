@@ -15,9 +15,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QStyle>
+#include <QWidgetAction>
 
 namespace {
 
@@ -135,6 +139,45 @@ void Form1::layOut()
                               PushButton11, PushButton12, ProgressBar1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
+
+void Form1::placeWithin(const QRect& available)
+{
+    // The title bar and the borders, which the desktop adds only once the
+    // window is shown.
+    const QSize frameAllowance(8, 40);
+    const QSize room = available.size() - frameAllowance;
+    QRect frame = frameGeometry();
+    if (width() > room.width() || height() > room.height()) {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        QSize fitted = size();
+        fitted.rwidth() += height() > room.height() ? bar : 0;
+        fitted.rheight() += fitted.width() > room.width() ? bar : 0;
+        scrollLayout(fitted.boundedTo(room));
+        frame = QRect(QPoint(), size() + frameAllowance);
+    }
+    frame.moveCenter(available.center());
+    move(frame.topLeft());
+}
+
+// The controls, at their places, move into a view that scrolls and fills
+// the window, which takes `size`.
+void Form1::scrollLayout(const QSize& size)
+{
+    auto* view = new QScrollArea(this);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setFocusPolicy(Qt::NoFocus);
+    auto* layout = new QWidget(view);
+    layout->setFixedSize(this->size());
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control != view)
+            control->setParent(layout);
+    view->setWidget(layout);
+    // A move over the background reaches the window through them.
+    for (QWidget* part : {static_cast<QWidget*>(view), view->viewport(), layout})
+        part->setMouseTracking(true);
+    setFixedSize(size);
+    view->setGeometry(rect());
 }
 
 void Form1::connectHandlers()
@@ -289,20 +332,29 @@ void Form1::ListView1_OLEDragDrop(const QStringList& files, const QString& text)
         CodeListEditing::addDroppedText(*this, text);
 }
 
-// Shows the menu the list's feature describes and carries out the chosen entry.
+// Shows the menu the list's feature describes and carries out the chosen
+// entry. A line that only informs reads as text, not as a greyed entry.
 void Form1::showListMenu(ListView* list, const QPoint& globalPos)
 {
     QMenu menu(this);
     for (const CodeListEditing::MenuEntry& entry :
          CodeListEditing::listMenu(*this, list->model(), list->SelectedItem())) {
+        const QString text = QString(entry.text).replace(QLatin1Char('&'), QStringLiteral("&&"));
         if (entry.text.isEmpty()) {
             menu.addSeparator();
-            continue;
+        } else if (entry.action == CodeListEditing::ListAction::None) {
+            auto* line = new QLabel(entry.text);
+            line->setTextFormat(Qt::PlainText);
+            line->setContentsMargins(8, 3, 8, 3);
+            auto* info = new QWidgetAction(&menu);
+            info->setDefaultWidget(line);
+            info->setText(text);
+            menu.addAction(info);
+        } else {
+            QAction* action = menu.addAction(text);
+            action->setData(int(entry.action));
+            action->setEnabled(entry.enabled);
         }
-        QAction* action =
-            menu.addAction(QString(entry.text).replace(QLatin1Char('&'), QStringLiteral("&&")));
-        action->setData(int(entry.action));
-        action->setEnabled(entry.enabled);
     }
     if (const QAction* chosen = menu.exec(globalPos))
         CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(),

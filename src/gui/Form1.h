@@ -36,6 +36,10 @@ public:
     void Form_QueryUnload();
     // After the close: ends the program.
     void Form_Unload();
+    // Places the window centred in the screen's free area, before it is
+    // shown. Where the window with its frame is larger than that area, its
+    // layout stays whole in a view that scrolls, in a window that fits.
+    void placeWithin(const QRect& available);
 
     // Host
     PointerMode MousePointer() const override { return m_mousePointer; }
@@ -112,6 +116,7 @@ protected:
 
 private:
     void layOut();
+    void scrollLayout(const QSize& size);
     void connectHandlers();
     void loadMouseIcon(const QString& path);
     void removeSelectedItem(ListView* list);

@@ -119,6 +119,13 @@ ListView::ListView(QWidget* parent) : QTableView(parent)
         part->setMouseTracking(true);
         part->installEventFilter(this);
     }
+    // A screen reader hears the count that the right-click menu opens with.
+    const auto describe = [this] { setAccessibleDescription(CodeListEditing::countLine(m_model)); };
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, describe);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, describe);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, describe);
+    connect(&m_model, &QAbstractItemModel::dataChanged, this, describe);
+    describe();
 }
 
 void ListView::SetColumnWidth(int column, int twips)

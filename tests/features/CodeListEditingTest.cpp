@@ -27,13 +27,15 @@ protected:
         return itemsOf(host.codes);
     }
 
-    // A list's right-click menu: "-" a separator, "(text)" a disabled entry.
+    // A list's right-click menu after the count it opens with: "-" a
+    // separator, "(text)" a line that only informs or a disabled entry.
     QStringList menu(const ListModel& list, qsizetype selected)
     {
         QStringList shown;
         for (const CodeListEditing::MenuEntry& e : CodeListEditing::listMenu(host, list, selected))
             shown.append(e.text.isEmpty() ? "-" : e.enabled ? e.text : "(" + e.text + ")");
-        return shown;
+        EXPECT_EQ(shown.value(0), "(" + CodeListEditing::countLine(list) + ")");
+        return shown.mid(1);
     }
 
     void choose(ListModel& list, qsizetype selected, CodeListEditing::ListAction action)
@@ -122,34 +124,36 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
 
     const QString load = u"Load Codes From Spreadsheet File\u2026"_s;
     const QString once = "(Remove Duplicate Codes)"; // one code cannot be there twice
-    EXPECT_EQ(menu(host.codes, 1), QStringList({"Remove", "-", "Tick All", "Untick All", "-",
+    EXPECT_EQ(menu(host.codes, 1), QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-",
                                                 "Copy Code", "Paste Codes", once, load}));
-    EXPECT_EQ(menu(host.codes, 0), QStringList({"(Remove)", "-", "Tick All", "Untick All", "-",
+    EXPECT_EQ(menu(host.codes, 0), QStringList({"-", "(Remove)", "-", "Tick All", "Untick All", "-",
                                                 "(Copy Code)", "Paste Codes", once, load}));
     EXPECT_EQ(menu(host.valid, 1), QStringList({"(Number system 8: a regular item)", "-", "Remove",
                                                 "-", "Tick All", "Untick All", "-", "Copy Code"}) +
                                        Save);
     host.valid.Clear();
-    EXPECT_EQ(menu(host.valid, 0),
-              QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "(Copy Code)"}) +
-                  Save);
+    EXPECT_EQ(menu(host.valid, 0), QStringList({"-", "(Remove)", "-", "(Tick All)", "(Untick All)",
+                                                "-", "(Copy Code)"}) +
+                                       Save);
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + wrongDigit + ")", "-", "Remove", "-", "Tick All", "Untick All",
-                           "-", "Copy Code", "Copy Corrected Code"}) +
+                           "-", "Copy Code", "Copy Corrected Code", "Copy Reason"}) +
                   Save);
-    EXPECT_EQ(menu(host.invalid, 2), QStringList({"(" + tooShort + ")", "-", "Remove", "-",
-                                                  "Tick All", "Untick All", "-", "Copy Code"}) +
-                                         Save);
+    EXPECT_EQ(menu(host.invalid, 2),
+              QStringList({"(" + tooShort + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
+                           "Copy Code", "Copy Reason"}) +
+                  Save);
     EXPECT_EQ(menu(host.invalid, 0),
-              QStringList({"(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}) + Save);
+              QStringList({"-", "(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}) +
+                  Save);
 
     // While a long action shows the busy pointer, only the copies are offered.
     host.SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(menu(host.codes, 1),
-              QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "Copy Code",
+              QStringList({"-", "(Remove)", "-", "(Tick All)", "(Untick All)", "-", "Copy Code",
                            "(Paste Codes)", once, "(" + load + ")"}));
-    EXPECT_EQ(menu(host.invalid, 1).mid(7),
-              QStringList({"Copy Code", "Copy Corrected Code", "-", "(" + Save[1] + ")"}));
+    EXPECT_EQ(menu(host.invalid, 1).mid(7), QStringList({"Copy Code", "Copy Corrected Code",
+                                                         "Copy Reason", "-", "(" + Save[1] + ")"}));
     EXPECT_TRUE(script.log.isEmpty());
 }
 
@@ -163,10 +167,11 @@ TEST_F(CodeListEditingTest, MenuActionsRemoveTickAndCopyButOnlyCopyWhileBusy)
     EXPECT_EQ(ticks(host.invalid), QStringList({"x", "x", "x"}));
     choose(host.invalid, 1, Action::CopyCode);
     choose(host.invalid, 1, Action::CopyCorrectedCode);
-    choose(host.invalid, 2, Action::CopyCorrectedCode); // no corrected code for a length fault
-    choose(host.invalid, 0, Action::CopyCode);          // nothing selected
-    EXPECT_EQ(script.log,
-              QStringList({"clipboard-set|801927504623", "clipboard-set|801927504622"}));
+    choose(host.invalid, 2, Action::CopyCorrectedCode); // no corrected code for 5 digits
+    choose(host.invalid, 2, Action::CopyReason);
+    choose(host.invalid, 0, Action::CopyCode); // nothing selected
+    EXPECT_EQ(script.log, QStringList({"clipboard-set|801927504623", "clipboard-set|801927504622",
+                                       "clipboard-set|5 digits, UPC-A has 12"}));
     choose(host.invalid, 3, Action::Remove);
     EXPECT_EQ(itemsOf(host.invalid), QStringList({"801927504623", "12345"}));
 
@@ -191,9 +196,10 @@ TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
     EXPECT_TRUE(why.contains("EAN-13 form of UPC-A 012345678905"));
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + why + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
-                           "Copy Code", "Copy Corrected Code"}) +
+                           "Copy Code", "Copy Corrected Code", "Copy Reason"}) +
                   Save);
-    EXPECT_EQ(menu(host.invalid, 2).mid(7), QStringList({"Copy Code"}) + Save); // no UPC-A form
+    EXPECT_EQ(menu(host.invalid, 2).mid(7),
+              QStringList({"Copy Code", "Copy Reason"}) + Save); // no UPC-A form
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     choose(host.invalid, 2, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
@@ -217,9 +223,45 @@ TEST_F(CodeListEditingTest, ADamagedCodeOffersTheCodeItMostLikelyWas)
     const QString why = CodeReason::Explain(QStringLiteral("12345678905.0")).reason;
     EXPECT_TRUE(why.startsWith("A number written with a decimal part")) << why.toStdString();
     EXPECT_EQ(menu(host.invalid, 1).mid(7),
-              QStringList({"Copy Code", "Copy Corrected Code"}) + Save);
+              QStringList({"Copy Code", "Copy Corrected Code", "Copy Reason"}) + Save);
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
+}
+
+// Eleven digits name the completed code, on any list it is found in.
+TEST_F(CodeListEditingTest, ElevenDigitsOfferTheCompletedCode)
+{
+    fill(host.codes, {"0-12345-67890"});
+    const QString why = CodeReason::Explain(QStringLiteral("0-12345-67890")).reason;
+    EXPECT_EQ(why, "11 digits, UPC-A has 12; check digit 5 completes it: 012345678905");
+    EXPECT_EQ(menu(host.codes, 1).mid(0, 2), QStringList({"(" + why + ")", "-"}));
+    EXPECT_EQ(menu(host.codes, 1).mid(7, 3),
+              QStringList({"Copy Code", "Copy Corrected Code", "Copy Reason"}));
+    choose(host.codes, 1, Action::CopyCorrectedCode);
+    choose(host.codes, 1, Action::CopyReason);
+    EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905", "clipboard-set|" + why}));
+}
+
+TEST_F(CodeListEditingTest, EachListsCountSaysHowManyCodesAndHowManyTicked)
+{
+    const struct
+    {
+        qsizetype codes, unticked;
+        const char* line;
+    } cases[] = {
+        {0, 0, "0 codes, 0 ticked"},
+        {1, 0, "1 code, 1 ticked"},
+        {2, 1, "2 codes, 1 ticked"},
+        {200'000, 2, "200,000 codes, 199,998 ticked"},
+    };
+    for (const auto& c : cases) {
+        host.valid.Clear();
+        for (qsizetype i = 0; i < c.codes; ++i)
+            host.valid.AppendItem(QStringLiteral("012345678905"));
+        for (qsizetype i = 1; i <= c.unticked; ++i)
+            host.valid.SetChecked(i, false);
+        EXPECT_EQ(CodeListEditing::countLine(host.valid), c.line);
+    }
 }
 
 TEST_F(CodeListEditingTest, CtrlVShiftInsertAndTheMenuPasteTheClipboardsCodesIntoTheCodeListOnly)

@@ -42,16 +42,15 @@ TEST_F(SpreadsheetFileExportTest, TheTickedItemsUnderTheHeaderInTheChosenFormat)
 {
     fill(host.invalid, {"00123", "skipped", "\u00e9,1"});
     host.invalid.SetChecked(2, false);
-    host.fileDialog().FileName = out.file("results.txt"); // the text export's last file
 
     const QString csv = out.file("invalid.csv");
-    EXPECT_EQ(save(host.invalid, csv), QStringList{Dialog + out.file("results.xlsx")});
+    EXPECT_EQ(save(host.invalid, csv), QStringList{Dialog});
     EXPECT_EQ(TempFolder::read(csv), "\xEF\xBB\xBFInvalid Codes\r\n00123\r\n\"\xC3\xA9,1\"\r\n");
     EXPECT_EQ(host.pointer, PointerMode::Default);
 
     // A name with neither extension gets the workbook's.
     fill(host.valid, {"012345678905"});
-    EXPECT_EQ(save(host.valid, out.file("valid")), QStringList{Dialog + csv});
+    EXPECT_EQ(save(host.valid, out.file("valid")), QStringList{Dialog + out.path() + QChar(0)});
     EXPECT_TRUE(TempFolder::read(out.file("valid.xlsx")).startsWith("PK\x03\x04"));
 
     // Cancelled, or while the busy pointer shows: nothing.
@@ -59,6 +58,31 @@ TEST_F(SpreadsheetFileExportTest, TheTickedItemsUnderTheHeaderInTheChosenFormat)
     host.pointer = PointerMode::Hourglass;
     EXPECT_EQ(save(host.valid, out.file("busy.csv")), QStringList());
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"invalid.csv", "valid.xlsx"}));
+}
+
+// Each spreadsheet-file dialog keeps its own last file, apart from the text
+// files' dialog; one not used yet opens in the folder of another's file.
+TEST_F(SpreadsheetFileExportTest, EachSpreadsheetDialogKeepsItsOwnFile)
+{
+    fill(host.valid, {"012345678905"});
+    fill(host.invalid, {"1"});
+    host.fileDialog().FileName = out.file("results.txt"); // the text save's last file
+    const QString valid = out.file("valid.xlsx"), invalid = out.file("invalid.csv");
+    EXPECT_EQ(save(host.valid, valid), QStringList{Dialog});
+    EXPECT_EQ(save(host.invalid, invalid), QStringList{Dialog + out.path() + QChar(0)});
+    EXPECT_EQ(save(host.valid, valid), QStringList{Dialog + valid});
+    EXPECT_EQ(save(host.invalid, ""), QStringList{Dialog + invalid});
+    EXPECT_EQ(host.fileDialog().FileName, out.file("results.txt"));
+
+    // Loading codes opens where the last spreadsheet file is, then at its own.
+    const QString codes = out.write("codes.csv", "012345678905\n");
+    for (const QString& shown : {out.path() + QChar(0), codes}) {
+        script.log.clear();
+        script.openAnswers.enqueue(codes);
+        CodeListEditing::runListAction(host, host.codes, 0, Action::LoadFromSpreadsheetFile);
+        EXPECT_TRUE(script.log.value(0).endsWith("|" + shown)) << script.log.value(0).toStdString();
+    }
+    EXPECT_EQ(host.fileDialog().FileName, out.file("results.txt"));
 }
 
 // A failure is told, and the file there keeps what it held: one the dialog

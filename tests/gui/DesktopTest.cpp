@@ -90,6 +90,15 @@ TEST_F(DesktopTest, AScreenReaderFindsNamesRolesAndTheProgress)
     EXPECT_EQ(description(form->PushButton8), "invalid codes");
     EXPECT_EQ(description(form->PushButton2), "valid codes");
     EXPECT_EQ(description(form->PushButton9), "invalid codes");
+
+    // A list's description is the count that its menu opens with.
+    fill(form->ListView2, {"801927504622", "012345678905"});
+    form->ListView2->Refresh();
+    form->ListView2->SetChecked(1, false);
+    EXPECT_EQ(description(form->ListView2), "2 codes, 1 ticked");
+    EXPECT_EQ(description(form->ListView3), "0 codes, 0 ticked");
+    form->ListView2->Clear();
+    EXPECT_EQ(description(form->ListView2), "0 codes, 0 ticked");
 }
 
 TEST_F(DesktopTest, KeysClickTheCommonestButtons)

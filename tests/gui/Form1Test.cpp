@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -123,6 +124,43 @@ TEST_F(Form1Test, EveryControlStandsAtItsPlaceWithItsText)
             EXPECT_EQ(bar->Value(), 0);
         }
     }
+}
+
+// Centred in the screen's free area. Where the window with its frame (at
+// most 8 by 40 more) is larger than that, the layout, whole, scrolls in a
+// window that fits there, and Tab scrolls to the control it reaches.
+TEST_F(Form1Test, OpensCentredOrScrollsItsLayoutWhereTheScreenIsTooSmall)
+{
+    auto form = script.loadForm();
+    form->placeWithin(QRect(0, 0, 1280, 1024));
+    EXPECT_EQ(form->geometry(), QRect(372, 182, 536, 660));
+    EXPECT_EQ(form->findChild<QScrollArea*>(), nullptr);
+
+    form = script.loadForm();
+    const QRect available(0, 20, 640, 492); // 1280x1024 at twice the scale, a panel above
+    form->placeWithin(available);
+    EXPECT_TRUE(available.contains(QRect(form->pos(), form->size() + QSize(8, 40))));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    const auto* view = form->findChild<QScrollArea*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->widget()->size(), QSize(536, 660));
+    EXPECT_EQ(form->ListView3->parentWidget(), view->widget());
+    EXPECT_EQ(form->ListView3->geometry(), QRect(px(135), px(6630), px(7800), px(1635)));
+    EXPECT_EQ(form->ProgressBar1->parentWidget(), view->widget());
+
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->PushButton_MouseMove();
+    QTest::mouseMove(view->widget(), QPoint(3, 3)); // the window's background
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    QScrollBar* bar = view->verticalScrollBar();
+    EXPECT_EQ(bar->maximum(), 660 - view->viewport()->height());
+    bar->setValue(bar->maximum());
+    form->PushButton11->setFocus();
+    QTest::keyClick(form->PushButton11, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form->PushButton12);
+    EXPECT_LE(bar->value(), px(2865));
 }
 
 TEST_F(Form1Test, TabOrderFollowsTheLayout)

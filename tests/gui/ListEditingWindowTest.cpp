@@ -5,11 +5,13 @@
 #include "support/ScriptedServices.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWidgetAction>
 #include <gtest/gtest.h>
 
 // Editing the code list through the window: the selection, real keys and
@@ -34,7 +36,8 @@ protected:
 
     // Presses the key on the list; in the menu that opens, chooses `entry`
     // (or closes it when `entry` is not there). Answers the entries shown,
-    // "-" for a separator and "(text)" for a disabled one.
+    // "-" for a separator, "(text)" for a disabled one and "[text]" for a
+    // line of text.
     static QStringList menuChoice(ListView* list, const QString& entry, Qt::Key key = Qt::Key_Menu,
                                   Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -45,9 +48,12 @@ protected:
                 return;
             QAction* chosen = nullptr;
             for (QAction* a : menu->actions()) {
-                shown.append(a->isSeparator() ? "-"
-                             : a->isEnabled() ? a->text()
-                                              : "(" + a->text() + ")");
+                const auto* line = qobject_cast<const QWidgetAction*>(a);
+                const auto* label = line ? qobject_cast<QLabel*>(line->defaultWidget()) : nullptr;
+                shown.append(a->isSeparator()              ? "-"
+                             : label && label->isEnabled() ? "[" + label->text() + "]"
+                             : a->isEnabled() && !line     ? a->text()
+                                                           : "(" + a->text() + ")");
                 if (a->text() == entry)
                     chosen = a;
             }
@@ -185,19 +191,24 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
 
     fill(form->ListView3, {"801927504623", "1&2"});
     selectItem(*form->ListView3, 1);
+    form->ListView3->SetChecked(2, false);
     const QStringList shown = menuChoice(form->ListView3, "Copy Corrected Code");
-    ASSERT_EQ(shown.size(), 11);
-    EXPECT_EQ(shown[0], "(Check digit 3 is wrong, expected 2: 801927504622)");
-    EXPECT_EQ(shown.mid(1),
+    ASSERT_EQ(shown.size(), 13);
+    EXPECT_EQ(shown.mid(0, 2), QStringList({"[2 codes, 1 ticked]",
+                                            "[Check digit 3 is wrong, expected 2: 801927504622]"}));
+    EXPECT_EQ(shown.mid(2),
               QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-", "Copy Code",
-                           "Copy Corrected Code", "-", SaveAsSpreadsheetFile}));
+                           "Copy Corrected Code", "Copy Reason", "-", SaveAsSpreadsheetFile}));
     EXPECT_EQ(script.clipboardText, "801927504622");
+    menuChoice(form->ListView3, "Copy Reason");
+    EXPECT_EQ(script.clipboardText, "Check digit 3 is wrong, expected 2: 801927504622");
     menuChoice(form->ListView3, "Untick All", Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_FALSE(form->ListView3->model().Checked(1));
     EXPECT_FALSE(form->ListView3->model().Checked(2));
     // A reason naming "&" shows it as it is.
     selectItem(*form->ListView3, 2);
-    EXPECT_TRUE(menuChoice(form->ListView3, "Remove")[0].contains("\"&&\""));
+    EXPECT_EQ(menuChoice(form->ListView3, "Remove")[1],
+              "[\"&\" at position 2 is not a digit, hyphen or blank]");
     EXPECT_EQ(itemsOf(form->ListView3), QStringList({"801927504623"}));
 
     // The right mouse button opens the same menu.
@@ -214,8 +225,9 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
                             form->ListView2->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form->ListView2->viewport(), &click);
-    EXPECT_EQ(clicked, QStringList({"Number system 8: a regular item", "", "Remove", "", "Tick All",
-                                    "Untick All", "", "Copy Code", "", SaveAsSpreadsheetFile}));
+    EXPECT_EQ(clicked,
+              QStringList({"1 code, 1 ticked", "Number system 8: a regular item", "", "Remove", "",
+                           "Tick All", "Untick All", "", "Copy Code", "", SaveAsSpreadsheetFile}));
 
     // Ctrl+V and "Paste Codes" on the code list; Ctrl+V elsewhere pastes nothing.
     script.clipboardText = "801927504622\n012345678905\n";

@@ -162,6 +162,11 @@ TEST(QtFileDialogs, TheOpenDialogAnswersTypedNamesAndTheSaveDialogOpensInTheImpo
         EXPECT_EQ(dialog->findChild<QLineEdit*>("fileNameEdit")->text(), "");
     });
     EXPECT_EQ(QtFileDialogs().showSave(save), folder + "/results");
+    // Given a folder alone, the open dialog opens in it too.
+    typeInto("a.txt",
+             [&](QFileDialog* dialog) { EXPECT_EQ(dialog->directory().absolutePath(), folder); });
+    EXPECT_EQ(QtFileDialogs().showOpen({folder + nul, 2621441, "Load", open.filter}),
+              folder + "/a.txt");
 }
 
 TEST(QtColumnChooser, ShowsTheRowsProposesTheGuessAndIsUsedByKeyboard)

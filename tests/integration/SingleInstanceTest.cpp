@@ -1,7 +1,8 @@
 // Copies of the real program on one stored code list: the second start
 // brings the first to the front and ends; a lock left by a killed copy keeps
 // no one out; the copies meet where no folder can hold their socket; and the
-// socket takes no more than one short request from a client.
+// socket takes no more than one short request from a client. --help and
+// --version only answer.
 #include "gui/platform/SingleInstance.h"
 
 #include <QDeadlineTimer>
@@ -259,6 +260,34 @@ TEST_F(Copies, AStartRemovesTheFoldersOfCopiesThatAreGone)
     ::close(lock);
     EXPECT_FALSE(QFileInfo::exists(gone));
     EXPECT_TRUE(QFileInfo::exists(held + "/book.xlsx"));
+}
+
+// --help and --version answer and end, with no display, no window and no lock.
+TEST_F(Copies, HelpAndVersionAnswerWithoutAWindow)
+{
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    const struct
+    {
+        const char* option;
+        const char* firstLine;
+    } cases[] = {
+        {"--help", "Usage: quorvane [OPTION]...\n"},
+        {"-h", "Usage: quorvane [OPTION]...\n"},
+        {"--version", "quorvane (Quorvane) "},
+    };
+    for (const auto& c : cases) {
+        Copy copy;
+        copy.setProcessEnvironment(environment);
+        copy.start(QStringLiteral(QUORVANE_PROGRAM), {c.option});
+        ASSERT_TRUE(copy.waitForFinished(10000)) << c.option;
+        EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(copy.exitCode(), 0) << c.option;
+        EXPECT_TRUE(copy.readAllStandardOutput().startsWith(c.firstLine)) << c.option;
+        EXPECT_EQ(copy.readAllStandardError(), "") << c.option;
+    }
+    EXPECT_FALSE(QFile::exists(folder + "/.lock"));
 }
 
 TEST_F(Copies, ALockLeftByAKilledCopyInAFolderThatCannotBeWrittenKeepsNoOneOut)

@@ -90,6 +90,14 @@ void ItemStore::setAllChecked(bool checked)
         m_checked.back() = ~(~std::uint64_t(0) << (count() & 63));
 }
 
+qsizetype ItemStore::checkedCount() const
+{
+    qsizetype n = 0;
+    for (size_t w = 0; w < m_checked.size(); ++w)
+        n += std::popcount(m_checked[w]);
+    return n;
+}
+
 QString ItemStore::subItem(qsizetype index, qsizetype column) const
 {
     const auto it = subItemsFrom(m_subItems, index);

@@ -51,6 +51,7 @@ public:
     bool checked(qsizetype index) const { return bit(m_checked, index); }
     void setChecked(qsizetype index, bool checked);
     void setAllChecked(bool checked);
+    qsizetype checkedCount() const;
 
     // The texts of the item's later columns: `column` 0 is the list's second
     // column. "" when the item has no text there.

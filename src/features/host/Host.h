@@ -4,6 +4,9 @@
 #include "features/host/CommonDialog.h"
 #include "features/host/Services.h"
 
+#include <QFileInfo>
+#include <array>
+
 // The window's pointer modes and their numbers; the hourglass marks a long action.
 enum class PointerMode
 {
@@ -29,6 +32,20 @@ public:
     // The open and save dialog; its settings stay between uses.
     CommonDialog& fileDialog() { return m_dialog; }
 
+    // The spreadsheet-file dialogs, apart from that one: the code list's
+    // (loading) and each result list's (saving), each keeping its own last
+    // file. One without a file yet opens in the folder of another's.
+    CommonDialog& spreadsheetFileDialog(const ListModel& list)
+    {
+        CommonDialog& dialog = m_spreadsheetDialogs[&list == m_codes   ? 0
+                                                    : &list == m_valid ? 1
+                                                                       : 2];
+        for (const CommonDialog& other : m_spreadsheetDialogs)
+            if (dialog.FileName.isEmpty() && !other.FileName.isEmpty())
+                dialog.FileName = QFileInfo(other.FileName).absolutePath() + QChar(0);
+        return dialog;
+    }
+
     const Services& services() const { return m_services; }
     Prompts& prompts() const { return *m_services.prompts; }
 
@@ -51,7 +68,8 @@ public:
 
 protected:
     explicit Host(const Services& services)
-        : m_services(services), m_dialog(*m_services.fileDialogs)
+        : m_services(services),
+          m_dialog(*m_services.fileDialogs), m_spreadsheetDialogs{m_dialog, m_dialog, m_dialog}
     {}
     ~Host() = default;
 
@@ -66,6 +84,7 @@ protected:
 
 private:
     CommonDialog m_dialog;
+    std::array<CommonDialog, 3> m_spreadsheetDialogs;
     ListModel* m_codes = nullptr;
     ListModel* m_valid = nullptr;
     ListModel* m_invalid = nullptr;

@@ -161,6 +161,17 @@ public:
     }
 };
 
+// The dialog opens at its last file. After an import of several files the
+// name is the folder and the names, NUL-separated (a folder alone ends in
+// NUL): the dialog opens in that folder with no name filled in.
+void startAt(QFileDialog& dialog, const QString& fileName)
+{
+    if (fileName.contains(QChar(0)))
+        dialog.setDirectory(fileName.section(QChar(0), 0, 0));
+    else if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+}
+
 } // namespace
 
 QString QtFileDialogs::showOpen(const FileDialogRequest& request)
@@ -174,8 +185,7 @@ QString QtFileDialogs::showOpen(const FileDialogRequest& request)
         for (const char* view : {"listView", "treeView"})
             if (auto* v = dialog.findChild<QAbstractItemView*>(QLatin1String(view)))
                 v->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    if (!request.fileName.isEmpty() && !request.fileName.contains(QChar(0)))
-        dialog.selectFile(request.fileName);
+    startAt(dialog, request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     if (!dialog.chosen.isEmpty())
@@ -190,12 +200,7 @@ QString QtFileDialogs::showSave(const FileDialogRequest& request)
     dialog.setNameFilters(nameFilters(request.filter));
     // Replacing an existing file is confirmed, as everywhere on this desktop.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    // After an import of several files the name is the folder and the names,
-    // NUL-separated: the dialog opens in that folder with no name filled in.
-    if (request.fileName.contains(QChar(0)))
-        dialog.setDirectory(request.fileName.section(QChar(0), 0, 0));
-    else if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
+    startAt(dialog, request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QStringList files = dialog.selectedFiles();

@@ -30,6 +30,7 @@ void expectHolds(const ItemStore& store, const std::vector<Item>& items)
         ++i;
     }
     EXPECT_EQ(i, store.count());
+    EXPECT_EQ(store.checkedCount(), std::ranges::count(items, true, &Item::checked));
     for (i = 0; i < store.count(); ++i) {
         const Item& item = items[size_t(i)];
         EXPECT_EQ(store.text(i).toString(), item.text) << "item " << i;
