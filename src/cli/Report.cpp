@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdio>
+#include <utility>
 
 namespace Checker::Report {
 
@@ -87,21 +88,14 @@ void jsonRecord(OutputWriter& out, bool first, HeldText code, const Finding& fin
         out.put(finding.gtin14);
         out.put('"');
     }
-    if (!finding.corrected.isEmpty()) {
-        out.put(",\"corrected\":");
-        putJsonString(out, finding.corrected);
-    }
-    if (!finding.damage.isEmpty()) {
-        out.put(",\"damage\":");
-        putJsonString(out, finding.damage);
-    }
-    if (!finding.repaired.isEmpty()) {
-        out.put(",\"repaired\":");
-        putJsonString(out, finding.repaired);
-    }
-    if (!finding.meaning.isEmpty()) {
-        out.put(",\"meaning\":");
-        putJsonString(out, finding.meaning);
+    for (const auto& [name, text] : {std::pair{",\"corrected\":", finding.corrected},
+                                     {",\"damage\":", finding.damage},
+                                     {",\"repaired\":", finding.repaired},
+                                     {",\"meaning\":", finding.meaning}}) {
+        if (!text.isEmpty()) {
+            out.put(name);
+            putJsonString(out, text);
+        }
     }
     out.put('}');
 }
