@@ -52,6 +52,7 @@ enum class ListAction
     PasteCodes,
     LoadFromSpreadsheetFile,
     SaveAsSpreadsheetFile,
+    Find, // the window opens the list's find bar
 };
 
 struct MenuEntry
@@ -63,7 +64,7 @@ struct MenuEntry
 
 // The right-click menu of a list with its item `selected` (0: none); on the
 // invalid list it opens with the code's reason. While the busy pointer shows
-// only the copies are enabled.
+// only the copies and "Find…", which change nothing, are enabled.
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected);
 
 // Carries out a chosen entry of the menu.
