@@ -3,6 +3,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <type_traits>
 #include <utility>
 
@@ -17,25 +18,77 @@ template <typename Char> bool isSeparator(Char c)
     return c == Char('-') || c == Char(' ');
 }
 
-// Whether the characters of `text`, its hyphens and blanks left out, hold `digits`.
-template <typename View> bool holdsDigits(View text, const QByteArray& digits)
+// Whether `text`, its hyphens and blanks left out into `kept`, holds `digits`.
+template <typename Char>
+bool holdsDigits(const Char* text, qsizetype size, Char* kept, const QByteArray& digits)
 {
-    using Char = std::remove_cv_t<std::remove_pointer_t<decltype(text.data())>>;
-    QVarLengthArray<Char, 64> kept(text.size());
     qsizetype n = 0;
-    for (const Char c : text) {
-        kept[n] = c;
-        n += isSeparator(c) ? 0 : 1;
+    for (qsizetype i = 0; i < size; ++i) {
+        kept[n] = text[i];
+        n += isSeparator(text[i]) ? 0 : 1;
     }
+    const char* d = digits.constData();
     const qsizetype m = digits.size();
     for (qsizetype at = 0; at + m <= n; ++at) {
-        qsizetype k = 0;
-        while (k < m && kept[at + k] == Char(digits[k]))
+        if (kept[at] != Char(d[0]))
+            continue;
+        qsizetype k = 1;
+        while (k < m && kept[at + k] == Char(d[k]))
             ++k;
         if (k == m)
             return true;
     }
     return false;
+}
+
+// A code of 8 to 16 Latin-1 characters without hyphens or blanks, the
+// commonest item, is searched for 8 digits or more 8 bytes at a time.
+constexpr quint64 Ones = 0x0101010101010101;
+
+quint64 load8(const char* bytes)
+{
+    quint64 word;
+    std::memcpy(&word, bytes, 8);
+    return word;
+}
+
+// Whether a byte of `word` is a hyphen or a blank.
+bool hasSeparator(quint64 word)
+{
+    const quint64 hyphens = word ^ (Ones * '-');
+    const quint64 blanks = word ^ (Ones * ' ');
+    return (((hyphens - Ones) & ~hyphens) | ((blanks - Ones) & ~blanks)) & (Ones << 7);
+}
+
+bool isPlainCode(QLatin1StringView text)
+{
+    const qsizetype n = text.size();
+    return n >= 8 && n <= 16 && !hasSeparator(load8(text.data())) &&
+           !hasSeparator(load8(text.data() + n - 8));
+}
+
+bool holdsDigitsPlain(QLatin1StringView text, const QByteArray& digits)
+{
+    const char* d = digits.constData();
+    const quint64 head = load8(d);
+    const size_t rest = size_t(digits.size() - 8);
+    for (qsizetype at = 0; at + digits.size() <= text.size(); ++at)
+        if (load8(text.data() + at) == head && std::memcmp(text.data() + at + 8, d + 8, rest) == 0)
+            return true;
+    return false;
+}
+
+template <typename View> bool holdsDigits(View text, const QByteArray& digits)
+{
+    using Char = std::remove_cv_t<std::remove_pointer_t<decltype(text.data())>>;
+    if (text.size() < digits.size())
+        return false;
+    if (text.size() <= 64) {
+        Char kept[64];
+        return holdsDigits(text.data(), text.size(), kept, digits);
+    }
+    QVarLengthArray<Char, 64> kept(text.size());
+    return holdsDigits(text.data(), text.size(), kept.data(), digits);
 }
 
 } // namespace
@@ -52,11 +105,19 @@ ItemSearch::ItemSearch(QStringView typed)
     m_text = digits ? QString::fromLatin1(m_digits) : typed.toString();
 }
 
-bool ItemSearch::matches(HeldText text) const
+template <typename View> bool ItemSearch::holds(View text) const
 {
     if (m_digits.isEmpty())
-        return text.visit([this](auto view) { return view.contains(m_text, Qt::CaseInsensitive); });
-    return text.visit([this](auto view) { return holdsDigits(view, m_digits); });
+        return text.contains(m_text, Qt::CaseInsensitive);
+    if constexpr (std::is_same_v<View, QLatin1StringView>)
+        if (m_digits.size() >= 8 && isPlainCode(text))
+            return holdsDigitsPlain(text, m_digits);
+    return holdsDigits(text, m_digits);
+}
+
+bool ItemSearch::matches(HeldText text) const
+{
+    return text.visit([this](auto view) { return holds(view); });
 }
 
 qsizetype ItemSearch::findIn(const ItemStore& items, qsizetype first, qsizetype last,
@@ -64,7 +125,7 @@ qsizetype ItemSearch::findIn(const ItemStore& items, qsizetype first, qsizetype 
 {
     for (qsizetype k = 0; k < last - first; ++k) {
         const qsizetype i = backward ? last - 1 - k : first + k;
-        if (matches(items.text(i)))
+        if (items.text(i).visit([this](auto view) { return holds(view); }))
             return i;
     }
     return -1;
@@ -74,7 +135,7 @@ qsizetype ItemSearch::countIn(const ItemStore& items, qsizetype first, qsizetype
 {
     qsizetype n = 0;
     for (qsizetype i = first; i < last; ++i)
-        n += matches(items.text(i)) ? 1 : 0;
+        n += items.text(i).visit([this](auto view) { return holds(view); }) ? 1 : 0;
     return n;
 }
 

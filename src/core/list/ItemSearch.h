@@ -42,6 +42,8 @@ public:
                                const std::function<bool()>& goOn) const;
 
 private:
+    template <typename View> bool holds(View text) const;
+
     QString m_text;      // as typed, or its digits alone
     QByteArray m_digits; // the same digits, when the text is digits
 };
