@@ -315,6 +315,11 @@ TEST_F(ListEditingWindowTest, TheFindBarSelectsAndCountsTheMatches)
     ASSERT_TRUE(bar && bar->isVisible());
     EXPECT_EQ(bar->accessibleName(), "Find in Valid Codes");
     EXPECT_EQ(bar->entry()->accessibleName(), "Find");
+    EXPECT_TRUE(QTest::qWaitFor([bar] { return QApplication::activeWindow() == bar; }));
+    EXPECT_EQ(QApplication::focusWidget(), bar->entry());
+    // A window of its own, in the desktop's colours (light or dark), not the list's white.
+    EXPECT_EQ(bar->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Window));
     QTest::keyClicks(bar->entry(), "036000 29145");
     const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_unknown, {}},
                                                               {Qt::Key_F3, {}},
@@ -339,6 +344,8 @@ TEST_F(ListEditingWindowTest, TheFindBarSelectsAndCountsTheMatches)
     EXPECT_EQ(list->SelectedItem(), 251);
     QTest::keyClick(bar->entry(), Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(QApplication::focusWidget(), list);
     EXPECT_EQ(itemsOf(list), items);
 
     form->SetMousePointer(PointerMode::Hourglass);
