@@ -2,10 +2,8 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <type_traits>
-#include <utility>
 
 namespace {
 
@@ -83,10 +81,6 @@ template <typename View> bool holdsDigits(View text, const QByteArray& digits)
     using Char = std::remove_cv_t<std::remove_pointer_t<decltype(text.data())>>;
     if (text.size() < digits.size())
         return false;
-    if (text.size() <= 64) {
-        Char kept[64];
-        return holdsDigits(text.data(), text.size(), kept, digits);
-    }
     QVarLengthArray<Char, 64> kept(text.size());
     return holdsDigits(text.data(), text.size(), kept.data(), digits);
 }
@@ -120,47 +114,18 @@ bool ItemSearch::matches(HeldText text) const
     return text.visit([this](auto view) { return holds(view); });
 }
 
-qsizetype ItemSearch::findIn(const ItemStore& items, qsizetype first, qsizetype last,
-                             bool backward) const
-{
-    for (qsizetype k = 0; k < last - first; ++k) {
-        const qsizetype i = backward ? last - 1 - k : first + k;
-        if (items.text(i).visit([this](auto view) { return holds(view); }))
-            return i;
-    }
-    return -1;
-}
-
-qsizetype ItemSearch::countIn(const ItemStore& items, qsizetype first, qsizetype last) const
-{
-    qsizetype n = 0;
-    for (qsizetype i = first; i < last; ++i)
-        n += items.text(i).visit([this](auto view) { return holds(view); }) ? 1 : 0;
-    return n;
-}
-
 qsizetype ItemSearch::findFrom(const ItemStore& items, qsizetype from, bool backward,
                                const std::function<bool()>& goOn) const
 {
     const qsizetype n = items.count();
-    if (n == 0 || isEmpty())
-        return -1;
-    from = std::clamp<qsizetype>(from, 0, n - 1);
-    using Parts = std::array<std::pair<qsizetype, qsizetype>, 2>;
-    const Parts parts =
-        backward ? Parts{{{0, from + 1}, {from + 1, n}}} : Parts{{{from, n}, {0, from}}};
-    for (auto [a, b] : parts) {
-        while (a < b) {
-            const qsizetype lo = backward ? std::max(a, b - Slice) : a;
-            const qsizetype hi = backward ? b : std::min(b, a + Slice);
-            // The items may have changed at the last goOn.
-            const qsizetype found = findIn(items, lo, std::min(hi, items.count()), backward);
-            if (found >= 0)
-                return found;
-            (backward ? b : a) = backward ? lo : hi;
-            if (!goOn())
-                return -1;
-        }
+    qsizetype i = std::clamp<qsizetype>(from, 0, std::max<qsizetype>(n - 1, 0));
+    for (qsizetype k = 1; k <= n && !isEmpty(); ++k) {
+        // The list may have lost items at the last goOn.
+        if (i < items.count() && matchesAt(items, i))
+            return i;
+        i = backward ? (i == 0 ? n : i) - 1 : (i + 1 == n ? 0 : i + 1);
+        if (k % Slice == 0 && !goOn())
+            return -1;
     }
     return -1;
 }
@@ -169,12 +134,10 @@ std::optional<ItemSearch::Tally> ItemSearch::count(const ItemStore& items, qsize
                                                    const std::function<bool()>& goOn) const
 {
     Tally tally;
-    for (qsizetype a = 0; a < items.count(); a += Slice) {
-        const qsizetype b = std::min(items.count(), a + Slice);
-        if (item >= a && item < b)
-            tally.before = tally.total + countIn(items, a, item);
-        tally.total += countIn(items, a, b);
-        if (!goOn())
+    for (qsizetype i = 0; i < items.count(); ++i) {
+        tally.before = i == item ? tally.total : tally.before;
+        tally.total += matchesAt(items, i) ? 1 : 0;
+        if ((i + 1) % Slice == 0 && !goOn())
             return std::nullopt;
     }
     return tally;

@@ -7,10 +7,13 @@
 #include <functional>
 #include <optional>
 
-// A text looked for among a list's items. Typed digits (hyphens and blanks
-// among them left out) are found among an item's characters with its hyphens
-// and blanks left out, so "036000 29145" finds "0-36000-29145-2"; any other
-// text is found as it is, in any letter case. Items count from 0.
+// A text looked for among a list's items (numbered from 0). Typed digits
+// (hyphens and blanks among them left out) are found among an item's
+// characters with its hyphens and blanks left out: "036000 29145" finds
+// "0-36000-29145-2". Any other text is found as it is, in any letter case.
+//
+// The scans call `goOn` after every few thousand items; it may let the window
+// run, where the items may change. When it answers false, the scan ends.
 class ItemSearch
 {
 public:
@@ -19,29 +22,24 @@ public:
     bool isEmpty() const { return m_text.isEmpty(); }
     bool matches(HeldText text) const;
 
-    // The first item of [first, last) that holds the text (the last one when
-    // `backward`), or -1.
-    qsizetype findIn(const ItemStore& items, qsizetype first, qsizetype last, bool backward) const;
-    qsizetype countIn(const ItemStore& items, qsizetype first, qsizetype last) const;
-
-    // The nearest item from `from` on (from `from` back, when `backward`),
-    // round the list, that holds the text, or -1. `goOn` is called between
-    // slices of items, and may let the window run (the items may change
-    // there); when it answers false, the search ends with -1.
+    // The nearest item from `from` on (back from it, when `backward`), round
+    // the list, that holds the text; -1 when none does or `goOn` ends it.
     qsizetype findFrom(const ItemStore& items, qsizetype from, bool backward,
                        const std::function<bool()>& goOn) const;
 
     struct Tally
     {
         qsizetype total = 0;
-        qsizetype before = 0; // of them before the item asked about
+        qsizetype before = 0; // of them before `item`
     };
-    // Every item that holds the text, in slices as findFrom; nullopt when
-    // `goOn` ends it.
     std::optional<Tally> count(const ItemStore& items, qsizetype item,
                                const std::function<bool()>& goOn) const;
 
 private:
+    bool matchesAt(const ItemStore& items, qsizetype i) const
+    {
+        return items.text(i).visit([this](auto view) { return holds(view); });
+    }
     template <typename View> bool holds(View text) const;
 
     QString m_text;      // as typed, or its digits alone
