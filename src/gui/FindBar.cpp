@@ -41,6 +41,7 @@ FindBar::FindBar(ListView& list, Host& host)
     connect(next, &QPushButton::clicked, this, [this] { findNext(false); });
     // A change of the list makes the count unknown until the next search.
     const auto forget = [this] {
+        ++m_changes;
         m_total = -1;
         m_status->clear();
     };
@@ -80,7 +81,9 @@ void FindBar::findNext(bool backward)
 
 void FindBar::find(qsizetype from, bool backward, bool recount)
 {
+    m_list.Refresh(); // every item is in the view before changes are watched
     const int run = ++m_run;
+    const int changes = m_changes;
     const ItemSearch search(m_entry->text());
     const ItemStore& items = m_list.model().items();
     PacedYield yield([this] { m_host.DoEvents(); });
@@ -107,7 +110,7 @@ void FindBar::find(qsizetype from, bool backward, bool recount)
     } else {
         m_status->setText(QStringLiteral("Counting\u2026"));
         const auto tally = search.count(items, found, goOn);
-        if (!tally)
+        if (!tally || m_changes != changes)
             return;
         m_total = tally->total;
         m_ordinal = tally->before + 1;

@@ -45,4 +45,5 @@ private:
     qsizetype m_total = -1; // matches; -1 when not known
     qsizetype m_ordinal = 0;
     qsizetype m_current = -1; // the item last selected as a match
+    int m_changes = 0;        // of the list, which the count no longer fits
 };
