@@ -13,6 +13,8 @@ using namespace Qt::StringLiterals;
 const QStringList& Samples = SampleCodes;
 // The end of the valid and invalid lists' menus.
 const QStringList Save = {"-", QStringLiteral("Save As Spreadsheet File\u2026")};
+// Every menu ends with "Find…", offered also while the busy pointer shows.
+const QStringList Find = {"-", QStringLiteral("Find\u2026")};
 
 class CodeListEditingTest : public ::testing::Test
 {
@@ -122,31 +124,36 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
 
     const QString load = u"Load Codes From Spreadsheet File\u2026"_s;
     EXPECT_EQ(menu(host.codes, 1), QStringList({"Remove", "-", "Tick All", "Untick All", "-",
-                                                "Copy Code", "Paste Codes", load}));
+                                                "Copy Code", "Paste Codes", load}) +
+                                       Find);
     EXPECT_EQ(menu(host.codes, 0), QStringList({"(Remove)", "-", "Tick All", "Untick All", "-",
-                                                "(Copy Code)", "Paste Codes", load}));
+                                                "(Copy Code)", "Paste Codes", load}) +
+                                       Find);
     EXPECT_EQ(menu(host.valid, 1),
-              QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}) + Save);
+              QStringList({"Remove", "-", "Tick All", "Untick All", "-", "Copy Code"}) + Save +
+                  Find);
     host.valid.Clear();
     EXPECT_EQ(menu(host.valid, 0),
               QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-", "(Copy Code)"}) +
-                  Save);
+                  Save + Find);
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + wrongDigit + ")", "-", "Remove", "-", "Tick All", "Untick All",
                            "-", "Copy Code", "Copy Corrected Code"}) +
-                  Save);
+                  Save + Find);
     EXPECT_EQ(menu(host.invalid, 2), QStringList({"(" + tooShort + ")", "-", "Remove", "-",
                                                   "Tick All", "Untick All", "-", "Copy Code"}) +
-                                         Save);
+                                         Save + Find);
     EXPECT_EQ(menu(host.invalid, 0),
-              QStringList({"(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}) + Save);
+              QStringList({"(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}) + Save +
+                  Find);
 
-    // While a long action shows the busy pointer, only the copies are offered.
+    // While a long action shows the busy pointer, only the copies and Find are offered.
     host.SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(menu(host.codes, 1), QStringList({"(Remove)", "-", "(Tick All)", "(Untick All)", "-",
-                                                "Copy Code", "(Paste Codes)", "(" + load + ")"}));
+                                                "Copy Code", "(Paste Codes)", "(" + load + ")"}) +
+                                       Find);
     EXPECT_EQ(menu(host.invalid, 1).mid(7),
-              QStringList({"Copy Code", "Copy Corrected Code", "-", "(" + Save[1] + ")"}));
+              QStringList({"Copy Code", "Copy Corrected Code", "-", "(" + Save[1] + ")"}) + Find);
     EXPECT_TRUE(script.log.isEmpty());
 }
 
@@ -189,8 +196,9 @@ TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + why + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
                            "Copy Code", "Copy Corrected Code"}) +
-                  Save);
-    EXPECT_EQ(menu(host.invalid, 2).mid(7), QStringList({"Copy Code"}) + Save); // no UPC-A form
+                  Save + Find);
+    EXPECT_EQ(menu(host.invalid, 2).mid(7),
+              QStringList({"Copy Code"}) + Save + Find); // no UPC-A form
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     choose(host.invalid, 2, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
