@@ -186,6 +186,8 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
         menu.push_back({QStringLiteral("Save As Spreadsheet File\u2026"),
                         ListAction::SaveAsSpreadsheetFile, idle});
     }
+    menu.push_back({});
+    menu.push_back({QStringLiteral("Find\u2026"), ListAction::Find, true});
     return menu;
 }
 
@@ -194,6 +196,7 @@ void runListAction(Host& host, ListModel& list, qsizetype selected, ListAction a
     const std::optional<QString> code = selectedText(list, selected);
     switch (action) {
     case ListAction::None:
+    case ListAction::Find: // the window's own
         break;
     case ListAction::Remove:
         removeItem(host, list, selected);

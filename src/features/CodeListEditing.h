@@ -56,6 +56,7 @@ enum class ListAction
     RemoveDuplicates,
     LoadFromSpreadsheetFile,
     SaveAsSpreadsheetFile,
+    Find, // the window opens the list's find bar
 };
 
 struct MenuEntry
@@ -70,7 +71,8 @@ QString countLine(const ListModel& list);
 
 // The right-click menu of a list with its item `selected` (0: none). It opens
 // with lines that only inform: the count, and for a code that is not valid
-// its reason. While the busy pointer shows only the copies are enabled.
+// its reason. While the busy pointer shows only the copies and "Find…", which change
+// nothing, are enabled.
 std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizetype selected);
 
 // Carries out a chosen entry of the menu.

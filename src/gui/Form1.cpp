@@ -6,6 +6,7 @@
 #include "features/host/Procedure.h"
 #include "gui/Appearance.h"
 #include "gui/Contrast.h"
+#include "gui/FindBar.h"
 #include "gui/ListView.h"
 #include "gui/PushButton.h"
 #include "gui/Twips.h"
@@ -321,6 +322,8 @@ void Form1::removeSelectedItem(ListView* list)
 
 void Form1::listKeyDown(ListView* list, int keyCode, int shift)
 {
+    if (keyCode == 'F' && shift == 2) // Ctrl+F
+        FindBar::openFor(*list, *this);
     CodeListEditing::listKeyDown(*this, list->model(), list->SelectedItem(), keyCode, shift);
 }
 
@@ -356,7 +359,10 @@ void Form1::showListMenu(ListView* list, const QPoint& globalPos)
             action->setEnabled(entry.enabled);
         }
     }
-    if (const QAction* chosen = menu.exec(globalPos))
-        CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(),
-                                       CodeListEditing::ListAction(chosen->data().toInt()));
+    const QAction* chosen = menu.exec(globalPos);
+    const auto action = CodeListEditing::ListAction(chosen ? chosen->data().toInt() : 0);
+    if (action == CodeListEditing::ListAction::Find)
+        FindBar::openFor(*list, *this);
+    else if (chosen)
+        CodeListEditing::runListAction(*this, list->model(), list->SelectedItem(), action);
 }

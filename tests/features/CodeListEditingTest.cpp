@@ -13,6 +13,8 @@ using namespace Qt::StringLiterals;
 const QStringList& Samples = SampleCodes;
 // The end of the valid and invalid lists' menus.
 const QStringList Save = {"-", QStringLiteral("Save As Spreadsheet File\u2026")};
+// Every menu ends with "Find…", offered also while the busy pointer shows.
+const QStringList Find = {"-", QStringLiteral("Find\u2026")};
 
 class CodeListEditingTest : public ::testing::Test
 {
@@ -125,35 +127,39 @@ TEST_F(CodeListEditingTest, EachListsMenuOffersWhatTheListAndItsSelectionAllow)
     const QString load = u"Load Codes From Spreadsheet File\u2026"_s;
     const QString once = "(Remove Duplicate Codes)"; // one code cannot be there twice
     EXPECT_EQ(menu(host.codes, 1), QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-",
-                                                "Copy Code", "Paste Codes", once, load}));
+                                                "Copy Code", "Paste Codes", once, load}) +
+                                       Find);
     EXPECT_EQ(menu(host.codes, 0), QStringList({"-", "(Remove)", "-", "Tick All", "Untick All", "-",
-                                                "(Copy Code)", "Paste Codes", once, load}));
+                                                "(Copy Code)", "Paste Codes", once, load}) +
+                                       Find);
     EXPECT_EQ(menu(host.valid, 1), QStringList({"(Number system 8: a regular item)", "-", "Remove",
                                                 "-", "Tick All", "Untick All", "-", "Copy Code"}) +
-                                       Save);
+                                       Save + Find);
     host.valid.Clear();
     EXPECT_EQ(menu(host.valid, 0), QStringList({"-", "(Remove)", "-", "(Tick All)", "(Untick All)",
                                                 "-", "(Copy Code)"}) +
-                                       Save);
+                                       Save + Find);
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + wrongDigit + ")", "-", "Remove", "-", "Tick All", "Untick All",
                            "-", "Copy Code", "Copy Corrected Code", "Copy Reason"}) +
-                  Save);
+                  Save + Find);
     EXPECT_EQ(menu(host.invalid, 2),
               QStringList({"(" + tooShort + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
                            "Copy Code", "Copy Reason"}) +
-                  Save);
+                  Save + Find);
     EXPECT_EQ(menu(host.invalid, 0),
               QStringList({"-", "(Remove)", "-", "Tick All", "Untick All", "-", "(Copy Code)"}) +
-                  Save);
+                  Save + Find);
 
-    // While a long action shows the busy pointer, only the copies are offered.
+    // While a long action shows the busy pointer, only the copies and Find are offered.
     host.SetMousePointer(PointerMode::Hourglass);
     EXPECT_EQ(menu(host.codes, 1),
               QStringList({"-", "(Remove)", "-", "(Tick All)", "(Untick All)", "-", "Copy Code",
-                           "(Paste Codes)", once, "(" + load + ")"}));
+                           "(Paste Codes)", once, "(" + load + ")"}) +
+                  Find);
     EXPECT_EQ(menu(host.invalid, 1).mid(7), QStringList({"Copy Code", "Copy Corrected Code",
-                                                         "Copy Reason", "-", "(" + Save[1] + ")"}));
+                                                         "Copy Reason", "-", "(" + Save[1] + ")"}) +
+                                                Find);
     EXPECT_TRUE(script.log.isEmpty());
 }
 
@@ -197,9 +203,9 @@ TEST_F(CodeListEditingTest, AnotherGtinFormOffersItsUpcAAsTheCorrectedCode)
     EXPECT_EQ(menu(host.invalid, 1),
               QStringList({"(" + why + ")", "-", "Remove", "-", "Tick All", "Untick All", "-",
                            "Copy Code", "Copy Corrected Code", "Copy Reason"}) +
-                  Save);
+                  Save + Find);
     EXPECT_EQ(menu(host.invalid, 2).mid(7),
-              QStringList({"Copy Code", "Copy Reason"}) + Save); // no UPC-A form
+              QStringList({"Copy Code", "Copy Reason"}) + Save + Find); // no UPC-A form
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     choose(host.invalid, 2, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
@@ -223,7 +229,7 @@ TEST_F(CodeListEditingTest, ADamagedCodeOffersTheCodeItMostLikelyWas)
     const QString why = CodeReason::Explain(QStringLiteral("12345678905.0")).reason;
     EXPECT_TRUE(why.startsWith("A number written with a decimal part")) << why.toStdString();
     EXPECT_EQ(menu(host.invalid, 1).mid(7),
-              QStringList({"Copy Code", "Copy Corrected Code", "Copy Reason"}) + Save);
+              QStringList({"Copy Code", "Copy Corrected Code", "Copy Reason"}) + Save + Find);
     choose(host.invalid, 1, Action::CopyCorrectedCode);
     EXPECT_EQ(script.log, QStringList({"clipboard-set|012345678905"}));
 }

@@ -1,3 +1,4 @@
+#include "gui/FindBar.h"
 #include "gui/Form1.h"
 #include "gui/ListView.h"
 #include "gui/PushButton.h"
@@ -6,6 +7,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -20,6 +22,7 @@ namespace {
 
 const QStringList& Samples = SampleCodes;
 const QString SaveAsSpreadsheetFile = QStringLiteral("Save As Spreadsheet File\u2026");
+const QString Find = QStringLiteral("Find\u2026");
 
 class ListEditingWindowTest : public ::testing::Test
 {
@@ -193,12 +196,12 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     selectItem(*form->ListView3, 1);
     form->ListView3->SetChecked(2, false);
     const QStringList shown = menuChoice(form->ListView3, "Copy Corrected Code");
-    ASSERT_EQ(shown.size(), 13);
+    ASSERT_EQ(shown.size(), 15);
     EXPECT_EQ(shown.mid(0, 2), QStringList({"[2 codes, 1 ticked]",
                                             "[Check digit 3 is wrong, expected 2: 801927504622]"}));
-    EXPECT_EQ(shown.mid(2),
-              QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-", "Copy Code",
-                           "Copy Corrected Code", "Copy Reason", "-", SaveAsSpreadsheetFile}));
+    EXPECT_EQ(shown.mid(2), QStringList({"-", "Remove", "-", "Tick All", "Untick All", "-",
+                                         "Copy Code", "Copy Corrected Code", "Copy Reason", "-",
+                                         SaveAsSpreadsheetFile, "-", Find}));
     EXPECT_EQ(script.clipboardText, "801927504622");
     menuChoice(form->ListView3, "Copy Reason");
     EXPECT_EQ(script.clipboardText, "Check digit 3 is wrong, expected 2: 801927504622");
@@ -225,9 +228,9 @@ TEST_F(ListEditingWindowTest, MenuKeyCtrlVAndDropsReachTheFeatures)
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
                             form->ListView2->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form->ListView2->viewport(), &click);
-    EXPECT_EQ(clicked,
-              QStringList({"1 code, 1 ticked", "Number system 8: a regular item", "", "Remove", "",
-                           "Tick All", "Untick All", "", "Copy Code", "", SaveAsSpreadsheetFile}));
+    EXPECT_EQ(clicked, QStringList({"1 code, 1 ticked", "Number system 8: a regular item", "",
+                                    "Remove", "", "Tick All", "Untick All", "", "Copy Code", "",
+                                    SaveAsSpreadsheetFile, "", Find}));
 
     // Ctrl+V and "Paste Codes" on the code list; Ctrl+V elsewhere pastes nothing.
     script.clipboardText = "801927504622\n012345678905\n";
@@ -304,6 +307,65 @@ TEST_F(ListEditingWindowTest, TheCodeListsMenuLoadsASpreadsheetFilesColumn)
               QStringList({"codes.tsv|1|1|Name,UPC;Tea,012345678905;Jam,12"}));
     EXPECT_EQ(form->MousePointer(), PointerMode::Default);
     EXPECT_FALSE(menuChoice(form->ListView2, load).contains(load));
+}
+
+// Ctrl+F on a list opens its find bar: typed digits find codes across their
+// hyphens and blanks, F3 and Shift+F3 step round the matches, Escape closes.
+// "Find…" is on every list's menu, also while the busy pointer shows.
+TEST_F(ListEditingWindowTest, TheFindBarSelectsAndCountsTheMatches)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ListView* list = form->ListView2;
+    QStringList items(300, "801927504622");
+    items[1] = "0-36000-29145-2";
+    items[120] = "036000 291452";
+    items[250] = "036000291452";
+    fill(list, items);
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    auto* bar = list->findChild<FindBar*>();
+    ASSERT_TRUE(bar && bar->isVisible());
+    EXPECT_EQ(bar->accessibleName(), "Find in Valid Codes");
+    EXPECT_EQ(bar->entry()->accessibleName(), "Find");
+    EXPECT_TRUE(QTest::qWaitFor([bar] { return QApplication::activeWindow() == bar; }));
+    EXPECT_EQ(QApplication::focusWidget(), bar->entry());
+    // A window of its own, in the desktop's colours (light or dark), not the list's white.
+    EXPECT_EQ(bar->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Window));
+    QTest::keyClicks(bar->entry(), "036000 29145");
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_unknown, {}},
+                                                              {Qt::Key_F3, {}},
+                                                              {Qt::Key_F3, {}},
+                                                              {Qt::Key_F3, {}},
+                                                              {Qt::Key_F3, Qt::ShiftModifier}};
+    const std::pair<qsizetype, QString> seen[] = {{2, "1 of 3 matches"},
+                                                  {121, "2 of 3 matches"},
+                                                  {251, "3 of 3 matches"},
+                                                  {2, "1 of 3 matches"},
+                                                  {251, "3 of 3 matches"}};
+    for (size_t k = 0; k < std::size(keys); ++k) {
+        if (keys[k].first != Qt::Key_unknown)
+            QTest::keyClick(bar->entry(), keys[k].first, keys[k].second);
+        EXPECT_EQ(list->SelectedItem(), seen[k].first) << k;
+        EXPECT_EQ(bar->status(), seen[k].second) << k;
+        const QRect row = list->visualRect(list->model().index(int(seen[k].first - 1), 0));
+        EXPECT_TRUE(list->viewport()->rect().contains(row.center())) << k;
+    }
+    QTest::keyClicks(bar->entry(), "x");
+    EXPECT_EQ(bar->status(), "No match");
+    EXPECT_EQ(list->SelectedItem(), 251);
+    QTest::keyClick(bar->entry(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(itemsOf(list), items);
+
+    form->SetMousePointer(PointerMode::Hourglass);
+    for (ListView* each : {form->ListView1, form->ListView2, form->ListView3})
+        EXPECT_TRUE(menuChoice(each, Find).contains(Find)) << each->objectName().toStdString();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->entry()->selectedText(), "036000 29145x");
+    form->SetMousePointer(PointerMode::Default);
 }
 
 } // namespace
