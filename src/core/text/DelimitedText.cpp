@@ -12,7 +12,8 @@ namespace {
 
 constexpr char16_t Quote = u'"';
 
-// How many fields are read between two calls of Options::betweenPieces.
+// How many fields of a record are read between two calls of
+// Options::betweenPieces.
 constexpr quint64 FieldsPerTurn = 1024;
 
 // Ends a reading once enough records have come.
@@ -116,7 +117,7 @@ private:
             m_field.resize(0); // its room kept for the next
         m_fieldStarted = false;
         // A record of a million fields lets the window run within it too.
-        if (++m_fieldsRead % FieldsPerTurn == 0 && m_betweenPieces)
+        if (++m_recordFields % FieldsPerTurn == 0 && m_betweenPieces)
             m_betweenPieces();
     }
 
@@ -129,6 +130,7 @@ private:
         if (m_separator.isNull())
             m_separator = sniff(text);
         m_firstLine = m_line;
+        m_recordFields = 0;
         m_fields.clear();
         m_field.clear();
         m_fieldStarted = false;
@@ -168,7 +170,7 @@ private:
     bool m_fieldStarted = false;
     quint64 m_line = 0;
     quint64 m_firstLine = 0;
-    quint64 m_fieldsRead = 0;
+    quint64 m_recordFields = 0;
 };
 
 // The records of a file (its path) or of a source.

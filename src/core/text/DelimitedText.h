@@ -38,7 +38,7 @@ struct Options
     // record of a million cells costs no more than its reading; 0: all kept.
     qsizetype keptFields = 0;
     // As TextFileReader::Reading; betweenPieces is also called every 1024
-    // fields, within a record too.
+    // fields of a record.
     qsizetype chunkBytes = TextFileReader::ChunkBytes;
     std::function<void()> betweenPieces;
 };
