@@ -152,8 +152,9 @@ void Form1::connectHandlers()
     // copies act: every other click is refused, and nothing is queued. The
     // lists' own edits and menus already keep to the busy pointer.
     for (const auto& [button, handler] : clicks) {
-        connect(button, &QPushButton::clicked, this, [this, button, handler] {
-            if (!holdsActions() || button == PushButton10 || button == PushButton11)
+        const bool copies = button == PushButton10 || button == PushButton11;
+        connect(button, &QPushButton::clicked, this, [this, copies, handler = handler] {
+            if (copies || !holdsActions())
                 (this->*handler)();
         });
         connect(button, &PushButton::MouseMove, this, &Form1::PushButton_MouseMove);
