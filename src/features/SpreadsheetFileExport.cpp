@@ -1,14 +1,17 @@
 #include "features/SpreadsheetFileExport.h"
 
 #include "core/base/Failure.h"
+#include "core/base/PacedYield.h"
 #include "core/files/SpreadsheetFile.h"
 #include "features/Main.h"
+#include "features/ValidationRun.h"
 #include "features/host/Host.h"
 #include "features/host/Platform.h"
 #include "features/host/Prompts.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <future>
 
 namespace {
 
@@ -24,9 +27,14 @@ QString suggestedName(const QString& last)
                             : last.left(last.size() - suffix.size()) + QStringLiteral("xlsx");
 }
 
-void write(const ListModel& list, const QString& path, SpreadsheetFile::Format format,
+// Writes the file, the window running at the paced yields, holding other
+// actions away. The finishing (a workbook's packing is one call of seconds for
+// a million codes) runs on a thread of its own meanwhile.
+void write(Host& host, const ListModel& list, const QString& path, SpreadsheetFile::Format format,
            SafeFile::Existing existing)
 {
+    PacedYield yield([&host] { host.DoEventsHoldingActions(); },
+                     ValidationRun::YieldIntervalNanoseconds);
     SafeFile::Rules rules;
     rules.existing = existing;
     const QString header = list.ColumnCount() > 0 ? list.HeaderText(1) : QString();
@@ -34,13 +42,17 @@ void write(const ListModel& list, const QString& path, SpreadsheetFile::Format f
     const ItemStore& items = list.items();
     QString row; // one buffer for every row: the list holds most codes in Latin-1
     for (qsizetype i = 0; i < items.count(); ++i) {
+        yield();
         if (!items.checked(i))
             continue;
         row.clear();
         items.text(i).appendTo(row);
         file.addRow(row);
     }
-    file.commit();
+    std::future<void> committed = std::async(std::launch::async, [&file] { file.commit(); });
+    while (committed.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+        yield.yieldNow(); // each wait is a millisecond already
+    committed.get();
 }
 
 } // namespace
@@ -74,7 +86,7 @@ void SpreadsheetFileExport::saveList(Host& host, const ListModel& list)
         const auto restore =
             qScopeGuard([&host, before = host.MousePointer()] { host.SetMousePointer(before); });
         host.SetMousePointer(PointerMode::Hourglass);
-        write(list, path, *format, existing);
+        write(host, list, path, *format, existing);
         return;
     } catch (const Failure& f) {
         failure = f.description();

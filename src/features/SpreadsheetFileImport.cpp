@@ -44,15 +44,19 @@ public:
             options.separator = DelimitedText::separatorForName(m_path);
         }
         options.longestField = limits.longestLine;
-        const std::optional<ColumnChoice> choice = chosenColumn(options);
-        if (!choice)
-            return;
-
         QStringList cells;
         const auto flush = [&] {
             m_host.codeList().appendMany(cells);
             cells.clear();
         };
+        const TextFileReader::Reading reading =
+            TextFileImport::importReading(m_host, limits, flush);
+        options.chunkBytes = reading.chunkBytes;
+        options.betweenPieces = reading.betweenPieces;
+        const std::optional<ColumnChoice> choice = chosenColumn(options);
+        if (!choice)
+            return;
+
         bool skipHeader = choice->header;
         const auto record = [&](const QStringList& fields, quint64) {
             const qsizetype c = choice->column;
@@ -62,10 +66,7 @@ public:
             if (cells.size() >= BatchCells)
                 flush();
         };
-        const TextFileReader::Reading reading =
-            TextFileImport::importReading(m_host, limits, flush);
-        options.chunkBytes = reading.chunkBytes;
-        options.betweenPieces = reading.betweenPieces;
+        options.keptFields = choice->column + 1;
         whileBusy([&] { DelimitedText::readRecords(m_text, options, record); }, flush);
     }
 
@@ -109,15 +110,17 @@ private:
         return whileBusy([&] { reader->saveFirstSheetAsCsv(m_path, m_text); }, [] {});
     }
 
-    std::optional<ColumnChoice> chosenColumn(const DelimitedText::Options& options)
+    // The first rows, read as the import reads, show their first columns.
+    std::optional<ColumnChoice> chosenColumn(DelimitedText::Options options)
     {
+        options.keptFields = CodeColumn::PreviewColumns;
         std::vector<QStringList> rows;
-        try {
-            rows = DelimitedText::firstRecords(m_text, options, CodeColumn::PreviewRows);
-        } catch (const Failure& failure) {
-            cannotRead(failure.description());
+        if (!whileBusy(
+                [&] {
+                    rows = DelimitedText::firstRecords(m_text, options, CodeColumn::PreviewRows);
+                },
+                [] {}))
             return std::nullopt;
-        }
         const std::optional<CodeColumn::Guess> guess = CodeColumn::guess(rows);
         if (!guess) {
             tell(m_host, QStringLiteral("No column of %1 holds codes.").arg(name()));

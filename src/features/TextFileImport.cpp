@@ -32,9 +32,9 @@ TextFileReader::Reading TextFileImport::importReading(Host& host, const Limits& 
     TextFileReader::Reading reading;
     reading.chunkBytes = PieceBytes;
     reading.longestLine = limits.longestLine;
-    // One paced yield for every file of the import.
+    // One paced yield for every file of the import, holding other actions away.
     reading.betweenPieces = [first = std::move(first),
-                             yield = PacedYield([&host] { host.DoEvents(); },
+                             yield = PacedYield([&host] { host.DoEventsHoldingActions(); },
                                                 limits.yieldIntervalNanoseconds)]() mutable {
         if (first)
             first();

@@ -24,14 +24,13 @@ struct Limits
 };
 
 // How an import reads its files: in pieces, and between two pieces `first`
-// (if any), then the window's paced turn.
+// (if any), then the window's paced turn (Host::DoEventsHoldingActions).
 TextFileReader::Reading importReading(Host& host, const Limits& limits,
                                       std::function<void()> first = {});
 
 // "Load UPCs From Text File" (PushButton3): every line of each file chosen
 // appended to the code list. Between two pieces the window handles its events
-// under the busy pointer; another action run there sees the items read so
-// far, and its default pointer at the end lifts that guard for the rest.
+// under the busy pointer, holding every action but the copies away.
 void loadCodesFromTextFiles(Host& host, const Limits& limits = {});
 
 // Files dropped on the code list, loaded as chosen ones are; nothing while busy.

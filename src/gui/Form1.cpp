@@ -192,8 +192,15 @@ void Form1::connectHandlers()
         {PushButton11, &Form1::PushButton11_Click}, {PushButton12, &Form1::PushButton12_Click},
         {PushButton13, &Form1::PushButton13_Click}, {PushButton17, &Form1::PushButton17_Click},
     };
+    // While an import or a spreadsheet file save lets the window run, only the
+    // copies act: every other click is refused, and nothing is queued. The
+    // lists' own edits and menus already keep to the busy pointer.
     for (const auto& [button, handler] : clicks) {
-        connect(button, &QPushButton::clicked, this, handler);
+        const bool copies = button == PushButton10 || button == PushButton11;
+        connect(button, &QPushButton::clicked, this, [this, copies, handler = handler] {
+            if (copies || !holdsActions())
+                (this->*handler)();
+        });
         connect(button, &PushButton::MouseMove, this, &Form1::PushButton_MouseMove);
     }
     for (ListView* list : {ListView1, ListView2, ListView3})

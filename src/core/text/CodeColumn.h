@@ -11,6 +11,8 @@ namespace CodeColumn {
 
 // How many rows the guess looks at (and a preview shows).
 inline constexpr int PreviewRows = 10;
+// How many columns of those rows the preview keeps.
+inline constexpr int PreviewColumns = 256;
 
 // Whether a cell is, without its hyphens and blanks, 8 to 14 digits.
 bool looksLikeCode(QStringView cell);

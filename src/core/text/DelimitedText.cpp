@@ -12,6 +12,10 @@ namespace {
 
 constexpr char16_t Quote = u'"';
 
+// How many fields of a record are read between two calls of
+// Options::betweenPieces.
+constexpr quint64 FieldsPerTurn = 1024;
+
 // Ends a reading once enough records have come.
 struct Enough
 {};
@@ -47,7 +51,8 @@ class Parser
 {
 public:
     Parser(const Options& options, const RecordSink& records)
-        : m_records(records), m_separator(options.separator), m_longest(options.longestField)
+        : m_records(records), m_separator(options.separator), m_longest(options.longestField),
+          m_kept(options.keptFields), m_betweenPieces(options.betweenPieces)
     {}
 
     void feed(const std::vector<QStringView>& lines)
@@ -106,8 +111,14 @@ private:
 
     void endField()
     {
-        m_fields.append(std::exchange(m_field, QString()));
+        if (m_kept <= 0 || m_fields.size() < m_kept)
+            m_fields.append(std::exchange(m_field, QString()));
+        else
+            m_field.resize(0); // its room kept for the next
         m_fieldStarted = false;
+        // A record of a million fields lets the window run within it too.
+        if (++m_recordFields % FieldsPerTurn == 0 && m_betweenPieces)
+            m_betweenPieces();
     }
 
     // Begins a record at a line that is not inside quotes; false for an empty
@@ -119,6 +130,7 @@ private:
         if (m_separator.isNull())
             m_separator = sniff(text);
         m_firstLine = m_line;
+        m_recordFields = 0;
         m_fields.clear();
         m_field.clear();
         m_fieldStarted = false;
@@ -150,12 +162,15 @@ private:
     const RecordSink& m_records;
     QChar m_separator;
     qsizetype m_longest;
+    qsizetype m_kept;
+    const std::function<void()>& m_betweenPieces;
     QStringList m_fields;
     QString m_field;
     bool m_inQuotes = false;
     bool m_fieldStarted = false;
     quint64 m_line = 0;
     quint64 m_firstLine = 0;
+    quint64 m_recordFields = 0;
 };
 
 // The records of a file (its path) or of a source.

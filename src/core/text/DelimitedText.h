@@ -34,7 +34,11 @@ struct Options
     // A field longer than this many characters fails with "line N is longer
     // than M characters", N being the first line of its record; 0: no bound.
     qsizetype longestField = 0;
-    // As TextFileReader::Reading.
+    // The fields of a record past this many are read but not kept, so a
+    // record of a million cells costs no more than its reading; 0: all kept.
+    qsizetype keptFields = 0;
+    // As TextFileReader::Reading; betweenPieces is also called every 1024
+    // fields of a record.
     qsizetype chunkBytes = TextFileReader::ChunkBytes;
     std::function<void()> betweenPieces;
 };

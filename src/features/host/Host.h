@@ -5,6 +5,7 @@
 #include "features/host/Services.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <array>
 
 // The window's pointer modes and their numbers; the hourglass marks a long action.
@@ -66,6 +67,17 @@ public:
     // may change the lists.
     virtual void DoEvents() = 0;
 
+    // DoEvents for an action that holds every other one away: meanwhile the
+    // window lets only the copies act and refuses the rest, queueing nothing.
+    void DoEventsHoldingActions()
+    {
+        const auto restore =
+            qScopeGuard([this, outer = m_holdsActions] { m_holdsActions = outer; });
+        m_holdsActions = true;
+        DoEvents();
+    }
+    bool holdsActions() const { return m_holdsActions; }
+
 protected:
     explicit Host(const Services& services)
         : m_services(services),
@@ -88,4 +100,5 @@ private:
     ListModel* m_codes = nullptr;
     ListModel* m_valid = nullptr;
     ListModel* m_invalid = nullptr;
+    bool m_holdsActions = false;
 };

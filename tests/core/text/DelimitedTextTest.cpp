@@ -85,6 +85,27 @@ TEST(DelimitedTextTest, FirstRecordsStopsEarly)
     EXPECT_EQ(rows, (std::vector<QStringList>{{"1"}, {"2"}}));
 }
 
+// A wide record keeps its first fields only, its quoted ones past them read
+// whole, and lets the window run every 1024 of its fields.
+TEST(DelimitedTextTest, KeepsTheFirstFieldsAndTurnsWithinAWideRecord)
+{
+    TempFolder folder;
+    QByteArray bytes = "a,b,\"c\n,d\"";
+    for (int i = 3; i < 3000; ++i)
+        bytes += ",x";
+    bytes += "\ne,f\n";
+    DelimitedText::Options options;
+    options.keptFields = 2;
+    int turns = 0;
+    options.betweenPieces = [&turns] { ++turns; };
+    std::vector<QStringList> records;
+    DelimitedText::readRecords(
+        folder.write(u"wide.csv"_s, bytes), options,
+        [&records](const QStringList& fields, quint64) { records.push_back(fields); });
+    EXPECT_EQ(records, (std::vector<QStringList>{{"a", "b"}, {"e", "f"}}));
+    EXPECT_EQ(turns, 2);
+}
+
 TEST(CodeColumnTest, GuessesTheColumnOfCodesAndItsHeader)
 {
     struct Case
