@@ -1,6 +1,8 @@
 #include "features/SpreadsheetFileImport.h"
 
 #include "core/base/Failure.h"
+#include "core/base/PacedYield.h"
+#include "core/files/ZipMembers.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
 #include "features/Main.h"
@@ -10,8 +12,10 @@
 #include "features/host/Prompts.h"
 #include "features/host/SpreadsheetReader.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <future>
 #include <optional>
 #include <utility>
 
@@ -25,10 +29,21 @@ void tell(Host& host, const QString& text)
     host.prompts().messageBox(text, Main::ApplicationTitle());
 }
 
+const QString SaveAsCsv =
+    QStringLiteral("Save the sheet with the codes as a CSV file and load that file instead.");
+
+// Whole MiB, rounded up.
+quint64 mebibytes(quint64 bytes)
+{
+    return bytes / (1 << 20) + (bytes % (1 << 20) != 0);
+}
+
 class Import
 {
 public:
-    Import(Host& host, const QString& path) : m_host(host), m_path(path) {}
+    Import(Host& host, const QString& path, const SpreadsheetFileImport::DocumentLimits& document)
+        : m_host(host), m_path(path), m_document(document)
+    {}
 
     void run(const TextFileImport::Limits& limits)
     {
@@ -36,7 +51,7 @@ public:
         // The spreadsheet application reads documents.
         static const QStringList documents = {QStringLiteral("xlsx"), QStringLiteral("ods")};
         if (documents.contains(QFileInfo(m_path).suffix(), Qt::CaseInsensitive)) {
-            if (!convert())
+            if (!convert(limits.yieldIntervalNanoseconds))
                 return;
             options.separator = QLatin1Char(',');
         } else {
@@ -96,7 +111,7 @@ private:
     }
 
     // The document's first sheet as a CSV file of a temporary folder.
-    bool convert()
+    bool convert(qint64 yieldInterval)
     {
         SpreadsheetReader* reader = m_host.services().spreadsheetReader;
         if (!reader || !m_folder.isValid()) {
@@ -105,8 +120,45 @@ private:
                                                "Calc, which is not installed."));
             return false;
         }
+        // A zip bomb is refused before the application would spend minutes on it.
+        const quint64 bound = m_document.unpackedBytes;
+        if (const auto size = ZipMembers::unpackedSize(m_path); size && *size > bound) {
+            cannotRead(QStringLiteral("it would unpack to %1 MB, more than the %2 MB allowed. ")
+                           .arg(mebibytes(*size))
+                           .arg(mebibytes(bound)) +
+                       SaveAsCsv);
+            return false;
+        }
         m_text = m_folder.filePath(QStringLiteral("sheet.csv"));
-        return whileBusy([&] { reader->saveFirstSheetAsCsv(m_path, m_text); }, [] {});
+        return whileBusy([&] { readAside(*reader, yieldInterval); }, [] {});
+    }
+
+    // The reading on a thread of its own while the window takes its paced
+    // turns; past the time allowed, the reader is stopped.
+    void readAside(SpreadsheetReader& reader, qint64 yieldInterval)
+    {
+        auto reading =
+            std::async(std::launch::async, [&] { reader.saveFirstSheetAsCsv(m_path, m_text); });
+        PacedYield yield([this] { m_host.DoEvents(); }, yieldInterval);
+        const QDeadlineTimer deadline(m_document.milliseconds);
+        bool stopped = false;
+        while (reading.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            if (!stopped && deadline.hasExpired()) {
+                reader.stopReading();
+                stopped = true;
+            }
+            yield();
+        }
+        try {
+            reading.get();
+        } catch (const Failure&) {
+            if (!stopped)
+                throw;
+            throw Failure(QStringLiteral("LibreOffice did not finish reading it within %1 "
+                                         "seconds and was stopped. ")
+                              .arg(m_document.milliseconds / 1000.0) +
+                          SaveAsCsv);
+        }
     }
 
     std::optional<ColumnChoice> chosenColumn(const DelimitedText::Options& options)
@@ -130,6 +182,7 @@ private:
 
     Host& m_host;
     QString m_path;
+    SpreadsheetFileImport::DocumentLimits m_document;
     QString m_text; // the delimited text read
     QTemporaryDir m_folder;
 };
@@ -137,7 +190,8 @@ private:
 } // namespace
 
 void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
-                                                         const TextFileImport::Limits& limits)
+                                                         const TextFileImport::Limits& limits,
+                                                         const DocumentLimits& document)
 {
     if (host.isBusy())
         return;
@@ -157,5 +211,5 @@ void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
         tell(host, QStringLiteral("File not found"));
         return;
     }
-    Import(host, path).run(limits);
+    Import(host, path, document).run(limits);
 }

@@ -93,8 +93,18 @@ void PluginSpreadsheetServer::endUnusedApplication() noexcept
 
 void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const QString& csvPath)
 {
-    if (!m_reader)
-        m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
-            m_pluginFile, CalcPlugin::CreateReaderSymbol, m_connection, "spreadsheet reader");
+    {
+        const std::lock_guard lock(m_making);
+        if (!m_reader)
+            m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
+                m_pluginFile, CalcPlugin::CreateReaderSymbol, m_connection, "spreadsheet reader");
+    }
     m_reader->saveFirstSheetAsCsv(document, csvPath);
+}
+
+void PluginSpreadsheetReader::stopReading() noexcept
+{
+    const std::lock_guard lock(m_making);
+    if (m_reader)
+        m_reader->stopReading();
 }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <atomic>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -82,9 +83,11 @@ public:
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override
     {
         // An office started for the reading is ended with it.
-        std::unique_ptr<Launch> started;
-        const auto endOffice = qScopeGuard([&] { endUnusedOffice(m_connection, started); });
-        const Reference<uno::XComponentContext> office = connectToOffice(m_connection, started);
+        m_stopped = false;
+        const auto endOffice = qScopeGuard([&] { endUnusedOffice(m_connection, m_started); });
+        const Reference<uno::XComponentContext> office = connectToOffice(m_connection, m_started);
+        if (m_stopped) // before the office was started
+            throw Failure(QStringLiteral("The reading was stopped"));
         calling([&] {
             const Reference<frame::XDesktop2> desktop = frame::Desktop::create(office);
             const beans::PropertyValue load[] = {
@@ -104,8 +107,16 @@ public:
         takeSheetFile(csvPath);
     }
 
+    void stopReading() noexcept override
+    {
+        m_stopped = true;
+        killStartedOffice(m_started);
+    }
+
 private:
     CalcConnection m_connection;
+    std::unique_ptr<Launch> m_started; // while a reading runs
+    std::atomic<bool> m_stopped = false;
 };
 
 } // namespace
