@@ -1,7 +1,6 @@
 #include "features/SpreadsheetFileImport.h"
 
 #include "core/base/Failure.h"
-#include "core/base/PacedYield.h"
 #include "core/files/ZipMembers.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
@@ -15,6 +14,8 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
 #include <future>
 #include <optional>
 #include <utility>
@@ -133,21 +134,22 @@ private:
         return whileBusy([&] { readAside(*reader, yieldInterval); }, [] {});
     }
 
-    // The reading on a thread of its own while the window takes its paced
-    // turns; past the time allowed, the reader is stopped.
+    // The reading on a thread of its own while the window takes a turn each
+    // yield interval (the wait paces it); past the time allowed, the reader
+    // is stopped.
     void readAside(SpreadsheetReader& reader, qint64 yieldInterval)
     {
         auto reading =
             std::async(std::launch::async, [&] { reader.saveFirstSheetAsCsv(m_path, m_text); });
-        PacedYield yield([this] { m_host.DoEvents(); }, yieldInterval);
+        const std::chrono::nanoseconds pace(std::max<qint64>(yieldInterval, 100000));
         const QDeadlineTimer deadline(m_document.milliseconds);
         bool stopped = false;
-        while (reading.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+        while (reading.wait_for(pace) != std::future_status::ready) {
             if (!stopped && deadline.hasExpired()) {
                 reader.stopReading();
                 stopped = true;
             }
-            yield();
+            m_host.DoEvents();
         }
         try {
             reading.get();
