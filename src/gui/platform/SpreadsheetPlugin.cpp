@@ -8,6 +8,7 @@
 #include <QLibrary>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 QStringList CalcPlugin::candidates(const QString& programFolder)
 {
@@ -98,6 +99,8 @@ void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const
         if (!m_reader)
             m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
                 m_pluginFile, CalcPlugin::CreateReaderSymbol, m_connection, "spreadsheet reader");
+        if (std::exchange(m_stoppedEarly, false)) // while the plugin was loaded
+            throw Failure(QStringLiteral("The reading was stopped"));
     }
     m_reader->saveFirstSheetAsCsv(document, csvPath);
 }
@@ -107,4 +110,6 @@ void PluginSpreadsheetReader::stopReading() noexcept
     const std::lock_guard lock(m_making);
     if (m_reader)
         m_reader->stopReading();
+    else
+        m_stoppedEarly = true;
 }

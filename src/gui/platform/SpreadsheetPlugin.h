@@ -55,4 +55,5 @@ private:
     QString m_pluginFile;
     std::mutex m_making; // the reader is made on the reading's thread
     std::unique_ptr<SpreadsheetReader> m_reader;
+    bool m_stoppedEarly = false;
 };

@@ -247,9 +247,14 @@ void Launch::kill() noexcept
     info.Size = sizeof info;
     if (osl_getProcessInfo(m_process, osl_Process_IDENTIFIER, &info) != osl_Process_E_None)
         return;
-    m_killed += familyOf(pid_t(info.Ident));
+    const auto root = pid_t(info.Ident);
+    m_wasKilled = true;
+    m_killed += familyOf(root);
     for (const pid_t pid : m_killed)
         ::kill(pid, SIGKILL);
+    // A process started since the family was listed is in its group.
+    if (::getpgid(root) == root)
+        ::kill(-root, SIGKILL);
 }
 
 Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
@@ -286,6 +291,8 @@ Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
                 }
                 return office;
             }
+            if (ended && launch->killed())
+                throw Failure(QStringLiteral("LibreOffice was stopped while it started"));
             if (const int code = ended ? launch->exitCode() : 0; code != 0)
                 throw Failure(
                     QStringLiteral("soffice ended with exit code %1 before it could be reached")

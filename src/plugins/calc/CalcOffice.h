@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Reference.hxx>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -67,13 +68,14 @@ public:
     // Kills soffice and every process it started at once; finish() then
     // removes what they leave.
     void kill() noexcept;
-    bool killed() const { return !m_killed.isEmpty(); }
+    bool killed() const { return m_wasKilled; }
 
 private:
     oslProcess m_process = nullptr;
     QString m_pipe;
     qint64 m_startedAt = 0;
     QList<pid_t> m_killed;
+    std::atomic<bool> m_wasKilled = false;
 };
 
 // The component context of the office, started or joined as the connection

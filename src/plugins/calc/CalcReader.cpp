@@ -82,12 +82,19 @@ public:
 
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override
     {
-        // An office started for the reading is ended with it.
-        m_stopped = false;
-        const auto endOffice = qScopeGuard([&] { endUnusedOffice(m_connection, m_started); });
+        // An office started for the reading is ended with it; a stop holds
+        // until the reading ends.
+        const auto endOffice = qScopeGuard([&] {
+            endUnusedOffice(m_connection, m_started);
+            m_stopped = false;
+        });
+        const auto unlessStopped = [this] {
+            if (m_stopped)
+                throw Failure(QStringLiteral("The reading was stopped"));
+        };
+        unlessStopped();
         const Reference<uno::XComponentContext> office = connectToOffice(m_connection, m_started);
-        if (m_stopped) // before the office was started
-            throw Failure(QStringLiteral("The reading was stopped"));
+        unlessStopped(); // before the office was started
         calling([&] {
             const Reference<frame::XDesktop2> desktop = frame::Desktop::create(office);
             const beans::PropertyValue load[] = {
