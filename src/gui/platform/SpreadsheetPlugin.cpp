@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <algorithm>
+#include <csignal>
 #include <exception>
 #include <utility>
 
@@ -107,6 +108,9 @@ void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const
 
 void PluginSpreadsheetReader::stopReading() noexcept
 {
+    // LibreOffice's connection may still write to the stopped office: the
+    // write fails instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::lock_guard lock(m_making);
     if (m_reader)
         m_reader->stopReading();
