@@ -13,6 +13,7 @@
 #include "gui/FindBar.h"
 #include "gui/Form1.h"
 #include "gui/ListView.h"
+#include "support/GapProbe.h"
 #include "support/ScriptedServices.h"
 
 #include <QApplication>
@@ -32,29 +33,6 @@ double median(std::vector<double> v)
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
-
-// A timer due every millisecond notes the longest time between its calls.
-struct GapProbe
-{
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 largest = 0;
-    GapProbe()
-    {
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(1);
-        QObject::connect(&timer, &QTimer::timeout, [this] { note(); });
-        clock.start();
-        timer.start();
-    }
-    void note()
-    {
-        const qint64 now = clock.nsecsElapsed();
-        largest = std::max(largest, now - last);
-        last = now;
-    }
-};
 
 } // namespace
 
@@ -121,12 +99,11 @@ int main(int argc, char** argv)
             clock.start();
             bar.entry()->setText(text);
             const double done = double(clock.nsecsElapsed()) / 1e6;
-            probe.note();
             QObject::disconnect(seen);
             first.push_back(shown < 0 ? done : shown);
             cpu.push_back(shown < 0 ? cpuMs() : shownCpu);
             all.push_back(done);
-            gaps.push_back(double(probe.largest) / 1e6);
+            gaps.push_back(probe.largestMs());
         }
         std::printf("%-14s %-16s first match %7.1f ms (CPU %6.1f ms)  counted %7.1f ms  longest "
                     "hold-up %5.1f ms  (%s)\n",

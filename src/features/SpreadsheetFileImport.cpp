@@ -2,6 +2,7 @@
 
 #include "core/base/Failure.h"
 #include "core/files/WorkFolder.h"
+#include "core/files/ZipMembers.h"
 #include "core/text/CodeColumn.h"
 #include "core/text/DelimitedText.h"
 #include "features/Main.h"
@@ -11,7 +12,11 @@
 #include "features/host/Prompts.h"
 #include "features/host/SpreadsheetReader.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <algorithm>
+#include <chrono>
+#include <future>
 #include <optional>
 #include <utility>
 
@@ -25,10 +30,21 @@ void tell(Host& host, const QString& text)
     host.prompts().messageBox(text, Main::ApplicationTitle());
 }
 
+const QString SaveAsCsv =
+    QStringLiteral("Save the sheet with the codes as a CSV file and load that file instead.");
+
+// Whole MiB, rounded up.
+quint64 mebibytes(quint64 bytes)
+{
+    return bytes / (1 << 20) + (bytes % (1 << 20) != 0);
+}
+
 class Import
 {
 public:
-    Import(Host& host, const QString& path) : m_host(host), m_path(path) {}
+    Import(Host& host, const QString& path, const SpreadsheetFileImport::DocumentLimits& document)
+        : m_host(host), m_path(path), m_document(document)
+    {}
 
     void run(const TextFileImport::Limits& limits)
     {
@@ -36,7 +52,7 @@ public:
         // The spreadsheet application reads documents.
         static const QStringList documents = {QStringLiteral("xlsx"), QStringLiteral("ods")};
         if (documents.contains(QFileInfo(m_path).suffix(), Qt::CaseInsensitive)) {
-            if (!convert())
+            if (!convert(limits.yieldIntervalNanoseconds))
                 return;
             options.separator = QLatin1Char(',');
         } else {
@@ -97,7 +113,7 @@ private:
     }
 
     // The document's first sheet as a CSV file of a temporary folder.
-    bool convert()
+    bool convert(qint64 yieldInterval)
     {
         SpreadsheetReader* reader = m_host.services().spreadsheetReader;
         if (!reader || !m_folder.isValid()) {
@@ -106,8 +122,46 @@ private:
                                                "Calc, which is not installed."));
             return false;
         }
+        // A zip bomb is refused before the application would spend minutes on it.
+        const quint64 bound = m_document.unpackedBytes;
+        if (const auto size = ZipMembers::unpackedSize(m_path); size && *size > bound) {
+            cannotRead(QStringLiteral("it would unpack to %1 MB, more than the %2 MB allowed. ")
+                           .arg(mebibytes(*size))
+                           .arg(mebibytes(bound)) +
+                       SaveAsCsv);
+            return false;
+        }
         m_text = m_folder.filePath(QStringLiteral("sheet.csv"));
-        return whileBusy([&] { reader->saveFirstSheetAsCsv(m_path, m_text); }, [] {});
+        return whileBusy([&] { readAside(*reader, yieldInterval); }, [] {});
+    }
+
+    // The reading on a thread of its own while the window takes a turn each
+    // yield interval (the wait paces it); past the time allowed, the reader
+    // is stopped.
+    void readAside(SpreadsheetReader& reader, qint64 yieldInterval)
+    {
+        auto reading =
+            std::async(std::launch::async, [&] { reader.saveFirstSheetAsCsv(m_path, m_text); });
+        const std::chrono::nanoseconds pace(std::max<qint64>(yieldInterval, 100000));
+        const QDeadlineTimer deadline(m_document.milliseconds);
+        bool stopped = false;
+        while (reading.wait_for(pace) != std::future_status::ready) {
+            if (!stopped && deadline.hasExpired()) {
+                reader.stopReading();
+                stopped = true;
+            }
+            m_host.DoEventsHoldingActions();
+        }
+        try {
+            reading.get();
+        } catch (const Failure&) {
+            if (!stopped)
+                throw;
+            throw Failure(QStringLiteral("LibreOffice did not finish reading it within %1 "
+                                         "seconds and was stopped. ")
+                              .arg(m_document.milliseconds / 1000.0) +
+                          SaveAsCsv);
+        }
     }
 
     // The first rows, read as the import reads, show their first columns.
@@ -133,6 +187,7 @@ private:
 
     Host& m_host;
     QString m_path;
+    SpreadsheetFileImport::DocumentLimits m_document;
     QString m_text; // the delimited text read
     WorkFolder m_folder;
 };
@@ -140,7 +195,8 @@ private:
 } // namespace
 
 void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
-                                                         const TextFileImport::Limits& limits)
+                                                         const TextFileImport::Limits& limits,
+                                                         const DocumentLimits& document)
 {
     if (host.isBusy())
         return;
@@ -159,5 +215,5 @@ void SpreadsheetFileImport::loadCodesFromSpreadsheetFile(Host& host,
         tell(host, QStringLiteral("File not found"));
         return;
     }
-    Import(host, path).run(limits);
+    Import(host, path, document).run(limits);
 }

@@ -4,6 +4,7 @@
 #include "core/base/Maker.h"
 #include "features/Main.h"
 #include "features/host/Procedure.h"
+#include "features/host/SpreadsheetReader.h"
 #include "gui/Appearance.h"
 #include "gui/Contrast.h"
 #include "gui/FindBar.h"
@@ -267,6 +268,9 @@ void Form1::Form_QueryUnload()
 
 void Form1::Form_Unload()
 {
+    // Closed while the spreadsheet application reads a document: it is stopped.
+    if (m_yieldDepth > 0 && m_services.spreadsheetReader)
+        m_services.spreadsheetReader->stopReading();
     if (m_services.endProgram)
         m_services.endProgram(m_yieldDepth > 0);
 }

@@ -1,9 +1,11 @@
 #include "features/SpreadsheetFileImport.h"
 
 #include "features/CodeListEditing.h"
+#include "support/DeclaredZip.h"
 #include "support/ListItems.h"
 #include "support/ScriptedHost.h"
 
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -151,6 +153,63 @@ TEST_F(SpreadsheetFileImportTest, LetsTheWindowRunBetweenPiecesUnderTheBusyPoint
     EXPECT_EQ(import(path, {TextFileImport::LongestLine - 1, 0}).size(), 40000);
     ASSERT_EQ(seen.size(), 1);
     EXPECT_GT(seen.front(), 0);
+}
+
+// A document that says it unpacks to more than the bound is refused before
+// LibreOffice sees it; a reading that takes longer than allowed is stopped.
+TEST_F(SpreadsheetFileImportTest, ABombOrASlowReadingEndsWithAMessage)
+{
+    const QString saveAsCsv =
+        " Save the sheet with the codes as a CSV file and load that file instead.";
+    const quint32 bound = quint32(1) << 30;
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        int milliseconds;
+        SpreadsheetFileImport::DocumentLimits document;
+        QString message;
+    } cases[] = {
+        {"bomb.xlsx",
+         zipDeclaring(0xC0000000),
+         0,
+         {},
+         "bomb.xlsx cannot be read: it would unpack to 3072 MB, more than the 1024 MB allowed." +
+             saveAsCsv},
+        {"big.ods",
+         zipDeclaring(bound + 1),
+         0,
+         {},
+         "big.ods cannot be read: it would unpack to 1025 MB, more than the 1024 MB allowed." +
+             saveAsCsv},
+        {"fits.xlsx", zipDeclaring(bound), 0, {}, {}},
+        {"slow.xlsx",
+         "read by the stand-in",
+         60000,
+         {300, bound},
+         "slow.xlsx cannot be read: LibreOffice did not finish reading it within 0.3 seconds and "
+         "was stopped." +
+             saveAsCsv},
+    };
+    script.sheetCsv = "UPC\n012345678905\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        script.log.clear();
+        script.sheetStops = 0;
+        script.sheetMilliseconds = c.milliseconds;
+        host = std::make_unique<ScriptedHost>(script.services());
+        script.openAnswers.enqueue(files.write(c.name, c.bytes));
+        QElapsedTimer took;
+        took.start();
+        SpreadsheetFileImport::loadCodesFromSpreadsheetFile(*host, {}, c.document);
+        EXPECT_LT(took.elapsed(), 5000);
+        EXPECT_EQ(host->MousePointer(), PointerMode::Default);
+        EXPECT_EQ(script.logged("message"),
+                  c.message.isEmpty() ? QStringList() : QStringList({"Quorvane|" + c.message}));
+        EXPECT_EQ(script.logged("sheet").size(), c.message.contains("unpack") ? 0 : 1);
+        EXPECT_EQ(script.sheetStops, c.milliseconds > 0 ? 1 : 0);
+        EXPECT_EQ(itemsOf(host->codes).size(), c.message.isEmpty() ? 1 : 0);
+    }
 }
 
 } // namespace

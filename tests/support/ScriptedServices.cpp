@@ -2,8 +2,10 @@
 
 #include "core/base/Failure.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <thread>
 
 ScriptedServices::ScriptedServices() : settings(configFolder())
 {
@@ -135,11 +137,23 @@ std::optional<ColumnChoice> ScriptedServices::chooseColumn(const QString& fileNa
 void ScriptedServices::saveFirstSheetAsCsv(const QString& document, const QString& csvPath)
 {
     log.append(QStringLiteral("sheet|") + document);
+    sheetStopped = false;
+    sheetReading = true;
+    for (const QDeadlineTimer left(sheetMilliseconds); !left.hasExpired() && !sheetStopped;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (sheetStopped)
+        throw Failure(QStringLiteral("The stand-in reading was stopped"));
     if (!sheetFailure.isEmpty())
         throw Failure(sheetFailure);
     QFile out(csvPath);
     if (!out.open(QIODevice::WriteOnly) || out.write(sheetCsv) != sheetCsv.size())
         throw Failure(out.errorString());
+}
+
+void ScriptedServices::stopReading() noexcept
+{
+    ++sheetStops;
+    sheetStopped = true;
 }
 
 QStringList ScriptedServices::logged(const QString& kind) const

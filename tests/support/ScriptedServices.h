@@ -10,6 +10,7 @@
 
 #include <QQueue>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -66,6 +67,7 @@ public:
                                              const ColumnChoice& proposed) override;
     // SpreadsheetReader
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override;
+    void stopReading() noexcept override;
 
     // The log lines of one kind ("message", "error", ...), without the kind.
     QStringList logged(const QString& kind) const;
@@ -96,6 +98,12 @@ public:
     bool hasSpreadsheetReader = true;
     QByteArray sheetCsv;
     QString sheetFailure;
+    // How long a reading takes (on the reading's thread) unless stopped,
+    // whether one has begun, and how often the reader was told to stop.
+    int sheetMilliseconds = 0;
+    std::atomic<bool> sheetReading = false;
+    std::atomic<bool> sheetStopped = false;
+    int sheetStops = 0;
     // Whether opening an address fails.
     bool urlOpenerFails = false;
     // The seconds since midnight that start-up is given.

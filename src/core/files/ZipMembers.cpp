@@ -42,14 +42,20 @@ QByteArray currentMember(unzFile zip, QByteArray& name)
     return bytes;
 }
 
+using Zip = std::unique_ptr<void, int (*)(unzFile)>;
+
+Zip open(const QString& path)
+{
+    return Zip(unzOpen64(QFile::encodeName(path).constData()), unzClose);
+}
+
 } // namespace
 
 void ZipMembers::read(
     const QString& path,
     const std::function<void(const QByteArray& name, const QByteArray& bytes)>& member)
 {
-    const std::unique_ptr<void, int (*)(unzFile)> zip(
-        unzOpen64(QFile::encodeName(path).constData()), unzClose);
+    const Zip zip = open(path);
     if (!zip)
         unreadable();
     QByteArray name;
@@ -59,4 +65,18 @@ void ZipMembers::read(
             unreadable();
         member(name, currentMember(zip.get(), name));
     }
+}
+
+std::optional<quint64> ZipMembers::unpackedSize(const QString& path)
+{
+    const Zip zip = open(path);
+    if (!zip)
+        return std::nullopt;
+    quint64 total = 0;
+    unz_file_info64 info{};
+    for (int at = unzGoToFirstFile(zip.get()); at == UNZ_OK; at = unzGoToNextFile(zip.get())) {
+        if (unzGetCurrentFileInfo64(zip.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK)
+            total += std::min(info.uncompressed_size, std::numeric_limits<quint64>::max() - total);
+    }
+    return total;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // Reading back the members of a zip file (zip64 among them) through minizip,
 // as a program that opens it would read them.
@@ -13,5 +14,10 @@ namespace ZipMembers {
 // a member does not decompress whole to its size and CRC.
 void read(const QString& path,
           const std::function<void(const QByteArray& name, const QByteArray& bytes)>& member);
+
+// The sum of the sizes the members of a zip file say they unpack to, as its
+// central directory holds them (at most the largest quint64); none when the
+// file is no zip file.
+std::optional<quint64> unpackedSize(const QString& path);
 
 } // namespace ZipMembers

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <algorithm>
+#include <csignal>
 #include <exception>
+#include <utility>
 
 QStringList CalcPlugin::candidates(const QString& programFolder)
 {
@@ -93,8 +95,25 @@ void PluginSpreadsheetServer::endUnusedApplication() noexcept
 
 void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const QString& csvPath)
 {
-    if (!m_reader)
-        m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
-            m_pluginFile, CalcPlugin::CreateReaderSymbol, m_connection, "spreadsheet reader");
+    {
+        const std::lock_guard lock(m_making);
+        if (!m_reader)
+            m_reader = make<SpreadsheetReader, CalcPlugin::CreateReaderFunction>(
+                m_pluginFile, CalcPlugin::CreateReaderSymbol, m_connection, "spreadsheet reader");
+        if (std::exchange(m_stoppedEarly, false)) // while the plugin was loaded
+            throw Failure(QStringLiteral("The reading was stopped"));
+    }
     m_reader->saveFirstSheetAsCsv(document, csvPath);
+}
+
+void PluginSpreadsheetReader::stopReading() noexcept
+{
+    // LibreOffice's connection may still write to the stopped office: the
+    // write fails instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
+    const std::lock_guard lock(m_making);
+    if (m_reader)
+        m_reader->stopReading();
+    else
+        m_stoppedEarly = true;
 }

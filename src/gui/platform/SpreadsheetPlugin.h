@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <mutex>
 
 namespace CalcPlugin {
 
@@ -47,9 +48,12 @@ public:
     {}
 
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override;
+    void stopReading() noexcept override;
 
 private:
     CalcConnection m_connection;
     QString m_pluginFile;
+    std::mutex m_making; // the reader is made on the reading's thread
     std::unique_ptr<SpreadsheetReader> m_reader;
+    bool m_stoppedEarly = false;
 };

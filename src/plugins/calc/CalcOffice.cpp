@@ -19,6 +19,7 @@
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <cppuhelper/exc_hlp.hxx>
+#include <mutex>
 #include <osl/file.hxx>
 #include <osl/module.hxx>
 #include <rtl/bootstrap.h>
@@ -120,6 +121,9 @@ Reference<XComponentContext> answerOn(const QString& pipe)
     }
 }
 
+// Held while a connection's started office changes hands or is killed.
+std::mutex startedLock;
+
 // The parent of a running process, or 0 when it has ended (a zombie has).
 pid_t parentOf(pid_t pid)
 {
@@ -202,7 +206,7 @@ void Launch::finish(int milliseconds)
     if (osl_getProcessInfo(m_process, osl_Process_IDENTIFIER, &info) != osl_Process_E_None)
         return;
     // soffice runs the office as a process of its own (oosplash, soffice.bin).
-    const QList<pid_t> family = familyOf(pid_t(info.Ident));
+    const QList<pid_t> family = familyOf(pid_t(info.Ident)) + m_killed;
     if (!waitForEnd(milliseconds)) {
         for (const pid_t pid : family)
             ::kill(pid, SIGKILL);
@@ -237,6 +241,22 @@ void Launch::finish(int milliseconds)
     }
 }
 
+void Launch::kill() noexcept
+{
+    oslProcessInfo info{};
+    info.Size = sizeof info;
+    if (osl_getProcessInfo(m_process, osl_Process_IDENTIFIER, &info) != osl_Process_E_None)
+        return;
+    const auto root = pid_t(info.Ident);
+    m_wasKilled = true;
+    m_killed += familyOf(root);
+    for (const pid_t pid : m_killed)
+        ::kill(pid, SIGKILL);
+    // A process started since the family was listed is in its group.
+    if (::getpgid(root) == root)
+        ::kill(-root, SIGKILL);
+}
+
 Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
                                              std::unique_ptr<Launch>& started)
 {
@@ -250,6 +270,7 @@ Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
         Launch* launch = nullptr;
         if (connection.launch) {
             // An office started before that no longer answers is of no use.
+            const std::lock_guard lock(startedLock);
             if (started)
                 started->finish(0);
             started.reset();
@@ -264,10 +285,14 @@ Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
                 QThread::msleep(Pause);
             if (Reference<XComponentContext> office = answerOn(pipe); office.is()) {
                 // soffice ended: it handed the request to the user's office.
-                if (ended)
+                if (ended) {
+                    const std::lock_guard lock(startedLock);
                     started.reset();
+                }
                 return office;
             }
+            if (ended && launch->killed())
+                throw Failure(QStringLiteral("LibreOffice was stopped while it started"));
             if (const int code = ended ? launch->exitCode() : 0; code != 0)
                 throw Failure(
                     QStringLiteral("soffice ended with exit code %1 before it could be reached")
@@ -282,8 +307,12 @@ Reference<XComponentContext> connectToOffice(const CalcConnection& connection,
 
 void endUnusedOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started) noexcept
 {
-    const std::unique_ptr<Launch> office = std::move(started);
-    if (!office || office->waitForEnd(0))
+    std::unique_ptr<Launch> office;
+    {
+        const std::lock_guard lock(startedLock);
+        office = std::move(started);
+    }
+    if (!office || (office->waitForEnd(0) && !office->killed()))
         return;
     int wait = 0;
     try {
@@ -302,6 +331,13 @@ void endUnusedOffice(const CalcConnection& connection, std::unique_ptr<Launch>& 
         // Not usable: killed below.
     }
     office->finish(wait);
+}
+
+void killStartedOffice(std::unique_ptr<Launch>& started) noexcept
+{
+    const std::lock_guard lock(startedLock);
+    if (started)
+        started->kill();
 }
 
 } // namespace Calc

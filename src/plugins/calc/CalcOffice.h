@@ -6,7 +6,9 @@
 #include "core/base/Failure.h"
 #include "features/host/CalcPlugin.h"
 
+#include <QList>
 #include <QString>
+#include <atomic>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Reference.hxx>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <osl/process.h>
 #include <rtl/ustring.hxx>
+#include <sys/types.h>
 
 namespace Calc {
 
@@ -62,11 +65,17 @@ public:
     // every process it started, and removes what a killed office leaves
     // behind: its pipe and its temporary folder.
     void finish(int milliseconds);
+    // Kills soffice and every process it started at once; finish() then
+    // removes what they leave.
+    void kill() noexcept;
+    bool killed() const { return m_wasKilled; }
 
 private:
     oslProcess m_process = nullptr;
     QString m_pipe;
     qint64 m_startedAt = 0;
+    QList<pid_t> m_killed;
+    std::atomic<bool> m_wasKilled = false;
 };
 
 // The component context of the office, started or joined as the connection
@@ -78,5 +87,9 @@ connectToOffice(const CalcConnection& connection, std::unique_ptr<Launch>& start
 // Ends the office in `started` unless it holds a document, which makes it the
 // user's. `started` is empty afterwards.
 void endUnusedOffice(const CalcConnection& connection, std::unique_ptr<Launch>& started) noexcept;
+
+// From another thread while connectToOffice or the work after it runs: kills
+// the office in `started`, if any.
+void killStartedOffice(std::unique_ptr<Launch>& started) noexcept;
 
 } // namespace Calc

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <atomic>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -81,10 +82,19 @@ public:
 
     void saveFirstSheetAsCsv(const QString& document, const QString& csvPath) override
     {
-        // An office started for the reading is ended with it.
-        std::unique_ptr<Launch> started;
-        const auto endOffice = qScopeGuard([&] { endUnusedOffice(m_connection, started); });
-        const Reference<uno::XComponentContext> office = connectToOffice(m_connection, started);
+        // An office started for the reading is ended with it; a stop holds
+        // until the reading ends.
+        const auto endOffice = qScopeGuard([&] {
+            endUnusedOffice(m_connection, m_started);
+            m_stopped = false;
+        });
+        const auto unlessStopped = [this] {
+            if (m_stopped)
+                throw Failure(QStringLiteral("The reading was stopped"));
+        };
+        unlessStopped();
+        const Reference<uno::XComponentContext> office = connectToOffice(m_connection, m_started);
+        unlessStopped(); // before the office was started
         calling([&] {
             const Reference<frame::XDesktop2> desktop = frame::Desktop::create(office);
             const beans::PropertyValue load[] = {
@@ -104,8 +114,16 @@ public:
         takeSheetFile(csvPath);
     }
 
+    void stopReading() noexcept override
+    {
+        m_stopped = true;
+        killStartedOffice(m_started);
+    }
+
 private:
     CalcConnection m_connection;
+    std::unique_ptr<Launch> m_started; // while a reading runs
+    std::atomic<bool> m_stopped = false;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/files/ZipMembers.h"
 
 #include "core/files/SpreadsheetFile.h"
+#include "support/DeclaredZip.h"
 #include "support/FailureOf.h"
 #include "support/TempFolder.h"
 
@@ -66,6 +67,33 @@ TEST(ZipMembersTest, AFileThatIsNoWholeZipFails)
     }
     EXPECT_EQ(failureOf([&] { ZipMembers::read(folder.file("missing.zip"), [](auto&, auto&) {}); }),
               "The workbook cannot be read back");
+}
+
+// What the members say they unpack to, read from the directory alone: the
+// sum of a workbook's members, a bomb's 3 GiB, none for a file that is no zip.
+TEST(ZipMembersTest, TheUnpackedSizeIsTheSumTheDirectorySays)
+{
+    TempFolder folder;
+    const QString book = folder.file("book.xlsx");
+    SpreadsheetFile file(SpreadsheetFile::Format::Xlsx, SafeFile::open(book, {}), "Valid Codes");
+    file.addRow(QStringLiteral("012345678905"));
+    file.commit();
+    quint64 members = 0;
+    ZipMembers::read(book, [&](const QByteArray&, const QByteArray& bytes) {
+        members += quint64(bytes.size());
+    });
+    const struct
+    {
+        QString path;
+        std::optional<quint64> size;
+    } cases[] = {
+        {book, members},
+        {folder.write("bomb.xlsx", zipDeclaring(0xC0000000)), 0xC0000000},
+        {folder.write("text.xlsx", "UPC\n012345678905\n"), std::nullopt},
+        {folder.file("missing.xlsx"), std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ZipMembers::unpackedSize(c.path), c.size) << c.path.toStdString();
 }
 
 } // namespace

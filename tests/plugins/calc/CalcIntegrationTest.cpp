@@ -1,14 +1,19 @@
 // The spreadsheet export into a real LibreOffice Calc, through the plugin the
 // program loads, read back through UNO.
 
+#include "core/base/Failure.h"
+#include "core/files/SpreadsheetFile.h"
 #include "core/text/DelimitedText.h"
+#include "features/SpreadsheetFileImport.h"
 #include "gui/Form1.h"
 #include "gui/ListView.h"
 #include "gui/platform/SpreadsheetPlugin.h"
 #include "plugins/calc/TestOffice.h"
+#include "support/GapProbe.h"
 #include "support/ScriptedServices.h"
 #include "support/TempFolder.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,6 +35,8 @@
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <optional>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -364,6 +371,89 @@ TEST(CalcRead, TheFirstSheetComesBackAsShownAndTheOfficeStartedForItEnds)
                             {"UPC", "Count"}, {"012345678905", "42"}, {"001234567890", "7"}}));
         EXPECT_TRUE(TestOffice::processesWith(office.pipe()).isEmpty())
             << "the office started for the reading runs on";
+    }
+}
+
+// A workbook of `rows` codes under the header "UPC", as this program writes one.
+QString workbookOf(const TempFolder& folder, qint64 rows)
+{
+    const QString path = folder.file(QStringLiteral("codes%1.xlsx").arg(rows));
+    SpreadsheetFile book(SpreadsheetFile::Format::Xlsx, SafeFile::open(path, {}),
+                         QStringLiteral("UPC"));
+    for (qint64 code = 0; code < rows; ++code)
+        book.addRow(QString::number(100000000000 + code));
+    book.commit();
+    return path;
+}
+
+// Through the window: while the office starts and reads, the window handles
+// its events; the codes then join the code list.
+TEST(CalcRead, TheWindowHandlesItsEventsWhileTheOfficeReads)
+{
+    TempFolder folder;
+    const QString document = workbookOf(folder, 20000);
+    LaunchedOffice office;
+    PluginSpreadsheetReader reader({office.pipe(), true, 120000});
+    ScriptedServices script;
+    Services services = script.services();
+    services.spreadsheetReader = &reader;
+    Form1 form(services);
+    form.Form_Load();
+    script.openAnswers.enqueue(document);
+    QElapsedTimer timer;
+    timer.start();
+    GapProbe gaps;
+    SpreadsheetFileImport::loadCodesFromSpreadsheetFile(form);
+    const double longest = gaps.largestMs();
+    std::cout << "[ measured ] reading 20,000 rows with the office started cold: "
+              << timer.elapsed() / 1000.0 << " s, longest gap " << longest << " ms\n";
+    EXPECT_LE(longest, 50);
+    EXPECT_EQ(form.ListView1->ItemCount(), 20000);
+    EXPECT_EQ(script.logged(QStringLiteral("message")), QStringList());
+    EXPECT_TRUE(TestOffice::processesWith(office.pipe()).isEmpty());
+}
+
+// A reading stopped from another thread, while the office starts and while it
+// reads a large workbook: it fails within seconds, and the office started for
+// it is gone with its pipe and its temporary folder.
+TEST(CalcRead, AStoppedReadingEndsSoonAndLeavesNothingBehind)
+{
+    TempFolder folder;
+    // LibreOffice takes seconds to read a million rows.
+    const QString document = workbookOf(folder, 1000000);
+    // Stopped half a second after the start, and a second after the office
+    // answers (has made its pipe), while it reads.
+    for (const bool answered : {false, true}) {
+        SCOPED_TRACE(answered);
+        LaunchedOffice office;
+        const QString pipe =
+            QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(office.pipe());
+        PluginSpreadsheetReader reader({office.pipe(), true, 120000});
+        std::optional<QString> failure;
+        std::thread reading([&] {
+            try {
+                reader.saveFirstSheetAsCsv(document, folder.file(QStringLiteral("sheet.csv")));
+            } catch (const Failure& f) {
+                failure = f.description();
+            }
+        });
+        for (const QDeadlineTimer start(60000);
+             answered && !QFileInfo::exists(pipe) && !start.hasExpired();)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(answered ? 1000 : 500));
+        QElapsedTimer timer;
+        timer.start();
+        reader.stopReading();
+        reading.join();
+        std::cout << "[ measured ] reading stopped "
+                  << (answered ? "while reading" : "at the start") << ": ended "
+                  << timer.elapsed() / 1000.0 << " s later\n";
+        ASSERT_TRUE(failure) << "the reading ended before it was stopped";
+        EXPECT_LT(timer.elapsed(), 10000) << failure->toStdString();
+        EXPECT_TRUE(TestOffice::processesWith(office.pipe()).isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(pipe));
+        EXPECT_EQ(QDir(office.temporaryFolder()).entryList({QStringLiteral("lu*.tmp")}, QDir::Dirs),
+                  QStringList());
     }
 }
 
