@@ -368,53 +368,54 @@ TEST_F(ListEditingWindowTest, TheFindBarSelectsAndCountsTheMatches)
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->entry()->selectedText(), "036000 29145x");
     form->SetMousePointer(PointerMode::Default);
+}
 
-    // While LibreOffice reads a document (a stand-in that takes its time on the
-    // reading's thread), the window handles its events: a copy works, and a
-    // close is taken at once and stops the reading.
-    TEST_F(ListEditingWindowTest, TheWindowStaysLiveWhileLibreOfficeReadsADocument)
-    {
-        const QString load = QStringLiteral("Load Codes From Spreadsheet File\u2026");
-        fill(form->ListView2, {"012345678905"});
-        script.sheetCsv = "UPC\n001234567890\n";
-        const QString path = script.folder.write("codes.xlsx", "read by the stand-in");
-        // Once the reading has begun, `act` runs once at the window's next turn.
-        QTimer watch;
-        std::function<void()> act;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (script.sheetReading && act)
-                std::exchange(act, nullptr)();
-        });
-        watch.start(5);
+// While LibreOffice reads a document (a stand-in that takes its time on the
+// reading's thread), the window handles its events: a copy works, and a
+// close is taken at once and stops the reading.
+TEST_F(ListEditingWindowTest, TheWindowStaysLiveWhileLibreOfficeReadsADocument)
+{
+    const QString load = QStringLiteral("Load Codes From Spreadsheet File\u2026");
+    fill(form->ListView2, {"012345678905"});
+    script.sheetCsv = "UPC\n001234567890\n";
+    const QString path = script.folder.write("codes.xlsx", "read by the stand-in");
+    // Once the reading has begun, `act` runs once at the window's next turn.
+    QTimer watch;
+    std::function<void()> act;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (script.sheetReading && act)
+            std::exchange(act, nullptr)();
+    });
+    watch.start(5);
 
-        script.sheetMilliseconds = 1000;
-        script.openAnswers.enqueue(path);
-        act = [&] {
-            EXPECT_TRUE(form->isBusy());
-            form->PushButton10->click();
-        };
-        GapProbe gaps;
-        menuChoice(form->ListView1, load);
-        EXPECT_LE(gaps.largestMs(), 50);
-        EXPECT_EQ(itemsOf(form->ListView1), QStringList({"001234567890"}));
-        EXPECT_EQ(script.logged("clipboard-set").size(), 1);
-        EXPECT_EQ(form->MousePointer(), PointerMode::Default);
+    script.sheetMilliseconds = 1000;
+    script.openAnswers.enqueue(path);
+    act = [&] {
+        EXPECT_TRUE(form->isBusy());
+        form->PushButton10->click();
+    };
+    GapProbe gaps;
+    menuChoice(form->ListView1, load);
+    EXPECT_LE(gaps.largestMs(), 50);
+    EXPECT_EQ(itemsOf(form->ListView1), QStringList({"001234567890"}));
+    EXPECT_EQ(script.logged("clipboard-set").size(), 1);
+    EXPECT_EQ(form->MousePointer(), PointerMode::Default);
 
-        // A close: the list is stored, the program ends, the reading is stopped.
-        script.sheetReading = false;
-        script.sheetMilliseconds = 60000;
-        script.openAnswers.enqueue(path);
-        act = [&] {
-            EXPECT_TRUE(form->isBusy());
-            form->close();
-        };
-        QElapsedTimer waited;
-        waited.start();
-        menuChoice(form->ListView1, load);
-        EXPECT_LT(waited.elapsed(), 5000);
-        EXPECT_EQ(script.programEnds, QList<bool>{true});
-        EXPECT_EQ(script.sheetStops, 1);
-        EXPECT_EQ(script.settings.read("Tarnwell", "Quorvane", "UPC Codes"), "001234567890");
-    }
+    // A close: the list is stored, the program ends, the reading is stopped.
+    script.sheetReading = false;
+    script.sheetMilliseconds = 60000;
+    script.openAnswers.enqueue(path);
+    act = [&] {
+        EXPECT_TRUE(form->isBusy());
+        form->close();
+    };
+    QElapsedTimer waited;
+    waited.start();
+    menuChoice(form->ListView1, load);
+    EXPECT_LT(waited.elapsed(), 5000);
+    EXPECT_EQ(script.programEnds, QList<bool>{true});
+    EXPECT_EQ(script.sheetStops, 1);
+    EXPECT_EQ(script.settings.read("Tarnwell", "Quorvane", "UPC Codes"), "001234567890");
+}
 
 } // namespace
