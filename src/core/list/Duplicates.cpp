@@ -35,7 +35,7 @@ std::vector<bool> FirstOfEach(const ItemStore& items)
     std::vector<std::uint64_t> table(mask + 1, 0);
     // The slots of the next few items are asked for from memory ahead of
     // their turn: in a large list each is a miss of every cache.
-    constexpr qsizetype Ahead = 8;
+    constexpr qsizetype Ahead = 16;
     size_t hashes[Ahead];
     const auto ask = [&](qsizetype i) {
         hashes[i % Ahead] = hashOf(items.text(i));
