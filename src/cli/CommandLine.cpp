@@ -47,6 +47,9 @@ TAB and the reason. A summary goes to standard error.
       --separator=C    the separator of those fields (TAB: --separator=tab);
                        by default TAB for *.tsv, else the one the first line
                        shows of comma, semicolon and TAB
+      --unique         check and write each code once: a code met before (the
+                       same text) is left out and counted as repeated; the
+                       codes met are kept, so memory grows with them
   -q, --quiet          write no summary to standard error
   -h, --help           show this help and end
   -V, --version        show the version and end
@@ -81,7 +84,8 @@ enum : int
     GtinOption,
     Normalize,
     Column,
-    Separator
+    Separator,
+    Unique
 };
 
 const option LongOptions[] = {
@@ -96,6 +100,7 @@ const option LongOptions[] = {
     {"normalize", required_argument, nullptr, Normalize},
     {"column", required_argument, nullptr, Column},
     {"separator", required_argument, nullptr, Separator},
+    {"unique", no_argument, nullptr, Unique},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -196,6 +201,7 @@ const std::pair<int, bool CommandLine::*> Switches[] = {
     {SkipEmpty, &CommandLine::skipEmpty},
     {WindowLines, &CommandLine::windowLines},
     {GtinOption, &CommandLine::gtin},
+    {Unique, &CommandLine::unique},
     {'q', &CommandLine::quiet},
 };
 

@@ -24,6 +24,7 @@ struct CommandLine
     bool quiet = false;                    // no summary on standard error
     bool windowLines = false;              // a final LF adds one empty code, as in the window
     bool gtin = false;                     // any GTIN is valid, not only UPC-A
+    bool unique = false;                   // a code met before is left out
     Gtin::Form form = Gtin::Form::AsGiven; // of the valid list (--gtin)
     QStringList files;                     // empty: standard input
     // --column: the inputs are delimited text, and this column's cells the

@@ -116,6 +116,10 @@ void Run::releaseHeld()
 // its own; any other goes to the full rules.
 void Run::file(const HeldText& code)
 {
+    if (m_options.unique && !m_seen.add(code)) {
+        ++m_repeated;
+        return;
+    }
     const bool first = m_codes++ == 0;
     if (!m_reasons && !m_options.gtin) {
         const bool valid = code.visit([this](auto view) {
@@ -264,10 +268,13 @@ int Run::go()
     if (interruption() != 0 || m_trouble)
         return Trouble;
 
-    const QByteArray summary = QByteArray::number(m_codes) +
-                               (m_codes == 1 ? " code: " : " codes: ") +
-                               QByteArray::number(m_validCount) + " valid, " +
-                               QByteArray::number(m_codes - m_validCount) + " invalid\n";
+    const quint64 read = m_codes + m_repeated;
+    const QByteArray summary =
+        QByteArray::number(read) + (read == 1 ? " code: " : " codes: ") +
+        QByteArray::number(m_validCount) + " valid, " + QByteArray::number(m_codes - m_validCount) +
+        " invalid" +
+        (m_options.unique ? ", " + QByteArray::number(m_repeated) + " repeated (left out)\n"
+                          : QByteArray("\n"));
     if (!m_options.quiet) {
         [[maybe_unused]] const ssize_t n =
             ::write(m_err, summary.constData(), size_t(summary.size()));

@@ -4,6 +4,7 @@
 #include "cli/ListOutput.h"
 #include "cli/OutputWriter.h"
 #include "cli/Report.h"
+#include "core/list/Duplicates.h"
 #include "core/list/HeldText.h"
 #include "core/upc/CodeReason.h"
 
@@ -47,8 +48,10 @@ private:
     bool m_reasons = false;              // the report or the JSON document is
     QLocale m_locale;                    // the user's, taken once for the run
     ListOutput m_valid, m_invalid;
-    quint64 m_codes = 0, m_validCount = 0;
-    quint64 m_held = 0; // empty lines not checked yet: the last may be no line
+    quint64 m_codes = 0, m_validCount = 0; // of the codes filed
+    quint64 m_repeated = 0;                // --unique: codes met before, left out
+    Duplicates::SeenTexts m_seen;          // --unique: the codes met
+    quint64 m_held = 0;                    // empty lines not checked yet: the last may be no line
     bool m_trouble = false;
     QString m_text;                 // a code of bytes that the full rules decide
     CodeReason::DigitsReason m_why; // the reason of a code of digits, its memory kept

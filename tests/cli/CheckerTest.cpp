@@ -189,6 +189,18 @@ TEST_F(CheckerTest, ListsOfTheExportsOwnExamples)
     EXPECT_EQ(r.out, " Valid Codes\t\r\n712345678904\t\r\n801927504622\t\r\n");
 }
 
+// --unique checks and writes each code once and counts the repeats.
+TEST_F(CheckerTest, UniqueLeavesOutRepeatedCodes)
+{
+    const QByteArray codes = "012345678905\n1\n012345678905\n\n1\n\n0-12345-67890-5\n";
+    Result r = check({"--unique", "--plain", "--valid=-"}, codes);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "012345678905\n0-12345-67890-5\n");
+    EXPECT_EQ(r.err, "7 codes: 2 valid, 2 invalid, 3 repeated (left out)\n");
+    r = check({}, codes); // without it, every line counts
+    EXPECT_EQ(r.err, "7 codes: 3 valid, 4 invalid\n");
+}
+
 TEST_F(CheckerTest, ReportJsonAndSummary)
 {
     const QByteArray codes = "012345678905\n012345678900\n\n0-12345-67890\n";
