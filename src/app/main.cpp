@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 
@@ -37,8 +38,10 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
         if (arg == "--help" || arg == "-h")
             std::fputs(Help, stdout);
         else if (arg == "--version")
-            std::fputs("quorvane (Quorvane) " QUORVANE_VERSION "\nCopyright (C) 2026 Tarnwell\n",
-                       stdout);
+            std::fputs(
+                (std::string("quorvane (Quorvane) " QUORVANE_VERSION "\n") + Maker::VersionNotice)
+                    .c_str(),
+                stdout);
         else
             continue;
         return std::fflush(stdout) == 0 ? 0 : 1;

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "core/base/Maker.h"
+
 #include <cstring>
 #include <getopt.h>
 #include <optional>
@@ -60,15 +62,6 @@ files and be shortened to any unambiguous prefix; -- ends the options.
 
 Exit status: 0 when every code is valid, 1 when some are not, 2 on a usage
 or file error.
-)";
-
-// After the name, as GNU tools show it: the version, the copyright and the
-// licence (as packaging/copyright words it).
-const char* const Version = QUORVANE_VERSION R"(
-Copyright (C) 2026 Tarnwell
-License: proprietary. All rights reserved.
-This is not free software: no part of it may be copied, changed or passed on
-without Tarnwell's written permission.
 )";
 
 // The values of the options without a short form, beyond any character.
@@ -276,8 +269,9 @@ Parsed parse(const QStringList& arguments)
     int c = 0;
     while ((c = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1) {
         if (c == 'h' || c == 'V') {
-            parsed.shown =
-                c == 'h' ? QByteArray(Usage) : QByteArray(Program) + " (Quorvane) " + Version;
+            parsed.shown = c == 'h' ? QByteArray(Usage)
+                                    : QByteArray(Program) + " (Quorvane) " QUORVANE_VERSION "\n" +
+                                          Maker::VersionNotice;
             return parsed;
         }
         const std::optional<QString> error = takeOption(o, c, optarg);
