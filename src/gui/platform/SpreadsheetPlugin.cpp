@@ -63,6 +63,10 @@ template <typename Made, typename Create>
 std::unique_ptr<Made> make(QString file, const char* symbol, const CalcConnection& connection,
                            const char* what)
 {
+    // LibreOffice's connection may write to an office that has gone (ended
+    // by a stop, closed by the user, killed): the write then fails instead
+    // of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const auto create = reinterpret_cast<Create>(pluginEntry(file, symbol));
     std::unique_ptr<Made> made;
     try {
@@ -108,9 +112,6 @@ void PluginSpreadsheetReader::saveFirstSheetAsCsv(const QString& document, const
 
 void PluginSpreadsheetReader::stopReading() noexcept
 {
-    // LibreOffice's connection may still write to the stopped office: the
-    // write fails instead of ending the program.
-    std::signal(SIGPIPE, SIG_IGN);
     const std::lock_guard lock(m_making);
     if (m_reader)
         m_reader->stopReading();

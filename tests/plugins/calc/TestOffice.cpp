@@ -35,6 +35,10 @@ OUString toOUString(const QString& text)
 
 const QString ProgramDir = QStringLiteral(QUORVANE_LIBREOFFICE_PROGRAM_DIR);
 
+// The tests end offices while connections to them still write: as in the
+// program, such a write fails rather than ending the test.
+[[maybe_unused]] const bool brokenPipesFail = (::signal(SIGPIPE, SIG_IGN), true);
+
 Reference<uno::XComponentContext> localContext()
 {
     static Reference<uno::XComponentContext>* context = nullptr;
