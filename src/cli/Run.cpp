@@ -194,13 +194,7 @@ void Run::record(bool first, HeldText code, const Report::Finding& finding, Held
         return;
     }
     // A valid code says what it is.
-    std::string digits;
-    code.visit([&digits](auto view) {
-        for (const auto c : view)
-            if (QChar(c).isDigit())
-                digits += char(QChar(c).unicode());
-    });
-    const QString meaning = CodeMeaning::Of(digits);
+    const QString meaning = CodeMeaning::Of(code.toString());
     Report::Finding described = finding;
     described.meaning = meaning;
     Report::jsonRecord(*m_out, first, code, described);

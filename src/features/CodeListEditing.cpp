@@ -157,12 +157,9 @@ std::vector<MenuEntry> listMenu(const Host& host, const ListModel& list, qsizety
     std::vector<MenuEntry> menu{{countLine(list)}};
     if (!why.valid())
         menu.push_back({why.reason});
-    if (&list == &host.validList() && code) {
-        QString digits = *code;
-        digits.remove(u'-').remove(u' ');
-        if (const QString meaning = CodeMeaning::Of(digits.toStdString()); !meaning.isEmpty())
+    if (&list == &host.validList() && code)
+        if (const QString meaning = CodeMeaning::Of(*code); !meaning.isEmpty())
             menu.push_back({meaning});
-    }
     menu.push_back({});
     menu.push_back({QStringLiteral("Remove"), ListAction::Remove, idle && code.has_value()});
     menu.push_back({});

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 
 namespace CodeMeaning {
 
@@ -97,9 +98,7 @@ QString prefixMeaning(std::string_view digits)
         .arg(QLatin1StringView(digits.substr(0, 3)), QString::fromUtf8(found->meaning));
 }
 
-} // namespace
-
-QString Of(std::string_view digits)
+QString ofDigits(std::string_view digits)
 {
     const Gtin::GtinKinds kinds = Gtin::ValidKinds(digits);
     if (kinds.testFlag(Gtin::GtinKind::UpcA))
@@ -107,7 +106,7 @@ QString Of(std::string_view digits)
             .arg(QChar(digits[0]), QLatin1StringView(NumberSystems[digits[0] - '0']));
     if (kinds.testFlag(Gtin::GtinKind::UpcE))
         if (const auto upcA = Gtin::ExpandUpcE(digits))
-            return Of(std::string_view(upcA->data(), upcA->size()));
+            return ofDigits(std::string_view(upcA->data(), upcA->size()));
     if (kinds.testFlag(Gtin::GtinKind::Ean13))
         return prefixMeaning(digits);
     if (kinds.testFlag(Gtin::GtinKind::Gtin14))
@@ -120,6 +119,20 @@ QString Of(std::string_view digits)
                          .arg(QChar(digits[0]))
                    : prefixMeaning(digits);
     return {};
+}
+
+} // namespace
+
+QString Of(QStringView code)
+{
+    std::string digits;
+    for (const QChar c : code) {
+        if (c.unicode() >= u'0' && c.unicode() <= u'9')
+            digits += char(c.unicode());
+        else if (c != u'-' && c != u' ')
+            return {};
+    }
+    return ofDigits(digits);
 }
 
 } // namespace CodeMeaning

@@ -12,6 +12,7 @@ TEST(CodeMeaningTest, NumberSystemsAndPrefixes)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"036000291452", "Number system 0: a regular item"},
+        {"0-36000-29145-2", "Number system 0: a regular item"}, // as written
         {"212345678909", "Number system 2: a variable-measure or in-store item, not unique beyond "
                          "one retailer"},
         {"312345678906", "Number system 3: a drug or health item (the US National Drug Code)"},
@@ -26,7 +27,8 @@ TEST(CodeMeaningTest, NumberSystemsAndPrefixes)
         {"1234", ""},
     };
     for (const auto& [digits, meaning] : cases)
-        EXPECT_EQ(CodeMeaning::Of(digits), QString::fromUtf8(meaning)) << digits;
+        EXPECT_EQ(CodeMeaning::Of(QString::fromLatin1(digits)), QString::fromUtf8(meaning))
+            << digits;
 }
 
 } // namespace
